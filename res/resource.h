@@ -1,0 +1,77 @@
+// Resource identifiers of Quillpad.exe: dialog templates, menus, icons,
+// menu commands and control ids. Shared by the resource script and the code.
+#pragma once
+
+// Dialog templates
+#define IDD_VERSION        102
+#define IDD_MEMO           129
+#define IDD_OPTION         131
+#define IDD_COLORSET       136
+#define IDD_MEMO_PAGE      139
+#define IDD_GENERAL_PAGE   140
+
+// Menus
+#define IDR_MEMO_MENU      130
+#define IDR_TRAY_MENU      132
+
+// Icons
+#define IDI_APP            128
+#define IDI_TRAY           137
+
+// Tray menu (popup "システム")
+#define ID_DELETE_ALL      32784
+#define ID_ADD_MEMO        32774
+#define ID_OPTION          32781
+#define ID_VERSION         32777
+#define ID_EXIT            32775
+
+// Memo menu (popup "編集", sub-popup "プロパティ(&O)")
+#define ID_ADD_TAB         32778
+#define ID_DELETE_TAB      32780
+#define ID_DELETE_MEMO     32772
+#define ID_CHANGE_COLOR    32793
+#define ID_SHOW_TAB        32792
+#define ID_WORDWRAP        32794
+#define ID_TOPMOST         32786
+#define ID_FIX_POSITION    32799
+
+// Memo window (template 129)
+#define IDC_MEMO_EDITOR        1000
+#define IDC_MEMO_TAB_TITLE     1001
+#define IDC_MEMO_TEXT          1002
+#define IDC_MEMO_TAB_LABEL     1003
+#define IDC_MEMO_CAPTION       1004
+#define IDC_MEMO_CAPTION_EDIT  1005
+#define IDC_MEMO_TABS          1020
+
+// Version dialog (template 102)
+#define IDC_VERSION_NAME       1003
+#define IDC_VERSION_COPYRIGHT  1004
+
+// Colour dialog (template 136)
+#define IDC_COLOR_CAPTION_PREVIEW  1027
+#define IDC_COLOR_MEMO_PREVIEW     1028
+#define IDC_COLOR_CAPTION_TEXT     1029
+#define IDC_COLOR_CAPTION_BACK     1017
+#define IDC_COLOR_MEMO_TEXT        1013
+#define IDC_COLOR_MEMO_BACK        1014
+#define IDC_COLOR_RESET            1018
+
+// Options dialog (template 131)
+#define IDC_OPTION_TABS            1032
+
+// General page (template 140)
+#define IDC_GENERAL_TAB_MODE       1028
+#define IDC_GENERAL_DEL_CHECK      1026
+#define IDC_GENERAL_TEXT_SELECT    1025
+#define IDC_GENERAL_ABSORB         1035
+#define IDC_GENERAL_ABSORB_SPIN    1036
+#define IDC_GENERAL_HOTKEY_LIST    1034
+#define IDC_GENERAL_HOTKEY         1033
+
+// Memo page (template 139)
+#define IDC_MEMOPAGE_CAPTION_PREVIEW  1015
+#define IDC_MEMOPAGE_MEMO_PREVIEW     1012
+#define IDC_MEMOPAGE_SET_COLORS       1018
+#define IDC_MEMOPAGE_NOT_SHOW_TAB     1027
+#define IDC_MEMOPAGE_WORDWRAP         1029

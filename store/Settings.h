@@ -1,0 +1,63 @@
+// The settings record and its two files, "Quillpad.ini" (text key lines) and
+// "key.ini" (two hot keys, 8 bytes little-endian), both in the current directory.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One global hot key: `key` is a virtual-key code, `modifiers` the RegisterHotKey
+// flags MOD_ALT 1, MOD_CONTROL 2, MOD_SHIFT 4.
+struct HotKeyEntry {
+    std::string name;
+    uint16_t key = 0;
+    uint16_t modifiers = 0;
+};
+
+// A memo's four colours (COLORREF 0x00BBGGRR), always in this order.
+struct MemoColors {
+    uint32_t BACK_CAPTION_COLOR = 0x00AA5500;
+    uint32_t TEXT_CAPTION_COLOR = 0x00FFFFFF;
+    uint32_t BACK_MEMO_COLOR = 0x00B3FDF8;
+    uint32_t TEXT_MEMO_COLOR = 0x00000000;
+    bool operator==(const MemoColors& o) const {
+        return BACK_CAPTION_COLOR == o.BACK_CAPTION_COLOR && TEXT_CAPTION_COLOR == o.TEXT_CAPTION_COLOR &&
+               BACK_MEMO_COLOR == o.BACK_MEMO_COLOR && TEXT_MEMO_COLOR == o.TEXT_MEMO_COLOR;
+    }
+};
+
+// General half of the settings.
+struct GeneralSettings {
+    bool TEXT_SELECT_FLAG = true;
+    bool DEL_CHECK_FLAG = true;
+    bool TAB_MODE_FLAG = false;
+    int32_t ABSORB = 20;
+    std::vector<HotKeyEntry> hotKeys = defaultHotKeys();
+
+    // Entry 0 "全メモを最前面へ表示" Shift+F2, entry 1 "メモ追加" Ctrl+Shift+Insert.
+    static std::vector<HotKeyEntry> defaultHotKeys();
+};
+
+// Colour half: the colours and display flags a new memo starts with.
+struct ColorSettings {
+    MemoColors colors;
+    bool NOT_SHOW_TAB_FLAG = false;
+    bool WORDWRAP_FLAG = false;
+    bool COMPACT_FLAG = false;
+    bool NON_MOVE_FLAG = false;  // never stored: always false after loadSettings
+};
+
+struct AppSettings {
+    GeneralSettings general;
+    ColorSettings colors;
+};
+
+extern const char* const SETTINGS_FILE_NAME;  // "Quillpad.ini"
+extern const char* const HOTKEY_FILE_NAME;    // "key.ini"
+
+// Defaults first, then "Quillpad.ini", then "key.ini". False when either file
+// could not be opened (the defaults stand for what was not read).
+bool loadSettings(GeneralSettings& general, ColorSettings& colors);
+
+// Writes both files whole; each either keeps its old content or gets the new one.
+// False when either could not be written.
+bool saveSettings(const GeneralSettings& general, const ColorSettings& colors);
