@@ -1,0 +1,12 @@
+// The application object: one copy per logon session, then the resident window.
+#pragma once
+#include "tray/TrayWnd.h"
+#include "win/Application.h"
+
+class CMemoApp : public win::Application {
+public:
+    bool InitInstance() override;
+
+private:
+    CTrayWnd* trayWnd_ = nullptr;  // lives until the process ends
+};

@@ -1,0 +1,212 @@
+#include "tray/TrayWnd.h"
+#include <shellapi.h>
+#include "dialogs/OptionDlg.h"
+#include "dialogs/VersionDlg.h"
+#include "res/resource.h"
+#include "store/MemoFile.h"
+#include "tray/HotKeyId.h"
+#include "tray/Messages.h"
+#include "win/Failure.h"
+#include "win/MessageBox.h"
+
+namespace {
+
+UINT taskbarCreated = 0;
+
+// The 88-byte form of NOTIFYICONDATAA that every shell understands.
+const DWORD kNotifyIconDataSize = 88;
+
+NOTIFYICONDATAA trayIconData(HWND hwnd) {
+    NOTIFYICONDATAA data = {};
+    data.cbSize = kNotifyIconDataSize;
+    data.hWnd = hwnd;
+    data.uID = 0;
+    return data;
+}
+
+}  // namespace
+
+CTrayWnd::CTrayWnd() : appIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))) {}
+
+CTrayWnd::~CTrayWnd() {
+    if (trayMenu_) DestroyMenu(trayMenu_);
+}
+
+UINT CTrayWnd::taskbarCreatedMessage() { return taskbarCreated; }
+
+win::MessageTable CTrayWnd::messageTable() const {
+    static const win::MessageEntry table[] = {
+        win::onMessage(WM_CREATE, &CTrayWnd::OnCreate),
+        win::onMessage(WM_CLOSE, &CTrayWnd::OnClose),
+        win::onMessage(WM_QUERYENDSESSION, &CTrayWnd::OnQueryEndSession),
+        win::onCommand(ID_EXIT, &CTrayWnd::OnExit),
+        win::onCommand(ID_ADD_MEMO, &CTrayWnd::OnAddMemo),
+        win::onCommand(ID_DELETE_ALL, &CTrayWnd::OnDeleteAll),
+        win::onCommand(ID_OPTION, &CTrayWnd::OnOption),
+        win::onCommand(ID_VERSION, &CTrayWnd::OnVersion),
+    };
+    return table;
+}
+
+bool CTrayWnd::createWindow() {
+    return win::guarded(nullptr, [this] {
+        if (!create(0, "クイルパッド", WS_POPUP, 10, 10, 10, 10, nullptr, CS_HREDRAW | CS_VREDRAW)) return false;
+        ShowWindow(hwnd(), SW_HIDE);
+        addTrayIcon();
+        teardownMemos();
+        trayMenu_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+        loadMemos();
+        return true;
+    });
+}
+
+LRESULT CTrayWnd::OnCreate(WPARAM wParam, LPARAM lParam) {
+    if (DefWindowProc(WM_CREATE, wParam, lParam) == -1) return -1;
+    SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
+    SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
+    return 0;
+}
+
+// Tray clicks, hot keys, save requests and the shell's restart arrive here.
+LRESULT CTrayWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    const std::vector<HotKeyEntry>& keys = settings_.general.hotKeys;
+    if (message == WM_CREATE) {
+        taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+        registerHotKeys();
+    } else if (message == WM_HOTKEY) {
+        if (static_cast<int>(wParam) == hotKeyId(keys[0])) {
+            bringAllToFront();
+        } else if (static_cast<int>(wParam) == hotKeyId(keys[1])) {
+            addNewMemo();
+            bringAllToFront();
+        }
+    } else if (message == WM_TRAY_CALLBACK) {
+        switch (lParam) {
+        case WM_LBUTTONDOWN: bringAllToFront(); break;
+        case WM_LBUTTONDBLCLK: addNewMemo(); break;
+        case WM_RBUTTONDOWN: showTrayMenu(); break;
+        }
+    } else if (message == WM_SAVE_REQUEST) {
+        saveMemos();
+    } else if (taskbarCreated != 0 && message == taskbarCreated) {
+        addTrayIcon();
+    }
+    return win::Window::DefWindowProc(message, wParam, lParam);
+}
+
+void CTrayWnd::showTrayMenu() {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    SetForegroundWindow(hwnd());
+    TrackPopupMenu(trayPopup(), TPM_RIGHTALIGN, cursor.x, cursor.y, 0, hwnd(), nullptr);
+    // Lets the menu close when the user clicks elsewhere.
+    PostMessageA(hwnd(), WM_NULL, 0, 0);
+}
+
+void CTrayWnd::addTrayIcon() {
+    NOTIFYICONDATAA data = trayIconData(hwnd());
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_TRAY_CALLBACK;
+    data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY));
+    lstrcpynA(data.szTip, "クイルパッド", sizeof data.szTip);
+    Shell_NotifyIconA(NIM_ADD, &data);
+}
+
+void CTrayWnd::removeTrayIcon() {
+    NOTIFYICONDATAA data = trayIconData(hwnd());
+    Shell_NotifyIconA(NIM_DELETE, &data);
+}
+
+void CTrayWnd::registerHotKeys() {
+    loadSettings(settings_.general, settings_.colors);
+    for (const HotKeyEntry& entry : settings_.general.hotKeys) {
+        RegisterHotKey(hwnd(), hotKeyId(entry), entry.modifiers, entry.key);
+    }
+}
+
+void CTrayWnd::unregisterHotKeys() {
+    for (const HotKeyEntry& entry : settings_.general.hotKeys) UnregisterHotKey(hwnd(), hotKeyId(entry));
+}
+
+LRESULT CTrayWnd::OnExit(WPARAM, LPARAM) {
+    PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+    return 0;
+}
+
+LRESULT CTrayWnd::OnAddMemo(WPARAM, LPARAM) {
+    addNewMemo();
+    return 0;
+}
+
+LRESULT CTrayWnd::OnDeleteAll(WPARAM, LPARAM) {
+    deleteAllMemos();
+    return 0;
+}
+
+LRESULT CTrayWnd::OnVersion(WPARAM, LPARAM) {
+    CVersionDlg dialog;
+    EnableMenuItem(trayPopup(), ID_VERSION, MF_BYCOMMAND | MF_GRAYED);
+    dialog.doModal();
+    EnableMenuItem(trayPopup(), ID_VERSION, MF_BYCOMMAND | MF_ENABLED);
+    return 0;
+}
+
+LRESULT CTrayWnd::OnOption(WPARAM, LPARAM) {
+    COptionDlg dialog;
+    EnableMenuItem(trayPopup(), ID_OPTION, MF_BYCOMMAND | MF_GRAYED);
+    INT_PTR result = dialog.doModal();
+    EnableMenuItem(trayPopup(), ID_OPTION, MF_BYCOMMAND | MF_ENABLED);
+    if (result == IDCANCEL) return 0;
+    // The dialog has written the settings files: take the new keys and settings.
+    unregisterHotKeys();
+    registerHotKeys();
+    reloadAllMemoSettings();
+    return 0;
+}
+
+LRESULT CTrayWnd::OnClose(WPARAM wParam, LPARAM lParam) {
+    if (!saveMemos()) {
+        win::showMessage("ファイルに保存できません。", MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
+    teardownMemos();
+    removeTrayIcon();
+    unregisterHotKeys();
+    return DefWindowProc(WM_CLOSE, wParam, lParam);
+}
+
+LRESULT CTrayWnd::OnQueryEndSession(WPARAM wParam, LPARAM lParam) {
+    if (!DefWindowProc(WM_QUERYENDSESSION, wParam, lParam)) return FALSE;
+    saveMemos();
+    return TRUE;
+}
+
+// The memo registry comes with the memo windows; until then there are none.
+void CTrayWnd::addNewMemo() {}
+void CTrayWnd::bringAllToFront() {}
+void CTrayWnd::deleteAllMemos() {}
+void CTrayWnd::reloadAllMemoSettings() {}
+void CTrayWnd::teardownMemos() {}
+
+std::vector<RECT> CTrayWnd::getMemoRects(HWND) const {
+    return {RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}};
+}
+
+bool CTrayWnd::loadMemos() {
+    loading_ = true;
+    ScreenSize screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    LoadResult result = loadMemoFile(MEMO_FILE_NAME, screen, [](const StoredMemo&) {});
+    loading_ = false;
+    if (result == LoadResult::Unreadable) {
+        // The stored memos exist but could not be read: end before any save can
+        // replace them with this run's empty set.
+        win::showMessage("ファイルを読み込めません。", MB_OK | MB_ICONEXCLAMATION);
+        removeTrayIcon();
+        ExitProcess(0);
+    }
+    return true;
+}
+
+// Until the memo windows exist nothing is written, so a data file that this
+// program cannot show yet is never replaced.
+bool CTrayWnd::saveMemos() { return !loading_; }

@@ -1,0 +1,38 @@
+// A dialog from a template, run modally or modelessly. Its window is subclassed
+// at WM_INITDIALOG, so the message table sees its messages before the dialog
+// manager, whose handling is the default processing.
+#pragma once
+#include "win/Window.h"
+
+namespace win {
+
+class Dialog : public Window {
+public:
+    explicit Dialog(UINT templateId) : templateId_(templateId) {}
+
+    // Runs the dialog modally; returns the code that ended it (-1 when it could not be created).
+    INT_PTR doModal(HWND owner = nullptr);
+    // Creates the dialog modeless; it gets IsDialogMessage in the message loop.
+    bool createModeless(HWND owner);
+    bool isModeless() const { return modeless_; }
+
+    HWND item(int id) const { return GetDlgItem(hwnd(), id); }
+
+    virtual BOOL OnInitDialog() { return TRUE; }
+    virtual void OnOK() { endDialog(IDOK); }
+    virtual void OnCancel() { endDialog(IDCANCEL); }
+    void endDialog(INT_PTR result);
+
+protected:
+    LRESULT unlisted(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Named in the failure message of OnInitDialog, or null.
+    const char* initDialogOperation = nullptr;
+
+private:
+    static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    UINT templateId_;
+    bool modeless_ = false;
+};
+
+}  // namespace win

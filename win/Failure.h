@@ -1,0 +1,21 @@
+// Unexpected failures: every handler boundary ends up here. The user is told,
+// and the process ends at once with exit code 0; nothing is saved on that road.
+#pragma once
+
+namespace win {
+
+// Shows "不明例外が発生しました。" (prefixed with `operation` and a blank when
+// given) with the exclamation icon, then ends the process with exit code 0.
+[[noreturn]] void failUnexpected(const char* operation);
+
+// Runs `f`; any exception escaping it ends the process through failUnexpected.
+template <class F>
+auto guarded(const char* operation, F&& f) -> decltype(f()) {
+    try {
+        return f();
+    } catch (...) {
+        failUnexpected(operation);
+    }
+}
+
+}  // namespace win

@@ -1,0 +1,35 @@
+#include "win/MessageBox.h"
+#include "win/Failure.h"
+
+namespace win {
+
+std::string appDisplayName() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    // The path is Shift-JIS: scan by characters so that a trail byte equal to
+    // '\\' is not taken for a separator.
+    const char* base = path;
+    const char* dot = nullptr;
+    for (const char* p = path; *p; p = CharNextA(p)) {
+        if (*p == '\\' || *p == '/' || *p == ':') {
+            base = p + 1;
+            dot = nullptr;
+        } else if (*p == '.') {
+            dot = p;
+        }
+    }
+    return dot ? std::string(base, dot) : std::string(base);
+}
+
+int showMessage(const char* text, UINT type, HWND owner) {
+    return MessageBoxA(owner, text, appDisplayName().c_str(), type);
+}
+
+[[noreturn]] void failUnexpected(const char* operation) {
+    std::string text = operation ? std::string(operation) + " " : std::string();
+    text += "不明例外が発生しました。";
+    showMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    ExitProcess(0);
+}
+
+}  // namespace win
