@@ -1,0 +1,115 @@
+// The one dispatch point: an exception escaping any handler shows the failure
+// message with the program's caption and ends the process with exit code 0.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cstdio>
+#include <stdexcept>
+#include "TestSupport.h"
+#include "res/resource.h"
+#include "win/Dialog.h"
+#include "win/Failure.h"
+#include "win/MessageBox.h"
+
+using namespace testing_support;
+
+namespace {
+
+const UINT WM_THROW = WM_APP + 1;
+const UINT WM_THROW_NAMED = WM_APP + 2;
+
+class ThrowingWindow : public win::Window {
+public:
+    bool make() { return create(0, "t", WS_POPUP, 0, 0, 10, 10, nullptr, 0); }
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_APP + 3) throw 42;  // not even a std::exception
+        return win::Window::DefWindowProc(message, wParam, lParam);
+    }
+
+protected:
+    win::MessageTable messageTable() const override {
+        static const win::MessageEntry table[] = {
+            win::onMessage(WM_THROW, &ThrowingWindow::OnThrow),
+            win::onMessage(WM_THROW_NAMED, &ThrowingWindow::OnThrow, "OnMoving"),
+            win::onCommand(100, &ThrowingWindow::OnThrow),
+        };
+        return table;
+    }
+
+private:
+    LRESULT OnThrow(WPARAM, LPARAM) { throw std::runtime_error("handler failed"); }
+};
+
+class ThrowingDialog : public win::Dialog {
+public:
+    ThrowingDialog() : win::Dialog(IDD_VERSION) { initDialogOperation = "OnInitDialog"; }
+    BOOL OnInitDialog() override { throw std::bad_alloc(); }
+};
+
+// In the child process of a death test: report every message box on stderr
+// (texts as hex, since they are Shift-JIS) and close it.
+void reportBoxes(const std::function<void()>& action) {
+    static MessageBoxWatcher* watcher = new MessageBoxWatcher();  // left running until ExitProcess
+    struct Reporter {
+        static DWORD WINAPI run(void*) {
+            for (;;) {
+                for (const MessageBoxSeen& box : watcher->seen()) {
+                    fprintf(stderr, "box caption=%s text=%s\n", hex(box.caption).c_str(), hex(box.text).c_str());
+                }
+                if (!watcher->seen().empty()) return 0;
+                Sleep(20);
+            }
+        }
+    };
+    HANDLE reporter = CreateThread(nullptr, 0, Reporter::run, nullptr, 0, nullptr);
+    action();
+    WaitForSingleObject(reporter, INFINITE);
+}
+
+std::string expectedBox(const char* text) {
+    return "box caption=" + hex(win::appDisplayName()) + " text=" + hex(text);
+}
+
+TEST(FailureDeathTest, ExceptionInAnyHandlerShowsMessageAndExitsWithZero) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    struct Case {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+        const char* text;
+    } cases[] = {
+        {"message handler", WM_THROW, 0, "不明例外が発生しました。"},
+        {"named operation", WM_THROW_NAMED, 0, "OnMoving 不明例外が発生しました。"},
+        {"command handler", WM_COMMAND, 100, "不明例外が発生しました。"},
+        {"default processing", WM_APP + 3, 0, "不明例外が発生しました。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EXIT(reportBoxes([&] {
+                        ThrowingWindow window;
+                        if (!window.make()) return;
+                        SendMessageA(window.hwnd(), c.message, c.wParam, 0);
+                    }),
+                    ::testing::ExitedWithCode(0), expectedBox(c.text));
+    }
+}
+
+TEST(FailureDeathTest, ExceptionInOnInitDialogNamesIt) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(reportBoxes([] { ThrowingDialog().doModal(); }), ::testing::ExitedWithCode(0),
+                expectedBox("OnInitDialog 不明例外が発生しました。"));
+}
+
+TEST(FailureDeathTest, GuardedOperationNamesItself) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(reportBoxes([] { win::guarded("createMemo", []() -> int { throw 1; }); }),
+                ::testing::ExitedWithCode(0), expectedBox("createMemo 不明例外が発生しました。"));
+}
+
+TEST(Failure, HandlerThatReturnsNormallyIsNotAFailure) {
+    ThrowingWindow window;
+    ASSERT_TRUE(window.make());
+    EXPECT_EQ(win::guarded("x", [] { return 7; }), 7);
+    DestroyWindow(window.hwnd());
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+#include "TestSupport.h"
+#include <cstdio>
+
+namespace testing_support {
+
+TempDir::TempDir() {
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    static unsigned counter = 0;
+    char name[MAX_PATH];
+    for (;;) {
+        snprintf(name, sizeof name, "%squillpad-test-%lu-%u-%lu", base, GetCurrentProcessId(), ++counter,
+                 GetTickCount());
+        if (CreateDirectoryA(name, nullptr)) break;
+    }
+    path_ = name;
+    SetCurrentDirectoryA(path_.c_str());
+}
+
+bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (done()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void pumpFor(DWORD ms) {
+    pumpUntil([] { return false; }, ms);
+}
+
+namespace {
+struct Search {
+    DWORD pid;
+    const char* className;
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK matchTopLevel(HWND hwnd, LPARAM param) {
+    auto* s = reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner != s->pid) return TRUE;
+    char cls[64] = {}, text[256] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetWindowTextA(hwnd, text, sizeof text);
+    if (lstrcmpA(cls, s->className) != 0) return TRUE;
+    if (s->title ? lstrcmpA(text, s->title) != 0 : !IsWindowVisible(hwnd)) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+}  // namespace
+
+HWND findTopLevel(DWORD pid, const char* className, const char* title) {
+    Search search{pid, className, title, nullptr};
+    EnumWindows(matchTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+MessageBoxSeen readMessageBox(HWND box) {
+    MessageBoxSeen seen;
+    char text[1024] = {};
+    GetWindowTextA(box, text, sizeof text);
+    seen.caption = text;
+    // The message text is the box's static with id 0xFFFF.
+    text[0] = 0;
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    seen.text = text;
+    return seen;
+}
+
+MessageBoxWatcher::MessageBoxWatcher(DWORD pid, int button) : pid_(pid), button_(button) {
+    InitializeCriticalSection(&lock_);
+    thread_ = std::thread([this] {
+        while (!stop_) {
+            if (HWND box = findTopLevel(pid_, "#32770")) {
+                MessageBoxSeen seen = readMessageBox(box);
+                EnterCriticalSection(&lock_);
+                seen_.push_back(seen);
+                LeaveCriticalSection(&lock_);
+                PostMessageA(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
+                // Wait until that box is gone before looking for the next.
+                for (int i = 0; i < 500 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(10);
+            }
+            Sleep(20);
+        }
+    });
+}
+
+MessageBoxWatcher::~MessageBoxWatcher() {
+    stop_ = true;
+    thread_.join();
+    DeleteCriticalSection(&lock_);
+}
+
+std::vector<MessageBoxSeen> MessageBoxWatcher::seen() const {
+    EnterCriticalSection(&lock_);
+    std::vector<MessageBoxSeen> copy = seen_;
+    LeaveCriticalSection(&lock_);
+    return copy;
+}
+
+bool MessageBoxWatcher::waitFor(size_t count, DWORD timeoutMs) const {
+    return pumpUntil([&] { return seen().size() >= count; }, timeoutMs);
+}
+
+std::vector<MenuItem> menuItems(HMENU menu) {
+    std::vector<MenuItem> items;
+    int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        char text[256] = {};
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
+        info.dwTypeData = text;
+        info.cch = sizeof text;
+        GetMenuItemInfoA(menu, i, TRUE, &info);
+        items.push_back({info.wID, text, (info.fType & MFT_SEPARATOR) != 0, info.hSubMenu != nullptr});
+    }
+    return items;
+}
+
+std::string hex(const std::string& bytes) {
+    std::string out;
+    char buf[4];
+    for (unsigned char c : bytes) {
+        snprintf(buf, sizeof buf, "%02X", c);
+        out += buf;
+    }
+    return out;
+}
+
+}  // namespace testing_support

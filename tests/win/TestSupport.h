@@ -1,0 +1,70 @@
+// Helpers for tests that drive real windows under Wine.
+#pragma once
+#include <windows.h>
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testing_support {
+
+// A fresh, empty directory that becomes the current directory, since the
+// program opens its files by bare name there.
+class TempDir {
+public:
+    TempDir();
+    const std::string& path() const { return path_; }
+    std::string file(const char* name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// Dispatches this thread's messages until `done` answers true or `timeoutMs` passes.
+bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+void pumpFor(DWORD ms);
+
+// The first visible top-level window of process `pid` with this class (and
+// title, when given), or null.
+HWND findTopLevel(DWORD pid, const char* className, const char* title = nullptr);
+
+struct MessageBoxSeen {
+    std::string caption;
+    std::string text;
+};
+
+// Reads a message box's caption and text.
+MessageBoxSeen readMessageBox(HWND box);
+
+// Watches from a thread of its own for message boxes of process `pid`,
+// records each one and closes it with `button`.
+class MessageBoxWatcher {
+public:
+    explicit MessageBoxWatcher(DWORD pid = GetCurrentProcessId(), int button = IDOK);
+    ~MessageBoxWatcher();
+    std::vector<MessageBoxSeen> seen() const;
+    // Waits until at least `count` boxes were seen.
+    bool waitFor(size_t count, DWORD timeoutMs = 10000) const;
+
+private:
+    DWORD pid_;
+    int button_;
+    std::atomic<bool> stop_{false};
+    mutable CRITICAL_SECTION lock_;
+    std::vector<MessageBoxSeen> seen_;
+    std::thread thread_;
+};
+
+struct MenuItem {
+    UINT id;
+    std::string text;  // empty for a separator
+    bool separator;
+    bool popup;
+};
+std::vector<MenuItem> menuItems(HMENU menu);
+
+// The bytes of a string as hex, for comparing Shift-JIS texts in messages.
+std::string hex(const std::string& bytes);
+
+}  // namespace testing_support
