@@ -226,19 +226,19 @@ void PrintTo(const Dialog& d, std::ostream* os) { *os << "template " << d.id; }
 class DialogTemplate : public testing::TestWithParam<Dialog> {};
 
 TEST_P(DialogTemplate, MatchesItsTable) {
-    const Dialog& spec = GetParam();
+    const Dialog& table = GetParam();
     std::vector<Creation> controls;
-    DialogWindow dialog(spec.id, (spec.style & WS_CHILD) != 0, &controls);
+    DialogWindow dialog(table.id, (table.style & WS_CHILD) != 0, &controls);
     HWND dlg = dialog.hwnd();
-    ASSERT_NE(dlg, nullptr) << "template " << spec.id;
+    ASSERT_NE(dlg, nullptr) << "template " << table.id;
 
-    EXPECT_EQ(GetWindowLongA(dlg, GWL_STYLE) & ~kSystemDialogStyle, (LONG)spec.style);
-    EXPECT_EQ(GetWindowLongA(dlg, GWL_EXSTYLE) & ~kSystemDialogExStyle, (LONG)spec.exStyle);
-    EXPECT_EQ(windowText(dlg), spec.caption);
+    EXPECT_EQ(GetWindowLongA(dlg, GWL_STYLE) & ~kSystemDialogStyle, (LONG)table.style);
+    EXPECT_EQ(GetWindowLongA(dlg, GWL_EXSTYLE) & ~kSystemDialogExStyle, (LONG)table.exStyle);
+    EXPECT_EQ(windowText(dlg), table.caption);
 
     RECT client;
     GetClientRect(dlg, &client);
-    RECT size = dialog.pixels(0, 0, spec.w, spec.h);
+    RECT size = dialog.pixels(0, 0, table.w, table.h);
     EXPECT_EQ(client.right, size.right);
     EXPECT_EQ(client.bottom, size.bottom);
 
@@ -251,9 +251,9 @@ TEST_P(DialogTemplate, MatchesItsTable) {
     EXPECT_EQ(font.lfHeight, -MulDiv(kDialogPoints, GetDeviceCaps(screen, LOGPIXELSY), 72));
     ReleaseDC(nullptr, screen);
 
-    ASSERT_EQ(controls.size(), spec.controls.size());
+    ASSERT_EQ(controls.size(), table.controls.size());
     for (size_t i = 0; i < controls.size(); ++i) {
-        const Control& want = spec.controls[i];
+        const Control& want = table.controls[i];
         const Creation& got = controls[i];
         SCOPED_TRACE(testing::Message() << "control " << i << ", id " << want.id);
         EXPECT_EQ(GetDlgCtrlID(got.hwnd), want.id);
