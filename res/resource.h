@@ -2,6 +2,17 @@
 // menu commands and control ids. Shared by the resource script and the code.
 #pragma once
 
+// Version strings of the version block. The version dialog's template shows
+// the same copyright line until it reads the block; the line must fit the
+// dialog's 95 units of width.
+#define QUILLPAD_VERSION    "2.7.1"
+#define QUILLPAD_COPYRIGHT  "Copyright (C) 2026 Quillpad"
+
+// Controls that are never addressed
+#ifndef IDC_STATIC
+#define IDC_STATIC         (-1)
+#endif
+
 // Dialog templates
 #define IDD_VERSION        102
 #define IDD_MEMO           129

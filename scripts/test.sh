@@ -18,6 +18,10 @@ cleanup() {
 trap cleanup EXIT
 qp_prefix
 wineserver -p 600  # keep the server up between test programs
+# Wine's system processes (services, plugplay, rpcss ...) stay up with the
+# server; start them now, away from the pipes CTest reads test output from,
+# or CTest waits for them until the server ends.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 cd "$QP_BUILD"
 ctest --output-on-failure -j2 "$@"
