@@ -48,11 +48,19 @@ BOOL CALLBACK matchTopLevel(HWND hwnd, LPARAM param) {
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
     if (owner != s->pid) return TRUE;
-    char cls[64] = {}, text[256] = {};
+    char cls[64] = {};
     GetClassNameA(hwnd, cls, sizeof cls);
-    GetWindowTextA(hwnd, text, sizeof text);
     if (lstrcmpA(cls, s->className) != 0) return TRUE;
-    if (s->title ? lstrcmpA(text, s->title) != 0 : !IsWindowVisible(hwnd)) return TRUE;
+    if (s->title) {
+        // InternalGetWindowText sends no message: the window's thread may be
+        // waiting for this one.
+        wchar_t text[256] = {}, wanted[256] = {};
+        InternalGetWindowText(hwnd, text, 256);
+        MultiByteToWideChar(CP_ACP, 0, s->title, -1, wanted, 256);
+        if (lstrcmpW(text, wanted) != 0) return TRUE;
+    } else if (!IsWindowVisible(hwnd)) {
+        return TRUE;
+    }
     s->found = hwnd;
     return FALSE;
 }
