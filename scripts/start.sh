@@ -4,7 +4,7 @@
 # both default to folders under ${XDG_DATA_HOME:-~/.local/share}/quillpad.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
-"$QP_ROOT/scripts/build.sh" Quillpad
+"$QP_ROOT/scripts/build.sh" --program
 
 qp_wine_env
 QP_HOME=${XDG_DATA_HOME:-$HOME/.local/share}/quillpad
