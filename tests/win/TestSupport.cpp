@@ -36,11 +36,14 @@ void pumpFor(DWORD ms) {
 }
 
 namespace {
+const int kMessageBoxText = 0xFFFF;  // the id of a message box's text
+
 struct Search {
     DWORD pid;
     const char* className;
     const char* title;
     HWND found;
+    bool messageBox;  // only dialogs with a message box's text static
 };
 
 BOOL CALLBACK matchTopLevel(HWND hwnd, LPARAM param) {
@@ -61,13 +64,20 @@ BOOL CALLBACK matchTopLevel(HWND hwnd, LPARAM param) {
     } else if (!IsWindowVisible(hwnd)) {
         return TRUE;
     }
+    if (s->messageBox && !GetDlgItem(hwnd, kMessageBoxText)) return TRUE;
     s->found = hwnd;
     return FALSE;
 }
 }  // namespace
 
 HWND findTopLevel(DWORD pid, const char* className, const char* title) {
-    Search search{pid, className, title, nullptr};
+    Search search{pid, className, title, nullptr, false};
+    EnumWindows(matchTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND findMessageBox(DWORD pid) {
+    Search search{pid, "#32770", nullptr, nullptr, true};
     EnumWindows(matchTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -77,9 +87,8 @@ MessageBoxSeen readMessageBox(HWND box) {
     char text[1024] = {};
     GetWindowTextA(box, text, sizeof text);
     seen.caption = text;
-    // The message text is the box's static with id 0xFFFF.
     text[0] = 0;
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    GetDlgItemTextA(box, kMessageBoxText, text, sizeof text);
     seen.text = text;
     return seen;
 }
@@ -88,7 +97,7 @@ MessageBoxWatcher::MessageBoxWatcher(DWORD pid, int button) : pid_(pid), button_
     InitializeCriticalSection(&lock_);
     thread_ = std::thread([this] {
         while (!stop_) {
-            if (HWND box = findTopLevel(pid_, "#32770")) {
+            if (HWND box = findMessageBox(pid_)) {
                 MessageBoxSeen seen = readMessageBox(box);
                 EnterCriticalSection(&lock_);
                 seen_.push_back(seen);

@@ -29,6 +29,9 @@ void pumpFor(DWORD ms);
 // title, when given), or null.
 HWND findTopLevel(DWORD pid, const char* className, const char* title = nullptr);
 
+// A visible message box of process `pid`, or null.
+HWND findMessageBox(DWORD pid);
+
 struct MessageBoxSeen {
     std::string caption;
     std::string text;
