@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <functional>
+#include <sys/stat.h>
+#include "store/FileIO.h"
 #include "store/MemoFile.h"
+#include "tests/store/TestFiles.h"
 
 // Failures show a memo as the lines it is written as.
 void PrintTo(const StoredMemo& m, std::ostream* os) {
@@ -259,4 +262,81 @@ TEST(MemoWriter, RoundTripKeepsEveryMemoInOrder) {
     withoutTabs.tabs.clear();  // a memo being deleted leaves no block
     std::vector<StoredMemo> memos{exampleMemo(), withoutTabs, second, exampleMemo()};
     EXPECT_EQ(parse(formatMemos(memos)), (std::vector<StoredMemo>{exampleMemo(), second, exampleMemo()}));
+}
+
+namespace {
+
+class MemoFileOnDisk : public InTempDir {
+protected:
+    const std::string tempName_ = std::string(MEMO_FILE_NAME) + ".tmp";
+
+    LoadResult load(std::vector<StoredMemo>& memos) {
+        return loadMemoFile(MEMO_FILE_NAME, {}, [&](const StoredMemo& m) { memos.push_back(m); });
+    }
+};
+
+// Memos whose file takes several write pieces.
+std::vector<StoredMemo> largeMemos() {
+    StoredMemo memo = exampleMemo();
+    memo.tabs.assign(5, MemoTab{std::string(fileio::WRITE_CHUNK_SIZE / 2, 'x') + "\r\n", NEW_TAB});
+    return {memo, exampleMemo()};
+}
+
+}  // namespace
+
+TEST_F(MemoFileOnDisk, SavedMemosLoadBack) {
+    std::vector<StoredMemo> memos;
+    EXPECT_EQ(load(memos), LoadResult::Missing);
+    EXPECT_TRUE(memos.empty());
+    ASSERT_TRUE(saveMemoFile(MEMO_FILE_NAME, largeMemos()));
+    EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos(largeMemos()));
+    EXPECT_FALSE(fileExists(tempName_));
+    EXPECT_EQ(load(memos), LoadResult::Loaded);
+    EXPECT_EQ(memos, largeMemos());
+}
+
+TEST_F(MemoFileOnDisk, FolderOfThatNameIsUnreadableAndKept) {
+    std::filesystem::create_directory(MEMO_FILE_NAME);
+    std::vector<StoredMemo> memos;
+    EXPECT_EQ(load(memos), LoadResult::Unreadable);
+    EXPECT_TRUE(memos.empty());
+    EXPECT_FALSE(saveMemoFile(MEMO_FILE_NAME, {exampleMemo()}));
+    EXPECT_TRUE(std::filesystem::is_directory(MEMO_FILE_NAME));
+    EXPECT_FALSE(fileExists(tempName_));
+}
+
+TEST_F(MemoFileOnDisk, ReadOnlyFileIsNotReplaced) {
+    writeFile(MEMO_FILE_NAME, EXAMPLE_FILE);
+    chmod(MEMO_FILE_NAME, 0444);
+    EXPECT_FALSE(saveMemoFile(MEMO_FILE_NAME, largeMemos()));
+    EXPECT_EQ(readFile(MEMO_FILE_NAME), EXAMPLE_FILE);
+    EXPECT_FALSE(fileExists(tempName_));
+}
+
+// Every step of a save that can fail (creating the temporary file, each write,
+// the flush, the close, the replace) is made to fail once; whatever was on disk
+// before stays byte for byte, and no temporary file is left behind.
+TEST_F(MemoFileOnDisk, FailureAtEveryStepKeepsTheOldFile) {
+    const std::string newFile = formatMemos(largeMemos());
+    const unsigned long writes = (newFile.size() + fileio::WRITE_CHUNK_SIZE - 1) / fileio::WRITE_CHUNK_SIZE;
+    ASSERT_GE(writes, 3u);
+    fileio::failStepForTest(0);
+    ASSERT_TRUE(saveMemoFile(MEMO_FILE_NAME, largeMemos()));
+    const unsigned long steps = fileio::stepsSinceFailStepForTest();
+    EXPECT_EQ(steps, writes + 4);
+    for (bool oldFileExists : {true, false}) {
+        for (unsigned long step = 1; step <= steps; ++step) {
+            std::filesystem::remove(MEMO_FILE_NAME);
+            if (oldFileExists) writeFile(MEMO_FILE_NAME, EXAMPLE_FILE);
+            writeFile(tempName_, "left by an earlier run");
+            fileio::failStepForTest(step);
+            EXPECT_FALSE(saveMemoFile(MEMO_FILE_NAME, largeMemos())) << step;
+            fileio::failStepForTest(0);
+            EXPECT_EQ(fileExists(MEMO_FILE_NAME), oldFileExists) << step;
+            EXPECT_EQ(readFile(MEMO_FILE_NAME), oldFileExists ? EXAMPLE_FILE : "") << step;
+            EXPECT_FALSE(fileExists(tempName_)) << step;
+        }
+    }
+    ASSERT_TRUE(saveMemoFile(MEMO_FILE_NAME, largeMemos()));
+    EXPECT_EQ(readFile(MEMO_FILE_NAME), newFile);
 }
