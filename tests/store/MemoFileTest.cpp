@@ -211,6 +211,7 @@ TEST(MemoWriter, TabTextRules) {
         {"a\r\nb\r\n", "a\r\nb\r\n", "a\r\nb\r\n"},
         {"a\nb", "a\r\nb\r\n", "a\r\nb\r\n"},
         {"a\rb\r", "ab\r\n", "ab\r\n"},
+        {"a\n\r", "a\r\n\r\n", "a\r\n\r\n"},  // the last byte before the CRs go decides
         {"\r\n\r\n", "\r\n\r\n", "\r\n\r\n"},
         // Lines that would end the tab or replace its title get a leading blank.
         {"[MEMO_END]", " [MEMO_END]\r\n", " [MEMO_END]\r\n"},
