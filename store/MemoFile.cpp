@@ -1,5 +1,6 @@
 #include "store/MemoFile.h"
 #include <array>
+#include <cstring>
 #include "store/FileIO.h"
 #include "store/LineFormat.h"
 
@@ -121,22 +122,29 @@ private:
 // the text is empty or does not end in LF. A line that would read back as the
 // end of the tab or as its title gets one leading blank.
 void appendTabText(std::string& out, const std::string& text) {
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        size_t lf = rest.find('\n');
-        std::string_view line = rest.substr(0, lf);
-        size_t firstChar = out.size();
-        for (size_t cr; (cr = line.find('\r')) != std::string_view::npos; line.remove_prefix(cr + 1)) {
-            out.append(line.substr(0, cr));
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p != end) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        const char* lineEnd = lf ? lf : end;
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', lineEnd - p));
+        const size_t firstChar = out.size();
+        if (cr && cr + 1 == lf) {  // the usual line: its only CR is that of its CR LF
+            out.append(p, lf + 1);
+        } else {
+            for (; cr; cr = static_cast<const char*>(std::memchr(p, '\r', lineEnd - p))) {
+                out.append(p, cr);
+                p = cr + 1;
+            }
+            out.append(p, lineEnd);
+            out.append("\r\n", lf ? 2 : 0);
         }
-        out.append(line);
-        std::string_view written(out.data() + firstChar, out.size() - firstChar);
+        std::string_view written(out.data() + firstChar, out.size() - firstChar - (lf ? 2 : 0));
         if (written == TAB_CLOSE || startsWith(written, TAB_TITLE)) out.insert(firstChar, 1, ' ');
-        if (lf == std::string_view::npos) break;
-        out += "\r\n";
-        rest.remove_prefix(lf + 1);
+        if (!lf) break;
+        p = lf + 1;
     }
-    if (text.empty() || text.back() != '\n') out += "\r\n";
+    if (text.empty() || text.back() != '\n') out.append("\r\n", 2);
 }
 
 void appendLine(std::string& out, std::string_view line) {

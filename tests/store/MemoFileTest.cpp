@@ -215,6 +215,7 @@ TEST(MemoWriter, TabTextRules) {
         {"\r\n\r\n", "\r\n\r\n", "\r\n\r\n"},
         // Lines that would end the tab or replace its title get a leading blank.
         {"[MEMO_END]", " [MEMO_END]\r\n", " [MEMO_END]\r\n"},
+        {"a\r\n[MEMO_END]\r\n", "a\r\n [MEMO_END]\r\n", "a\r\n [MEMO_END]\r\n"},
         {"x\r\n[MEMO_E\rND]\r\ny", "x\r\n [MEMO_END]\r\ny\r\n", "x\r\n [MEMO_END]\r\ny\r\n"},
         {"MEMO_TAB_TITLE-t\r\nmore", " MEMO_TAB_TITLE-t\r\nmore\r\n", " MEMO_TAB_TITLE-t\r\nmore\r\n"},
         {"[MEMO_END]x\r\n [MEMO_END]\r\nMEMO_TAB_TITLE\r\n[MEMO_TAB_END]\r\nRECT_TOP-1",
