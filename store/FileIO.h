@@ -1,18 +1,35 @@
-// The one place where the store touches the file system.
+// The one place where the store touches the file system. Files are named as
+// given (bare names are relative to the current directory).
 #pragma once
+#include <cstddef>
 #include <string>
 
 namespace fileio {
 
 enum class ReadStatus { Ok, Missing, Unreadable };
 
-// Reads the whole file. Another program holding it (sharing violation, lock)
-// is waited for up to about a second.
-ReadStatus readWholeFile(const char* fileName, std::string& out);
+// Reads the whole file. A file that exists but cannot be read (held by another
+// program, no access, a folder of that name) is tried again for up to
+// `patienceMs` before the answer is Unreadable; a missing one answers at once.
+// A file too large to hold in memory is Unreadable too.
+ReadStatus readWholeFile(const char* fileName, std::string& out, unsigned patienceMs);
 
-// Writes `data` to a temporary file in the same folder, flushes it to disk and
-// moves it over `fileName` in one step. On any failure the old file is left
-// byte-identical, the temporary file is removed and the answer is false.
+// Writes `data` to "<fileName>.tmp" in the same folder, flushes it to disk and
+// moves it over `fileName` in one step. A file marked read-only is not
+// replaced; one held by another program is tried again for a few hundred
+// milliseconds. On any failure the old file is left byte-identical, the
+// temporary file is removed and the answer is false; true means the whole
+// new content is on disk under `fileName`.
 bool replaceFile(const char* fileName, const std::string& data);
+
+// replaceFile writes in pieces of this size.
+constexpr size_t WRITE_CHUNK_SIZE = 64 * 1024;
+
+// For tests: every step of replaceFile that can fail (creating the temporary
+// file, each write, the flush, the close and the replace) is counted from the
+// last call of failStepForTest; step number `step` then fails as the system
+// would fail it (a write writes half its piece and reports that). 0: no failure.
+void failStepForTest(unsigned long step);
+unsigned long stepsSinceFailStepForTest();
 
 }  // namespace fileio

@@ -1,6 +1,108 @@
-#include "store/FileIO.h"
+// File calls on POSIX systems (the native build: tests, benchmarks, fuzzing).
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <new>
+#include <stdexcept>
+#include "store/FileSystem.h"
 
-namespace fileio {
-ReadStatus readWholeFile(const char*, std::string&) { return ReadStatus::Missing; }
-bool replaceFile(const char*, const std::string&) { return false; }
-}  // namespace fileio
+namespace fileio::os {
+
+struct File {
+    int fd;
+};
+
+namespace {
+
+int openRetrying(const char* name, int flags, mode_t mode = 0) {
+    int fd;
+    do fd = ::open(name, flags | O_CLOEXEC, mode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// The folder that holds `fileName`, for syncing its entry after a rename.
+std::string folderOf(const char* fileName) {
+    std::string name(fileName);
+    size_t slash = name.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : name.substr(0, slash);
+}
+
+}  // namespace
+
+Outcome readAll(const char* fileName, std::string& out) {
+    int fd = openRetrying(fileName, O_RDONLY);
+    if (fd < 0) return (errno == ENOENT || errno == ENOTDIR) ? Outcome::Missing : Outcome::Failed;
+    Outcome outcome = Outcome::Ok;
+    try {
+        struct stat st;
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            outcome = Outcome::Failed;
+        } else {
+            out.reserve(size_t(st.st_size));
+            char buf[64 * 1024];
+            for (;;) {
+                ssize_t n = ::read(fd, buf, sizeof buf);
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0) outcome = Outcome::Failed;
+                if (n <= 0) break;
+                out.append(buf, size_t(n));
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        outcome = Outcome::Failed;
+    } catch (const std::length_error&) {
+        outcome = Outcome::Failed;
+    }
+    ::close(fd);
+    return outcome;
+}
+
+bool isReadOnly(const char* fileName) {
+    // The owner's write permission stands for the read-only attribute (root
+    // could write regardless, so access() would not tell).
+    struct stat st;
+    return ::stat(fileName, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0;
+}
+
+File* create(const char* fileName) {
+    int fd = openRetrying(fileName, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    return fd < 0 ? nullptr : new File{fd};
+}
+
+size_t write(File* file, const char* data, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::write(file->fd, data + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += size_t(n);
+    }
+    return done;
+}
+
+bool flush(File* file) { return ::fsync(file->fd) == 0; }
+
+bool close(File* file) {
+    int rc = ::close(file->fd);
+    delete file;
+    return rc == 0;
+}
+
+Outcome rename(const char* from, const char* to) {
+    if (::rename(from, to) != 0) return errno == EBUSY ? Outcome::Busy : Outcome::Failed;
+    // Make the new directory entry durable too. The file is already in place,
+    // so a failure here cannot be undone and is not reported.
+    int dir = openRetrying(folderOf(to).c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return Outcome::Ok;
+}
+
+void remove(const char* fileName) { ::unlink(fileName); }
+
+}  // namespace fileio::os

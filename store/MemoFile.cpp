@@ -1,14 +1,192 @@
 #include "store/MemoFile.h"
+#include <array>
+#include <cstring>
 #include "store/FileIO.h"
+#include "store/LineFormat.h"
+
+using lineformat::startsWith;
 
 const char* const MEMO_FILE_NAME = "Quillpad.dat";
 
-void parseMemos(std::string_view, ScreenSize, const MemoSink&) {}
-std::string formatMemos(const std::vector<StoredMemo>&) { return {}; }
+// The header fields of a memo: members of StoredMemo itself or of its colours.
+template <class Memo, class T>
+static auto& fieldOf(Memo& m, T StoredMemo::*member) { return m.*member; }
+template <class Memo, class T>
+static auto& fieldOf(Memo& m, T MemoColors::*member) { return m.colors.*member; }
+
+namespace {
+
+using MemoKey = lineformat::KeyField<int32_t StoredMemo::*, uint32_t MemoColors::*, std::string StoredMemo::*,
+                                     bool StoredMemo::*>;
+
+// The 14 key lines of a memo header, in the order they are written.
+const std::array<MemoKey, 14> MEMO_KEYS{{
+    {"RECT_TOP-", &StoredMemo::RECT_TOP},
+    {"RECT_LEFT-", &StoredMemo::RECT_LEFT},
+    {"RECT_BOTTOM-", &StoredMemo::RECT_BOTTOM},
+    {"RECT_RIGHT-", &StoredMemo::RECT_RIGHT},
+    {"BACK_CAPTION_COLOR-", &MemoColors::BACK_CAPTION_COLOR},
+    {"TEXT_CAPTION_COLOR-", &MemoColors::TEXT_CAPTION_COLOR},
+    {"BACK_MEMO_COLOR-", &MemoColors::BACK_MEMO_COLOR},
+    {"TEXT_MEMO_COLOR-", &MemoColors::TEXT_MEMO_COLOR},
+    {"MEMO_SELECT_INDEX-", &StoredMemo::MEMO_SELECT_INDEX},
+    {"CAPTION-", &StoredMemo::CAPTION},
+    {"NOT_SHOW_TAB_FLAG-", &StoredMemo::NOT_SHOW_TAB_FLAG},
+    {"WORDWRAP_FLAG-", &StoredMemo::WORDWRAP_FLAG},
+    {"COMPACT_FLAG-", &StoredMemo::COMPACT_FLAG},
+    {"NON_MOVE_FLAG-", &StoredMemo::NON_MOVE_FLAG},
+}};
+
+constexpr std::string_view MEMO_OPEN = "[MEMO_TAB_START]";
+constexpr std::string_view MEMO_CLOSE = "[MEMO_TAB_END]";
+constexpr std::string_view TAB_OPEN = "[MEMO_START]";
+constexpr std::string_view TAB_CLOSE = "[MEMO_END]";
+constexpr std::string_view TAB_TITLE = "MEMO_TAB_TITLE-";
+
+// Backup and sync tools hold files briefly: a data file that cannot be read
+// at start is tried again for about a second before it counts as unreadable.
+constexpr unsigned READ_PATIENCE_MS = 1000;
+
+constexpr int NEW_MEMO_WIDTH = 300;
+constexpr int NEW_MEMO_HEIGHT = 150;
+
+// Reads the file line by line. The working values are reset only where a
+// rule says so; whatever a block leaves out it takes from the block before.
+class MemoReader {
+public:
+    MemoReader(size_t fileSize, ScreenSize screen, const MemoSink& sink) : carryBudget_(fileSize), sink_(sink) {
+        // Until a RECT line says otherwise, a memo has a new memo's rectangle.
+        work_.RECT_LEFT = (screen.cx - NEW_MEMO_WIDTH) / 2;
+        work_.RECT_TOP = (screen.cy - NEW_MEMO_HEIGHT) / 2;
+        work_.RECT_RIGHT = work_.RECT_LEFT + NEW_MEMO_WIDTH;
+        work_.RECT_BOTTOM = work_.RECT_TOP + NEW_MEMO_HEIGHT;
+        work_.colors = {0, 0, 0, 0};
+    }
+
+    void line(std::string_view line) {
+        if (memoOpen_ && !tabOpen_ && lineformat::readKeyLine(MEMO_KEYS, line, work_)) return;
+        if (tabOpen_) {
+            if (line == TAB_CLOSE) {
+                closeTab();
+            } else if (startsWith(line, TAB_TITLE)) {
+                title_.assign(line.substr(TAB_TITLE.size()));
+                tabHasTitleLine_ = true;
+            } else {
+                text_.append(line);
+                text_.append("\r\n");
+            }
+        } else if (line == TAB_OPEN) {
+            text_.clear();
+            tabOpen_ = true;
+            tabHasTitleLine_ = false;
+        } else if (line == MEMO_OPEN) {
+            work_.tabs.clear();
+            work_.CAPTION.clear();
+            memoOpen_ = true;
+        } else if (line == MEMO_CLOSE && memoOpen_) {  // a close without an open would repeat the memo before
+            closeMemo();
+        }
+    }
+
+private:
+    void closeTab() {
+        // A tab without a title line carries the title before it; those copies
+        // are limited to the file's size, so that memory stays a small multiple of it.
+        bool carry = tabHasTitleLine_ || title_.size() <= carryBudget_;
+        if (!tabHasTitleLine_ && carry) carryBudget_ -= title_.size();
+        work_.tabs.push_back(MemoTab{std::move(text_), carry ? title_ : std::string()});
+        text_.clear();
+        tabOpen_ = false;
+    }
+
+    void closeMemo() {
+        memoOpen_ = false;
+        if (work_.tabs.empty()) return;  // nothing to show: the writer never writes such a block
+        // An index outside the tabs selects the first one; the working value carries on unchanged.
+        int32_t index = work_.MEMO_SELECT_INDEX;
+        if (index < 0 || size_t(index) >= work_.tabs.size()) work_.MEMO_SELECT_INDEX = 0;
+        sink_(work_);
+        work_.MEMO_SELECT_INDEX = index;
+        // No rule reads the tab list again before "[MEMO_TAB_START]" empties it.
+        work_.tabs.clear();
+    }
+
+    StoredMemo work_;
+    std::string title_, text_;
+    bool memoOpen_ = false, tabOpen_ = false, tabHasTitleLine_ = false;
+    size_t carryBudget_;
+    const MemoSink& sink_;
+};
+
+// Tab text: CRs dropped, each LF written as CR LF, and a line end added when
+// the text is empty or does not end in LF. A line that would read back as the
+// end of the tab or as its title gets one leading blank.
+void appendTabText(std::string& out, const std::string& text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p != end) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        const char* lineEnd = lf ? lf : end;
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', lineEnd - p));
+        const size_t firstChar = out.size();
+        if (cr && cr + 1 == lf) {  // the usual line: its only CR is that of its CR LF
+            out.append(p, lf + 1);
+        } else {
+            for (; cr; cr = static_cast<const char*>(std::memchr(p, '\r', lineEnd - p))) {
+                out.append(p, cr);
+                p = cr + 1;
+            }
+            out.append(p, lineEnd);
+            out.append("\r\n", lf ? 2 : 0);
+        }
+        std::string_view written(out.data() + firstChar, out.size() - firstChar - (lf ? 2 : 0));
+        if (written == TAB_CLOSE || startsWith(written, TAB_TITLE)) out.insert(firstChar, 1, ' ');
+        if (!lf) break;
+        p = lf + 1;
+    }
+    if (text.empty() || text.back() != '\n') out.append("\r\n", 2);
+}
+
+void appendLine(std::string& out, std::string_view line) {
+    out.append(line);
+    out += "\r\n";
+}
+
+}  // namespace
+
+void parseMemos(std::string_view data, ScreenSize screen, const MemoSink& sink) {
+    MemoReader reader(data.size(), screen, sink);
+    lineformat::forEachLine(data, [&](std::string_view line) { reader.line(line); });
+}
+
+std::string formatMemos(const std::vector<StoredMemo>& memos) {
+    size_t estimate = 0;
+    for (const StoredMemo& m : memos) {
+        estimate += 400 + m.CAPTION.size();
+        for (const MemoTab& t : m.tabs) estimate += 48 + t.title.size() + t.text.size() + t.text.size() / 16;
+    }
+    std::string out;
+    out.reserve(estimate);
+    for (const StoredMemo& m : memos) {
+        if (m.tabs.empty()) continue;
+        appendLine(out, MEMO_OPEN);
+        lineformat::appendKeyLines(out, MEMO_KEYS, m);
+        for (const MemoTab& tab : m.tabs) {
+            appendLine(out, TAB_OPEN);
+            out += TAB_TITLE;
+            lineformat::appendValue(out, tab.title);
+            out += "\r\n";
+            appendTabText(out, tab.text);
+            appendLine(out, TAB_CLOSE);
+        }
+        appendLine(out, MEMO_CLOSE);
+    }
+    return out;
+}
 
 LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink& sink) {
     std::string data;
-    switch (fileio::readWholeFile(fileName, data)) {
+    switch (fileio::readWholeFile(fileName, data, READ_PATIENCE_MS)) {
     case fileio::ReadStatus::Missing: return LoadResult::Missing;
     case fileio::ReadStatus::Unreadable: return LoadResult::Unreadable;
     case fileio::ReadStatus::Ok: break;

@@ -25,6 +25,13 @@ struct StoredMemo {
     bool COMPACT_FLAG = false;
     bool NON_MOVE_FLAG = false;
     int32_t MEMO_SELECT_INDEX = 0;
+    bool operator==(const StoredMemo& o) const {
+        return tabs == o.tabs && CAPTION == o.CAPTION && RECT_LEFT == o.RECT_LEFT && RECT_TOP == o.RECT_TOP &&
+               RECT_RIGHT == o.RECT_RIGHT && RECT_BOTTOM == o.RECT_BOTTOM && colors == o.colors &&
+               NOT_SHOW_TAB_FLAG == o.NOT_SHOW_TAB_FLAG && WORDWRAP_FLAG == o.WORDWRAP_FLAG &&
+               COMPACT_FLAG == o.COMPACT_FLAG && NON_MOVE_FLAG == o.NON_MOVE_FLAG &&
+               MEMO_SELECT_INDEX == o.MEMO_SELECT_INDEX;
+    }
 };
 
 extern const char* const MEMO_FILE_NAME;  // "Quillpad.dat"
@@ -38,16 +45,25 @@ struct ScreenSize {
 
 using MemoSink = std::function<void(const StoredMemo&)>;
 
-// Parses the file's bytes and hands each completed memo on in file order.
+// Parses the file's bytes and hands each completed memo on in file order, as
+// soon as its block is complete. A memo without tabs is skipped; a
+// MEMO_SELECT_INDEX outside its tabs is handed on as 0.
 void parseMemos(std::string_view data, ScreenSize screen, const MemoSink& sink);
 
-// The file's bytes for these memos (memos without tabs are left out).
+// The file's bytes for these memos (memos without tabs are left out). A tab
+// text line that would read back as the tab's end or its title line is written
+// with one leading blank.
 std::string formatMemos(const std::vector<StoredMemo>& memos);
 
 enum class LoadResult { Loaded, Missing, Unreadable };
 
-// Reads `fileName` whole (retrying briefly while another program holds it)
-// and parses it. Missing: no file. Unreadable: it exists but could not be read.
+// Reads `fileName` whole and parses it. Missing: there is no such file (no
+// memos, nothing to report). Unreadable: it exists but could not be read within
+// about a second (held by another program, no access, a folder of that name);
+// the caller must then write nothing to it in this run. The sink is called
+// after the file has been closed: saves that the sink causes must be held back
+// until loading has finished, or they would replace the file with the memos
+// loaded so far.
 LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink& sink);
 
 // Replaces `fileName` with these memos in one step; false leaves the old file as it was.

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One global hot key: `key` is a virtual-key code, `modifiers` the RegisterHotKey
@@ -55,9 +56,22 @@ extern const char* const SETTINGS_FILE_NAME;  // "Quillpad.ini"
 extern const char* const HOTKEY_FILE_NAME;    // "key.ini"
 
 // Defaults first, then "Quillpad.ini", then "key.ini". False when either file
-// could not be opened (the defaults stand for what was not read).
+// could not be read (the defaults stand for what was not read).
 bool loadSettings(GeneralSettings& general, ColorSettings& colors);
 
-// Writes both files whole; each either keeps its old content or gets the new one.
-// False when either could not be written.
+// Replaces "Quillpad.ini" and then "key.ini", each in one step: each file either
+// keeps its old content or gets the whole new one. False when either could not
+// be written; when "Quillpad.ini" fails, "key.ini" is not touched.
 bool saveSettings(const GeneralSettings& general, const ColorSettings& colors);
+
+// The two files' contents, without file access.
+// Applies the key lines of "Quillpad.ini" to the halves (other lines change nothing).
+void parseSettings(std::string_view text, GeneralSettings& general, ColorSettings& colors);
+// Applies the bytes of "key.ini" to the first two entries: as far as the bytes
+// reach, key then modifiers, 16-bit little-endian each; a field the bytes end
+// in gets only its low byte replaced; bytes after the eighth are ignored.
+void parseHotKeys(std::string_view bytes, std::vector<HotKeyEntry>& hotKeys);
+// The eleven lines of "Quillpad.ini".
+std::string formatSettings(const GeneralSettings& general, const ColorSettings& colors);
+// The 8 bytes of "key.ini"; a missing entry is written with its default.
+std::string formatHotKeys(const std::vector<HotKeyEntry>& hotKeys);

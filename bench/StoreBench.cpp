@@ -1,0 +1,150 @@
+// Loading and saving a data file of 1,000 memos x 10 tabs x about 1 KB of
+// Shift-JIS and ASCII text (about 10 MB), with the baselines in the same run:
+// a bare std::getline loop over the file for loading, one fwrite and one flush
+// of the same bytes for saving. Targets: load at least half the getline speed,
+// save (flush and replace included) within 3x the fwrite time.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <unistd.h>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include "store/MemoFile.h"
+
+namespace {
+
+std::vector<StoredMemo> generateMemos() {
+    // Shift-JIS words (あいうえお, 漢字, 日本語のテキスト, 新規メモ) and ASCII ones.
+    const std::string words[] = {
+        "\x82\xA0\x82\xA2\x82\xA4\x82\xA6\x82\xA8", "\x8A\xBF\x8E\x9A",
+        "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67", "\x90\x56\x8B\x4B\x83\x81\x83\x82",
+        "meeting", "TODO:", "2024-05-01", "call back", "memo", "x",
+    };
+    std::mt19937 rng(12345);
+    std::uniform_int_distribution<size_t> word(0, std::size(words) - 1), lineLength(20, 90);
+    std::vector<StoredMemo> memos(1000);
+    for (size_t i = 0; i < memos.size(); ++i) {
+        StoredMemo& m = memos[i];
+        m.CAPTION = words[word(rng)] + " " + std::to_string(i);
+        m.RECT_LEFT = int32_t(i % 800), m.RECT_TOP = int32_t(i % 600);
+        m.RECT_RIGHT = m.RECT_LEFT + 300, m.RECT_BOTTOM = m.RECT_TOP + 150;
+        for (int t = 0; t < 10; ++t) {
+            MemoTab tab{"", words[word(rng)]};
+            while (tab.text.size() < 1000) {
+                std::string line;
+                for (size_t len = lineLength(rng); line.size() < len;) line += words[word(rng)] + " ";
+                tab.text += line + "\r\n";
+            }
+            m.tabs.push_back(std::move(tab));
+        }
+    }
+    return memos;
+}
+
+struct Fixture {
+    std::string dir, dataFile, scratchFile;
+    std::vector<StoredMemo> memos = generateMemos();
+    std::string bytes = formatMemos(memos);
+
+    Fixture() {
+        char pattern[] = "/tmp/quillpad-bench-XXXXXX";
+        dir = mkdtemp(pattern);
+        dataFile = dir + "/Quillpad.dat";
+        scratchFile = dir + "/plain.dat";
+        saveMemoFile(dataFile.c_str(), memos);
+    }
+    ~Fixture() { std::filesystem::remove_all(dir); }
+};
+
+Fixture& fixture() {
+    static Fixture f;
+    return f;
+}
+
+void setBytes(benchmark::State& state) { state.SetBytesProcessed(int64_t(state.iterations() * fixture().bytes.size())); }
+
+void BM_LoadMemoFile(benchmark::State& state) {
+    size_t tabs = 0;
+    for (auto _ : state) {
+        loadMemoFile(fixture().dataFile.c_str(), {}, [&](const StoredMemo& m) { tabs += m.tabs.size(); });
+    }
+    benchmark::DoNotOptimize(tabs);
+    setBytes(state);
+}
+
+void BM_GetlineBaseline(benchmark::State& state) {
+    size_t total = 0;
+    for (auto _ : state) {
+        std::ifstream in(fixture().dataFile, std::ios::binary);
+        for (std::string line; std::getline(in, line);) total += line.size();
+    }
+    benchmark::DoNotOptimize(total);
+    setBytes(state);
+}
+
+void BM_SaveMemoFile(benchmark::State& state) {
+    for (auto _ : state) {
+        if (!saveMemoFile(fixture().dataFile.c_str(), fixture().memos)) state.SkipWithError("save failed");
+    }
+    setBytes(state);
+}
+
+// One fwrite and one flush of the file's bytes; with Sync the flush goes on
+// to the disk (fsync), as the save's does.
+template <bool Sync>
+void BM_FwriteBaseline(benchmark::State& state) {
+    const std::string& bytes = fixture().bytes;
+    for (auto _ : state) {
+        FILE* f = std::fopen(fixture().scratchFile.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fflush(f);
+        if (Sync) fsync(fileno(f));
+        std::fclose(f);
+    }
+    setBytes(state);
+}
+
+BENCHMARK(BM_GetlineBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadMemoFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_FwriteBaseline, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_FwriteBaseline, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SaveMemoFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Shows the runs as usual and keeps each one's time for the summary.
+class Collector : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> ms;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs) ms[r.benchmark_name()] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    Collector collector;
+    benchmark::RunSpecifiedBenchmarks(&collector);
+    auto& ms = collector.ms;
+    const double mb = fixture().bytes.size() / 1e6;
+    auto speed = [&](const char* name) { return mb / (ms[name] / 1000); };
+    std::printf("\nfile: %.1f MB, %zu memos\n", mb, fixture().memos.size());
+    if (ms.count("BM_LoadMemoFile/real_time") && ms.count("BM_GetlineBaseline/real_time")) {
+        double ratio = speed("BM_LoadMemoFile/real_time") / speed("BM_GetlineBaseline/real_time");
+        std::printf("load: %.0f MB/s, getline: %.0f MB/s, ratio %.2f (target >= 0.5): %s\n",
+                    speed("BM_LoadMemoFile/real_time"), speed("BM_GetlineBaseline/real_time"), ratio,
+                    ratio >= 0.5 ? "met" : "MISSED");
+    }
+    for (const char* baseline : {"BM_FwriteBaseline<false>/real_time", "BM_FwriteBaseline<true>/real_time"}) {
+        if (!ms.count("BM_SaveMemoFile/real_time") || !ms.count(baseline)) continue;
+        double ratio = ms["BM_SaveMemoFile/real_time"] / ms[baseline];
+        std::printf("save: %.1f ms (%.0f MB/s), %s: %.1f ms, ratio %.2f (target <= 3): %s\n",
+                    ms["BM_SaveMemoFile/real_time"], speed("BM_SaveMemoFile/real_time"), baseline, ms[baseline], ratio,
+                    ratio <= 3 ? "met" : "MISSED");
+    }
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,88 @@
+#include "store/FileIO.h"
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include "store/FileSystem.h"
+
+namespace fileio {
+
+namespace {
+
+unsigned long g_failStep = 0;
+unsigned long g_steps = 0;
+
+// Counts one step of replaceFile; true when the test hook makes it fail.
+bool injectedFailure() { return ++g_steps == g_failStep; }
+
+using Clock = std::chrono::steady_clock;
+constexpr auto RETRY_PAUSE = std::chrono::milliseconds(50);
+// Another program holding the file being replaced is waited for this long.
+constexpr auto REPLACE_PATIENCE = std::chrono::milliseconds(300);
+
+bool writeAll(os::File* file, const std::string& data) {
+    for (size_t pos = 0; pos < data.size(); pos += WRITE_CHUNK_SIZE) {
+        size_t size = std::min(WRITE_CHUNK_SIZE, data.size() - pos);
+        size_t want = size;
+        if (injectedFailure()) size /= 2;
+        // Fewer bytes than asked is a failure, even when the system called it a success.
+        if (os::write(file, data.data() + pos, size) != want) return false;
+    }
+    return true;
+}
+
+bool moveOver(const std::string& from, const char* to) {
+    if (injectedFailure()) return false;
+    const auto giveUp = Clock::now() + REPLACE_PATIENCE;
+    for (;;) {
+        os::Outcome outcome = os::rename(from.c_str(), to);
+        if (outcome == os::Outcome::Ok) return true;
+        if (outcome != os::Outcome::Busy || Clock::now() >= giveUp) return false;
+        std::this_thread::sleep_for(RETRY_PAUSE);
+    }
+}
+
+}  // namespace
+
+void failStepForTest(unsigned long step) {
+    g_failStep = step;
+    g_steps = 0;
+}
+
+unsigned long stepsSinceFailStepForTest() { return g_steps; }
+
+ReadStatus readWholeFile(const char* fileName, std::string& out, unsigned patienceMs) {
+    const auto giveUp = Clock::now() + std::chrono::milliseconds(patienceMs);
+    for (;;) {
+        out.clear();
+        switch (os::readAll(fileName, out)) {
+        case os::Outcome::Ok: return ReadStatus::Ok;
+        case os::Outcome::Missing: return ReadStatus::Missing;
+        case os::Outcome::Busy:
+        case os::Outcome::Failed: break;
+        }
+        if (Clock::now() >= giveUp) {
+            out.clear();
+            return ReadStatus::Unreadable;
+        }
+        std::this_thread::sleep_for(RETRY_PAUSE);
+    }
+}
+
+bool replaceFile(const char* fileName, const std::string& data) {
+    // Windows refuses to replace a read-only file, but not every system that
+    // runs the program does: check by hand.
+    if (os::isReadOnly(fileName)) return false;
+    const std::string temp = std::string(fileName) + ".tmp";
+    os::File* file = injectedFailure() ? nullptr : os::create(temp.c_str());
+    bool ok = file != nullptr;
+    if (ok) {
+        ok = writeAll(file, data) && !injectedFailure() && os::flush(file);
+        bool closed = os::close(file);
+        ok = !injectedFailure() && closed && ok;
+    }
+    ok = ok && moveOver(temp, fileName);
+    if (!ok) os::remove(temp.c_str());
+    return ok;
+}
+
+}  // namespace fileio

@@ -1,0 +1,34 @@
+// The operating system's file calls as FileIO.cpp uses them: one attempt
+// each, no retries. FileIO_win32.cpp and FileIO_posix.cpp implement them.
+#pragma once
+#include <cstddef>
+#include <string>
+
+namespace fileio::os {
+
+enum class Outcome { Ok, Missing, Busy, Failed };
+
+// Reads the whole file. Busy: another program holds it; Failed: anything
+// else (no access, not a plain file, too large for memory).
+Outcome readAll(const char* fileName, std::string& out);
+
+// True when the file exists and is marked read-only.
+bool isReadOnly(const char* fileName);
+
+struct File;  // an open file, written from its start
+
+// Creates the file, or empties it if it exists. nullptr on failure.
+File* create(const char* fileName);
+// Writes the bytes; answers how many were written (fewer on failure).
+size_t write(File* file, const char* data, size_t size);
+// Flushes the file's content to the disk.
+bool flush(File* file);
+// Closes the file and frees `file`, also when the close fails.
+bool close(File* file);
+
+// Moves `from` over `to` in one step, replacing `to`. Busy: another program
+// holds `to` (or `from`).
+Outcome rename(const char* from, const char* to);
+void remove(const char* fileName);
+
+}  // namespace fileio::os

@@ -1,0 +1,82 @@
+// What the data file and the settings file share: lines of "KEY-value" and
+// their numbers. Window-free, no file access.
+#pragma once
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace lineformat {
+
+inline bool startsWith(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && std::memcmp(s.data(), prefix.data(), prefix.size()) == 0;
+}
+
+// Calls f(line) for every line of data. A line ends at LF; a CR right before
+// the LF belongs to the line end, other CRs stay; the last line needs no line end.
+template <class F>
+void forEachLine(std::string_view data, F&& f) {
+    const char* p = data.data();
+    const char* end = p + data.size();
+    while (p != end) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        if (!lf) {
+            f(std::string_view(p, end - p));
+            return;
+        }
+        const char* lineEnd = (lf != p && lf[-1] == '\r') ? lf - 1 : lf;
+        f(std::string_view(p, lineEnd - p));
+        p = lf + 1;
+    }
+}
+
+// A C-style decimal number: leading white space, one optional sign, digits up
+// to the first other character (none: 0), wrapping modulo 2^32.
+uint32_t parseNumber(std::string_view text);
+
+// Values of key lines, read and written the same way in both text files.
+void parseValue(std::string_view text, int32_t& out);
+void parseValue(std::string_view text, uint32_t& out);
+void parseValue(std::string_view text, bool& out);  // true only for exactly 1
+void parseValue(std::string_view text, std::string& out);
+void appendValue(std::string& out, int32_t value);
+void appendValue(std::string& out, uint32_t value);
+void appendValue(std::string& out, bool value);
+// A single-line text; an LF in it (which no single-line editor produces) is
+// written as a blank so that it cannot split the line.
+void appendValue(std::string& out, const std::string& value);
+
+// One key of a file's key lines, bound to a field through a member pointer of
+// one of the `Members` types. `fieldOf(target, member)` finds the field.
+template <class... Members>
+struct KeyField {
+    std::string_view key;
+    std::variant<Members...> member;
+};
+
+// If line begins with one of the table's keys, stores the rest of the line in
+// that field and answers true.
+template <class Table, class Target>
+bool readKeyLine(const Table& table, std::string_view line, Target& target) {
+    for (const auto& f : table) {
+        if (startsWith(line, f.key)) {
+            std::string_view value = line.substr(f.key.size());
+            std::visit([&](auto m) { parseValue(value, fieldOf(target, m)); }, f.member);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Writes every key of the table in its order, each line ending in CR LF.
+template <class Table, class Target>
+void appendKeyLines(std::string& out, const Table& table, const Target& target) {
+    for (const auto& f : table) {
+        out += f.key;
+        std::visit([&](auto m) { appendValue(out, fieldOf(target, m)); }, f.member);
+        out += "\r\n";
+    }
+}
+
+}  // namespace lineformat

@@ -1,0 +1,134 @@
+// The store's file handling against Windows itself (run under Wine): the
+// read-only attribute, files held by another program, folders in the way.
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <chrono>
+#include <thread>
+#include "store/FileIO.h"
+#include "store/MemoFile.h"
+#include "store/Settings.h"
+#include "tests/store/TestFiles.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long long msSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+class StoreOnWindows : public InTempDir {
+protected:
+    const std::string tempName_ = std::string(MEMO_FILE_NAME) + ".tmp";
+
+    // Opens the data file the way another program might: no sharing at all.
+    HANDLE holdDataFile() {
+        HANDLE h = CreateFileA(MEMO_FILE_NAME, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(h, INVALID_HANDLE_VALUE);
+        return h;
+    }
+
+    LoadResult load(std::vector<StoredMemo>& memos) {
+        return loadMemoFile(MEMO_FILE_NAME, {}, [&](const StoredMemo& m) { memos.push_back(m); });
+    }
+};
+
+StoredMemo someMemo() {
+    StoredMemo memo;
+    memo.CAPTION = "\x90\x56\x8B\x4B\x83\x81\x83\x82";
+    memo.tabs = {{"text\r\n", "title"}};
+    return memo;
+}
+
+}  // namespace
+
+TEST_F(StoreOnWindows, ReadOnlyFileIsNotReplaced) {
+    writeFile(MEMO_FILE_NAME, "old");
+    ASSERT_TRUE(SetFileAttributesA(MEMO_FILE_NAME, FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(saveMemoFile(MEMO_FILE_NAME, {someMemo()}));
+    EXPECT_EQ(readFile(MEMO_FILE_NAME), "old");
+    EXPECT_FALSE(fileExists(tempName_));
+    ASSERT_TRUE(SetFileAttributesA(MEMO_FILE_NAME, FILE_ATTRIBUTE_NORMAL));
+    EXPECT_TRUE(saveMemoFile(MEMO_FILE_NAME, {someMemo()}));
+    EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos({someMemo()}));
+}
+
+TEST_F(StoreOnWindows, HeldFileIsTriedAgainThenKept) {
+    writeFile(MEMO_FILE_NAME, "old");
+    HANDLE held = holdDataFile();
+    auto start = Clock::now();
+    EXPECT_FALSE(saveMemoFile(MEMO_FILE_NAME, {someMemo()}));
+    long long waited = msSince(start);
+    EXPECT_GE(waited, 250);
+    EXPECT_LT(waited, 3000);
+    CloseHandle(held);
+    EXPECT_EQ(readFile(MEMO_FILE_NAME), "old");
+    EXPECT_FALSE(fileExists(tempName_));
+}
+
+TEST_F(StoreOnWindows, FileHeldBrieflyIsReplacedOnceReleased) {
+    writeFile(MEMO_FILE_NAME, "old");
+    HANDLE held = holdDataFile();
+    std::thread release([held] {
+        Sleep(100);
+        CloseHandle(held);
+    });
+    EXPECT_TRUE(saveMemoFile(MEMO_FILE_NAME, {someMemo()}));
+    release.join();
+    EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos({someMemo()}));
+    EXPECT_FALSE(fileExists(tempName_));
+}
+
+TEST_F(StoreOnWindows, MissingAndUnreadableDataFile) {
+    std::vector<StoredMemo> memos;
+    auto start = Clock::now();
+    EXPECT_EQ(load(memos), LoadResult::Missing);
+    EXPECT_LT(msSince(start), 500);  // nothing to wait for
+
+    ASSERT_TRUE(CreateDirectoryA(MEMO_FILE_NAME, nullptr));
+    EXPECT_EQ(load(memos), LoadResult::Unreadable);
+    EXPECT_FALSE(saveMemoFile(MEMO_FILE_NAME, {someMemo()}));
+    EXPECT_FALSE(fileExists(tempName_));
+    ASSERT_TRUE(RemoveDirectoryA(MEMO_FILE_NAME));
+
+    writeFile(MEMO_FILE_NAME, formatMemos({someMemo()}));
+    HANDLE held = holdDataFile();
+    start = Clock::now();
+    EXPECT_EQ(load(memos), LoadResult::Unreadable);
+    EXPECT_GE(msSince(start), 900);  // tried again for about a second
+    CloseHandle(held);
+    EXPECT_TRUE(memos.empty());
+
+    held = holdDataFile();
+    std::thread release([held] {
+        Sleep(300);
+        CloseHandle(held);
+    });
+    EXPECT_EQ(load(memos), LoadResult::Loaded);
+    release.join();
+    EXPECT_EQ(memos, std::vector<StoredMemo>{someMemo()});
+}
+
+TEST_F(StoreOnWindows, SettingsRoundTrip) {
+    GeneralSettings general;
+    ColorSettings colors;
+    general.ABSORB = -7;
+    general.hotKeys[0].key = 0x41;
+    colors.WORDWRAP_FLAG = true;
+    ASSERT_TRUE(saveSettings(general, colors));
+    EXPECT_EQ(readFile(HOTKEY_FILE_NAME), std::string("\x41\0\x04\0\x2D\0\x06\0", 8));
+    GeneralSettings g;
+    ColorSettings c;
+    ASSERT_TRUE(loadSettings(g, c));
+    EXPECT_EQ(formatSettings(g, c), formatSettings(general, colors));
+    EXPECT_EQ(g.hotKeys[0].key, 0x41);
+    // The Windows build holds the names as Shift-JIS: 全メモを最前面へ表示, メモ追加.
+    EXPECT_EQ(g.hotKeys[0].name, "\x91\x53\x83\x81\x83\x82\x82\xF0\x8D\xC5\x91\x4F\x96\xCA\x82\xD6\x95\x5C\x8E\xA6");
+    EXPECT_EQ(g.hotKeys[1].name, "\x83\x81\x83\x82\x92\xC7\x89\xC1");
+
+    ASSERT_TRUE(SetFileAttributesA(SETTINGS_FILE_NAME, FILE_ATTRIBUTE_READONLY));
+    writeFile(HOTKEY_FILE_NAME, "keys");
+    EXPECT_FALSE(saveSettings(GeneralSettings(), ColorSettings()));
+    EXPECT_EQ(readFile(HOTKEY_FILE_NAME), "keys");  // not touched when the settings file failed
+    ASSERT_TRUE(SetFileAttributesA(SETTINGS_FILE_NAME, FILE_ATTRIBUTE_NORMAL));
+}
