@@ -101,4 +101,46 @@ TEST_F(ProcessTest, StartsAgainOnceTheFirstCopyHasEnded) {
     }
 }
 
+// Stored memos that cannot be read must never be replaced by this run's empty
+// set: the program says so and ends without writing anything.
+TEST_F(ProcessTest, UnreadableDataFileEndsTheProgramUntouched) {
+    struct Case {
+        const char* name;
+        bool folder;  // a folder of that name, else a file held open by another program
+    } cases[] = {{"folder", true}, {"held file", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir caseDir;
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.folder) {
+            ASSERT_TRUE(CreateDirectoryA("Quillpad.dat", nullptr));
+        } else {
+            held = CreateFileA("Quillpad.dat", GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+            DWORD written;
+            WriteFile(held, "[MEMO_TAB_START]\r\n", 18, &written, nullptr);
+        }
+        Program program(quillpadExe());
+        ASSERT_TRUE(program.started());
+        MessageBoxWatcher boxes(program.pid());
+        ASSERT_TRUE(boxes.waitFor(1, 15000));
+        EXPECT_EQ(program.waitExit(), 0u);
+        EXPECT_EQ(boxes.seen()[0].text, "ファイルを読み込めません。");
+        EXPECT_EQ(boxes.seen()[0].caption, "Quillpad");
+        if (held != INVALID_HANDLE_VALUE) {
+            EXPECT_EQ(GetFileSize(held, nullptr), 18u);
+            CloseHandle(held);
+        }
+        // Nothing was written beside it.
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA("*", &found);
+        int entries = 0;
+        do {
+            if (lstrcmpA(found.cFileName, ".") && lstrcmpA(found.cFileName, "..")) ++entries;
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+        EXPECT_EQ(entries, 1);
+    }
+}
+
 }  // namespace

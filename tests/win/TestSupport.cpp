@@ -82,15 +82,17 @@ HWND findMessageBox(DWORD pid) {
     return search.found;
 }
 
+// A window's text without sending it a message, in the ANSI code page.
+std::string windowText(HWND hwnd) {
+    wchar_t wide[1024] = {};
+    InternalGetWindowText(hwnd, wide, 1024);
+    char text[2048] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
 MessageBoxSeen readMessageBox(HWND box) {
-    MessageBoxSeen seen;
-    char text[1024] = {};
-    GetWindowTextA(box, text, sizeof text);
-    seen.caption = text;
-    text[0] = 0;
-    GetDlgItemTextA(box, kMessageBoxText, text, sizeof text);
-    seen.text = text;
-    return seen;
+    return {windowText(box), windowText(GetDlgItem(box, kMessageBoxText))};
 }
 
 MessageBoxWatcher::MessageBoxWatcher(DWORD pid, int button) : pid_(pid), button_(button) {

@@ -37,7 +37,8 @@ struct MessageBoxSeen {
     std::string text;
 };
 
-// Reads a message box's caption and text.
+// Reads a message box's caption and text; sends no message, so the box's
+// thread may be busy.
 MessageBoxSeen readMessageBox(HWND box);
 
 // Watches from a thread of its own for message boxes of process `pid`,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
+#include <fstream>
 #include <string>
 #include <vector>
 #include "TestSupport.h"
@@ -40,12 +41,32 @@ bool hotKeyFree(UINT modifiers, UINT key) {
     return free;
 }
 
+void writeFile(const char* name, const std::string& bytes) {
+    std::ofstream(name, std::ios::binary) << bytes;
+}
+
+std::string readFile(const char* name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The settings file as the options dialog writes it with the defaults.
+const char* const kDefaultSettingsFile =
+    "BACK_CAPTION_COLOR-11162880\r\nTEXT_CAPTION_COLOR-16777215\r\nBACK_MEMO_COLOR-11795960\r\n"
+    "TEXT_MEMO_COLOR-0\r\nTEXT_SELECT_FLAG-1\r\nDEL_CHECK_FLAG-1\r\nNOT_SHOW_TAB_FLAG-0\r\n"
+    "TAB_MODE_FLAG-0\r\nWORDWRAP_FLAG-0\r\nCOMPACT_FLAG-0\r\nABSORB-20\r\n";
+
 class TrayWndTest : public ::testing::Test {
 protected:
     TempDir dir;
     RecordingTray tray;
 
-    void SetUp() override { ASSERT_TRUE(tray.createWindow()); }
+    // Files that a test writes before the window reads them.
+    virtual void prepareFiles() {}
+    void SetUp() override {
+        prepareFiles();
+        ASSERT_TRUE(tray.createWindow());
+    }
     void TearDown() override {
         if (IsWindow(tray.hwnd())) {
             SendMessageA(tray.hwnd(), WM_CLOSE, 0, 0);
@@ -248,6 +269,85 @@ TEST_F(TrayWndTest, EndOfSessionSavesWithoutMessageAndTearsNothingDown) {
     EXPECT_TRUE(boxes.seen().empty());
     EXPECT_TRUE(IsWindow(tray.hwnd()));
     EXPECT_TRUE(trayIconPresent(tray.hwnd()));
+}
+
+// key.ini: Alt+F5 for bringing to front, Ctrl+F6 for adding.
+class StoredHotKeysTest : public TrayWndTest {
+    void prepareFiles() override {
+        writeFile("Quillpad.ini", kDefaultSettingsFile);
+        writeFile("key.ini", std::string("\x74\0\x01\0\x75\0\x02\0", 8));
+    }
+};
+
+TEST_F(StoredHotKeysTest, StoredKeysAreRegisteredInsteadOfTheDefaults) {
+    EXPECT_FALSE(hotKeyFree(MOD_ALT, VK_F5));
+    EXPECT_FALSE(hotKeyFree(MOD_CONTROL, VK_F6));
+    EXPECT_TRUE(hotKeyFree(MOD_SHIFT, VK_F2));
+    EXPECT_TRUE(hotKeyFree(MOD_CONTROL | MOD_SHIFT, VK_INSERT));
+    SendMessageA(tray.hwnd(), WM_HOTKEY, 0x0174, 0);
+    EXPECT_EQ(tray.calls, (std::vector<std::string>{"front"}));
+    tray.calls.clear();
+    SendMessageA(tray.hwnd(), WM_HOTKEY, 0x0275, 0);
+    EXPECT_EQ(tray.calls, (std::vector<std::string>{"add", "front"}));
+    tray.calls.clear();
+    SendMessageA(tray.hwnd(), WM_HOTKEY, 0x0471, 0);
+    EXPECT_TRUE(tray.calls.empty());
+}
+
+// Both entries on Shift+F3: the key does what entry 0 does.
+class SameHotKeyTwiceTest : public TrayWndTest {
+    void prepareFiles() override {
+        writeFile("Quillpad.ini", kDefaultSettingsFile);
+        writeFile("key.ini", std::string("\x72\0\x04\0\x72\0\x04\0", 8));
+    }
+};
+
+TEST_F(SameHotKeyTwiceTest, KeyActsAsTheFirstEntry) {
+    EXPECT_FALSE(hotKeyFree(MOD_SHIFT, VK_F3));
+    SendMessageA(tray.hwnd(), WM_HOTKEY, 0x0472, 0);
+    EXPECT_EQ(tray.calls, (std::vector<std::string>{"front"}));
+}
+
+// A key.ini without Quillpad.ini is not read.
+class HotKeyFileAloneTest : public TrayWndTest {
+    void prepareFiles() override { writeFile("key.ini", std::string("\x74\0\x01\0\x75\0\x02\0", 8)); }
+};
+
+TEST_F(HotKeyFileAloneTest, DefaultsStand) {
+    EXPECT_FALSE(hotKeyFree(MOD_SHIFT, VK_F2));
+    EXPECT_TRUE(hotKeyFree(MOD_ALT, VK_F5));
+}
+
+TEST_F(TrayWndTest, OptionsOkWritesTheSettingsFiles) {
+    whileDialogOpen(tray.hwnd(), ID_OPTION, IDOK, [](HWND) {});
+    EXPECT_EQ(readFile("Quillpad.ini"), kDefaultSettingsFile);
+    EXPECT_EQ(readFile("key.ini"), std::string("\x71\0\x04\0\x2D\0\x06\0", 8));
+}
+
+TEST_F(TrayWndTest, OptionsCancelWritesNothing) {
+    whileDialogOpen(tray.hwnd(), ID_OPTION, IDCANCEL, [](HWND) {});
+    EXPECT_EQ(GetFileAttributesA("Quillpad.ini"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA("key.ini"), INVALID_FILE_ATTRIBUTES);
+}
+
+// A settings file that cannot be replaced: the user is told, the file stays.
+class ReadOnlySettingsTest : public TrayWndTest {
+    void prepareFiles() override {
+        writeFile("Quillpad.ini", "ABSORB-7\r\n");
+        SetFileAttributesA("Quillpad.ini", FILE_ATTRIBUTE_READONLY);
+    }
+    void TearDown() override {
+        SetFileAttributesA("Quillpad.ini", FILE_ATTRIBUTE_NORMAL);
+        TrayWndTest::TearDown();
+    }
+};
+
+TEST_F(ReadOnlySettingsTest, FailedSaveAtOkIsReported) {
+    MessageBoxWatcher boxes;
+    whileDialogOpen(tray.hwnd(), ID_OPTION, IDOK, [](HWND) {});
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].text, "ファイルに保存できません。");
+    EXPECT_EQ(readFile("Quillpad.ini"), "ABSORB-7\r\n");
 }
 
 }  // namespace
