@@ -17,7 +17,6 @@ public:
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     HMENU trayMenu() const { return trayMenu_; }
-    const AppSettings& settings() const { return settings_; }
     static UINT taskbarCreatedMessage();
 
     // Memo registry.

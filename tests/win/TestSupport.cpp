@@ -91,6 +91,29 @@ std::string windowText(HWND hwnd) {
     return text;
 }
 
+namespace {
+std::function<void(HWND)> pendingAct;
+
+void CALLBACK actOnOpenDialog(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dialog = findTopLevel(GetCurrentProcessId(), "#32770");
+    if (!dialog || !pendingAct) return;
+    KillTimer(nullptr, id);
+    std::function<void(HWND)> act = std::move(pendingAct);
+    pendingAct = nullptr;
+    act(dialog);
+}
+}  // namespace
+
+bool actOnDialog(const std::function<void()>& open, const std::function<void(HWND)>& act) {
+    pendingAct = act;
+    UINT_PTR timer = SetTimer(nullptr, 0, 30, actOnOpenDialog);
+    open();
+    KillTimer(nullptr, timer);
+    bool acted = !pendingAct;
+    pendingAct = nullptr;
+    return acted;
+}
+
 MessageBoxSeen readMessageBox(HWND box) {
     return {windowText(box), windowText(GetDlgItem(box, kMessageBoxText))};
 }

@@ -29,6 +29,11 @@ void pumpFor(DWORD ms);
 // title, when given), or null.
 HWND findTopLevel(DWORD pid, const char* className, const char* title = nullptr);
 
+// Runs `open`, which opens a modal dialog, and calls `act` with that dialog
+// once it is visible (from a timer, inside the dialog's modal loop). Answers
+// whether `act` ran.
+bool actOnDialog(const std::function<void()>& open, const std::function<void(HWND)>& act);
+
 // A visible message box of process `pid`, or null.
 HWND findMessageBox(DWORD pid);
 

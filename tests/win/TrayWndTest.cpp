@@ -61,10 +61,10 @@ protected:
     TempDir dir;
     RecordingTray tray;
 
-    // Files that a test writes before the window reads them.
-    virtual void prepareFiles() {}
+    // Files that a test's fixture writes before the window reads them.
+    std::vector<std::pair<const char*, std::string>> files;
     void SetUp() override {
-        prepareFiles();
+        for (const auto& file : files) writeFile(file.first, file.second);
         ASSERT_TRUE(tray.createWindow());
     }
     void TearDown() override {
@@ -80,25 +80,13 @@ protected:
 
 // Runs `check` once the modal dialog that `command` opens is up, then closes
 // that dialog with `button`.
-std::function<void(HWND)> pendingCheck;
-int closeWith;
-
-void CALLBACK checkOpenDialog(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND dialog = findTopLevel(GetCurrentProcessId(), "#32770");
-    if (!dialog || !pendingCheck) return;
-    KillTimer(nullptr, id);
-    pendingCheck(dialog);
-    pendingCheck = nullptr;
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(closeWith, BN_CLICKED), 0);
-}
-
 void whileDialogOpen(HWND tray, UINT command, int button, const std::function<void(HWND)>& check) {
-    pendingCheck = check;
-    closeWith = button;
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, checkOpenDialog);
-    SendMessageA(tray, WM_COMMAND, command, 0);
-    KillTimer(nullptr, timer);
-    EXPECT_FALSE(pendingCheck) << "the dialog never appeared";
+    bool acted = actOnDialog([&] { SendMessageA(tray, WM_COMMAND, command, 0); },
+                             [&](HWND dialog) {
+                                 check(dialog);
+                                 PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+                             });
+    EXPECT_TRUE(acted) << "the dialog never appeared";
 }
 
 TEST_F(TrayWndTest, ResidentWindowIsHiddenPopupAsCreated) {
@@ -272,11 +260,11 @@ TEST_F(TrayWndTest, EndOfSessionSavesWithoutMessageAndTearsNothingDown) {
 }
 
 // key.ini: Alt+F5 for bringing to front, Ctrl+F6 for adding.
+const std::string kAltF5CtrlF6("\x74\0\x01\0\x75\0\x02\0", 8);
+
 class StoredHotKeysTest : public TrayWndTest {
-    void prepareFiles() override {
-        writeFile("Quillpad.ini", kDefaultSettingsFile);
-        writeFile("key.ini", std::string("\x74\0\x01\0\x75\0\x02\0", 8));
-    }
+public:
+    StoredHotKeysTest() { files = {{"Quillpad.ini", kDefaultSettingsFile}, {"key.ini", kAltF5CtrlF6}}; }
 };
 
 TEST_F(StoredHotKeysTest, StoredKeysAreRegisteredInsteadOfTheDefaults) {
@@ -296,9 +284,9 @@ TEST_F(StoredHotKeysTest, StoredKeysAreRegisteredInsteadOfTheDefaults) {
 
 // Both entries on Shift+F3: the key does what entry 0 does.
 class SameHotKeyTwiceTest : public TrayWndTest {
-    void prepareFiles() override {
-        writeFile("Quillpad.ini", kDefaultSettingsFile);
-        writeFile("key.ini", std::string("\x72\0\x04\0\x72\0\x04\0", 8));
+public:
+    SameHotKeyTwiceTest() {
+        files = {{"Quillpad.ini", kDefaultSettingsFile}, {"key.ini", std::string("\x72\0\x04\0\x72\0\x04\0", 8)}};
     }
 };
 
@@ -310,7 +298,8 @@ TEST_F(SameHotKeyTwiceTest, KeyActsAsTheFirstEntry) {
 
 // A key.ini without Quillpad.ini is not read.
 class HotKeyFileAloneTest : public TrayWndTest {
-    void prepareFiles() override { writeFile("key.ini", std::string("\x74\0\x01\0\x75\0\x02\0", 8)); }
+public:
+    HotKeyFileAloneTest() { files = {{"key.ini", kAltF5CtrlF6}}; }
 };
 
 TEST_F(HotKeyFileAloneTest, DefaultsStand) {
@@ -332,9 +321,10 @@ TEST_F(TrayWndTest, OptionsCancelWritesNothing) {
 
 // A settings file that cannot be replaced: the user is told, the file stays.
 class ReadOnlySettingsTest : public TrayWndTest {
-    void prepareFiles() override {
+    void SetUp() override {
         writeFile("Quillpad.ini", "ABSORB-7\r\n");
         SetFileAttributesA("Quillpad.ini", FILE_ATTRIBUTE_READONLY);
+        TrayWndTest::SetUp();
     }
     void TearDown() override {
         SetFileAttributesA("Quillpad.ini", FILE_ATTRIBUTE_NORMAL);

@@ -103,20 +103,6 @@ public:
     }
 };
 
-HWND openDialog() { return findTopLevel(GetCurrentProcessId(), "#32770"); }
-
-struct PendingInput {
-    std::function<void(HWND)> act;
-};
-PendingInput pendingInput;
-
-void CALLBACK actOnOpenDialog(HWND, UINT, UINT_PTR id, DWORD) {
-    if (HWND dialog = openDialog()) {
-        KillTimer(nullptr, id);
-        pendingInput.act(dialog);
-    }
-}
-
 TEST(ModalDialog, EndsWithTheCodeOfOkOrCancel) {
     struct Case {
         const char* name;
@@ -133,10 +119,9 @@ TEST(ModalDialog, EndsWithTheCodeOfOkOrCancel) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RecordingDialog dialog(IDD_COLORSET);
-        pendingInput.act = c.act;
-        UINT_PTR timer = SetTimer(nullptr, 0, 30, actOnOpenDialog);
-        EXPECT_EQ(dialog.doModal(), c.result);
-        KillTimer(nullptr, timer);
+        INT_PTR result = 0;
+        EXPECT_TRUE(actOnDialog([&] { result = dialog.doModal(); }, c.act));
+        EXPECT_EQ(result, c.result);
         EXPECT_EQ(dialog.calls, c.calls);
         EXPECT_EQ(dialog.hwnd(), nullptr);
     }
