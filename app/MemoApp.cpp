@@ -1,4 +1,5 @@
 #include "app/MemoApp.h"
+#include "res/Texts.h"
 #include "win/MessageBox.h"
 
 bool CMemoApp::InitInstance() {
@@ -7,10 +8,9 @@ bool CMemoApp::InitInstance() {
     HANDLE mutex = CreateMutexA(nullptr, TRUE, "Quillpad");
     if (!mutex) return false;
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        win::showMessage("既に起動中です", MB_OK | MB_ICONEXCLAMATION);
+        win::showWarning(texts::ALREADY_RUNNING);
         return false;
     }
-    trayWnd_ = new CTrayWnd();
-    mainWindow = trayWnd_;
+    trayWnd_.reset(new CTrayWnd());
     return trayWnd_->createWindow();
 }

@@ -8,5 +8,5 @@ public:
     bool InitInstance() override;
 
 private:
-    CTrayWnd* trayWnd_ = nullptr;  // lives until the process ends
+    win::Owned<CTrayWnd> trayWnd_;
 };

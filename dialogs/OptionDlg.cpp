@@ -1,4 +1,5 @@
 #include "dialogs/OptionDlg.h"
+#include "res/Texts.h"
 #include "res/resource.h"
 #include "win/MessageBox.h"
 
@@ -13,7 +14,7 @@ void COptionDlg::OnOK() {
     // The settings files are the only way a change reaches the other windows:
     // a change that cannot be written must not pass silently.
     if (!saveSettings(settings_.general, settings_.colors)) {
-        win::showMessage("ファイルに保存できません。", MB_OK | MB_ICONEXCLAMATION, hwnd());
+        win::showWarning(texts::CANNOT_SAVE, hwnd());
     }
     win::Dialog::OnOK();
 }

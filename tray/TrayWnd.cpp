@@ -2,6 +2,7 @@
 #include <shellapi.h>
 #include "dialogs/OptionDlg.h"
 #include "dialogs/VersionDlg.h"
+#include "res/Texts.h"
 #include "res/resource.h"
 #include "store/MemoFile.h"
 #include "tray/HotKeyId.h"
@@ -34,18 +35,24 @@ CTrayWnd::~CTrayWnd() {
 
 UINT CTrayWnd::taskbarCreatedMessage() { return taskbarCreated; }
 
-win::MessageTable CTrayWnd::messageTable() const {
-    static const win::MessageEntry table[] = {
+const win::MessageTable* CTrayWnd::messageTable() const {
+    static const win::MessageEntry rows[] = {
         win::onMessage(WM_CREATE, &CTrayWnd::OnCreate),
         win::onMessage(WM_CLOSE, &CTrayWnd::OnClose),
+        win::onMessage(WM_DESTROY, &CTrayWnd::OnDestroy),
         win::onMessage(WM_QUERYENDSESSION, &CTrayWnd::OnQueryEndSession),
-        win::onCommand(ID_EXIT, &CTrayWnd::OnExit),
-        win::onCommand(ID_ADD_MEMO, &CTrayWnd::OnAddMemo),
         win::onCommand(ID_DELETE_ALL, &CTrayWnd::OnDeleteAll),
+        win::onCommand(ID_ADD_MEMO, &CTrayWnd::OnAddMemo),
         win::onCommand(ID_OPTION, &CTrayWnd::OnOption),
         win::onCommand(ID_VERSION, &CTrayWnd::OnVersion),
+        win::onCommand(ID_EXIT, &CTrayWnd::OnExit),
+        win::onMessage(WM_TRAY_CALLBACK, &CTrayWnd::OnTrayCallback),
+        win::onMessage(WM_HOTKEY, &CTrayWnd::OnHotKey),
+        win::onMessage(WM_SAVE_REQUEST, &CTrayWnd::OnSaveRequest),
+        win::onRegistered(taskbarCreated, &CTrayWnd::OnTaskbarCreated),
     };
-    return table;
+    static const win::MessageTable table(rows, Window::messageTable());
+    return &table;
 }
 
 bool CTrayWnd::createWindow() {
@@ -67,32 +74,42 @@ LRESULT CTrayWnd::OnCreate(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-// Tray clicks, hot keys, save requests and the shell's restart arrive here.
 LRESULT CTrayWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    const std::vector<HotKeyEntry>& keys = settings_.general.hotKeys;
     if (message == WM_CREATE) {
         taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
         registerHotKeys();
-    } else if (message == WM_HOTKEY) {
-        if (static_cast<int>(wParam) == hotKeyId(keys[0])) {
-            bringAllToFront();
-        } else if (static_cast<int>(wParam) == hotKeyId(keys[1])) {
-            addNewMemo();
-            bringAllToFront();
-        }
-    } else if (message == WM_TRAY_CALLBACK) {
-        switch (lParam) {
-        case WM_LBUTTONDOWN: bringAllToFront(); break;
-        case WM_LBUTTONDBLCLK: addNewMemo(); break;
-        case WM_RBUTTONDOWN: showTrayMenu(); break;
-        }
-    } else if (message == WM_SAVE_REQUEST) {
-        saveMemos();
-    } else if (taskbarCreated != 0 && message == taskbarCreated) {
-        addTrayIcon();
     }
     return win::Window::DefWindowProc(message, wParam, lParam);
 }
+
+void CTrayWnd::OnFinalMessage() { PostQuitMessage(0); }
+
+LRESULT CTrayWnd::OnHotKey(WPARAM wParam, LPARAM) {
+    const std::vector<HotKeyEntry>& keys = settings_.general.hotKeys;
+    if (static_cast<int>(wParam) == hotKeyId(keys[0])) {
+        bringAllToFront();
+    } else if (static_cast<int>(wParam) == hotKeyId(keys[1])) {
+        addNewMemo();
+        bringAllToFront();
+    }
+    return 0;
+}
+
+// A double click arrives as down, up, double click, up: front, then add.
+LRESULT CTrayWnd::OnTrayCallback(WPARAM, LPARAM lParam) {
+    switch (lParam) {
+    case WM_LBUTTONDOWN: bringAllToFront(); break;
+    case WM_LBUTTONDBLCLK: addNewMemo(); break;
+    case WM_RBUTTONDOWN: showTrayMenu(); break;
+    }
+    return 0;
+}
+
+// Nobody reads the answer, and a failed save here says nothing.
+void CTrayWnd::OnSaveRequest() { saveMemos(); }
+
+// The shell has been restarted.
+void CTrayWnd::OnTaskbarCreated() { addTrayIcon(); }
 
 void CTrayWnd::showTrayMenu() {
     POINT cursor;
@@ -128,51 +145,48 @@ void CTrayWnd::unregisterHotKeys() {
     for (const HotKeyEntry& entry : settings_.general.hotKeys) UnregisterHotKey(hwnd(), hotKeyId(entry));
 }
 
-LRESULT CTrayWnd::OnExit(WPARAM, LPARAM) {
-    PostMessageA(hwnd(), WM_CLOSE, 0, 0);
-    return 0;
-}
+void CTrayWnd::OnExit() { PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
 
-LRESULT CTrayWnd::OnAddMemo(WPARAM, LPARAM) {
-    addNewMemo();
-    return 0;
-}
+void CTrayWnd::OnAddMemo() { addNewMemo(); }
 
-LRESULT CTrayWnd::OnDeleteAll(WPARAM, LPARAM) {
-    deleteAllMemos();
-    return 0;
-}
+void CTrayWnd::OnDeleteAll() { deleteAllMemos(); }
 
-LRESULT CTrayWnd::OnVersion(WPARAM, LPARAM) {
+// Each dialog greys its own menu item while it is open, so that it cannot be
+// opened twice from the nested message loop.
+void CTrayWnd::OnVersion() {
     CVersionDlg dialog;
     EnableMenuItem(trayPopup(), ID_VERSION, MF_BYCOMMAND | MF_GRAYED);
     dialog.doModal();
+    if (!hwnd()) return;  // "終了(&X)" was chosen meanwhile
     EnableMenuItem(trayPopup(), ID_VERSION, MF_BYCOMMAND | MF_ENABLED);
-    return 0;
 }
 
-LRESULT CTrayWnd::OnOption(WPARAM, LPARAM) {
+void CTrayWnd::OnOption() {
     COptionDlg dialog;
     EnableMenuItem(trayPopup(), ID_OPTION, MF_BYCOMMAND | MF_GRAYED);
     INT_PTR result = dialog.doModal();
+    if (!hwnd()) return;  // "終了(&X)" was chosen meanwhile
     EnableMenuItem(trayPopup(), ID_OPTION, MF_BYCOMMAND | MF_ENABLED);
-    if (result == IDCANCEL) return 0;
+    if (result == IDCANCEL) return;
     // The dialog has written the settings files: take the new keys and settings.
     unregisterHotKeys();
     registerHotKeys();
     reloadAllMemoSettings();
-    return 0;
 }
 
-LRESULT CTrayWnd::OnClose(WPARAM wParam, LPARAM lParam) {
+void CTrayWnd::OnClose() {
     if (!saveMemos()) {
-        win::showMessage("ファイルに保存できません。", MB_OK | MB_ICONEXCLAMATION);
-        return 0;
+        win::showWarning(texts::CANNOT_SAVE);
+        return;
     }
     teardownMemos();
+    defaultProcessing();  // destroys the window
+}
+
+// Every road that destroys the window releases what the system holds for it.
+void CTrayWnd::OnDestroy() {
     removeTrayIcon();
     unregisterHotKeys();
-    return DefWindowProc(WM_CLOSE, wParam, lParam);
 }
 
 LRESULT CTrayWnd::OnQueryEndSession(WPARAM wParam, LPARAM lParam) {
@@ -200,7 +214,7 @@ bool CTrayWnd::loadMemos() {
     if (result == LoadResult::Unreadable) {
         // The stored memos exist but could not be read: end before any save can
         // replace them with this run's empty set.
-        win::showMessage("ファイルを読み込めません。", MB_OK | MB_ICONEXCLAMATION);
+        win::showWarning(texts::CANNOT_READ);
         removeTrayIcon();
         ExitProcess(0);
     }

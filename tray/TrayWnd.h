@@ -14,8 +14,6 @@ public:
     // could not be created.
     bool createWindow();
 
-    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-
     HMENU trayMenu() const { return trayMenu_; }
     static UINT taskbarCreatedMessage();
 
@@ -32,17 +30,26 @@ public:
     bool saveMemos();
 
 protected:
-    win::MessageTable messageTable() const override;
+    const win::MessageTable* messageTable() const override;
+    // The first stage of WM_CREATE: "TaskbarCreated" and the hot keys.
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The resident window's end is the end of the message loop.
+    void OnFinalMessage() override;
 
 private:
     LRESULT OnCreate(WPARAM, LPARAM);
-    LRESULT OnClose(WPARAM, LPARAM);
+    void OnClose();
+    void OnDestroy();
     LRESULT OnQueryEndSession(WPARAM, LPARAM);
-    LRESULT OnExit(WPARAM, LPARAM);
-    LRESULT OnAddMemo(WPARAM, LPARAM);
-    LRESULT OnDeleteAll(WPARAM, LPARAM);
-    LRESULT OnOption(WPARAM, LPARAM);
-    LRESULT OnVersion(WPARAM, LPARAM);
+    void OnExit();
+    void OnAddMemo();
+    void OnDeleteAll();
+    void OnOption();
+    void OnVersion();
+    LRESULT OnTrayCallback(WPARAM, LPARAM);
+    LRESULT OnHotKey(WPARAM, LPARAM);
+    void OnSaveRequest();
+    void OnTaskbarCreated();
 
     void addTrayIcon();
     void removeTrayIcon();

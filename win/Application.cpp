@@ -4,24 +4,7 @@
 
 namespace win {
 
-namespace {
-Application* theInstance = nullptr;
-}
-
-Application::Application() { theInstance = this; }
-Application::~Application() {
-    if (theInstance == this) theInstance = nullptr;
-}
-
-Application* Application::instance() { return theInstance; }
-
-int Application::run() {
-    if (!InitInstance()) {
-        if (mainWindow && mainWindow->hwnd()) DestroyWindow(mainWindow->hwnd());
-        return 0;
-    }
-    return runMessageLoop();
-}
+int Application::run() { return InitInstance() ? runMessageLoop() : 0; }
 
 int runMessageLoop() {
     MSG msg;

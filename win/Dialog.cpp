@@ -1,5 +1,4 @@
 #include "win/Dialog.h"
-#include "win/Failure.h"
 
 namespace win {
 
@@ -16,26 +15,30 @@ bool Dialog::createModeless(HWND owner) {
 }
 
 void Dialog::endDialog(INT_PTR result) {
-    if (!modeless_) EndDialog(hwnd(), result);
+    if (modeless_) {
+        DestroyWindow(hwnd());
+    } else {
+        EndDialog(hwnd(), result);
+    }
+}
+
+const MessageTable* Dialog::messageTable() const {
+    // OK and Cancel also arrive from Enter, Escape and the close box.
+    static const MessageEntry rows[] = {
+        onCommand(IDOK, &Dialog::OnOK),
+        onCommand(IDCANCEL, &Dialog::OnCancel),
+    };
+    static const MessageTable table(rows, Window::messageTable());
+    return &table;
 }
 
 // The dialog manager calls this procedure; after WM_INITDIALOG it sees only
 // what the message table passes on as default processing, and answers FALSE.
 INT_PTR CALLBACK Dialog::dialogProc(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
-    if (message != WM_INITDIALOG) return FALSE;
+    if (message != WM_INITDIALOG || failing()) return FALSE;
     auto* self = reinterpret_cast<Dialog*>(lParam);
     self->attach(hwnd, true);
-    return guarded(self->initDialogOperation, [self] { return self->OnInitDialog(); });
-}
-
-LRESULT Dialog::unlisted(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
-        switch (LOWORD(wParam)) {
-        case IDOK: OnOK(); return 0;
-        case IDCANCEL: OnCancel(); return 0;
-        }
-    }
-    return DefWindowProc(message, wParam, lParam);
+    return self->runHandler(self->initDialogOperation, [self] { return self->OnInitDialog(); });
 }
 
 }  // namespace win

@@ -21,10 +21,11 @@ public:
     virtual BOOL OnInitDialog() { return TRUE; }
     virtual void OnOK() { endDialog(IDOK); }
     virtual void OnCancel() { endDialog(IDCANCEL); }
+    // Ends a modal run with `result`; a modeless dialog ends with its window destroyed.
     void endDialog(INT_PTR result);
 
 protected:
-    LRESULT unlisted(UINT message, WPARAM wParam, LPARAM lParam) override;
+    const MessageTable* messageTable() const override;
     // Named in the failure message of OnInitDialog, or null.
     const char* initDialogOperation = nullptr;
 

@@ -6,7 +6,13 @@ namespace win {
 
 // Shows "不明例外が発生しました。" (prefixed with `operation` and a blank when
 // given) with the exclamation icon, then ends the process with exit code 0.
+// A failure while that message is up ends the process at once.
 [[noreturn]] void failUnexpected(const char* operation);
+
+// True while the failure message is up: its message loop still delivers our
+// windows' messages, and none of our handlers may run then (no save, no
+// second failure), only the default processing.
+bool failing();
 
 // Runs `f`; any exception escaping it ends the process through failUnexpected.
 template <class F>

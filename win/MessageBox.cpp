@@ -1,4 +1,5 @@
 #include "win/MessageBox.h"
+#include "res/Texts.h"
 #include "win/Failure.h"
 
 namespace win {
@@ -25,10 +26,18 @@ int showMessage(const char* text, UINT type, HWND owner) {
     return MessageBoxA(owner, text, appDisplayName().c_str(), type);
 }
 
+namespace {
+bool failureShown = false;
+}
+
+bool failing() { return failureShown; }
+
 [[noreturn]] void failUnexpected(const char* operation) {
+    if (failureShown) ExitProcess(0);
+    failureShown = true;
     std::string text = operation ? std::string(operation) + " " : std::string();
-    text += "不明例外が発生しました。";
-    showMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    text += texts::UNEXPECTED_FAILURE;
+    showWarning(text.c_str());
     ExitProcess(0);
 }
 

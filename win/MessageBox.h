@@ -11,4 +11,13 @@ std::string appDisplayName();
 // MessageBoxA with the program's caption; returns the button pressed.
 int showMessage(const char* text, UINT type, HWND owner = nullptr);
 
+// The exclamation box of an expected condition (a file that cannot be written...).
+inline void showWarning(const char* text, HWND owner = nullptr) {
+    showMessage(text, MB_OK | MB_ICONEXCLAMATION, owner);
+}
+// A Yes/No question; true for Yes.
+inline bool askYesNo(const std::string& text, HWND owner = nullptr) {
+    return showMessage(text.c_str(), MB_YESNO | MB_ICONQUESTION, owner) == IDYES;
+}
+
 }  // namespace win

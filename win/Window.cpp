@@ -1,7 +1,5 @@
 #include "win/Window.h"
 #include <string>
-#include "win/Application.h"
-#include "win/Failure.h"
 
 namespace win {
 
@@ -14,8 +12,23 @@ Window::~Window() {
     detach();
 }
 
+Window::Busy::~Busy() {
+    if (--window_.running_ == 0 && window_.deleteWhenIdle_) delete &window_;
+}
+
 Window* Window::fromHandle(HWND hwnd) {
     return static_cast<Window*>(GetPropA(hwnd, kObjectProp));
+}
+
+void Window::destroyAndDelete(Window* window) {
+    if (!window) return;
+    // The window goes first, while the object is whole: its handlers see WM_DESTROY.
+    if (window->hwnd_) DestroyWindow(window->hwnd_);
+    if (window->running_ > 0) {
+        window->deleteWhenIdle_ = true;
+    } else {
+        delete window;
+    }
 }
 
 bool Window::create(DWORD exStyle, const char* title, DWORD style, int x, int y, int width, int height,
@@ -28,12 +41,24 @@ bool Window::create(DWORD exStyle, const char* title, DWORD style, int x, int y,
         wc.style = classStyle;
         wc.lpfnWndProc = windowProc;
         wc.hInstance = instance;
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         wc.lpszClassName = className.c_str();
         if (!RegisterClassA(&wc)) return false;
     }
     return CreateWindowExA(exStyle, className.c_str(), title, style, x, y, width, height, parent, nullptr,
                            instance, this) != nullptr;
 }
+
+bool Window::createControl(const char* className, DWORD style, HWND parent, int id) {
+    HWND control = CreateWindowExA(0, className, "", style | WS_CHILD, 0, 0, 0, 0, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                                   nullptr);
+    if (!control) return false;
+    subclass(control);
+    return true;
+}
+
+void Window::subclass(HWND control) { attach(control, true); }
 
 void Window::attach(HWND hwnd, bool subclass) {
     hwnd_ = hwnd;
@@ -47,7 +72,11 @@ void Window::attach(HWND hwnd, bool subclass) {
 void Window::detach() {
     if (hwnd_ && IsWindow(hwnd_)) {
         RemovePropA(hwnd_, kObjectProp);
-        if (superProc_) SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(superProc_));
+        // Someone may have subclassed the window after us: putting our
+        // predecessor back would cut them off.
+        if (superProc_ && GetWindowLongPtrA(hwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Window::windowProc)) {
+            SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(superProc_));
+        }
     }
     hwnd_ = nullptr;
     superProc_ = nullptr;
@@ -60,43 +89,61 @@ LRESULT CALLBACK Window::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     }
     Window* self = fromHandle(hwnd);
     if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
-    LRESULT result = self->dispatch(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        self->detach();
-        // The main window's end is the end of the message loop.
-        if (Application::instance() && Application::instance()->mainWindow == self) PostQuitMessage(0);
-    }
-    return result;
+    return self->dispatch(message, wParam, lParam);
 }
 
 const MessageEntry* Window::find(UINT message, WPARAM wParam, LPARAM lParam) const {
-    MessageTable table = messageTable();
-    for (std::size_t i = 0; i < table.count; ++i) {
-        const MessageEntry& e = table.entries[i];
-        if (e.message != message) continue;
-        if (message == WM_COMMAND && (e.id != LOWORD(wParam) || e.code != HIWORD(wParam))) continue;
-        if (message == WM_NOTIFY) {
-            auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
-            if (e.id != hdr->idFrom || e.code != hdr->code) continue;
+    for (const MessageTable* table = messageTable(); table; table = table->base) {
+        for (std::size_t i = 0; i < table->count; ++i) {
+            const MessageEntry& e = table->entries[i];
+            if (e.registered ? (*e.registered == 0 || *e.registered != message) : e.message != message) continue;
+            if (message == WM_COMMAND) {
+                UINT code = HIWORD(wParam);
+                if (e.id != LOWORD(wParam)) continue;
+                // A menu or a button says 0; an accelerator says 1 and, unlike
+                // a control's notification 1, names no control.
+                bool command = code == 0 || (code == 1 && lParam == 0);
+                if (e.code == ANY_COMMAND_CODE ? !command : e.code != code) continue;
+            }
+            if (message == WM_NOTIFY) {
+                auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
+                if (e.id != hdr->idFrom || e.code != hdr->code) continue;
+            }
+            return &e;
         }
-        return &e;
     }
     return nullptr;
 }
 
 // The one dispatch point: any exception escaping a handler ends the process.
 LRESULT Window::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The superclass's procedure, not our hook: nothing of ours runs now.
+    if (failing()) return Window::DefWindowProc(message, wParam, lParam);
+    Busy busy(*this);  // the object outlives this message, even if released meanwhile
     const MessageEntry* entry = find(message, wParam, lParam);
-    return guarded(entry ? entry->operation : nullptr, [&]() -> LRESULT {
-        return entry ? (this->*entry->handler)(wParam, lParam) : unlisted(message, wParam, lParam);
+    Current current{message, wParam, lParam};
+    const Current* outer = current_;
+    current_ = &current;
+    LRESULT result = runHandler(entry ? entry->operation : nullptr, [&]() -> LRESULT {
+        return entry ? entry->crack(*this, entry->handler, wParam, lParam) : DefWindowProc(message, wParam, lParam);
     });
+    current_ = outer;
+    if (message == WM_NCDESTROY) {
+        detach();
+        runHandler(nullptr, [this]() -> LRESULT {
+            OnFinalMessage();
+            return 0;
+        });
+    }
+    return result;
 }
 
-LRESULT Window::unlisted(UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProc(message, wParam, lParam);
+LRESULT Window::defaultProcessing() {
+    return DefWindowProc(current_->message, current_->wParam, current_->lParam);
 }
 
 LRESULT Window::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!hwnd_) return 0;
     if (superProc_) return CallWindowProcA(superProc_, hwnd_, message, wParam, lParam);
     return ::DefWindowProcA(hwnd_, message, wParam, lParam);
 }

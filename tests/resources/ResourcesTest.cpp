@@ -96,7 +96,7 @@ const Dialog kDialogs[] = {
         {1, "Button", "OK", SHOWN | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_FLAT, 0, 80, 85, 40, 14},
         {2, "Button", "ｷｬﾝｾﾙ", SHOWN | WS_TABSTOP | BS_FLAT, 0, 125, 85, 35, 14},
     }},
-    {"MemoPage", 139, WS_CHILD | WS_VISIBLE | DS_SETFONT, 0, "", 127, 132, {
+    {"MemoPage", 139, WS_CHILD | WS_VISIBLE | DS_SETFONT | DS_CONTROL, 0, "", 127, 132, {
         {-1, "Button", "デフォルト色", SHOWN | BS_GROUPBOX, 0, 5, 5, 115, 55},
         {1015, "Static", "タイトル", SHOWN | SS_CENTER, WS_EX_STATICEDGE, 10, 20, 55, 10},
         {1012, "Static", "メモ", SHOWN | SS_CENTER, WS_EX_STATICEDGE, 10, 30, 55, 20},
@@ -104,7 +104,7 @@ const Dialog kDialogs[] = {
         {1027, "Button", "タブを非表示", SHOWN | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 10, 70, 50, 10},
         {1029, "Button", "文字を折返す", SHOWN | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 10, 85, 50, 10},
     }},
-    {"GeneralPage", 140, WS_CHILD | WS_VISIBLE | DS_SETFONT, 0, "", 127, 181, {
+    {"GeneralPage", 140, WS_CHILD | WS_VISIBLE | DS_SETFONT | DS_CONTROL, 0, "", 127, 181, {
         {-1, "Button", "共通設定", SHOWN | BS_GROUPBOX, 0, 5, 5, 110, 65},
         {1028, "Button", "タブを複数行", SHOWN | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 13, 21, 50, 10},
         {1026, "Button", "削除確認を行う", SHOWN | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 13, 37, 55, 10},

@@ -16,27 +16,56 @@ namespace {
 
 const UINT WM_THROW = WM_APP + 1;
 const UINT WM_THROW_NAMED = WM_APP + 2;
+const UINT WM_SAVE = WM_APP + 4;
+const UINT WM_THROW_WITH_MORE_QUEUED = WM_APP + 5;
+
+void appendLine(const char* file, const char* line) {
+    FILE* f = fopen(file, "a");
+    fprintf(f, "%s\n", line);
+    fclose(f);
+}
+
+int lineCount(const char* file) {
+    FILE* f = fopen(file, "r");
+    if (!f) return 0;
+    int lines = 0;
+    for (int c; (c = fgetc(f)) != EOF;) lines += c == '\n';
+    fclose(f);
+    return lines;
+}
 
 class ThrowingWindow : public win::Window {
 public:
     bool make() { return create(0, "t", WS_POPUP, 0, 0, 10, 10, nullptr, 0); }
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_SAVE) appendLine("saved.txt", "saved by our default processing");
         if (message == WM_APP + 3) throw 42;  // not even a std::exception
         return win::Window::DefWindowProc(message, wParam, lParam);
     }
 
 protected:
-    win::MessageTable messageTable() const override {
-        static const win::MessageEntry table[] = {
+    const win::MessageTable* messageTable() const override {
+        static const win::MessageEntry rows[] = {
             win::onMessage(WM_THROW, &ThrowingWindow::OnThrow),
             win::onMessage(WM_THROW_NAMED, &ThrowingWindow::OnThrow, "OnMoving"),
             win::onCommand(100, &ThrowingWindow::OnThrow),
+            win::onMessage(WM_SAVE, &ThrowingWindow::OnSave),
+            win::onMessage(WM_THROW_WITH_MORE_QUEUED, &ThrowingWindow::OnThrowWithMoreQueued),
         };
-        return table;
+        static const win::MessageTable table(rows, Window::messageTable());
+        return &table;
     }
 
 private:
-    LRESULT OnThrow(WPARAM, LPARAM) { throw std::runtime_error("handler failed"); }
+    void OnThrow() { throw std::runtime_error("handler failed"); }
+    void OnSave() { appendLine("saved.txt", "saved"); }
+    // A save request and a second failure wait in the queue behind the first failure.
+    void OnThrowWithMoreQueued() {
+        appendLine("failures.txt", "failure");
+        PostMessageA(hwnd(), WM_SAVE, 0, 0);
+        PostMessageA(hwnd(), WM_THROW_WITH_MORE_QUEUED, 0, 0);
+        throw std::runtime_error("handler failed");
+    }
 };
 
 class ThrowingDialog : public win::Dialog {
@@ -103,6 +132,26 @@ TEST(FailureDeathTest, GuardedOperationNamesItself) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(reportBoxes([] { win::guarded("createMemo", []() -> int { throw 1; }); }),
                 ::testing::ExitedWithCode(0), expectedBox("createMemo 不明例外が発生しました。"));
+}
+
+// The failure message's own loop delivers what is queued for our windows:
+// none of it may run, so there is no save and no second message.
+TEST(FailureDeathTest, NothingOfOursRunsWhileTheFailureIsShown) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The child runs this test from its start too: both must use the same files.
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    SetCurrentDirectoryA(temp);
+    DeleteFileA("failures.txt");
+    DeleteFileA("saved.txt");
+    EXPECT_EXIT(reportBoxes([] {
+                    ThrowingWindow window;
+                    if (!window.make()) return;
+                    SendMessageA(window.hwnd(), WM_THROW_WITH_MORE_QUEUED, 0, 0);
+                }),
+                ::testing::ExitedWithCode(0), expectedBox("不明例外が発生しました。"));
+    EXPECT_EQ(lineCount("failures.txt"), 1);
+    EXPECT_EQ(lineCount("saved.txt"), 0);
 }
 
 TEST(Failure, HandlerThatReturnsNormallyIsNotAFailure) {

@@ -1,0 +1,14 @@
+// The program's own message texts, each written once.
+#pragma once
+
+namespace texts {
+
+const char* const ALREADY_RUNNING = "既に起動中です";
+const char* const UNEXPECTED_FAILURE = "不明例外が発生しました。";
+const char* const CANNOT_SAVE = "ファイルに保存できません。";
+const char* const CANNOT_READ = "ファイルを読み込めません。";
+const char* const DELETE_ALL_QUESTION = "全てのメモを削除します。\nよろしいですか？";
+// A delete question is "タブ [title] " or "メモ [caption] " followed by this.
+const char* const DELETE_QUESTION_END = "を削除します。\nよろしいですか？";
+
+}  // namespace texts

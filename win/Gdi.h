@@ -1,0 +1,47 @@
+// Owners of GDI objects and paint DCs, so that no path through a handler can
+// leak one.
+#pragma once
+#include <windows.h>
+
+namespace win {
+
+// A brush, font or other GDI object, deleted when replaced or when the owner goes.
+template <class Handle>
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(Handle handle) : handle_(handle) {}
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    ~GdiObject() { reset(nullptr); }
+
+    void reset(Handle handle) {
+        if (handle_) DeleteObject(handle_);
+        handle_ = handle;
+    }
+    Handle get() const { return handle_; }
+
+private:
+    Handle handle_ = nullptr;
+};
+
+using Brush = GdiObject<HBRUSH>;
+using Font = GdiObject<HFONT>;
+
+// BeginPaint and EndPaint around one WM_PAINT.
+class PaintDC {
+public:
+    explicit PaintDC(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &paint_)) {}
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    ~PaintDC() { EndPaint(hwnd_, &paint_); }
+    HDC get() const { return dc_; }
+    const RECT& area() const { return paint_.rcPaint; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT paint_;
+    HDC dc_;
+};
+
+}  // namespace win
