@@ -1,0 +1,77 @@
+#include "memo/Snap.h"
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// The two edges of a rectangle along one axis.
+struct Axis {
+    int32_t SnapRect::*low;
+    int32_t SnapRect::*high;
+};
+constexpr Axis X{&SnapRect::left, &SnapRect::right};
+constexpr Axis Y{&SnapRect::top, &SnapRect::bottom};
+
+// Only a rectangle pushed past the 32-bit range gets here; clamping keeps it
+// ordered where wrapping would turn it inside out.
+int32_t clamp32(int64_t v) {
+    return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+// Whether r and q, along axis a, overlap or come within reach of each other.
+bool within(const SnapRect& r, const SnapRect& q, Axis a, int64_t reach) {
+    return r.*a.low <= q.*a.high + reach && r.*a.high >= q.*a.low - reach;
+}
+
+// One pass of the snapping along axis a against q; answers whether an edge snapped.
+bool snapAxis(SnapRect& r, const SnapRect& q, Axis a, Axis across, int32_t absorb, int64_t size, int64_t& offset) {
+    if (!within(r, q, a, absorb) || !within(r, q, across, 0)) return false;
+    int32_t& low = r.*a.low;
+    int32_t& high = r.*a.high;
+    // Docking on either side of q comes before aligning with it.
+    bool lowSnapped;
+    if (snapEdge(low, q.*a.high, absorb)) lowSnapped = true;
+    else if (snapEdge(high, q.*a.low, absorb)) lowSnapped = false;
+    else if (snapEdge(low, q.*a.low, absorb)) lowSnapped = true;
+    else if (snapEdge(high, q.*a.high, absorb)) lowSnapped = false;
+    else return false;
+    if (offset >= absorb || offset <= -int64_t(absorb)) {
+        int32_t& snapped = lowSnapped ? low : high;
+        snapped = clamp32(snapped + offset);
+        offset = 0;
+    }
+    if (lowSnapped) high = clamp32(low + size);
+    else low = clamp32(high - size);
+    return true;
+}
+
+}  // namespace
+
+bool snapEdge(int32_t& edge, int32_t target, int32_t absorb) {
+    if (edge < int64_t(target) - absorb || edge > int64_t(target) + absorb) return false;
+    edge = target;
+    return true;
+}
+
+void MemoSnap::onMoving(SnapRect& r, int32_t absorb, const std::vector<SnapRect>& obstacles) {
+    if (firstMove) {
+        lastLeft = r.left;
+        lastTop = r.top;
+        firstMove = false;
+    }
+    const int64_t width = int64_t(r.right) - r.left, height = int64_t(r.bottom) - r.top;
+    // Within a step an offset may leave 32 bits; between steps it is 0 or lies
+    // strictly between -absorb and absorb (a snap that keeps it tested that),
+    // so the fields stay 32-bit.
+    int64_t offX = offsetX + (int64_t(r.left) - lastLeft);
+    int64_t offY = offsetY + (int64_t(r.top) - lastTop);
+    bool snappedX = false, snappedY = false;
+    for (const SnapRect& q : obstacles) {
+        snappedX |= snapAxis(r, q, X, Y, absorb, width, offX);
+        snappedY |= snapAxis(r, q, Y, X, absorb, height, offY);
+    }
+    offsetX = snappedX ? int32_t(offX) : 0;
+    offsetY = snappedY ? int32_t(offY) : 0;
+    lastLeft = r.left;
+    lastTop = r.top;
+}
