@@ -1,6 +1,7 @@
 #include "store/MemoFile.h"
 #include <array>
 #include <cstring>
+#include "store/ColorKeys.h"
 #include "store/FileIO.h"
 #include "store/LineFormat.h"
 
@@ -8,34 +9,42 @@ using lineformat::startsWith;
 
 const char* const MEMO_FILE_NAME = "Quillpad.dat";
 
-// The header fields of a memo: members of StoredMemo itself or of its colours.
+// The header fields of a memo: members of StoredMemo itself or of its look.
 template <class Memo, class T>
 static auto& fieldOf(Memo& m, T StoredMemo::*member) { return m.*member; }
 template <class Memo, class T>
-static auto& fieldOf(Memo& m, T MemoColors::*member) { return m.colors.*member; }
+static auto& fieldOf(Memo& m, T MemoLook::*member) { return m.look.*member; }
 
 namespace {
 
-using MemoKey = lineformat::KeyField<int32_t StoredMemo::*, uint32_t MemoColors::*, std::string StoredMemo::*,
-                                     bool StoredMemo::*>;
+using MemoKey = lineformat::KeyField<int32_t StoredMemo::*, std::string StoredMemo::*, bool MemoLook::*>;
 
-// The 14 key lines of a memo header, in the order they are written.
-const std::array<MemoKey, 14> MEMO_KEYS{{
+// A memo header is RECT_KEYS, COLOR_KEYS and MEMO_KEYS, written in that order.
+const std::array<MemoKey, 4> RECT_KEYS{{
     {"RECT_TOP-", &StoredMemo::RECT_TOP},
     {"RECT_LEFT-", &StoredMemo::RECT_LEFT},
     {"RECT_BOTTOM-", &StoredMemo::RECT_BOTTOM},
     {"RECT_RIGHT-", &StoredMemo::RECT_RIGHT},
-    {"BACK_CAPTION_COLOR-", &MemoColors::BACK_CAPTION_COLOR},
-    {"TEXT_CAPTION_COLOR-", &MemoColors::TEXT_CAPTION_COLOR},
-    {"BACK_MEMO_COLOR-", &MemoColors::BACK_MEMO_COLOR},
-    {"TEXT_MEMO_COLOR-", &MemoColors::TEXT_MEMO_COLOR},
+}};
+const std::array<MemoKey, 6> MEMO_KEYS{{
     {"MEMO_SELECT_INDEX-", &StoredMemo::MEMO_SELECT_INDEX},
     {"CAPTION-", &StoredMemo::CAPTION},
-    {"NOT_SHOW_TAB_FLAG-", &StoredMemo::NOT_SHOW_TAB_FLAG},
-    {"WORDWRAP_FLAG-", &StoredMemo::WORDWRAP_FLAG},
-    {"COMPACT_FLAG-", &StoredMemo::COMPACT_FLAG},
-    {"NON_MOVE_FLAG-", &StoredMemo::NON_MOVE_FLAG},
+    {"NOT_SHOW_TAB_FLAG-", &MemoLook::NOT_SHOW_TAB_FLAG},
+    {"WORDWRAP_FLAG-", &MemoLook::WORDWRAP_FLAG},
+    {"COMPACT_FLAG-", &MemoLook::COMPACT_FLAG},
+    {"NON_MOVE_FLAG-", &MemoLook::NON_MOVE_FLAG},
 }};
+
+bool readHeaderLine(std::string_view line, StoredMemo& m) {
+    return lineformat::readKeyLine(RECT_KEYS, line, m) || lineformat::readKeyLine(COLOR_KEYS, line, m.look.colors) ||
+           lineformat::readKeyLine(MEMO_KEYS, line, m);
+}
+
+void appendHeader(std::string& out, const StoredMemo& m) {
+    lineformat::appendKeyLines(out, RECT_KEYS, m);
+    lineformat::appendKeyLines(out, COLOR_KEYS, m.look.colors);
+    lineformat::appendKeyLines(out, MEMO_KEYS, m);
+}
 
 constexpr std::string_view MEMO_OPEN = "[MEMO_TAB_START]";
 constexpr std::string_view MEMO_CLOSE = "[MEMO_TAB_END]";
@@ -60,11 +69,11 @@ public:
         work_.RECT_TOP = (screen.cy - NEW_MEMO_HEIGHT) / 2;
         work_.RECT_RIGHT = work_.RECT_LEFT + NEW_MEMO_WIDTH;
         work_.RECT_BOTTOM = work_.RECT_TOP + NEW_MEMO_HEIGHT;
-        work_.colors = {0, 0, 0, 0};
+        work_.look.colors = {0, 0, 0, 0};
     }
 
     void line(std::string_view line) {
-        if (memoOpen_ && !tabOpen_ && lineformat::readKeyLine(MEMO_KEYS, line, work_)) return;
+        if (memoOpen_ && !tabOpen_ && readHeaderLine(line, work_)) return;
         if (tabOpen_) {
             if (line == TAB_CLOSE) {
                 closeTab();
@@ -170,7 +179,7 @@ std::string formatMemos(const std::vector<StoredMemo>& memos) {
     for (const StoredMemo& m : memos) {
         if (m.tabs.empty()) continue;
         appendLine(out, MEMO_OPEN);
-        lineformat::appendKeyLines(out, MEMO_KEYS, m);
+        appendHeader(out, m);
         for (const MemoTab& tab : m.tabs) {
             appendLine(out, TAB_OPEN);
             out += TAB_TITLE;

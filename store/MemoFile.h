@@ -19,17 +19,11 @@ struct StoredMemo {
     std::vector<MemoTab> tabs;
     std::string CAPTION;
     int32_t RECT_LEFT = 0, RECT_TOP = 0, RECT_RIGHT = 0, RECT_BOTTOM = 0;
-    MemoColors colors;
-    bool NOT_SHOW_TAB_FLAG = false;
-    bool WORDWRAP_FLAG = false;
-    bool COMPACT_FLAG = false;
-    bool NON_MOVE_FLAG = false;
+    MemoLook look;
     int32_t MEMO_SELECT_INDEX = 0;
     bool operator==(const StoredMemo& o) const {
         return tabs == o.tabs && CAPTION == o.CAPTION && RECT_LEFT == o.RECT_LEFT && RECT_TOP == o.RECT_TOP &&
-               RECT_RIGHT == o.RECT_RIGHT && RECT_BOTTOM == o.RECT_BOTTOM && colors == o.colors &&
-               NOT_SHOW_TAB_FLAG == o.NOT_SHOW_TAB_FLAG && WORDWRAP_FLAG == o.WORDWRAP_FLAG &&
-               COMPACT_FLAG == o.COMPACT_FLAG && NON_MOVE_FLAG == o.NON_MOVE_FLAG &&
+               RECT_RIGHT == o.RECT_RIGHT && RECT_BOTTOM == o.RECT_BOTTOM && look == o.look &&
                MEMO_SELECT_INDEX == o.MEMO_SELECT_INDEX;
     }
 };

@@ -1,5 +1,7 @@
 #include "store/Settings.h"
 #include <array>
+#include <optional>
+#include "store/ColorKeys.h"
 #include "store/FileIO.h"
 #include "store/LineFormat.h"
 
@@ -10,37 +12,30 @@ std::vector<HotKeyEntry> GeneralSettings::defaultHotKeys() {
     return {{"全メモを最前面へ表示", 0x71, 4}, {"メモ追加", 0x2D, 6}};
 }
 
-// Both halves of one holder's settings, as the key table addresses them.
-template <class General, class Colors>
+// One holder's general settings and look, as the key table addresses them.
+template <class General, class Look>
 struct SettingsHalves {
     General& general;
-    Colors& colors;
+    Look& look;
 };
 
-template <class G, class C, class T>
-static auto& fieldOf(const SettingsHalves<G, C>& s, T GeneralSettings::*member) { return s.general.*member; }
-template <class G, class C, class T>
-static auto& fieldOf(const SettingsHalves<G, C>& s, T ColorSettings::*member) { return s.colors.*member; }
-template <class G, class C, class T>
-static auto& fieldOf(const SettingsHalves<G, C>& s, T MemoColors::*member) { return s.colors.colors.*member; }
+template <class G, class L, class T>
+static auto& fieldOf(const SettingsHalves<G, L>& s, T GeneralSettings::*member) { return s.general.*member; }
+template <class G, class L, class T>
+static auto& fieldOf(const SettingsHalves<G, L>& s, T MemoLook::*member) { return s.look.*member; }
 
 namespace {
 
-using SettingsKey = lineformat::KeyField<uint32_t MemoColors::*, bool GeneralSettings::*, bool ColorSettings::*,
-                                         int32_t GeneralSettings::*>;
+using SettingsKey = lineformat::KeyField<bool GeneralSettings::*, bool MemoLook::*, int32_t GeneralSettings::*>;
 
-// The eleven lines of "Quillpad.ini", in the order they are written.
-const std::array<SettingsKey, 11> SETTINGS_KEYS{{
-    {"BACK_CAPTION_COLOR-", &MemoColors::BACK_CAPTION_COLOR},
-    {"TEXT_CAPTION_COLOR-", &MemoColors::TEXT_CAPTION_COLOR},
-    {"BACK_MEMO_COLOR-", &MemoColors::BACK_MEMO_COLOR},
-    {"TEXT_MEMO_COLOR-", &MemoColors::TEXT_MEMO_COLOR},
+// The seven lines of "Quillpad.ini" after its COLOR_KEYS, in the order they are written.
+const std::array<SettingsKey, 7> SETTINGS_KEYS{{
     {"TEXT_SELECT_FLAG-", &GeneralSettings::TEXT_SELECT_FLAG},
     {"DEL_CHECK_FLAG-", &GeneralSettings::DEL_CHECK_FLAG},
-    {"NOT_SHOW_TAB_FLAG-", &ColorSettings::NOT_SHOW_TAB_FLAG},
+    {"NOT_SHOW_TAB_FLAG-", &MemoLook::NOT_SHOW_TAB_FLAG},
     {"TAB_MODE_FLAG-", &GeneralSettings::TAB_MODE_FLAG},
-    {"WORDWRAP_FLAG-", &ColorSettings::WORDWRAP_FLAG},
-    {"COMPACT_FLAG-", &ColorSettings::COMPACT_FLAG},
+    {"WORDWRAP_FLAG-", &MemoLook::WORDWRAP_FLAG},
+    {"COMPACT_FLAG-", &MemoLook::COMPACT_FLAG},
     {"ABSORB-", &GeneralSettings::ABSORB},
 }};
 
@@ -50,11 +45,34 @@ constexpr size_t HOT_KEY_COUNT = 2;
 // window reads the settings when it is created, so not for long.
 constexpr unsigned READ_PATIENCE_MS = 200;
 
+// The first reading of the files in the running batch.
+struct Reading {
+    GeneralSettings general;
+    MemoLook look;
+    bool result;
+};
+
+int batchDepth = 0;
+std::optional<Reading> batchReading;
+
+bool readSettingsFiles(GeneralSettings& general, MemoLook& look) {
+    general = GeneralSettings();
+    look = MemoLook();
+    std::string data;
+    if (fileio::readWholeFile(SETTINGS_FILE_NAME, data, READ_PATIENCE_MS) != fileio::ReadStatus::Ok) return false;
+    parseSettings(data, general, look);
+    if (fileio::readWholeFile(HOTKEY_FILE_NAME, data, READ_PATIENCE_MS) != fileio::ReadStatus::Ok) return false;
+    parseHotKeys(data, general.hotKeys);
+    return true;
+}
+
 }  // namespace
 
-void parseSettings(std::string_view text, GeneralSettings& general, ColorSettings& colors) {
-    SettingsHalves<GeneralSettings, ColorSettings> target{general, colors};
-    lineformat::forEachLine(text, [&](std::string_view line) { lineformat::readKeyLine(SETTINGS_KEYS, line, target); });
+void parseSettings(std::string_view text, GeneralSettings& general, MemoLook& look) {
+    SettingsHalves<GeneralSettings, MemoLook> target{general, look};
+    lineformat::forEachLine(text, [&](std::string_view line) {
+        lineformat::readKeyLine(COLOR_KEYS, line, look.colors) || lineformat::readKeyLine(SETTINGS_KEYS, line, target);
+    });
 }
 
 void parseHotKeys(std::string_view bytes, std::vector<HotKeyEntry>& hotKeys) {
@@ -68,9 +86,10 @@ void parseHotKeys(std::string_view bytes, std::vector<HotKeyEntry>& hotKeys) {
     }
 }
 
-std::string formatSettings(const GeneralSettings& general, const ColorSettings& colors) {
+std::string formatSettings(const GeneralSettings& general, const MemoLook& look) {
     std::string out;
-    lineformat::appendKeyLines(out, SETTINGS_KEYS, SettingsHalves<const GeneralSettings, const ColorSettings>{general, colors});
+    lineformat::appendKeyLines(out, COLOR_KEYS, look.colors);
+    lineformat::appendKeyLines(out, SETTINGS_KEYS, SettingsHalves<const GeneralSettings, const MemoLook>{general, look});
     return out;
 }
 
@@ -87,18 +106,25 @@ std::string formatHotKeys(const std::vector<HotKeyEntry>& hotKeys) {
     return out;
 }
 
-bool loadSettings(GeneralSettings& general, ColorSettings& colors) {
-    general = GeneralSettings();
-    colors = ColorSettings();
-    std::string data;
-    if (fileio::readWholeFile(SETTINGS_FILE_NAME, data, READ_PATIENCE_MS) != fileio::ReadStatus::Ok) return false;
-    parseSettings(data, general, colors);
-    if (fileio::readWholeFile(HOTKEY_FILE_NAME, data, READ_PATIENCE_MS) != fileio::ReadStatus::Ok) return false;
-    parseHotKeys(data, general.hotKeys);
-    return true;
+bool loadSettings(GeneralSettings& general, MemoLook& look) {
+    if (batchDepth == 0) return readSettingsFiles(general, look);
+    if (!batchReading) {
+        Reading first;
+        first.result = readSettingsFiles(first.general, first.look);
+        batchReading = std::move(first);
+    }
+    general = batchReading->general;
+    look = batchReading->look;
+    return batchReading->result;
 }
 
-bool saveSettings(const GeneralSettings& general, const ColorSettings& colors) {
-    return fileio::replaceFile(SETTINGS_FILE_NAME, formatSettings(general, colors)) &&
+SettingsReadBatch::SettingsReadBatch() { ++batchDepth; }
+
+SettingsReadBatch::~SettingsReadBatch() {
+    if (--batchDepth == 0) batchReading.reset();
+}
+
+bool saveSettings(const GeneralSettings& general, const MemoLook& look) {
+    return fileio::replaceFile(SETTINGS_FILE_NAME, formatSettings(general, look)) &&
            fileio::replaceFile(HOTKEY_FILE_NAME, formatHotKeys(general.hotKeys));
 }

@@ -38,18 +38,23 @@ struct GeneralSettings {
     static std::vector<HotKeyEntry> defaultHotKeys();
 };
 
-// Colour half: the colours and display flags a new memo starts with.
-struct ColorSettings {
+// A memo's look: its four colours and four display flags. New memos take the
+// settings' look whole.
+struct MemoLook {
     MemoColors colors;
     bool NOT_SHOW_TAB_FLAG = false;
     bool WORDWRAP_FLAG = false;
     bool COMPACT_FLAG = false;
-    bool NON_MOVE_FLAG = false;  // never stored: always false after loadSettings
+    bool NON_MOVE_FLAG = false;  // the settings file never holds it: false after every loadSettings
+    bool operator==(const MemoLook& o) const {
+        return colors == o.colors && NOT_SHOW_TAB_FLAG == o.NOT_SHOW_TAB_FLAG && WORDWRAP_FLAG == o.WORDWRAP_FLAG &&
+               COMPACT_FLAG == o.COMPACT_FLAG && NON_MOVE_FLAG == o.NON_MOVE_FLAG;
+    }
 };
 
 struct AppSettings {
     GeneralSettings general;
-    ColorSettings colors;
+    MemoLook look;
 };
 
 extern const char* const SETTINGS_FILE_NAME;  // "Quillpad.ini"
@@ -57,21 +62,33 @@ extern const char* const HOTKEY_FILE_NAME;    // "key.ini"
 
 // Defaults first, then "Quillpad.ini", then "key.ini". False when either file
 // could not be read (the defaults stand for what was not read).
-bool loadSettings(GeneralSettings& general, ColorSettings& colors);
+bool loadSettings(GeneralSettings& general, MemoLook& look);
+
+// While one exists, loadSettings reads the two files once, on its first call,
+// and answers every later call from that first reading: memo windows restored
+// by the hundred at start would otherwise each wait out a settings file held
+// by another program. One thread; a batch inside a batch only joins it.
+class SettingsReadBatch {
+public:
+    SettingsReadBatch();
+    ~SettingsReadBatch();
+    SettingsReadBatch(const SettingsReadBatch&) = delete;
+    SettingsReadBatch& operator=(const SettingsReadBatch&) = delete;
+};
 
 // Replaces "Quillpad.ini" and then "key.ini", each in one step: each file either
 // keeps its old content or gets the whole new one. False when either could not
 // be written; when "Quillpad.ini" fails, "key.ini" is not touched.
-bool saveSettings(const GeneralSettings& general, const ColorSettings& colors);
+bool saveSettings(const GeneralSettings& general, const MemoLook& look);
 
 // The two files' contents, without file access.
-// Applies the key lines of "Quillpad.ini" to the halves (other lines change nothing).
-void parseSettings(std::string_view text, GeneralSettings& general, ColorSettings& colors);
+// Applies the key lines of "Quillpad.ini" to both (other lines change nothing).
+void parseSettings(std::string_view text, GeneralSettings& general, MemoLook& look);
 // Applies the bytes of "key.ini" to the first two entries: as far as the bytes
 // reach, key then modifiers, 16-bit little-endian each; a field the bytes end
 // in gets only its low byte replaced; bytes after the eighth are ignored.
 void parseHotKeys(std::string_view bytes, std::vector<HotKeyEntry>& hotKeys);
 // The eleven lines of "Quillpad.ini".
-std::string formatSettings(const GeneralSettings& general, const ColorSettings& colors);
+std::string formatSettings(const GeneralSettings& general, const MemoLook& look);
 // The 8 bytes of "key.ini"; a missing entry is written with its default.
 std::string formatHotKeys(const std::vector<HotKeyEntry>& hotKeys);

@@ -135,7 +135,7 @@ void CTrayWnd::removeTrayIcon() {
 }
 
 void CTrayWnd::registerHotKeys() {
-    loadSettings(settings_.general, settings_.colors);
+    loadSettings(settings_.general, settings_.look);
     for (const HotKeyEntry& entry : settings_.general.hotKeys) {
         RegisterHotKey(hwnd(), hotKeyId(entry), entry.modifiers, entry.key);
     }
