@@ -9,16 +9,16 @@
 namespace {
 
 void BM_OnMovingStep(benchmark::State& state) {
-    std::vector<SnapRect> obstacles;
+    std::vector<PixelRect> obstacles;
     for (int32_t i = 0; i < int32_t(state.range(0)); ++i) {
         int32_t left = i % 40 * 260, top = i / 40 * 160;
         obstacles.push_back({left, top, left + 200, top + 100});
     }
     obstacles.push_back({0, 0, 1024, 768});
     MemoSnap snap;
-    const SnapRect proposed{210, 320, 410, 420};
+    const PixelRect proposed{210, 320, 410, 420};
     for (auto _ : state) {
-        SnapRect r = proposed;
+        PixelRect r = proposed;
         snap.onMoving(r, 20, obstacles);
         benchmark::DoNotOptimize(r);
     }

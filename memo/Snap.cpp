@@ -6,11 +6,11 @@ namespace {
 
 // The two edges of a rectangle along one axis.
 struct Axis {
-    int32_t SnapRect::*low;
-    int32_t SnapRect::*high;
+    int32_t PixelRect::*low;
+    int32_t PixelRect::*high;
 };
-constexpr Axis X{&SnapRect::left, &SnapRect::right};
-constexpr Axis Y{&SnapRect::top, &SnapRect::bottom};
+constexpr Axis X{&PixelRect::left, &PixelRect::right};
+constexpr Axis Y{&PixelRect::top, &PixelRect::bottom};
 
 // Only a rectangle pushed past the 32-bit range gets here; clamping keeps it
 // ordered where wrapping would turn it inside out.
@@ -19,12 +19,12 @@ int32_t clamp32(int64_t v) {
 }
 
 // Whether r and q, along axis a, overlap or come within reach of each other.
-bool within(const SnapRect& r, const SnapRect& q, Axis a, int64_t reach) {
+bool within(const PixelRect& r, const PixelRect& q, Axis a, int64_t reach) {
     return r.*a.low <= q.*a.high + reach && r.*a.high >= q.*a.low - reach;
 }
 
 // One pass of the snapping along axis a against q; answers whether an edge snapped.
-bool snapAxis(SnapRect& r, const SnapRect& q, Axis a, Axis across, int32_t absorb, int64_t size, int64_t& offset) {
+bool snapAxis(PixelRect& r, const PixelRect& q, Axis a, Axis across, int32_t absorb, int64_t size, int64_t& offset) {
     if (!within(r, q, a, absorb) || !within(r, q, across, 0)) return false;
     int32_t& low = r.*a.low;
     int32_t& high = r.*a.high;
@@ -53,7 +53,7 @@ bool snapEdge(int32_t& edge, int32_t target, int32_t absorb) {
     return true;
 }
 
-void MemoSnap::onMoving(SnapRect& r, int32_t absorb, const std::vector<SnapRect>& obstacles) {
+void MemoSnap::onMoving(PixelRect& r, int32_t absorb, const std::vector<PixelRect>& obstacles) {
     if (firstMove) {
         lastLeft = r.left;
         lastTop = r.top;
@@ -66,7 +66,7 @@ void MemoSnap::onMoving(SnapRect& r, int32_t absorb, const std::vector<SnapRect>
     int64_t offX = offsetX + (int64_t(r.left) - lastLeft);
     int64_t offY = offsetY + (int64_t(r.top) - lastTop);
     bool snappedX = false, snappedY = false;
-    for (const SnapRect& q : obstacles) {
+    for (const PixelRect& q : obstacles) {
         snappedX |= snapAxis(r, q, X, Y, absorb, width, offX);
         snappedY |= snapAxis(r, q, Y, X, absorb, height, offY);
     }

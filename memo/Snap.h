@@ -3,12 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <vector>
-
-// Screen pixels. Laid out as Win32's RECT (four 32-bit ints in this order);
-// the window code converts.
-struct SnapRect {
-    int32_t left, top, right, bottom;
-};
+#include "memo/PixelRect.h"
 
 // If target - absorb <= edge <= target + absorb, moves edge to target and
 // answers true. A negative absorb snaps nothing.
@@ -27,5 +22,5 @@ struct MemoSnap {
     // then the screen rectangle. A later obstacle may move an edge an earlier
     // one snapped. Any absorb and any rectangles are safe: the arithmetic runs
     // in 64 bits, and a coordinate beyond 32 bits is clamped.
-    void onMoving(SnapRect& r, int32_t absorb, const std::vector<SnapRect>& obstacles);
+    void onMoving(PixelRect& r, int32_t absorb, const std::vector<PixelRect>& obstacles);
 };

@@ -11,4 +11,9 @@ const char* const DELETE_ALL_QUESTION = "全てのメモを削除します。\n�
 // A delete question is "タブ [title] " or "メモ [caption] " followed by this.
 const char* const DELETE_QUESTION_END = "を削除します。\nよろしいですか？";
 
+// What a new memo and a new tab start with.
+const char* const NEW_MEMO_CAPTION = "新規メモ";
+const char* const NEW_TAB_TITLE = "新規タブ";
+const char* const NEW_TAB_TEXT = "ダブルクリックで編集";
+
 }  // namespace texts

@@ -56,9 +56,6 @@ constexpr std::string_view TAB_TITLE = "MEMO_TAB_TITLE-";
 // at start is tried again for about a second before it counts as unreadable.
 constexpr unsigned READ_PATIENCE_MS = 1000;
 
-constexpr int NEW_MEMO_WIDTH = 300;
-constexpr int NEW_MEMO_HEIGHT = 150;
-
 // Reads the file line by line. The working values are reset only where a
 // rule says so; whatever a block leaves out it takes from the block before.
 class MemoReader {

@@ -30,6 +30,10 @@ struct StoredMemo {
 
 extern const char* const MEMO_FILE_NAME;  // "Quillpad.dat"
 
+// A new memo's size.
+constexpr int NEW_MEMO_WIDTH = 300;
+constexpr int NEW_MEMO_HEIGHT = 150;
+
 // Size of the primary screen; the first memo of a file that lacks a RECT line
 // gets that edge of a new memo (300 x 150 centred on this screen).
 struct ScreenSize {

@@ -1,5 +1,6 @@
 #include "tray/TrayWnd.h"
 #include <shellapi.h>
+#include <stdexcept>
 #include "dialogs/OptionDlg.h"
 #include "dialogs/VersionDlg.h"
 #include "res/Texts.h"
@@ -105,8 +106,16 @@ LRESULT CTrayWnd::OnTrayCallback(WPARAM, LPARAM lParam) {
     return 0;
 }
 
-// Nobody reads the answer, and a failed save here says nothing.
-void CTrayWnd::OnSaveRequest() { saveMemos(); }
+// A save that fails after a commit is told once, not at every keystroke's
+// commit; the next success makes the next failure speak again.
+void CTrayWnd::OnSaveRequest() {
+    if (saveMemos()) {
+        saveFailureShown_ = false;
+    } else if (!loading_ && !saveFailureShown_) {
+        saveFailureShown_ = true;
+        win::showWarning(texts::CANNOT_SAVE);
+    }
+}
 
 // The shell has been restarted.
 void CTrayWnd::OnTaskbarCreated() { addTrayIcon(); }
@@ -195,22 +204,69 @@ LRESULT CTrayWnd::OnQueryEndSession(WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
-// The memo registry comes with the memo windows; until then there are none.
-void CTrayWnd::addNewMemo() {}
-void CTrayWnd::bringAllToFront() {}
-void CTrayWnd::deleteAllMemos() {}
-void CTrayWnd::reloadAllMemoSettings() {}
-void CTrayWnd::teardownMemos() {}
+// Memo registry
 
-std::vector<RECT> CTrayWnd::getMemoRects(HWND) const {
-    return {RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}};
+CMemoDlg& CTrayWnd::createMemoWindow() {
+    memoWindows_.emplace_back(new CMemoDlg());
+    CMemoDlg& memo = *memoWindows_.back();
+    // Owned by this window: no taskbar button, and gone at the latest with it.
+    if (!memo.createModeless(hwnd())) throw std::runtime_error("memo window");
+    return memo;
 }
 
+void CTrayWnd::addNewMemo() { createMemoWindow().createMemo(texts::NEW_TAB_TEXT, texts::NEW_TAB_TITLE, texts::NEW_MEMO_CAPTION); }
+
+void CTrayWnd::createMemoFromData(const StoredMemo& memo) { createMemoWindow().addMemo(memo); }
+
+// The last live memo ends up in front with the focus.
+void CTrayWnd::bringAllToFront() {
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot)) SetForegroundWindow(slot->hwnd());
+    }
+}
+
+void CTrayWnd::reloadAllMemoSettings() {
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot)) slot->reloadSettings();
+    }
+}
+
+// Asked every time, whatever DEL_CHECK_FLAG says; saves nothing.
+void CTrayWnd::deleteAllMemos() {
+    if (!win::askYesNo(texts::DELETE_ALL_QUESTION)) return;
+    if (!hwnd()) return;
+    teardownMemos();
+}
+
+// A memo whose handler waits in a nested loop (a question, a dialog) is
+// deleted once that handler has returned.
+void CTrayWnd::teardownMemos() { MemoSlots().swap(memoWindows_); }
+
+std::vector<PixelRect> CTrayWnd::getMemoRects(HWND excluded) const {
+    std::vector<PixelRect> rects;
+    rects.reserve(memoWindows_.size() + 1);
+    for (const auto& slot : memoWindows_) {
+        if (!isLive(slot) || slot->hwnd() == excluded) continue;
+        RECT r;
+        GetWindowRect(slot->hwnd(), &r);
+        rects.push_back({r.left, r.top, r.right, r.bottom});
+    }
+    rects.push_back({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    return rects;
+}
+
+// Loading and saving
+
 bool CTrayWnd::loadMemos() {
-    loading_ = true;
     ScreenSize screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    LoadResult result = loadMemoFile(MEMO_FILE_NAME, screen, [](const StoredMemo&) {});
-    loading_ = false;
+    LoadResult result;
+    {
+        // Every restored memo reads the settings: one reading serves them all.
+        SettingsReadBatch settingsOnce;
+        loading_ = true;
+        result = loadMemoFile(MEMO_FILE_NAME, screen, [this](const StoredMemo& memo) { createMemoFromData(memo); });
+        loading_ = false;
+    }
     if (result == LoadResult::Unreadable) {
         // The stored memos exist but could not be read: end before any save can
         // replace them with this run's empty set.
@@ -221,6 +277,14 @@ bool CTrayWnd::loadMemos() {
     return true;
 }
 
-// Until the memo windows exist nothing is written, so a data file that this
-// program cannot show yet is never replaced.
-bool CTrayWnd::saveMemos() { return !loading_; }
+// Writes the live memos in registry order. The saves that restored memos
+// request while the file is being read write nothing and cost nothing.
+bool CTrayWnd::saveMemos() {
+    if (loading_) return false;
+    std::vector<StoredMemo> memos;
+    memos.reserve(memoWindows_.size());
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot) && !slot->getTabs().empty()) memos.push_back(slot->stored());
+    }
+    return saveMemoFile(MEMO_FILE_NAME, memos);
+}

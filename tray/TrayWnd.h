@@ -2,6 +2,9 @@
 // loading and saving of the memo data file, and the registry of memo windows.
 #pragma once
 #include <vector>
+#include "memo/MemoDlg.h"
+#include "memo/PixelRect.h"
+#include "store/MemoFile.h"
 #include "store/Settings.h"
 #include "win/Window.h"
 
@@ -17,14 +20,20 @@ public:
     HMENU trayMenu() const { return trayMenu_; }
     static UINT taskbarCreatedMessage();
 
-    // Memo registry.
+    // Memo registry: slots in creation order that never reorder. A memo that
+    // deleted itself keeps its slot without a window until the registry is emptied.
+    using MemoSlots = std::vector<win::Owned<CMemoDlg>>;
+    const MemoSlots& memoWindows() const { return memoWindows_; }
+    static bool isLive(const win::Owned<CMemoDlg>& slot) { return slot && slot->hwnd(); }
+    CMemoDlg& createMemoWindow();
     virtual void addNewMemo();
+    void createMemoFromData(const StoredMemo& memo);
     virtual void bringAllToFront();
     void deleteAllMemos();
     void reloadAllMemoSettings();
     void teardownMemos();
     // Rectangles a moving memo snaps to: the other memos, then the primary screen.
-    std::vector<RECT> getMemoRects(HWND excluded) const;
+    std::vector<PixelRect> getMemoRects(HWND excluded) const;
 
     bool loadMemos();
     bool saveMemos();
@@ -61,5 +70,7 @@ private:
     HICON appIcon_;
     HMENU trayMenu_ = nullptr;
     AppSettings settings_;
+    MemoSlots memoWindows_;
     bool loading_ = false;  // the data file is being read: no save may write it
+    bool saveFailureShown_ = false;  // told once; quiet until a save succeeds again
 };

@@ -8,11 +8,11 @@
 namespace {
 
 constexpr int32_t MIN = INT32_MIN, MAX = INT32_MAX;
-const SnapRect q{100, 100, 300, 300}, narrow{100, 100, 110, 300}, screen{0, 0, 1024, 768};
+const PixelRect q{100, 100, 300, 300}, narrow{100, 100, 110, 300}, screen{0, 0, 1024, 768};
 const MemoSnap fresh{}, after310{0, 0, 310, 150, false};  // the step before left the memo at 310, 150
 
 struct Step {
-    SnapRect proposed, expected;
+    PixelRect proposed, expected;
     int32_t offsetX = 0;
 };
 
@@ -20,13 +20,13 @@ struct Step {
 struct Drag {
     const char* name;
     int32_t absorb;
-    std::vector<SnapRect> obstacles;
+    std::vector<PixelRect> obstacles;
     MemoSnap start;
     std::vector<Step> steps;
 };
 
-SnapRect transpose(SnapRect r) { return {r.top, r.left, r.bottom, r.right}; }
-std::array<int32_t, 4> edges(SnapRect r) { return {r.left, r.top, r.right, r.bottom}; }
+PixelRect transpose(PixelRect r) { return {r.top, r.left, r.bottom, r.right}; }
+std::array<int32_t, 4> edges(PixelRect r) { return {r.left, r.top, r.right, r.bottom}; }
 
 // Every drag runs as written and mirrored in the diagonal, so the vertical
 // pass meets along y each case the horizontal one meets along x.
@@ -34,13 +34,13 @@ void run(const std::vector<Drag>& drags) {
     for (const Drag& d : drags) {
         for (bool mirrored : {false, true}) {
             SCOPED_TRACE(std::string(d.name) + (mirrored ? ", along y" : ""));
-            auto flip = [&](SnapRect r) { return mirrored ? transpose(r) : r; };
-            std::vector<SnapRect> obstacles;
-            for (const SnapRect& o : d.obstacles) obstacles.push_back(flip(o));
+            auto flip = [&](PixelRect r) { return mirrored ? transpose(r) : r; };
+            std::vector<PixelRect> obstacles;
+            for (const PixelRect& o : d.obstacles) obstacles.push_back(flip(o));
             MemoSnap s = d.start;
             if (mirrored) std::swap(s.lastLeft, s.lastTop), std::swap(s.offsetX, s.offsetY);
             for (size_t i = 0; i < d.steps.size(); ++i) {
-                SnapRect r = flip(d.steps[i].proposed);
+                PixelRect r = flip(d.steps[i].proposed);
                 s.onMoving(r, d.absorb, obstacles);
                 EXPECT_EQ(edges(r), edges(flip(d.steps[i].expected))) << "step " << i;
                 EXPECT_EQ(mirrored ? s.offsetY : s.offsetX, d.steps[i].offsetX) << "step " << i;

@@ -210,7 +210,9 @@ TEST_F(TrayWndTest, IconAndHotKeysAreHeldUntilTheWindowEndsByAnyRoad) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (!IsWindow(tray.hwnd())) ASSERT_TRUE(tray.createWindow());
+        if (!IsWindow(tray.hwnd())) {
+            ASSERT_TRUE(tray.createWindow());
+        }
         HWND hwnd = tray.hwnd();
         ASSERT_TRUE(trayIconPresent(hwnd));
         EXPECT_FALSE(hotKeyFree(MOD_SHIFT, VK_F2));
