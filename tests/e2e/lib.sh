@@ -3,9 +3,15 @@
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/env.sh"
 qp_wine_env
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# A program left running would hold CTest's output pipe until the timeout.
+fail() {
+    echo "FAIL: $*" >&2
+    [ -n "${QP_PID:-}" ] && kill -9 "$QP_PID" 2>/dev/null
+    exit 1
+}
 
-# wait_for SECONDS COMMAND...: polls until COMMAND succeeds.
+# wait_for SECONDS COMMAND...: polls until COMMAND succeeds. The arguments are
+# expanded once: what must be looked at anew at each try goes in a function.
 wait_for() {
     local limit=$(( $1 * 10 )); shift
     for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
@@ -18,10 +24,66 @@ has_tray_window() { [ -n "$(tray_window)" ]; }
 
 # start_quillpad EXE: starts it in a fresh data folder; sets QP_PID.
 start_quillpad() {
-    local exe
-    exe=$(realpath "$1")
+    QP_EXE=$(realpath "$1")
     QP_WORK=$(mktemp -d)
     cd "$QP_WORK"
-    wine "$exe" &
-    QP_PID=$!
+    restart_quillpad
 }
+# restart_quillpad: starts it again in the same data folder.
+restart_quillpad() {
+    wine "$QP_EXE" &
+    QP_PID=$!
+    wait_for 20 has_tray_window || fail "no tray icon"
+}
+
+# The tray icon's centre in Wine's tray window: TRAY_X, TRAY_Y.
+find_tray_icon() {
+    eval "$(xdotool getwindowgeometry --shell "$(tray_window)")"
+    TRAY_X=$((X + 10)); TRAY_Y=$((Y + HEIGHT / 2))
+}
+
+# open_menu X Y: right-clicks there and waits for the menu; sets X, Y,
+# WIDTH, HEIGHT to the menu's and puts the pointer on it, since with no window
+# manager the keyboard focus follows the pointer. The tray icon's tip is a new
+# window too, but a low one.
+open_menu() {
+    local before
+    before=$(visible_windows)
+    xdotool mousemove "$1" "$2" click 3
+    menu_window() {
+        local w
+        for w in $(comm -13 <(echo "$before") <(visible_windows)); do
+            eval "$(xdotool getwindowgeometry --shell "$w")"
+            [ "$HEIGHT" -gt 30 ] && { echo "$w"; return 0; }
+        done
+        return 1
+    }
+    wait_for 10 menu_window >/dev/null || fail "no menu opened at $1,$2; windows before: $before; now: $(visible_windows)"
+    eval "$(xdotool getwindowgeometry --shell "$(menu_window)")"
+    xdotool mousemove $((X + 20)) $((Y + 20))
+    sleep 0.3
+}
+
+# wait_exit: waits for the program to end, at most 15 seconds; its exit code must be 0.
+wait_exit() {
+    running() { kill -0 "$QP_PID" 2>/dev/null; }
+    stopped() { ! running; }
+    wait_for 15 stopped || fail "the program did not end"
+    local rc=0
+    wait "$QP_PID" || rc=$?
+    [ "$rc" -eq 0 ] || fail "exit code $rc"
+}
+
+# exit_quillpad: "終了(&X)" from the tray menu; the program must end with code 0.
+exit_quillpad() {
+    find_tray_icon
+    open_menu "$TRAY_X" "$TRAY_Y"
+    xdotool key x
+    wait_exit
+}
+
+# The visible memo windows (their title is the program's name), in creation order.
+memo_windows() { xdotool search --onlyvisible --name '^クイルパッド$' 2>/dev/null | sort -n; }
+has_memo() { [ -n "$(memo_windows)" ]; }
+# memo_geometry WINDOW: sets X, Y, WIDTH, HEIGHT (the client area on the screen).
+memo_geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }

@@ -7,28 +7,13 @@ exe=$1
 shot=${2:-}
 
 start_quillpad "$exe"
-wait_for 20 has_tray_window || fail "no tray icon"
-tray=$(tray_window)
-eval "$(xdotool getwindowgeometry --shell "$tray")"
-cx=$((X + 10)); cy=$((Y + HEIGHT / 2))
-
-before=$(visible_windows)
-xdotool mousemove "$cx" "$cy" click 3
-new_window() { comm -13 <(echo "$before") <(visible_windows) | head -1; }
-wait_for 10 test -n "$(new_window)" || fail "the tray menu did not open"
-menu=$(new_window)
-eval "$(xdotool getwindowgeometry --shell "$menu")"
-[ "$Y" -eq "$cy" ] || fail "menu top $Y, cursor at $cy"
+find_tray_icon
+open_menu "$TRAY_X" "$TRAY_Y"
+[ "$Y" -eq "$TRAY_Y" ] || fail "menu top $Y, cursor at $TRAY_Y"
 [ "$HEIGHT" -gt 60 ] || fail "menu of $HEIGHT pixels is too small for seven items"
 [ -n "$shot" ] && { sleep 0.5; qp_screenshot "$shot"; echo "screenshot: $shot"; }
-
-# With no window manager the keyboard focus follows the pointer.
-xdotool mousemove $((X + 20)) $((Y + 20))
-sleep 0.3
 xdotool key x
-rc=0
-wait "$QP_PID" || rc=$?
-[ "$rc" -eq 0 ] || fail "exit code $rc"
+wait_exit
 wait_for 10 bash -c '! xdotool search --onlyvisible --name "^Wine System Tray$" >/dev/null 2>&1' ||
     fail "the tray icon is still there"
 echo "tray menu opened and 終了(&X) ended the program with exit code 0"
