@@ -12,16 +12,19 @@ qp_wine_env() {
 
 # Creates the Wine prefix $WINEPREFIX once: the dialog font name maps to the
 # installed Japanese font, and a crash never waits behind a crash dialog.
+# Windows are not left to a window manager: on a display without one, Wine
+# would wait two seconds for it at every window that is hidden.
 qp_prefix() {
-    [ -f "$WINEPREFIX/.quillpad-ready" ] && return 0
+    [ -f "$WINEPREFIX/.quillpad-ready-2" ] && return 0
     mkdir -p "$WINEPREFIX"
     echo "wine: creating prefix $WINEPREFIX" >&2
     wineboot -i >/dev/null 2>&1 || true
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d 'IPAPGothic' /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d 'IPAGothic' /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.quillpad-ready"
+    touch "$WINEPREFIX/.quillpad-ready-2"
 }
 
 # Starts a virtual display (1024 x 768, no window manager) and exports DISPLAY.

@@ -36,20 +36,20 @@ restart_quillpad() {
     wait_for 20 has_tray_window || fail "no tray icon"
 }
 
-# The tray icon's centre in Wine's tray window: TRAY_X, TRAY_Y.
+# The tray icon's centre in the lower left corner of Wine's tray window: TRAY_X, TRAY_Y.
 find_tray_icon() {
     eval "$(xdotool getwindowgeometry --shell "$(tray_window)")"
-    TRAY_X=$((X + 10)); TRAY_Y=$((Y + HEIGHT / 2))
+    TRAY_X=$((X + 13)); TRAY_Y=$((Y + HEIGHT - 13))
 }
 
-# open_menu X Y: right-clicks there and waits for the menu; sets X, Y,
-# WIDTH, HEIGHT to the menu's and puts the pointer on it, since with no window
-# manager the keyboard focus follows the pointer. The tray icon's tip is a new
-# window too, but a low one.
+# open_menu X Y [BUTTON]: clicks there (right button by default) and waits for
+# a menu; sets X, Y, WIDTH, HEIGHT to the menu's. The tray icon's tip is a new
+# window too, but a low one. Menu items are chosen with the mouse: Wine's
+# unmanaged windows do not take the keyboard focus from the pointer.
 open_menu() {
     local before
     before=$(visible_windows)
-    xdotool mousemove "$1" "$2" click 3
+    xdotool mousemove "$1" "$2" click "${3:-3}"
     menu_window() {
         local w
         for w in $(comm -13 <(echo "$before") <(visible_windows)); do
@@ -60,9 +60,10 @@ open_menu() {
     }
     wait_for 10 menu_window >/dev/null || fail "no menu opened at $1,$2; windows before: $before; now: $(visible_windows)"
     eval "$(xdotool getwindowgeometry --shell "$(menu_window)")"
-    xdotool mousemove $((X + 20)) $((Y + 20))
-    sleep 0.3
 }
+
+# The last item of the menu that open_menu found: its centre is LAST_X, LAST_Y.
+last_item() { LAST_X=$((X + 20)); LAST_Y=$((Y + HEIGHT - 12)); }
 
 # wait_exit: waits for the program to end, at most 15 seconds; its exit code must be 0.
 wait_exit() {
@@ -78,12 +79,13 @@ wait_exit() {
 exit_quillpad() {
     find_tray_icon
     open_menu "$TRAY_X" "$TRAY_Y"
-    xdotool key x
+    last_item
+    xdotool mousemove "$LAST_X" "$LAST_Y" click 1
     wait_exit
 }
 
 # The visible memo windows (their title is the program's name), in creation order.
 memo_windows() { xdotool search --onlyvisible --name '^クイルパッド$' 2>/dev/null | sort -n; }
 has_memo() { [ -n "$(memo_windows)" ]; }
-# memo_geometry WINDOW: sets X, Y, WIDTH, HEIGHT (the client area on the screen).
+# memo_geometry WINDOW: sets X, Y, WIDTH, HEIGHT of the window on the screen.
 memo_geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }

@@ -45,10 +45,10 @@ wait_for 5 collapsed || fail "the memo did not collapse: height $(memo_height)"
 xdotool mousemove "$body_x" $((top + 4)) click --repeat 2 --delay 80 1
 wait_for 5 expanded || fail "the memo did not expand to $height: $(memo_height)"
 
-# The memo menu opens at a right click; Escape closes it.
+# The memo menu opens at a right click; a click elsewhere closes it.
 open_menu "$body_x" "$body_y"
 [ "$HEIGHT" -gt 50 ] || fail "memo menu of $HEIGHT pixels"
-xdotool key Escape
+xdotool mousemove 1000 700 click 1
 sleep 0.3
 
 # A drag by the body moves the memo.
@@ -63,11 +63,12 @@ memo_geometry "$memo"
 [ "$X" -eq $((left + 30)) ] && [ "$Y" -eq $((top + 20)) ] || fail "dragged to $X,$Y instead of $((left + 30)),$((top + 20))"
 left=$X; top=$Y
 
-# "位置固定(&N)" under "プロパティ(&O)": the memo no longer moves.
+# "位置固定(&N)", the last item under "プロパティ(&O)": the memo no longer moves.
 open_menu $((left + 100)) $((top + 50))
-xdotool key o
-sleep 0.3
-xdotool key n
+last_item
+open_menu "$LAST_X" "$LAST_Y" 1
+last_item
+xdotool mousemove "$LAST_X" "$LAST_Y" click 1
 sleep 0.3
 drag $((left + 100)) $((top + 50))
 memo_geometry "$memo"

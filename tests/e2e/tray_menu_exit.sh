@@ -11,8 +11,10 @@ find_tray_icon
 open_menu "$TRAY_X" "$TRAY_Y"
 [ "$Y" -eq "$TRAY_Y" ] || fail "menu top $Y, cursor at $TRAY_Y"
 [ "$HEIGHT" -gt 60 ] || fail "menu of $HEIGHT pixels is too small for seven items"
+last_item
+xdotool mousemove "$LAST_X" "$LAST_Y"
 [ -n "$shot" ] && { sleep 0.5; qp_screenshot "$shot"; echo "screenshot: $shot"; }
-xdotool key x
+xdotool click 1
 wait_exit
 wait_for 10 bash -c '! xdotool search --onlyvisible --name "^Wine System Tray$" >/dev/null 2>&1' ||
     fail "the tray icon is still there"

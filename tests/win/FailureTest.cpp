@@ -77,21 +77,13 @@ public:
 // In the child process of a death test: report every message box on stderr
 // (texts as hex, since they are Shift-JIS) and close it.
 void reportBoxes(const std::function<void()>& action) {
-    static MessageBoxWatcher* watcher = new MessageBoxWatcher();  // left running until ExitProcess
-    struct Reporter {
-        static DWORD WINAPI run(void*) {
-            for (;;) {
-                for (const MessageBoxSeen& box : watcher->seen()) {
-                    fprintf(stderr, "box caption=%s text=%s\n", hex(box.caption).c_str(), hex(box.text).c_str());
-                }
-                if (!watcher->seen().empty()) return 0;
-                Sleep(20);
-            }
-        }
-    };
-    HANDLE reporter = CreateThread(nullptr, 0, Reporter::run, nullptr, 0, nullptr);
+    // Reported before the box is closed: closing it ends the process.
+    static MessageBoxWatcher* watcher = new MessageBoxWatcher(GetCurrentProcessId(), IDOK, [](const MessageBoxSeen& box) {
+        fprintf(stderr, "box caption=%s text=%s\n", hex(box.caption).c_str(), hex(box.text).c_str());
+        fflush(stderr);
+    });
+    (void)watcher;  // left running until ExitProcess
     action();
-    WaitForSingleObject(reporter, INFINITE);
 }
 
 std::string expectedBox(const char* text) {

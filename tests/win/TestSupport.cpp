@@ -118,7 +118,8 @@ MessageBoxSeen readMessageBox(HWND box) {
     return {windowText(box), windowText(GetDlgItem(box, kMessageBoxText))};
 }
 
-MessageBoxWatcher::MessageBoxWatcher(DWORD pid, int button) : pid_(pid), button_(button) {
+MessageBoxWatcher::MessageBoxWatcher(DWORD pid, int button, std::function<void(const MessageBoxSeen&)> onSeen)
+    : pid_(pid), button_(button), onSeen_(std::move(onSeen)) {
     InitializeCriticalSection(&lock_);
     thread_ = std::thread([this] {
         while (!stop_) {
@@ -127,6 +128,7 @@ MessageBoxWatcher::MessageBoxWatcher(DWORD pid, int button) : pid_(pid), button_
                 EnterCriticalSection(&lock_);
                 seen_.push_back(seen);
                 LeaveCriticalSection(&lock_);
+                if (onSeen_) onSeen_(seen);
                 PostMessageA(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
                 // Wait until that box is gone before looking for the next.
                 for (int i = 0; i < 500 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(10);

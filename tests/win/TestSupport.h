@@ -47,10 +47,11 @@ struct MessageBoxSeen {
 MessageBoxSeen readMessageBox(HWND box);
 
 // Watches from a thread of its own for message boxes of process `pid`,
-// records each one and closes it with `button`.
+// records each one, tells `onSeen` and closes it with `button`.
 class MessageBoxWatcher {
 public:
-    explicit MessageBoxWatcher(DWORD pid = GetCurrentProcessId(), int button = IDOK);
+    explicit MessageBoxWatcher(DWORD pid = GetCurrentProcessId(), int button = IDOK,
+                               std::function<void(const MessageBoxSeen&)> onSeen = nullptr);
     ~MessageBoxWatcher();
     std::vector<MessageBoxSeen> seen() const;
     // Waits until at least `count` boxes were seen.
@@ -59,6 +60,7 @@ public:
 private:
     DWORD pid_;
     int button_;
+    std::function<void(const MessageBoxSeen&)> onSeen_;
     std::atomic<bool> stop_{false};
     mutable CRITICAL_SECTION lock_;
     std::vector<MessageBoxSeen> seen_;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "TestSupport.h"
+#include "memo/MemoEdit.h"
 #include "res/resource.h"
 #include "win/Application.h"
 #include "win/Dialog.h"
@@ -125,27 +126,6 @@ TEST(MessageTable, EachKindOfRowReachesItsHandler) {
     EXPECT_EQ(win::Window::fromHandle(hwnd), nullptr);
 }
 
-// The memo's text editor: Tab types a tab character.
-class TabEdit : public win::Window {
-protected:
-    const win::MessageTable* messageTable() const override {
-        static const win::MessageEntry rows[] = {
-            win::onMessage(WM_GETDLGCODE, &TabEdit::OnGetDlgCode),
-            win::onMessage(WM_KEYDOWN, &TabEdit::OnKeyDown),
-        };
-        static const win::MessageTable table(rows, Window::messageTable());
-        return &table;
-    }
-
-private:
-    LRESULT OnGetDlgCode(WPARAM, LPARAM) { return defaultProcessing() | DLGC_WANTTAB; }
-    LRESULT OnKeyDown(WPARAM key, LPARAM) {
-        if (key != VK_TAB) return defaultProcessing();
-        SendMessageA(hwnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("\t"));
-        return 0;
-    }
-};
-
 WNDPROC laterSuperProc;
 WNDPROC procAfterOurLastMessage;
 LRESULT CALLBACK laterSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -158,7 +138,7 @@ LRESULT CALLBACK laterSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 
 TEST(Subclass, ControlMessagesGoThroughTheTable) {
     HWND parent = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
-    TabEdit edit;
+    CMemoEdit edit;  // a real subclassed control: Tab types a tab character
     ASSERT_TRUE(edit.createControl("EDIT", ES_MULTILINE | WS_VISIBLE, parent, 1000));
     EXPECT_EQ(GetDlgCtrlID(edit.hwnd()), 1000);
     EXPECT_EQ(GetParent(edit.hwnd()), parent);

@@ -1,0 +1,356 @@
+// The memo windows, created for real by the resident window in this process
+// and driven with the messages a user's actions produce.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+#include "TestSupport.h"
+#include "res/resource.h"
+#include "tray/Messages.h"
+#include "tray/TrayWnd.h"
+
+using namespace testing_support;
+
+namespace {
+
+void writeFile(const char* name, const std::string& bytes) { std::ofstream(name, std::ios::binary) << bytes; }
+std::string readFile(const char* name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+const char* const kNoDeleteQuestions = "DEL_CHECK_FLAG-0\r\n";
+
+// A stored memo with two tabs, the second selected, off the screen to the left.
+std::string storedMemo(const char* flags, const char* caption = "stored") {
+    return std::string("[MEMO_TAB_START]\r\nRECT_TOP-100\r\nRECT_LEFT--500\r\nRECT_BOTTOM-300\r\nRECT_RIGHT--200\r\n"
+                       "BACK_CAPTION_COLOR-255\r\nTEXT_CAPTION_COLOR-1\r\nBACK_MEMO_COLOR-65280\r\nTEXT_MEMO_COLOR-2\r\n"
+                       "MEMO_SELECT_INDEX-1\r\nCAPTION-") +
+           caption + "\r\n" + flags +
+           "[MEMO_START]\r\nMEMO_TAB_TITLE-one\r\nfirst\r\n[MEMO_END]\r\n"
+           "[MEMO_START]\r\nMEMO_TAB_TITLE-two\r\nsecond\r\n[MEMO_END]\r\n[MEMO_TAB_END]\r\n";
+}
+
+class MemoTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    CTrayWnd tray;
+
+    void start() { ASSERT_TRUE(tray.createWindow()); }
+    // "終了(&X)": saves and ends the window, whose end posts the quit
+    // message; that one would end the next message box at once.
+    static void exit(CTrayWnd& window) {
+        if (IsWindow(window.hwnd())) SendMessageA(window.hwnd(), WM_CLOSE, 0, 0);
+        MSG quit;
+        while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+    }
+    void TearDown() override { exit(tray); }
+    CMemoDlg& addMemo() {
+        SendMessageA(tray.hwnd(), WM_COMMAND, ID_ADD_MEMO, 0);
+        return *tray.memoWindows().back();
+    }
+    static HWND item(CMemoDlg& m, int id) { return GetDlgItem(m.hwnd(), id); }
+    static std::string text(HWND hwnd) {
+        char buf[256] = {};
+        GetWindowTextA(hwnd, buf, sizeof buf);
+        return buf;
+    }
+    static RECT rectOf(HWND hwnd) {
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        return r;
+    }
+    // A double-click where the user's pointer is: on the caption strip or the body.
+    static void doubleClick(CMemoDlg& m, bool onCaption) {
+        RECT r = rectOf(item(m, onCaption ? IDC_MEMO_CAPTION : IDC_MEMO_TEXT));
+        SetCursorPos((r.left + r.right) / 2, onCaption ? r.top + 2 : (r.top + r.bottom) / 2);
+        SendMessageA(m.hwnd(), WM_LBUTTONDBLCLK, 0, 0);
+    }
+    static void command(CMemoDlg& m, UINT id) { SendMessageA(m.hwnd(), WM_COMMAND, id, 0); }
+    static bool checked(CMemoDlg& m, UINT id) { return GetMenuState(m.menu(), id, MF_BYCOMMAND) & MF_CHECKED; }
+    static bool grey(CMemoDlg& m, UINT id) { return GetMenuState(m.menu(), id, MF_BYCOMMAND) & MF_GRAYED; }
+    static int tabCount(CMemoDlg& m) { return (int)SendMessageA(item(m, IDC_MEMO_TABS), TCM_GETITEMCOUNT, 0, 0); }
+    // Collapsed, the window ends at the caption strip's lower edge (and its own border).
+    static bool collapsed(CMemoDlg& m) {
+        LONG below = rectOf(m.hwnd()).bottom - rectOf(item(m, IDC_MEMO_CAPTION)).bottom;
+        return below >= 0 && below <= 2;
+    }
+};
+
+TEST_F(MemoTest, NewMemoIsCentredOwnedAndSavedAtOnce) {
+    start();
+    CMemoDlg& memo = addMemo();
+    RECT r = rectOf(memo.hwnd());
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 300) / 2);
+    EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - 150) / 2);
+    EXPECT_EQ(r.right - r.left, 300);
+    EXPECT_EQ(r.bottom - r.top, 150);
+    EXPECT_EQ(GetWindow(memo.hwnd(), GW_OWNER), tray.hwnd());  // no taskbar button
+    EXPECT_EQ(text(item(memo, IDC_MEMO_CAPTION)), "新規メモ");
+    EXPECT_EQ(text(item(memo, IDC_MEMO_TEXT)), "ダブルクリックで編集");
+    ASSERT_EQ(memo.getTabs().size(), 1u);
+    EXPECT_EQ(memo.getTabs()[0].title, "新規タブ");
+    EXPECT_NE(readFile("Quillpad.dat").find("[MEMO_TAB_START]"), std::string::npos);
+    SendMessageA(memo.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4
+    EXPECT_TRUE(IsWindowVisible(memo.hwnd()));
+}
+
+TEST_F(MemoTest, ModesShowTheirControlsAndLayThemOut) {
+    start();
+    CMemoDlg& memo = addMemo();
+    const int ids[] = {IDC_MEMO_CAPTION_EDIT, IDC_MEMO_TAB_TITLE, IDOK, IDCANCEL, IDC_MEMO_CAPTION,
+                       IDC_MEMO_TEXT, IDC_MEMO_TABS, IDC_MEMO_TAB_LABEL, IDC_MEMO_EDITOR};
+    using Ids = std::set<int>;
+    struct Case {
+        bool edit, tabsHidden;
+        Ids visible;
+    } cases[] = {
+        {false, false, {IDC_MEMO_CAPTION, IDC_MEMO_TEXT, IDC_MEMO_TABS}},
+        {false, true, {IDC_MEMO_CAPTION, IDC_MEMO_TEXT}},
+        {true, false, {IDC_MEMO_CAPTION_EDIT, IDC_MEMO_EDITOR, IDC_MEMO_TAB_LABEL, IDC_MEMO_TAB_TITLE, IDOK, IDCANCEL}},
+        {true, true, {IDC_MEMO_CAPTION_EDIT, IDC_MEMO_EDITOR, IDOK, IDCANCEL}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "edit " << c.edit << ", tabs hidden " << c.tabsHidden);
+        if (memo.getLook().NOT_SHOW_TAB_FLAG != c.tabsHidden) command(memo, ID_SHOW_TAB);
+        if (c.edit) doubleClick(memo, false);
+        EXPECT_EQ(memo.editMode(), c.edit);
+        Ids visible;
+        for (int id : ids) {
+            if (IsWindowVisible(item(memo, id))) visible.insert(id);
+        }
+        EXPECT_EQ(visible, c.visible);
+        RECT client;
+        GetClientRect(memo.hwnd(), &client);
+        MapWindowPoints(memo.hwnd(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+        LONG textBottom = c.tabsHidden ? client.bottom : rectOf(item(memo, IDC_MEMO_TABS)).top;
+        EXPECT_EQ(rectOf(item(memo, IDC_MEMO_TEXT)).bottom, textBottom);
+        if (c.edit) {
+            EXPECT_EQ(rectOf(item(memo, IDC_MEMO_EDITOR)).bottom, rectOf(item(memo, IDCANCEL)).top);
+        }
+        command(memo, IDCANCEL);
+    }
+}
+
+TEST_F(MemoTest, TogglesKeepTheirMenuMarks) {
+    start();
+    CMemoDlg& memo = addMemo();
+    struct Case {
+        UINT command;
+        std::function<bool()> state;
+    } cases[] = {
+        {ID_SHOW_TAB, [&] { return checked(memo, ID_SHOW_TAB) && !grey(memo, ID_DELETE_TAB) &&
+                                   IsWindowVisible(item(memo, IDC_MEMO_TABS)); }},
+        {ID_WORDWRAP, [&] { return checked(memo, ID_WORDWRAP) &&
+                                   !(GetWindowLongA(item(memo, IDC_MEMO_TEXT), GWL_STYLE) & SS_LEFTNOWORDWRAP); }},
+        {ID_TOPMOST, [&] { return checked(memo, ID_TOPMOST) && (GetWindowLongA(memo.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST); }},
+        {ID_FIX_POSITION, [&] { return checked(memo, ID_FIX_POSITION) && memo.getLook().NON_MOVE_FLAG; }},
+    };
+    bool initially[] = {true, false, false, false};
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].command);
+        EXPECT_EQ(cases[i].state(), initially[i]);
+        command(memo, cases[i].command);
+        EXPECT_EQ(cases[i].state(), !initially[i]);
+        command(memo, cases[i].command);
+        EXPECT_EQ(cases[i].state(), initially[i]);
+    }
+    // Collapsed: only the caption strip, no sizing border, "タブの表示(&H)" grey.
+    RECT full = rectOf(memo.hwnd());
+    doubleClick(memo, true);
+    EXPECT_TRUE(collapsed(memo));
+    EXPECT_FALSE(GetWindowLongA(memo.hwnd(), GWL_STYLE) & WS_THICKFRAME);
+    EXPECT_TRUE(grey(memo, ID_SHOW_TAB));
+    EXPECT_FALSE(IsWindowEnabled(item(memo, IDC_MEMO_TABS)));
+    // Moved while collapsed: it stores and expands to its full height at the new place.
+    SetWindowPos(memo.hwnd(), nullptr, 40, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT saved = memo.getSaveRect();
+    EXPECT_EQ(saved.bottom - saved.top, full.bottom - full.top);
+    doubleClick(memo, true);
+    RECT expanded = rectOf(memo.hwnd());
+    EXPECT_EQ(expanded.left, 40);
+    EXPECT_EQ(expanded.bottom - expanded.top, full.bottom - full.top);
+    EXPECT_FALSE(grey(memo, ID_SHOW_TAB));
+}
+
+TEST_F(MemoTest, CommitKeepsAndCancelDropsTheEdits) {
+    start();
+    CMemoDlg& memo = addMemo();
+    struct Case {
+        UINT button;
+        const char* text;
+    } cases[] = {{IDCANCEL, "ダブルクリックで編集"}, {IDOK, "line\r\n\tJapanese 日本語"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        doubleClick(memo, false);
+        ASSERT_TRUE(memo.editMode());
+        // The whole text is selected: typing replaces it.
+        SendMessageA(item(memo, IDC_MEMO_EDITOR), EM_REPLACESEL, TRUE, (LPARAM) "line\r\n\tJapanese 日本語");
+        EXPECT_EQ(text(item(memo, IDC_MEMO_EDITOR)), "line\r\n\tJapanese 日本語");
+        SetWindowTextA(item(memo, IDC_MEMO_CAPTION_EDIT), "見出し");
+        SetWindowTextA(item(memo, IDC_MEMO_TAB_TITLE), "題");
+        command(memo, c.button);
+        EXPECT_FALSE(memo.editMode());
+        EXPECT_EQ(text(item(memo, IDC_MEMO_TEXT)), c.text);
+        EXPECT_EQ(memo.getTabs()[0].text, c.text);
+    }
+    EXPECT_EQ(memo.getCaption(), "見出し");
+    EXPECT_NE(readFile("Quillpad.dat").find("MEMO_TAB_TITLE-題\r\nline\r\n\tJapanese 日本語\r\n"), std::string::npos);
+    // Exit and start again: the same Shift-JIS bytes come back.
+    exit(tray);
+    CTrayWnd again;
+    ASSERT_TRUE(again.createWindow());
+    ASSERT_EQ(again.memoWindows().size(), 1u);
+    const CMemoDlg& restored = *again.memoWindows()[0];
+    EXPECT_EQ(hex(restored.getCaption()), hex("見出し"));
+    EXPECT_EQ(hex(restored.getTabs()[0].text), hex("line\r\n\tJapanese 日本語\r\n"));
+    exit(again);
+}
+
+TEST_F(MemoTest, DeleteQuestionsFollowTheSetting) {
+    struct Case {
+        const char* name;
+        bool ask;
+        UINT command;
+        int answer;
+        std::vector<std::string> questions;
+        int tabsLeft;  // -1: the memo is gone
+    } cases[] = {
+        {"tab, asked, No", true, ID_DELETE_TAB, IDNO, {"タブ [新規タブ] を削除します。\nよろしいですか？"}, 2},
+        {"tab, asked, Yes", true, ID_DELETE_TAB, IDYES, {"タブ [新規タブ] を削除します。\nよろしいですか？"}, 1},
+        {"tab, not asked", false, ID_DELETE_TAB, IDNO, {}, 1},
+        {"memo, asked, No", true, ID_DELETE_MEMO, IDNO, {"メモ [新規メモ] を削除します。\nよろしいですか？"}, 2},
+        {"memo, asked, Yes", true, ID_DELETE_MEMO, IDYES, {"メモ [新規メモ] を削除します。\nよろしいですか？"}, -1},
+        {"memo, not asked", false, ID_DELETE_MEMO, IDNO, {}, -1},
+    };
+    start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile("Quillpad.ini", c.ask ? "" : kNoDeleteQuestions);
+        tray.teardownMemos();
+        CMemoDlg& memo = addMemo();
+        command(memo, ID_ADD_TAB);
+        MessageBoxWatcher boxes(GetCurrentProcessId(), c.answer);
+        command(memo, c.command);
+        std::vector<std::string> questions;
+        for (const MessageBoxSeen& box : boxes.seen()) questions.push_back(box.text);
+        EXPECT_EQ(questions, c.questions);
+        EXPECT_EQ(memo.hwnd() ? tabCount(memo) : -1, c.tabsLeft);
+        SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
+        size_t stored = 0;
+        for (size_t at = 0; (at = readFile("Quillpad.dat").find("[MEMO_START]", at)) != std::string::npos; ++at) ++stored;
+        EXPECT_EQ(stored, size_t(c.tabsLeft < 0 ? 0 : c.tabsLeft));
+    }
+}
+
+TEST_F(MemoTest, OnlyTabDeletedDeletesTheMemoAfterOneQuestion) {
+    start();
+    CMemoDlg& memo = addMemo();
+    MessageBoxWatcher boxes(GetCurrentProcessId(), IDYES);
+    command(memo, ID_DELETE_TAB);
+    EXPECT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(memo.hwnd(), nullptr);
+}
+
+TEST_F(MemoTest, RegistryKeepsItsOrderAfterASingleDelete) {
+    writeFile("Quillpad.ini", kNoDeleteQuestions);
+    start();
+    CMemoDlg* memos[3];
+    for (int i = 0; i < 3; ++i) {
+        memos[i] = &addMemo();
+        SetWindowPos(memos[i]->hwnd(), nullptr, 100 * i, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SetWindowTextA(item(*memos[i], IDC_MEMO_CAPTION_EDIT), std::to_string(i).c_str());
+        command(*memos[i], IDOK);
+    }
+    command(*memos[1], ID_DELETE_MEMO);
+    EXPECT_EQ(tray.memoWindows().size(), 3u);  // the slot stays, without a window
+    std::vector<PixelRect> rects = tray.getMemoRects(memos[0]->hwnd());
+    ASSERT_EQ(rects.size(), 2u);
+    EXPECT_EQ(rects[0].left, 200);
+    EXPECT_EQ(rects[1], (PixelRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}));
+    SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
+    std::string file = readFile("Quillpad.dat");
+    EXPECT_LT(file.find("CAPTION-0"), file.find("CAPTION-2"));
+    EXPECT_EQ(file.find("CAPTION-1"), std::string::npos);
+}
+
+TEST_F(MemoTest, StoredMemoIsRestoredWithItsLook) {
+    writeFile("Quillpad.dat", storedMemo("NOT_SHOW_TAB_FLAG-0\r\nWORDWRAP_FLAG-1\r\nCOMPACT_FLAG-1\r\nNON_MOVE_FLAG-1\r\n"));
+    writeFile("Quillpad.ini", std::string("TAB_MODE_FLAG-1\r\n") + kNoDeleteQuestions);
+    start();
+    ASSERT_EQ(tray.memoWindows().size(), 1u);
+    CMemoDlg& memo = *tray.memoWindows()[0];
+    EXPECT_EQ(memo.getSelectedTab(), 1);
+    EXPECT_EQ(text(item(memo, IDC_MEMO_TEXT)), "second\r\n");
+    RECT r = rectOf(memo.hwnd());
+    EXPECT_EQ(r.left, 0);  // it lay wholly left of the screen
+    EXPECT_TRUE(collapsed(memo));
+    RECT saved = memo.getSaveRect();
+    EXPECT_EQ(saved.right - saved.left, 300);
+    EXPECT_EQ(saved.bottom - saved.top, 200);
+    EXPECT_TRUE(checked(memo, ID_FIX_POSITION));
+    EXPECT_TRUE(checked(memo, ID_WORDWRAP));
+    EXPECT_FALSE(checked(memo, ID_TOPMOST));
+    EXPECT_EQ(memo.getLook().colors, (MemoColors{255, 1, 65280, 2}));
+    // Several rows of tabs with two tabs, one row with one.
+    EXPECT_TRUE(GetWindowLongA(item(memo, IDC_MEMO_TABS), GWL_STYLE) & TCS_MULTILINE);
+    doubleClick(memo, true);
+    command(memo, ID_DELETE_TAB);
+    EXPECT_FALSE(GetWindowLongA(item(memo, IDC_MEMO_TABS), GWL_STYLE) & TCS_MULTILINE);
+}
+
+TEST_F(MemoTest, RightClickOnATabSelectsIt) {
+    writeFile("Quillpad.dat", storedMemo("NOT_SHOW_TAB_FLAG-0\r\n"));
+    start();
+    CMemoDlg& memo = *tray.memoWindows()[0];
+    RECT first;
+    SendMessageA(item(memo, IDC_MEMO_TABS), TCM_GETITEMRECT, 0, (LPARAM)&first);
+    MapWindowPoints(item(memo, IDC_MEMO_TABS), nullptr, reinterpret_cast<POINT*>(&first), 2);
+    SetCursorPos(first.left + 3, first.top + 3);
+    NMHDR hdr = {item(memo, IDC_MEMO_TABS), IDC_MEMO_TABS, NM_RCLICK};
+    EXPECT_EQ(SendMessageA(memo.hwnd(), WM_NOTIFY, IDC_MEMO_TABS, (LPARAM)&hdr), 0);
+    EXPECT_EQ(memo.getSelectedTab(), 0);
+    EXPECT_EQ(text(item(memo, IDC_MEMO_TEXT)), "first\r\n");
+}
+
+// A failed save after a commit is told once, not at every commit; the file stays.
+TEST_F(MemoTest, ReadOnlyDataFileIsReportedOnce) {
+    writeFile("Quillpad.dat", storedMemo("NOT_SHOW_TAB_FLAG-0\r\n"));
+    start();
+    std::string before = readFile("Quillpad.dat");  // the load's own save requests wrote nothing
+    EXPECT_EQ(before, storedMemo("NOT_SHOW_TAB_FLAG-0\r\n"));
+    SetFileAttributesA("Quillpad.dat", FILE_ATTRIBUTE_READONLY);
+    CMemoDlg& memo = *tray.memoWindows()[0];
+    MessageBoxWatcher boxes;
+    for (int commit = 0; commit < 2; ++commit) {
+        doubleClick(memo, false);
+        command(memo, IDOK);
+    }
+    pumpFor(200);
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].text, "ファイルに保存できません。");
+    EXPECT_EQ(readFile("Quillpad.dat"), before);
+    SetFileAttributesA("Quillpad.dat", FILE_ATTRIBUTE_NORMAL);
+}
+
+// One brush is replaced at every colour request: far more requests than the
+// process's GDI handles still paint the memo's colour.
+TEST_F(MemoTest, ColourRequestsLeakNoBrush) {
+    start();
+    CMemoDlg& memo = addMemo();
+    HWND caption = item(memo, IDC_MEMO_CAPTION);
+    RECT r;
+    GetClientRect(caption, &r);
+    HDC dc = GetDC(caption);
+    for (int i = 0; i < 40000; ++i) SendMessageA(memo.hwnd(), WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)caption);
+    ReleaseDC(caption, dc);
+    RedrawWindow(memo.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    dc = GetDC(caption);
+    EXPECT_EQ(GetPixel(dc, r.right - 3, 3), memo.getLook().colors.BACK_CAPTION_COLOR);  // right of the text
+    ReleaseDC(caption, dc);
+}
+
+}  // namespace
