@@ -3,12 +3,10 @@
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/env.sh"
 qp_wine_env
 
-# A program left running would hold CTest's output pipe until the timeout.
-fail() {
-    echo "FAIL: $*" >&2
-    [ -n "${QP_PID:-}" ] && kill -9 "$QP_PID" 2>/dev/null
-    exit 1
-}
+fail() { echo "FAIL: $*" >&2; exit 1; }
+# A program left running, whatever ended the script, would hold CTest's
+# output pipe until the timeout.
+trap 'rc=$?; kill -9 "${QP_PID:-}" 2>/dev/null || true; exit $rc' EXIT
 
 # wait_for SECONDS COMMAND...: polls until COMMAND succeeds. The arguments are
 # expanded once: what must be looked at anew at each try goes in a function.
@@ -85,7 +83,7 @@ exit_quillpad() {
 }
 
 # The visible memo windows (their title is the program's name), in creation order.
-memo_windows() { xdotool search --onlyvisible --name '^クイルパッド$' 2>/dev/null | sort -n; }
+memo_windows() { { xdotool search --onlyvisible --name '^クイルパッド$' 2>/dev/null || true; } | sort -n; }
 has_memo() { [ -n "$(memo_windows)" ]; }
 # memo_geometry WINDOW: sets X, Y, WIDTH, HEIGHT of the window on the screen.
 memo_geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }

@@ -354,3 +354,50 @@ TEST_F(MemoTest, ColourRequestsLeakNoBrush) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a memo's WM_MOVING hands back for a proposed rectangle.
+RECT moving(CMemoDlg& memo, RECT proposed) {
+    SendMessageA(memo.hwnd(), WM_MOVING, WMSZ_LEFT, reinterpret_cast<LPARAM>(&proposed));
+    return proposed;
+}
+
+// The other memos' real rectangles and the screen are the obstacles; a
+// deleted memo is none, a collapsed one counts as it is now.
+TEST_F(MemoTest, MovingSnapsToTheOtherMemosAndTheScreen) {
+    writeFile("Quillpad.ini", kNoDeleteQuestions);
+    start();
+    CMemoDlg& moved = addMemo();
+    CMemoDlg& other = addMemo();
+    CMemoDlg& collapsedOne = addMemo();
+    SetWindowPos(other.hwnd(), nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);   // 100, 100, 400, 250
+    SetWindowPos(collapsedOne.hwnd(), nullptr, 600, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    doubleClick(collapsedOne, true);
+    const LONG cb = rectOf(collapsedOne.hwnd()).bottom;
+    const LONG cx = GetSystemMetrics(SM_CXSCREEN);
+    // A step from a free place 10 pixels further: within reach, the edge snaps.
+    struct Case {
+        const char* name;
+        RECT from, proposed;
+        LONG left, top;
+    } cases[] = {
+        {"docks on the other memo's right", {425, 150, 725, 300}, {415, 150, 715, 300}, 400, 150},
+        {"sits below the collapsed memo", {650, cb + 25, 950, cb + 175}, {650, cb + 15, 950, cb + 165}, 650, cb},
+        {"left screen edge", {25, 300, 325, 450}, {15, 300, 315, 450}, 0, 300},
+        {"right screen edge", {cx - 325, 300, cx - 25, 450}, {cx - 315, 300, cx - 15, 450}, cx - 300, 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(moving(moved, c.from).left, c.from.left);
+        RECT r = moving(moved, c.proposed);
+        EXPECT_EQ(r.left, c.left);
+        EXPECT_EQ(r.top, c.top);
+        EXPECT_EQ(r.right - r.left, 300);
+    }
+    command(other, ID_DELETE_MEMO);
+    moving(moved, cases[0].from);
+    EXPECT_EQ(moving(moved, cases[0].proposed).left, 415);
+}
+
+}  // namespace
