@@ -1,6 +1,7 @@
 #include "dialogs/GeneralPage.h"
 #include <commctrl.h>
 #include <string>
+#include <utility>
 #include "dialogs/OptionValues.h"
 #include "res/resource.h"
 
@@ -61,8 +62,8 @@ void CGeneralPage::loadHotKey() {
                         0);
 }
 
-// Into the entry the control shows, which is the selected one except right
-// after the selection was changed with the arrow keys on the closed list.
+// Into the entry the control shows: at CBN_SELCHANGE the list has already
+// moved on to another one.
 void CGeneralPage::storeHotKey() {
     if (shownHotKey_ < 0) return;
     LRESULT value = SendDlgItemMessageA(hwnd(), IDC_GENERAL_HOTKEY, HKM_GETHOTKEY, 0, 0);

@@ -1,6 +1,7 @@
 #include "dialogs/VersionDlg.h"
 #include <windowsx.h>
 #include <cstdio>
+#include <string>
 #include <vector>
 #include "res/resource.h"
 #include "win/Gdi.h"

@@ -2,7 +2,6 @@
 // copyright line, read from the running file's version block. It has no
 // caption bar: a press anywhere on it but the OK button drags it.
 #pragma once
-#include <string>
 #include "win/Dialog.h"
 
 class CVersionDlg : public win::Dialog {

@@ -61,7 +61,7 @@ COLORREF pickFirstBasicColor(HWND dialog, int button, int end) {
                                               GetDlgItemInt(chooser, COLOR_BLUE, nullptr, FALSE));
                                  PostMessageA(chooser, WM_COMMAND, end, 0);
                              },
-                             [](HWND d) { return GetDlgItem(d, COLOR_RED) != nullptr; });
+                             dialogWith(COLOR_RED));
     EXPECT_TRUE(acted) << "no common colour dialog";
     return chosen;
 }

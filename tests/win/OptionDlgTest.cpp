@@ -257,7 +257,7 @@ TEST_F(OptionDlgTest, ColourButtonOpensTheColourDialogForThePagesColours) {
                                         yes.waitFor(1);
                                         PostMessageA(colors, WM_COMMAND, c.end, 0);
                                     },
-                                    [](HWND d) { return GetDlgItem(d, IDC_COLOR_RESET) != nullptr; }));
+                                    dialogWith(IDC_COLOR_RESET)));
             EXPECT_EQ(shownThere, 3u);
             EXPECT_EQ(backgroundOf(w.item(IDC_MEMOPAGE_CAPTION_PREVIEW)), c.caption);
             EXPECT_EQ(backgroundOf(w.item(IDC_MEMOPAGE_MEMO_PREVIEW)), c.memo);

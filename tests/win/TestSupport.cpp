@@ -173,8 +173,8 @@ bool actOnDialog(const std::function<void()>& open, const std::function<void(HWN
     return acted;
 }
 
-HWND findDialogWith(int controlId) {
-    return findDialog([controlId](HWND dialog) { return GetDlgItem(dialog, controlId) != nullptr; });
+std::function<bool(HWND)> dialogWith(int controlId) {
+    return [controlId](HWND dialog) { return GetDlgItem(dialog, controlId) != nullptr; };
 }
 
 void typeKey(WORD key, std::initializer_list<WORD> modifiers) {

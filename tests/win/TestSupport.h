@@ -42,8 +42,8 @@ HWND findTopLevel(DWORD pid, const char* className, const char* title = nullptr)
 bool actOnDialog(const std::function<void()>& open, const std::function<void(HWND)>& act,
                  const std::function<bool(HWND)>& which = nullptr);
 
-// A visible dialog of this process that has a control with this id, or null.
-HWND findDialogWith(int controlId);
+// For actOnDialog: the dialog that has a control with this id.
+std::function<bool(HWND)> dialogWith(int controlId);
 
 // Real keyboard and mouse input (SendInput), handled before they return.
 // A key, pressed with the modifier keys held down.
