@@ -7,18 +7,9 @@ exe=$1
 shot=${2:-}
 
 start_quillpad "$exe"
-wait_for 20 has_tray_window || fail "no tray icon"
-tray=$(tray_window)
-eval "$(xdotool getwindowgeometry --shell "$tray")"
-cx=$((X + 10)); cy=$((Y + HEIGHT / 2))
-
-before=$(visible_windows)
-xdotool mousemove "$cx" "$cy" click 3
-new_window() { comm -13 <(echo "$before") <(visible_windows) | head -1; }
-wait_for 10 test -n "$(new_window)" || fail "the tray menu did not open"
-menu=$(new_window)
-eval "$(xdotool getwindowgeometry --shell "$menu")"
-[ "$Y" -eq "$cy" ] || fail "menu top $Y, cursor at $cy"
+open_tray_menu || fail "the tray menu did not open"
+eval "$(xdotool getwindowgeometry --shell "$MENU")"
+[ "$Y" -eq "$TRAY_Y" ] || fail "menu top $Y, cursor at $TRAY_Y"
 [ "$HEIGHT" -gt 60 ] || fail "menu of $HEIGHT pixels is too small for seven items"
 [ -n "$shot" ] && { sleep 0.5; qp_screenshot "$shot"; echo "screenshot: $shot"; }
 
