@@ -55,12 +55,6 @@ INT_PTR runOptions(const std::function<void(const OptionsWindow&)>& act, int end
     return result;
 }
 
-std::string text(HWND control) {
-    char buf[256] = {};
-    GetWindowTextA(control, buf, sizeof buf);
-    return buf;
-}
-
 COLORREF backgroundOf(HWND preview) {
     HDC dc = GetDC(preview);
     COLORREF pixel = GetPixel(dc, 2, 2);
@@ -80,31 +74,26 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
               "COMPACT_FLAG-1\r\nABSORB-65566\r\n");
     writeFile("key.ini", std::string("\x74\0\x01\0\x75\0\x02\0", 8));  // Alt+F5, Ctrl+F6
     INT_PTR result = runOptions([](const OptionsWindow& w) {
-        char title[32] = {};
-        TCITEMA tab = {};
-        tab.mask = TCIF_TEXT;
-        tab.pszText = title;
-        tab.cchTextMax = sizeof title;
         ASSERT_EQ(SendMessageA(w.tabs, TCM_GETITEMCOUNT, 0, 0), 2);
-        const char* titles[] = {"全般", "メモ"};
+        const char* const titles[] = {"全般", "メモ"};
         for (int i = 0; i < 2; ++i) {
+            char title[32] = {};
+            TCITEMA tab = {TCIF_TEXT, 0, 0, title, sizeof title, 0, 0};
             SendMessageA(w.tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&tab));
             EXPECT_STREQ(title, titles[i]);
         }
         EXPECT_EQ(SendMessageA(w.tabs, TCM_GETCURSEL, 0, 0), 0);
         EXPECT_TRUE(IsWindowVisible(w.general));
         EXPECT_FALSE(IsWindowVisible(w.memo));
+        // Inside the tab control's frame (both pages were found among its children).
         RECT tabs, page;
         GetClientRect(w.tabs, &tabs);
-        for (HWND p : {w.general, w.memo}) {
-            EXPECT_EQ(GetParent(p), w.tabs);
-            GetWindowRect(p, &page);
-            MapWindowPoints(nullptr, w.tabs, reinterpret_cast<POINT*>(&page), 2);
-            EXPECT_EQ(page.left, 10);
-            EXPECT_EQ(page.top, 40);
-            EXPECT_EQ(page.right, tabs.right - 10);
-            EXPECT_EQ(page.bottom, tabs.bottom - 10);
-        }
+        GetWindowRect(w.general, &page);
+        MapWindowPoints(nullptr, w.tabs, reinterpret_cast<POINT*>(&page), 2);
+        EXPECT_EQ(page.left, 10);
+        EXPECT_EQ(page.top, 40);
+        EXPECT_EQ(page.right, tabs.right - 10);
+        EXPECT_EQ(page.bottom, tabs.bottom - 10);
 
         struct Box {
             int id;
@@ -118,7 +107,7 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
             SCOPED_TRACE(b.id);
             EXPECT_EQ(SendMessageA(w.item(b.id), BM_GETCHECK, 0, 0), b.checked ? BST_CHECKED : BST_UNCHECKED);
         }
-        EXPECT_EQ(text(w.item(IDC_GENERAL_ABSORB)), "30");  // the low 16 bits of 65566
+        EXPECT_EQ(itemText(w.general, IDC_GENERAL_ABSORB), "30");  // the low 16 bits of 65566
         HWND list = w.item(IDC_GENERAL_HOTKEY_LIST);
         ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 2);
         char name[64] = {};

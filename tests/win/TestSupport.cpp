@@ -19,6 +19,12 @@ TempDir::TempDir() {
     SetCurrentDirectoryA(path_.c_str());
 }
 
+std::string itemText(HWND dialog, int id) {
+    char text[1024] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
 std::string readFile(const char* name) {
     std::ifstream in(name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

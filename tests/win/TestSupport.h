@@ -22,6 +22,9 @@ private:
     std::string path_;
 };
 
+// The text of a dialog's control, as WM_GETTEXT gives it.
+std::string itemText(HWND dialog, int id);
+
 // A whole file's bytes, read or written in the current directory.
 std::string readFile(const char* name);
 void writeFile(const char* name, const std::string& bytes);

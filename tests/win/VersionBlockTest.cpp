@@ -32,11 +32,8 @@ TEST(VersionBlock, MissingStringsKeepTheTemplateTexts) {
     CVersionDlg dialog;
     EXPECT_TRUE(actOnDialog([&] { dialog.doModal(); },
                             [&](HWND d) {
-                                char text[256] = {};
-                                GetDlgItemTextA(d, IDC_VERSION_NAME, text, sizeof text);
-                                name = text;
-                                GetDlgItemTextA(d, IDC_VERSION_COPYRIGHT, text, sizeof text);
-                                copyright = text;
+                                name = itemText(d, IDC_VERSION_NAME);
+                                copyright = itemText(d, IDC_VERSION_COPYRIGHT);
                                 PostMessageA(d, WM_COMMAND, IDOK, 0);
                             }));
     EXPECT_EQ(name, c->name);

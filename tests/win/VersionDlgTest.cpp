@@ -12,12 +12,6 @@ using namespace testing_support;
 
 namespace {
 
-std::string itemText(HWND dialog, int id) {
-    char text[256] = {};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 POINT screenPoint(HWND window, int x, int y) {
     POINT p = {x, y};
     ClientToScreen(window, &p);
