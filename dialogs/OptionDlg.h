@@ -1,6 +1,10 @@
-// The options dialog (template 131): edits the settings and writes the
-// settings files at OK.
+// The options dialog (template 131): the pages "全般" and "メモ" in its tab
+// control, filled from the settings files when it opens; OK writes both files.
+// It tells no other window anything: its opener reloads the settings from the
+// files when the run did not end with IDCANCEL.
 #pragma once
+#include "dialogs/GeneralPage.h"
+#include "dialogs/MemoPage.h"
 #include "store/Settings.h"
 #include "win/Dialog.h"
 
@@ -10,6 +14,14 @@ public:
     BOOL OnInitDialog() override;
     void OnOK() override;
 
+protected:
+    const win::MessageTable* messageTable() const override;
+
 private:
-    AppSettings settings_;  // the working copy
+    LRESULT OnTabSelChange(const NMHDR&);
+
+    CGeneralPage generalPage_;
+    CMemoPage memoPage_;
+    win::Dialog* const pages_[2] = {&generalPage_, &memoPage_};  // in the order of their tabs
+    AppSettings settings_;  // the working copy, changed only at OK
 };

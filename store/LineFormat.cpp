@@ -3,15 +3,22 @@
 
 namespace lineformat {
 
-uint32_t parseNumber(std::string_view text) {
+DecimalText scanNumber(std::string_view text) {
     size_t i = 0;
     // White space as C's isspace() sees it in the "C" locale.
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    size_t first = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return {negative, text.substr(first, i - first)};
+}
+
+uint32_t parseNumber(std::string_view text) {
+    DecimalText number = scanNumber(text);
     uint32_t value = 0;  // unsigned arithmetic wraps, however many digits follow
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10u + uint32_t(text[i] - '0');
-    return negative ? 0u - value : value;
+    for (char digit : number.digits) value = value * 10u + uint32_t(digit - '0');
+    return number.negative ? 0u - value : value;
 }
 
 void parseValue(std::string_view text, int32_t& out) { out = int32_t(parseNumber(text)); }

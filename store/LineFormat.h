@@ -31,8 +31,15 @@ void forEachLine(std::string_view data, F&& f) {
     }
 }
 
-// A C-style decimal number: leading white space, one optional sign, digits up
-// to the first other character (none: 0), wrapping modulo 2^32.
+// The parts of a C-style decimal number at the start of a text: leading white
+// space, one optional sign, then the digits up to the first other character.
+struct DecimalText {
+    bool negative;
+    std::string_view digits;  // empty when none follow
+};
+DecimalText scanNumber(std::string_view text);
+
+// scanNumber's number (no digits: 0), wrapping modulo 2^32.
 uint32_t parseNumber(std::string_view text);
 
 // Values of key lines, read and written the same way in both text files.

@@ -17,6 +17,9 @@ public:
     bool isModeless() const { return modeless_; }
 
     HWND item(int id) const { return GetDlgItem(hwnd(), id); }
+    // A check box: checked or not.
+    void setChecked(int id, bool on) { CheckDlgButton(hwnd(), id, on ? BST_CHECKED : BST_UNCHECKED); }
+    bool isChecked(int id) const { return IsDlgButtonChecked(hwnd(), id) == BST_CHECKED; }
 
     virtual BOOL OnInitDialog() { return TRUE; }
     virtual void OnOK() { endDialog(IDOK); }

@@ -63,6 +63,19 @@ open_menu() {
 # The last item of the menu that open_menu found: its centre is LAST_X, LAST_Y.
 last_item() { LAST_X=$((X + 20)); LAST_Y=$((Y + HEIGHT - 12)); }
 
+# choose_from_tray_menu KEY: opens the tray menu and clicks the item of this
+# access key. Items are 17 pixels high, separators 9, below a 3-pixel border.
+choose_from_tray_menu() {
+    local offset
+    case $1 in
+        d) offset=11 ;; a) offset=28 ;; o) offset=54 ;; v) offset=80 ;; x) offset=97 ;;
+        *) fail "no tray menu item $1" ;;
+    esac
+    find_tray_icon
+    open_menu "$TRAY_X" "$TRAY_Y"
+    xdotool mousemove $((X + 20)) $((Y + offset)) sleep 0.2 click 1
+}
+
 # wait_exit: waits for the program to end, at most 15 seconds; its exit code must be 0.
 wait_exit() {
     running() { kill -0 "$QP_PID" 2>/dev/null; }
@@ -75,11 +88,48 @@ wait_exit() {
 
 # exit_quillpad: "終了(&X)" from the tray menu; the program must end with code 0.
 exit_quillpad() {
-    find_tray_icon
-    open_menu "$TRAY_X" "$TRAY_Y"
-    last_item
-    xdotool mousemove "$LAST_X" "$LAST_Y" click 1
+    choose_from_tray_menu x
     wait_exit
+}
+
+# wait_window NAME: waits for a visible window with this exact name; sets WINDOW.
+wait_window() {
+    found() { WINDOW=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1); [ -n "$WINDOW" ]; }
+    wait_for 10 found "$1" || fail "no window \"$1\""
+}
+
+# gone WINDOW: true when the window is no longer shown.
+gone() { ! visible_windows | grep -qx "$1"; }
+
+# The frame Wine draws around a captioned dialog's client area (left, top,
+# right, bottom); the X window of an unmanaged window includes it.
+DIALOG_FRAME=${DIALOG_FRAME:-"3 22 3 3"}
+
+# dialog_point WINDOW WIDTH HEIGHT X Y: the screen point of X, Y in the dialog
+# units of a template WIDTH by HEIGHT units large, scaled to the client area
+# as it is shown; sets PX and PY.
+dialog_point() {
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    set -- "$@" $DIALOG_FRAME
+    local width=$((WIDTH - $6 - $8)) height=$((HEIGHT - $7 - $9))
+    PX=$((X + $6 + width * $4 / $2)); PY=$((Y + $7 + height * $5 / $3))
+}
+
+# click_at WINDOW WIDTH HEIGHT X Y: a left click there (see dialog_point).
+click_at() {
+    dialog_point "$@"
+    xdotool mousemove "$PX" "$PY" sleep 0.2 click 1
+    sleep 0.5
+}
+
+# window_shot WINDOW FILE: the window's own contents as PNG. Taken from the
+# window rather than the screen: on Xvfb, without a window manager, a dialog
+# opened on top of another one at the same place reads black from the root.
+window_shot() {
+    [ -n "$2" ] || return 0
+    sleep 0.5
+    xwd -id "$1" -silent | convert xwd:- "$2"
+    echo "screenshot: $2"
 }
 
 # The visible memo windows (their title is the program's name), in creation order.

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 namespace testing_support {
 
@@ -17,11 +19,30 @@ TempDir::TempDir() {
     SetCurrentDirectoryA(path_.c_str());
 }
 
+std::string itemText(HWND dialog, int id) {
+    char text[1024] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+std::string readFile(const char* name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const char* name, const std::string& bytes) { std::ofstream(name, std::ios::binary) << bytes; }
+
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            // Keys for a dialog go where its own modal loop would send them:
+            // Enter to the default button, Escape to Cancel, Tab to the next control.
+            HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+            char cls[16] = {};
+            if (root) GetClassNameA(root, cls, sizeof cls);
+            if (lstrcmpA(cls, "#32770") == 0 && IsDialogMessageA(root, &msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
@@ -93,25 +114,104 @@ std::string windowText(HWND hwnd) {
 
 namespace {
 std::function<void(HWND)> pendingAct;
+std::function<bool(HWND)> pendingWhich;
+
+struct DialogSearch {
+    const std::function<bool(HWND)>& which;
+    HWND found;
+};
+
+BOOL CALLBACK matchDialog(HWND hwnd, LPARAM param) {
+    auto* s = reinterpret_cast<DialogSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    char cls[16] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (owner != GetCurrentProcessId() || lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+    if (s->which && !s->which(hwnd)) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+
+HWND findDialog(const std::function<bool(HWND)>& which) {
+    DialogSearch search{which, nullptr};
+    EnumWindows(matchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 void CALLBACK actOnOpenDialog(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND dialog = findTopLevel(GetCurrentProcessId(), "#32770");
+    HWND dialog = findDialog(pendingWhich);
     if (!dialog || !pendingAct) return;
     KillTimer(nullptr, id);
     std::function<void(HWND)> act = std::move(pendingAct);
     pendingAct = nullptr;
+    pendingWhich = nullptr;
     act(dialog);
+}
+
+// From a thread of its own, one input at a time, while this thread handles
+// them: a press on a caption runs the system's move loop until the release.
+void send(std::vector<INPUT> inputs) {
+    std::atomic<bool> done{false};
+    std::thread sender([&] {
+        for (INPUT& input : inputs) {
+            SendInput(1, &input, sizeof input);
+            Sleep(15);
+        }
+        done = true;
+    });
+    pumpUntil([&] { return done.load(); });
+    sender.join();
+    pumpFor(50);
 }
 }  // namespace
 
-bool actOnDialog(const std::function<void()>& open, const std::function<void(HWND)>& act) {
+bool actOnDialog(const std::function<void()>& open, const std::function<void(HWND)>& act,
+                 const std::function<bool(HWND)>& which) {
     pendingAct = act;
+    pendingWhich = which;
     UINT_PTR timer = SetTimer(nullptr, 0, 30, actOnOpenDialog);
     open();
     KillTimer(nullptr, timer);
     bool acted = !pendingAct;
     pendingAct = nullptr;
+    pendingWhich = nullptr;
     return acted;
+}
+
+std::function<bool(HWND)> dialogWith(int controlId) {
+    return [controlId](HWND dialog) { return GetDlgItem(dialog, controlId) != nullptr; };
+}
+
+void typeKey(WORD key, std::initializer_list<WORD> modifiers) {
+    auto keyInput = [](WORD vk, DWORD flags) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, 0));
+        input.ki.dwFlags = flags;
+        return input;
+    };
+    std::vector<INPUT> inputs;
+    for (WORD m : modifiers) inputs.push_back(keyInput(m, 0));
+    inputs.push_back(keyInput(key, 0));
+    inputs.push_back(keyInput(key, KEYEVENTF_KEYUP));
+    for (auto m = modifiers.end(); m != modifiers.begin();) inputs.push_back(keyInput(*--m, KEYEVENTF_KEYUP));
+    send(inputs);
+}
+
+void dragMouse(POINT from, POINT to) {
+    auto mouseInput = [](POINT at, DWORD flags) {
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        return input;
+    };
+    POINT half = {(from.x + to.x) / 2, (from.y + to.y) / 2};
+    send({mouseInput(from, 0), mouseInput(from, MOUSEEVENTF_LEFTDOWN), mouseInput(half, 0), mouseInput(to, 0),
+          mouseInput(to, MOUSEEVENTF_LEFTUP)});
 }
 
 MessageBoxSeen readMessageBox(HWND box) {
@@ -179,6 +279,13 @@ std::string hex(const std::string& bytes) {
         out += buf;
     }
     return out;
+}
+
+void click(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    dragMouse(centre, centre);
 }
 
 }  // namespace testing_support

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <atomic>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,7 +22,15 @@ private:
     std::string path_;
 };
 
-// Dispatches this thread's messages until `done` answers true or `timeoutMs` passes.
+// The text of a dialog's control, as WM_GETTEXT gives it.
+std::string itemText(HWND dialog, int id);
+
+// A whole file's bytes, read or written in the current directory.
+std::string readFile(const char* name);
+void writeFile(const char* name, const std::string& bytes);
+
+// Dispatches this thread's messages until `done` answers true or `timeoutMs`
+// passes; a dialog's keys go through IsDialogMessage, as in its modal loop.
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 void pumpFor(DWORD ms);
 
@@ -31,8 +40,21 @@ HWND findTopLevel(DWORD pid, const char* className, const char* title = nullptr)
 
 // Runs `open`, which opens a modal dialog, and calls `act` with that dialog
 // once it is visible (from a timer, inside the dialog's modal loop). Answers
-// whether `act` ran.
-bool actOnDialog(const std::function<void()>& open, const std::function<void(HWND)>& act);
+// whether `act` ran. `which` picks the dialog among the process's visible
+// dialogs, as when one is opened from another; by default the topmost.
+bool actOnDialog(const std::function<void()>& open, const std::function<void(HWND)>& act,
+                 const std::function<bool(HWND)>& which = nullptr);
+
+// For actOnDialog: the dialog that has a control with this id.
+std::function<bool(HWND)> dialogWith(int controlId);
+
+// Real keyboard and mouse input (SendInput), handled before they return.
+// A key, pressed with the modifier keys held down.
+void typeKey(WORD key, std::initializer_list<WORD> modifiers = {});
+// Presses the left button at `from` (screen), moves to `to`, releases there.
+void dragMouse(POINT from, POINT to);
+// A left click at the centre of a window.
+void click(HWND window);
 
 // A visible message box of process `pid`, or null.
 HWND findMessageBox(DWORD pid);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
-#include <fstream>
 #include <string>
 #include <vector>
 #include "TestSupport.h"
@@ -39,15 +38,6 @@ bool hotKeyFree(UINT modifiers, UINT key) {
     if (free) UnregisterHotKey(probe, 0x7001);
     DestroyWindow(probe);
     return free;
-}
-
-void writeFile(const char* name, const std::string& bytes) {
-    std::ofstream(name, std::ios::binary) << bytes;
-}
-
-std::string readFile(const char* name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The settings file as the options dialog writes it with the defaults.

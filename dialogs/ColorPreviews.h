@@ -1,0 +1,27 @@
+// The caption and memo previews of four memo colours, as the colour dialog and
+// the options dialog's memo page show them: two statics painted by answering
+// their colour requests.
+#pragma once
+#include <windows.h>
+#include "store/Settings.h"
+#include "win/Gdi.h"
+
+class ColorPreviews {
+public:
+    ColorPreviews(int captionId, int memoId) : captionId_(captionId), memoId_(memoId) {}
+
+    // The answer to WM_CTLCOLORSTATIC from `control`: for a preview, the one
+    // brush, made anew in the preview's background colour, with the text
+    // colour set; for any other control `byDefault`.
+    HBRUSH answer(HDC dc, HWND control, const MemoColors& colors, HBRUSH byDefault);
+
+private:
+    int captionId_, memoId_;
+    win::Brush brush_;
+};
+
+// Repaints a window and its controls before returning, so that a changed
+// colour shows at once.
+inline void repaintNow(HWND hwnd) {
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}

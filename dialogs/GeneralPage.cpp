@@ -1,0 +1,88 @@
+#include "dialogs/GeneralPage.h"
+#include <commctrl.h>
+#include <string>
+#include <utility>
+#include "dialogs/OptionValues.h"
+#include "res/resource.h"
+
+namespace {
+
+std::string controlText(HWND control) {
+    std::string text(GetWindowTextLengthA(control) + 1, '\0');
+    text.resize(GetWindowTextA(control, &text[0], static_cast<int>(text.size())));
+    return text;
+}
+
+}  // namespace
+
+CGeneralPage::CGeneralPage() : win::Dialog(IDD_GENERAL_PAGE) {}
+
+const win::MessageTable* CGeneralPage::messageTable() const {
+    static const win::MessageEntry rows[] = {
+        win::onControl(IDC_GENERAL_HOTKEY_LIST, CBN_DROPDOWN, &CGeneralPage::OnHotKeyListDropDown),
+        win::onControl(IDC_GENERAL_HOTKEY_LIST, CBN_SELCHANGE, &CGeneralPage::OnHotKeyListSelChange),
+        win::onMessage(WM_SHOWWINDOW, &CGeneralPage::OnShowWindow),
+    };
+    static const win::MessageTable table(rows, Dialog::messageTable());
+    return &table;
+}
+
+void CGeneralPage::setSettings(GeneralSettings general) {
+    settings_ = std::move(general);
+    setChecked(IDC_GENERAL_TEXT_SELECT, settings_.TEXT_SELECT_FLAG);
+    setChecked(IDC_GENERAL_DEL_CHECK, settings_.DEL_CHECK_FLAG);
+    setChecked(IDC_GENERAL_TAB_MODE, settings_.TAB_MODE_FLAG);
+    HWND list = item(IDC_GENERAL_HOTKEY_LIST);
+    for (size_t i = 0; i < settings_.hotKeys.size(); ++i) {
+        SendMessageA(list, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(settings_.hotKeys[i].name.c_str()));
+    }
+    SendMessageA(list, CB_SETCURSEL, 0, 0);
+    loadHotKey();
+    // The arrows step within 0 to 100; the up-down control writes its
+    // position into the edit.
+    HWND arrows = item(IDC_GENERAL_ABSORB_SPIN);
+    SendMessageA(arrows, UDM_SETRANGE, 0, MAKELPARAM(100, 0));
+    SendMessageA(arrows, UDM_SETPOS, 0, MAKELPARAM(LOWORD(settings_.ABSORB), 0));
+}
+
+void CGeneralPage::getSettings(GeneralSettings& general) {
+    settings_.TEXT_SELECT_FLAG = isChecked(IDC_GENERAL_TEXT_SELECT);
+    settings_.DEL_CHECK_FLAG = isChecked(IDC_GENERAL_DEL_CHECK);
+    settings_.TAB_MODE_FLAG = isChecked(IDC_GENERAL_TAB_MODE);
+    storeHotKey();
+    settings_.ABSORB = snapWidthFromText(controlText(item(IDC_GENERAL_ABSORB)));
+    general = settings_;
+}
+
+void CGeneralPage::loadHotKey() {
+    LRESULT selected = SendDlgItemMessageA(hwnd(), IDC_GENERAL_HOTKEY_LIST, CB_GETCURSEL, 0, 0);
+    if (selected < 0 || static_cast<size_t>(selected) >= settings_.hotKeys.size()) return;
+    shownHotKey_ = static_cast<int>(selected);
+    SendDlgItemMessageA(hwnd(), IDC_GENERAL_HOTKEY, HKM_SETHOTKEY, hotKeyControlValue(settings_.hotKeys[shownHotKey_]),
+                        0);
+}
+
+// Into the entry the control shows: at CBN_SELCHANGE the list has already
+// moved on to another one.
+void CGeneralPage::storeHotKey() {
+    if (shownHotKey_ < 0) return;
+    LRESULT value = SendDlgItemMessageA(hwnd(), IDC_GENERAL_HOTKEY, HKM_GETHOTKEY, 0, 0);
+    storeHotKeyControlValue(LOWORD(value), settings_.hotKeys[shownHotKey_]);
+}
+
+// The list opens: the key typed so far belongs to the entry still selected.
+void CGeneralPage::OnHotKeyListDropDown() { storeHotKey(); }
+
+// Keys typed before the selection moved are kept, also when it was moved with
+// the arrow keys without opening the list.
+void CGeneralPage::OnHotKeyListSelChange() {
+    storeHotKey();
+    loadHotKey();
+}
+
+// The user switched to the other page.
+LRESULT CGeneralPage::OnShowWindow(WPARAM shown, LPARAM) {
+    defaultProcessing();
+    if (!shown) storeHotKey();
+    return 0;
+}

@@ -1,0 +1,28 @@
+// The options dialog's page "メモ" (template 139): the default colours and
+// display switches of new memos, edited in the page's own copy.
+#pragma once
+#include "dialogs/ColorPreviews.h"
+#include "store/Settings.h"
+#include "win/Dialog.h"
+
+class CMemoPage : public win::Dialog {
+public:
+    CMemoPage();
+
+    void setSettings(MemoLook look);
+    void getSettings(MemoLook& look);
+
+    // A page never ends itself: only the options dialog's OK and Cancel do.
+    void OnOK() override {}
+    void OnCancel() override {}
+
+protected:
+    const win::MessageTable* messageTable() const override;
+
+private:
+    void OnSetColors();
+    HBRUSH OnCtlColorStatic(HDC dc, HWND control);
+
+    ColorPreviews previews_;
+    MemoLook look_;  // COMPACT_FLAG has no control and goes back as it came
+};

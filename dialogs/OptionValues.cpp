@@ -1,0 +1,45 @@
+#include "dialogs/OptionValues.h"
+#include "store/LineFormat.h"
+
+namespace {
+
+// A RegisterHotKey modifier and the hot-key control's flag for the same key.
+struct ModifierFlag {
+    uint16_t modifier;
+    uint8_t flag;
+};
+constexpr ModifierFlag MODIFIER_FLAGS[] = {
+    {0x0001, 0x04},  // MOD_ALT, HOTKEYF_ALT
+    {0x0002, 0x02},  // MOD_CONTROL, HOTKEYF_CONTROL
+    {0x0004, 0x01},  // MOD_SHIFT, HOTKEYF_SHIFT
+};
+
+}  // namespace
+
+int32_t snapWidthFromText(std::string_view text) {
+    // The sign only asks for the absolute value, so the magnitude is all that
+    // counts; 2147483648 saturates as well.
+    int32_t value = 0;
+    for (char digit : lineformat::scanNumber(text).digits) {
+        int32_t d = digit - '0';
+        if (value > (INT32_MAX - d) / 10) return INT32_MAX;
+        value = value * 10 + d;
+    }
+    return value;
+}
+
+uint16_t hotKeyControlValue(const HotKeyEntry& entry) {
+    uint8_t flags = 0;
+    for (const ModifierFlag& m : MODIFIER_FLAGS) {
+        if (entry.modifiers & m.modifier) flags |= m.flag;
+    }
+    return uint16_t(flags << 8 | (entry.key & 0xFF));
+}
+
+void storeHotKeyControlValue(uint16_t value, HotKeyEntry& entry) {
+    entry.key = value & 0xFF;
+    entry.modifiers = 0;
+    for (const ModifierFlag& m : MODIFIER_FLAGS) {
+        if ((value >> 8) & m.flag) entry.modifiers |= m.modifier;
+    }
+}

@@ -1,0 +1,19 @@
+// What the options dialog's general page reads from and writes to its
+// controls, window-free.
+#pragma once
+#include <cstdint>
+#include <string_view>
+#include "store/Settings.h"
+
+// The snap width as typed: leading white space, an optional sign, then digits;
+// no digits give 0 and a negative number gives its absolute value. No upper
+// limit, but a number beyond the 32-bit range stays at the largest int.
+int32_t snapWidthFromText(std::string_view text);
+
+// The hot-key control's value (HKM_SETHOTKEY) that shows an entry: the low
+// byte of its key, and above it the control's flags for its modifiers.
+uint16_t hotKeyControlValue(const HotKeyEntry& entry);
+
+// Stores the hot-key control's value (HKM_GETHOTKEY) into an entry. Flags that
+// RegisterHotKey has no modifier for, HOTKEYF_EXT among them, are dropped.
+void storeHotKeyControlValue(uint16_t value, HotKeyEntry& entry);

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# "オプション(&O)" from the tray menu: type a snap width and a hot key, look
+# at the page "メモ" and its colour dialog, come back, OK. The settings files
+# hold the new values, the program has taken them and opens the options again.
+# Positions are in the dialog units of the templates (the options dialog is
+# 179 by 225; its pages start at about 11, 30 inside it).
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+exe=$1
+shots=${2:-}  # a folder for screenshots of the dialogs, or nothing
+shot() { [ -n "$shots" ] && window_shot "$1" "$shots/$2" || true; }
+options() { click_at "$OPTIONS" 179 225 "$@"; }
+
+start_quillpad "$exe"
+
+choose_from_tray_menu o
+wait_window "オプション設定"
+OPTIONS=$WINDOW
+
+options 94 112  # the snap width
+xdotool key End BackSpace BackSpace BackSpace BackSpace 4 5
+options 71 172  # the hot-key control, showing "全メモを最前面へ表示"
+xdotool key shift+F9
+
+options 55 12   # tab "メモ"
+shot "$OPTIONS" options-memo.png
+options 106 72  # "設定"
+wait_window "色設定"
+colors=$WINDOW
+shot "$colors" colors.png
+click_at "$colors" 163 105 142 92  # "ｷｬﾝｾﾙ"
+wait_for 10 gone "$colors" || fail "the colour dialog stayed open"
+
+options 21 12   # tab "全般"
+shot "$OPTIONS" options-general.png
+options 117 212  # OK
+wait_for 10 gone "$OPTIONS" || fail "the options dialog stayed open"
+
+grep -q $'^ABSORB-45\r$' Quillpad.ini || fail "Quillpad.ini: $(tr '\r\n' ' |' < Quillpad.ini)"
+keys=$(od -An -tx1 key.ini | tr -d ' \n')
+[ "$keys" = 780004002d000600 ] || fail "key.ini holds $keys"
+
+# The opener has re-registered the keys and enabled its menu item again.
+choose_from_tray_menu o
+wait_window "オプション設定"
+click_at "$WINDOW" 179 225 21 12  # the keyboard follows the pointer: onto the dialog
+xdotool key Escape
+wait_for 10 gone "$WINDOW" || fail "Escape did not close the options dialog"
+grep -q $'^ABSORB-45\r$' Quillpad.ini || fail "Cancel changed Quillpad.ini"
+
+exit_quillpad
+echo "options: snap width 45 and Shift+F9 saved through the real dialog"

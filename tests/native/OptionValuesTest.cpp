@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+#include <cstdint>
+#include <string>
+#include "dialogs/OptionValues.h"
+
+namespace {
+
+TEST(SnapWidthFromText, LeadingNumberAbsoluteAndSaturated) {
+    struct Case {
+        std::string text;
+        int32_t width;
+    } cases[] = {
+        {"", 0},
+        {"250", 250},  // the arrows stop at 100, typing does not
+        {" -7", 7},
+        {"\t+12", 12},
+        {"abc", 0},
+        {"12abc", 12},
+        {"-", 0},
+        {"- 5", 0},
+        {"0042", 42},
+        {"2147483647", INT32_MAX},
+        {"2147483648", INT32_MAX},
+        {"-2147483648", INT32_MAX},
+        {"-2147483647", INT32_MAX},
+        {"21474836470", INT32_MAX},
+        {"12345678901234567890", INT32_MAX},
+        {"99999999999999999999999999999999999999", INT32_MAX},
+    };
+    for (const Case& c : cases) EXPECT_EQ(snapWidthFromText(c.text), c.width) << '"' << c.text << '"';
+}
+
+// Modifiers: MOD_ALT 1, MOD_CONTROL 2, MOD_SHIFT 4. Control flags:
+// HOTKEYF_SHIFT 1, HOTKEYF_CONTROL 2, HOTKEYF_ALT 4, HOTKEYF_EXT 8.
+TEST(HotKeyControlValue, ModifiersBecomeTheControlsFlags) {
+    struct Case {
+        const char* name;
+        uint16_t key, modifiers, value;
+    } cases[] = {
+        {"Shift+F2", 0x71, 0x4, 0x0171},
+        {"Ctrl+Shift+Insert", 0x2D, 0x6, 0x032D},
+        {"Alt+A", 0x41, 0x1, 0x0441},
+        {"Ctrl+Alt+Shift+Insert", 0x2D, 0x7, 0x072D},
+        {"no key", 0, 0, 0},
+        {"high byte of the key", 0x1271, 0x4, 0x0171},
+        {"MOD_WIN is not shown", 0x41, 0x8 | 0x2, 0x0241},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(hotKeyControlValue({"", c.key, c.modifiers}), c.value);
+    }
+}
+
+TEST(StoreHotKeyControlValue, FlagsBecomeModifiersWithoutExtended) {
+    struct Case {
+        const char* name;
+        uint16_t value, key, modifiers;
+    } cases[] = {
+        {"Ctrl+Alt+Shift+Insert", 0x072D, 0x2D, 0x7},
+        {"Shift+F2", 0x0171, 0x71, 0x4},
+        {"extended arrow key", 0x0825, 0x25, 0},
+        {"Ctrl with extended Up", 0x0A26, 0x26, 0x2},
+        {"every flag bit", 0xFF41, 0x41, 0x7},
+        {"empty control", 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HotKeyEntry entry{"メモ追加", 0x1234, 0xFFFF};
+        storeHotKeyControlValue(c.value, entry);
+        EXPECT_EQ(entry.key, c.key);
+        EXPECT_EQ(entry.modifiers, c.modifiers);
+        EXPECT_EQ(entry.name, "メモ追加");
+        EXPECT_EQ(hotKeyControlValue(entry), c.value & 0x07FF);  // what is shown when loaded again
+    }
+}
+
+}  // namespace
