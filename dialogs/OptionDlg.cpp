@@ -28,7 +28,9 @@ BOOL COptionDlg::OnInitDialog() {
         SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&tab));
     }
 
-    // The pages are children of the tab control, placed inside its frame.
+    // The pages are children of the tab control, placed inside its frame; the
+    // Tab key reaches their controls only through a control parent.
+    SetWindowLongA(tabs, GWL_EXSTYLE, GetWindowLongA(tabs, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
     RECT area;
     GetWindowRect(tabs, &area);
     MapWindowPoints(nullptr, tabs, reinterpret_cast<POINT*>(&area), 2);

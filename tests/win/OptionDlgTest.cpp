@@ -94,6 +94,14 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
         EXPECT_EQ(page.top, 40);
         EXPECT_EQ(page.right, tabs.right - 10);
         EXPECT_EQ(page.bottom, tabs.bottom - 10);
+        // The Tab key goes from the dialog's buttons into the shown page and back.
+        bool pageReached = false;
+        HWND control = GetDlgItem(w.dialog, IDOK);
+        for (int i = 0; i < 20 && !pageReached; ++i) {
+            control = GetNextDlgTabItem(w.dialog, control, FALSE);
+            pageReached = IsChild(w.general, control);
+        }
+        EXPECT_TRUE(pageReached);
 
         struct Box {
             int id;
