@@ -3,7 +3,7 @@
 // dialog or reset to the factory colours. It stores nothing: the opener hands
 // the colours in before the run and takes them back unless it was cancelled.
 #pragma once
-#include "dialogs/ColorPreviews.h"
+#include "memo/ColorStatics.h"
 #include "store/Settings.h"
 #include "win/Dialog.h"
 
@@ -27,6 +27,6 @@ private:
 
     void pickColor(uint32_t MemoColors::*color);
 
-    ColorPreviews previews_;
+    ColorStatics previews_;
     MemoColors colors_;
 };

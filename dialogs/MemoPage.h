@@ -1,7 +1,7 @@
 // The options dialog's page "メモ" (template 139): the default colours and
 // display switches of new memos, edited in the page's own copy.
 #pragma once
-#include "dialogs/ColorPreviews.h"
+#include "memo/ColorStatics.h"
 #include "store/Settings.h"
 #include "win/Dialog.h"
 
@@ -23,6 +23,6 @@ private:
     void OnSetColors();
     HBRUSH OnCtlColorStatic(HDC dc, HWND control);
 
-    ColorPreviews previews_;
+    ColorStatics previews_;
     MemoLook look_;  // COMPACT_FLAG has no control and goes back as it came
 };

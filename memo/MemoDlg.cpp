@@ -1,6 +1,7 @@
 #include "memo/MemoDlg.h"
 #include <commctrl.h>
 #include <stdexcept>
+#include "dialogs/ColorSetDlg.h"
 #include "memo/Layout.h"
 #include "res/Texts.h"
 #include "res/resource.h"
@@ -78,7 +79,6 @@ BOOL CMemoDlg::OnInitDialog() {
     menu_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MEMO_MENU));
     loadSettings(settings_.general, settings_.look);
     appearance_ = settings_.look;  // a new memo takes the default look
-    brush_.reset(CreateSolidBrush(appearance_.colors.BACK_MEMO_COLOR));
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
     tabs_.clear();
@@ -358,8 +358,14 @@ void CMemoDlg::OnDeleteMemo() {
     DestroyWindow(hwnd());
 }
 
-// The colour dialog comes with the dialogs; until then the colours stay.
-void CMemoDlg::OnChangeColor() {}
+// The colours reach the data file with the next save.
+void CMemoDlg::OnChangeColor() {
+    CColorSetDlg dialog;
+    dialog.setColors(appearance_.colors);
+    if (dialog.doModal() == IDCANCEL || !hwnd()) return;
+    appearance_.colors = dialog.getColors();
+    repaintNow(hwnd());
+}
 
 void CMemoDlg::OnTopMost() {
     bool topmost = (GetMenuState(menu_, ID_TOPMOST, MF_BYCOMMAND) & MF_CHECKED) != 0;
@@ -501,21 +507,5 @@ void CMemoDlg::toggleCompact() {
 // the system's. The one brush is made anew at each request.
 HBRUSH CMemoDlg::OnCtlColor(HDC dc, HWND control) {
     auto standard = reinterpret_cast<HBRUSH>(defaultProcessing());
-    const MemoColors& c = appearance_.colors;
-    COLORREF back, text;
-    switch (GetDlgCtrlID(control)) {
-    case IDC_MEMO_CAPTION:
-        back = c.BACK_CAPTION_COLOR;
-        text = c.TEXT_CAPTION_COLOR;
-        break;
-    case IDC_MEMO_TEXT:
-        back = c.BACK_MEMO_COLOR;
-        text = c.TEXT_MEMO_COLOR;
-        break;
-    default: return standard;
-    }
-    brush_.reset(CreateSolidBrush(back));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, text);
-    return brush_.get();
+    return colorStatics_.answer(dc, control, appearance_.colors, standard);
 }

@@ -4,12 +4,13 @@
 #pragma once
 #include <string>
 #include <vector>
+#include "memo/ColorStatics.h"
 #include "memo/MemoEdit.h"
 #include "memo/Snap.h"
 #include "store/MemoFile.h"
 #include "store/Settings.h"
 #include "win/Dialog.h"
-#include "win/Gdi.h"
+#include "res/resource.h"
 
 class CMemoDlg : public win::Dialog {
 public:
@@ -83,7 +84,7 @@ private:
     CMemoEdit edit_;
     std::string caption_;
     std::vector<MemoTab> tabs_;
-    win::Brush brush_;
+    ColorStatics colorStatics_{IDC_MEMO_CAPTION, IDC_MEMO_TEXT};
     RECT fullRect_ = {};  // the expanded window rectangle, kept while collapsed
     MemoSnap snap_;
     AppSettings settings_;

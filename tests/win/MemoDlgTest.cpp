@@ -302,6 +302,34 @@ TEST_F(MemoTest, StoredMemoIsRestoredWithItsLook) {
     EXPECT_FALSE(GetWindowLongA(item(memo, IDC_MEMO_TABS), GWL_STYLE) & TCS_MULTILINE);
 }
 
+// "色変更(&C)": the colour dialog starts from the memo's colours; its OK
+// repaints the memo at once, its Cancel changes nothing.
+TEST_F(MemoTest, ColourDialogChangesTheMemosColours) {
+    writeFile("Quillpad.dat", storedMemo("NOT_SHOW_TAB_FLAG-0\r\nCOMPACT_FLAG-0\r\n"));
+    start();
+    CMemoDlg& memo = *tray.memoWindows()[0];
+    const MemoColors stored{255, 1, 65280, 2}, factory;
+    MessageBoxWatcher resetQuestion(GetCurrentProcessId(), IDYES);
+    for (int end : {IDCANCEL, IDOK}) {
+        SCOPED_TRACE(end);
+        bool acted = actOnDialog([&] { command(memo, ID_CHANGE_COLOR); },
+                                 [&](HWND d) {
+                                     SendMessageA(d, WM_COMMAND, IDC_COLOR_RESET, 0);
+                                     PostMessageA(d, WM_COMMAND, end, 0);
+                                 },
+                                 dialogWith(IDC_COLOR_RESET));
+        EXPECT_TRUE(acted);
+        EXPECT_EQ(memo.getLook().colors, end == IDOK ? factory : stored);
+    }
+    pumpFor(300);  // the closed dialog's place is painted again
+    HWND text = item(memo, IDC_MEMO_TEXT);
+    RECT r;
+    GetClientRect(text, &r);
+    HDC dc = GetDC(text);
+    EXPECT_EQ(GetPixel(dc, r.right - 3, r.bottom - 3), factory.BACK_MEMO_COLOR);
+    ReleaseDC(text, dc);
+}
+
 TEST_F(MemoTest, RightClickOnATabSelectsIt) {
     writeFile("Quillpad.dat", storedMemo("NOT_SHOW_TAB_FLAG-0\r\n"));
     start();

@@ -1,6 +1,6 @@
-#include "dialogs/ColorPreviews.h"
+#include "memo/ColorStatics.h"
 
-HBRUSH ColorPreviews::answer(HDC dc, HWND control, const MemoColors& colors, HBRUSH byDefault) {
+HBRUSH ColorStatics::answer(HDC dc, HWND control, const MemoColors& colors, HBRUSH byDefault) {
     int id = GetDlgCtrlID(control);
     COLORREF back, text;
     if (id == captionId_) {

@@ -1,14 +1,14 @@
-// The caption and memo previews of four memo colours, as the colour dialog and
-// the options dialog's memo page show them: two statics painted by answering
-// their colour requests.
+// Two statics painted in a memo's four colours by answering their colour
+// requests: a memo's caption strip and text, and the previews of the colour
+// dialog and of the options dialog's memo page.
 #pragma once
 #include <windows.h>
 #include "store/Settings.h"
 #include "win/Gdi.h"
 
-class ColorPreviews {
+class ColorStatics {
 public:
-    ColorPreviews(int captionId, int memoId) : captionId_(captionId), memoId_(memoId) {}
+    ColorStatics(int captionId, int memoId) : captionId_(captionId), memoId_(memoId) {}
 
     // The answer to WM_CTLCOLORSTATIC from `control`: for a preview, the one
     // brush, made anew in the preview's background colour, with the text
