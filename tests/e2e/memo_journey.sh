@@ -10,11 +10,12 @@ find_tray_icon
 xdotool mousemove "$TRAY_X" "$TRAY_Y" click --repeat 2 --delay 80 1
 wait_for 10 has_memo || fail "no memo after a double-click on the tray icon"
 exit_quillpad
-expected=$(printf '%s\r\n' "[MEMO_TAB_START]" RECT_TOP-309 RECT_LEFT-362 RECT_BOTTOM-459 RECT_RIGHT-662 \
+printf '%s\r\n' "[MEMO_TAB_START]" RECT_TOP-309 RECT_LEFT-362 RECT_BOTTOM-459 RECT_RIGHT-662 \
     BACK_CAPTION_COLOR-11162880 TEXT_CAPTION_COLOR-16777215 BACK_MEMO_COLOR-11795960 TEXT_MEMO_COLOR-0 \
     MEMO_SELECT_INDEX-0 CAPTION-新規メモ NOT_SHOW_TAB_FLAG-0 WORDWRAP_FLAG-0 COMPACT_FLAG-0 NON_MOVE_FLAG-0 \
-    "[MEMO_START]" MEMO_TAB_TITLE-新規タブ ダブルクリックで編集 "[MEMO_END]" "[MEMO_TAB_END]" | iconv -f UTF-8 -t CP932 | xxd -p)
-[ "$(xxd -p Quillpad.dat)" = "$expected" ] || fail "the data file of a new memo: $(cat -A Quillpad.dat)"
+    "[MEMO_START]" MEMO_TAB_TITLE-新規タブ ダブルクリックで編集 "[MEMO_END]" "[MEMO_TAB_END]" |
+    iconv -f UTF-8 -t CP932 > expected.dat
+cmp -s Quillpad.dat expected.dat || fail "the data file of a new memo: $(cat -A Quillpad.dat)"
 
 restart_quillpad
 wait_for 10 has_memo || fail "the memo was not restored"
