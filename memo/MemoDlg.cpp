@@ -88,6 +88,9 @@ BOOL CMemoDlg::OnInitDialog() {
         throw std::runtime_error("text editor");
     }
     SendMessageA(edit_.hwnd(), WM_SETFONT, SendMessageA(title, WM_GETFONT, 0, 0), TRUE);
+    // The default limit stops typing at about 32,000 characters without a
+    // word to the user; a note may be as long as the data file holds.
+    SendMessageA(edit_.hwnd(), EM_SETLIMITTEXT, 0, 0);
     SetWindowTextA(hwnd(), "クイルパッド");
     return TRUE;
 }

@@ -42,6 +42,18 @@ qp_virtual_display() {
     return 1
 }
 
+# qp_wine_session DIR: Wine in the prefix DIR/wineprefix (created once) on a
+# virtual display of its own; the Wine server and the display end with the script.
+qp_wine_session() {
+    qp_wine_env
+    export WINEPREFIX=$1/wineprefix
+    mkdir -p "$1"
+    unset DISPLAY
+    qp_virtual_display
+    trap 'wineserver -k 2>/dev/null || true; kill "$QP_XVFB_PID" 2>/dev/null || true' EXIT
+    qp_prefix
+}
+
 qp_screenshot() {  # qp_screenshot FILE.png
     xwd -root -silent | convert xwd:- "$1"
 }

@@ -1,0 +1,120 @@
+// Loading about 10 MB of notes through the real resident window and memo
+// windows, under Wine: as long notes (1 MB a tab) and as the same bytes in
+// 1,000 small memos of 10 KB. Prints, for each, the time until the
+// end of loadMemos, until every memo is painted, and the exit (a save and the
+// windows' end); the median of three runs. Target: long notes load in at most
+// twice the time of the small memos. bench/long_note.sh builds and runs it.
+#include <windows.h>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+#include "store/MemoFile.h"
+#include "tray/TrayWnd.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Layout {
+    const char* name;
+    int memos, tabs;
+    size_t tabBytes;
+};
+
+// Lines of Shift-JIS and ASCII, CR LF each.
+std::string tabText(size_t size) {
+    const std::string line = "日本語のメモ 0123456789 long note text\r\n";
+    std::string text;
+    while (text.size() + line.size() <= size) text += line;
+    return text;
+}
+
+std::string dataFile(const Layout& layout) {
+    std::vector<StoredMemo> memos(layout.memos);
+    const std::string text = tabText(layout.tabBytes);
+    for (int i = 0; i < layout.memos; ++i) {
+        StoredMemo& m = memos[i];
+        m.CAPTION = "memo " + std::to_string(i);
+        m.RECT_LEFT = i % 700, m.RECT_TOP = i % 600;
+        m.RECT_RIGHT = m.RECT_LEFT + 300, m.RECT_BOTTOM = m.RECT_TOP + 150;
+        m.tabs.assign(layout.tabs, MemoTab{text, "tab"});
+    }
+    return formatMemos(memos);
+}
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Times {
+    double loaded, painted, exited;
+};
+
+// One start and exit of the resident window in the current directory.
+Times run() {
+    Times t;
+    auto start = Clock::now();
+    CTrayWnd tray;
+    if (!tray.createWindow()) {
+        std::fprintf(stderr, "the resident window was not created\n");
+        std::exit(1);
+    }
+    t.loaded = msSince(start);
+    for (const auto& memo : tray.memoWindows()) {
+        RedrawWindow(memo->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+    t.painted = msSince(start);
+    auto exitStart = Clock::now();
+    SendMessageA(tray.hwnd(), WM_CLOSE, 0, 0);
+    t.exited = msSince(exitStart);
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+    return t;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string folder = std::string(temp) + "long_note_bench";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    SetCurrentDirectoryA(folder.c_str());
+
+    const Layout layouts[] = {
+        {"10 memos, one 1 MB tab each", 10, 1, 1 << 20},
+        {"1 memo, ten 1 MB tabs", 1, 10, 1 << 20},
+        {"1,000 memos, one 10 KB tab each", 1000, 1, 10 << 10},
+    };
+    std::printf("%-34s %8s %10s %10s %10s\n", "data file", "MB", "loaded ms", "shown ms", "exit ms");
+    std::vector<double> shown;
+    for (const Layout& layout : layouts) {
+        const std::string bytes = dataFile(layout);
+        std::vector<double> loaded, painted, exited;
+        for (int i = 0; i < 3; ++i) {
+            std::ofstream("Quillpad.dat", std::ios::binary) << bytes;
+            Times t = run();
+            loaded.push_back(t.loaded);
+            painted.push_back(t.painted);
+            exited.push_back(t.exited);
+        }
+        std::printf("%-34s %8.1f %10.0f %10.0f %10.0f\n", layout.name, bytes.size() / 1048576.0, median(loaded),
+                    median(painted), median(exited));
+        shown.push_back(median(painted));
+    }
+    std::printf("long notes against small memos, until shown: %.2fx and %.2fx (target at most 2x)\n",
+                shown[0] / shown[2], shown[1] / shown[2]);
+    DeleteFileA("Quillpad.dat");
+    SetCurrentDirectoryA(temp);
+    RemoveDirectoryA(folder.c_str());
+    return 0;
+}
