@@ -365,7 +365,9 @@ drag() {
 
 resize() {
     aim corner || return 0
-    [ "$X" -le $((SCREEN_WIDTH - 200)) ] && [ "$Y" -le $((SCREEN_HEIGHT - 100)) ] || return 0
+    # Room for the new size, and no negative pointer position on the way.
+    [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ "$X" -le $((SCREEN_WIDTH - 200)) ] && [ "$Y" -le $((SCREEN_HEIGHT - 100)) ] ||
+        return 0
     between 200 $((450 < SCREEN_WIDTH - X ? 450 : SCREEN_WIDTH - X)); local width=$R
     between 100 $((350 < SCREEN_HEIGHT - Y ? 350 : SCREEN_HEIGHT - Y)); local height=$R
     note "resize $M from ${WIDTH}x$HEIGHT to ${width}x$height"
