@@ -7,6 +7,9 @@ class CMemoApp : public win::Application {
 public:
     bool InitInstance() override;
 
+protected:
+    HWND mainWindow() const override { return trayWnd_ ? trayWnd_->hwnd() : nullptr; }
+
 private:
     win::Owned<CTrayWnd> trayWnd_;
 };

@@ -4,11 +4,15 @@
 
 namespace win {
 
-int Application::run() { return InitInstance() ? runMessageLoop() : 0; }
+int Application::run() { return InitInstance() ? runMessageLoop(mainWindow()) : 0; }
 
-int runMessageLoop() {
+int runMessageLoop(HWND mainWindow) {
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    for (;;) {
+        // The main window's end posts the quit message, but a nested loop may
+        // have taken it: Wine's move loop does, and does not post it again.
+        if (mainWindow && !IsWindow(mainWindow)) return 0;
+        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) break;
         HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
         auto* dialog = dynamic_cast<Dialog*>(root ? Window::fromHandle(root) : nullptr);
         if (dialog && dialog->isModeless() && IsDialogMessageA(root, &msg)) continue;

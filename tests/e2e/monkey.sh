@@ -25,6 +25,7 @@ roll() { R=$((RANDOM % $1)); }
 between() { R=$(($1 + RANDOM % ($2 - $1 + 1))); }
 
 step=0
+UNSTUCK=0
 declare -A done_count=()
 note() { printf '%5d %5ds  %s\n' "$step" "$SECONDS" "$*" >> "$LOG"; }
 # A failure leaves the log, the data file and a picture of every window in the data folder.
@@ -349,18 +350,49 @@ collapse() {
     sleep 0.5
 }
 
-# A drag by the body or the caption to a place on the screen below the tray window.
+# A quick drag by the body or the caption toward a place on the screen below
+# the tray window.
 drag() {
     roll 2
     if [ "$R" -eq 0 ]; then aim body || return 0; else aim caption || return 0; fi
     between 0 $((SCREEN_WIDTH - WIDTH)); local left=$R
     between 60 $((SCREEN_HEIGHT - HEIGHT)); local top=$R
     note "drag $M from $X,$Y to $left,$top"
-    local dx=$((left - X)) dy=$((top - Y)) s
+    local dx=$((left - X)) dy=$((top - Y)) s dragged=$M
     xdotool mousemove "$MX" "$MY" mousedown 1
     for s in 1 2 3 4 5 6; do xdotool mousemove $((MX + dx * s / 6)) $((MY + dy * s / 6)); sleep 0.04; done
     xdotool mouseup 1
     sleep 0.3
+    if gone "$dragged" || follows_pointer "$dragged"; then unstick "$dragged"; fi
+}
+
+# follows_pointer MEMO: the memo still moves with the pointer: its drag goes on.
+follows_pointer() {
+    geom "$1" || return 1
+    local before="$X $Y"
+    xdotool mousemove_relative -- 9 9
+    sleep 0.2
+    geom "$1" || return 1
+    xdotool mousemove_relative -- -9 -9
+    [ "$X $Y" != "$before" ]
+}
+
+# The jump of a memo that breaks free of a snapped edge adds the pointer's
+# motion to the place the edge was pulled to, so a quick drag toward the
+# screen's edge can carry a memo off the screen. Wine, with no window manager,
+# then unmaps the window and its drag loses the pointer: it never hears the
+# button go up and goes on after the memo is back. A click on another memo
+# and Escape end the drag and put the memo back where it started.
+unstick() {
+    note "  the drag of $1 goes on: a click on another memo, Escape"
+    UNSTUCK=$((UNSTUCK + 1))
+    if [ "$(memo_count)" -eq 0 ]; then add_by_tray; fi
+    aim caption || aim body || fail "no memo to click: the drag of $1 goes on"
+    xdotool mousemove "$MX" "$MY" click 1 sleep 0.3 key Escape
+    sleep 0.6  # past the double-click time
+    showing() { ! gone "$1"; }
+    wait_for 5 showing "$1" || fail "the memo carried off the screen did not come back"
+    ! follows_pointer "$1" || fail "the drag of $1 goes on after Escape"
 }
 
 resize() {
@@ -497,4 +529,5 @@ exit_quillpad
 cmp -s Quillpad.dat session.dat || fail "a start and an exit changed the data file: $(cmp Quillpad.dat session.dat)"
 summary=""
 for a in "${!done_count[@]}"; do summary+=" $a ${done_count[$a]},"; done
-echo "monkey: seed $seed, $step actions in $seconds s:${summary%,}; $count memos kept, the data file a fixed point"
+echo "monkey: seed $seed, $step actions in $seconds s:${summary%,}; $UNSTUCK drags ended by Escape;" \
+    "$count memos kept, the data file a fixed point"

@@ -286,4 +286,28 @@ TEST(ModelessDialog, GetsDialogKeysThroughTheMessageLoop) {
     EXPECT_EQ(dialog.hwnd(), nullptr);  // Cancel ended it by destroying its window
 }
 
+// Ends the window inside a nested loop that takes the quit message and does
+// not post it again, as Wine's move loop does while a window is dragged.
+void CALLBACK endInNestedLoop(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+    KillTimer(hwnd, id);
+    DestroyWindow(hwnd);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+}
+
+TEST(MessageLoop, EndsWithTheMainWindowEvenWhenANestedLoopTookTheQuit) {
+    class Main : public win::Window {
+    public:
+        using Window::create;
+
+    protected:
+        void OnFinalMessage() override { PostQuitMessage(0); }
+    } main;
+    ASSERT_TRUE(main.create(0, "main", WS_POPUP, 0, 0, 10, 10, nullptr, 0));
+    SetTimer(main.hwnd(), 1, 10, endInNestedLoop);
+    UINT_PTR timer = SetTimer(nullptr, 0, 5000, giveUp);
+    EXPECT_EQ(win::runMessageLoop(main.hwnd()), 0);
+    KillTimer(nullptr, timer);
+}
+
 }  // namespace
