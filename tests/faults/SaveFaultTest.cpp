@@ -115,9 +115,10 @@ TEST_P(SaveFault, ToldOnceNothingLostAndSavedWhenGone) {
         for (const MessageBoxSeen& box : boxes.seen()) texts.push_back(box.text);
         return texts;
     };
+    // Still running with all its memos, and answering.
     auto running = [&] {
         DWORD_PTR ignored;
-        return program.waitExit(300) == STILL_ACTIVE &&
+        return program.waitExit(300) == STILL_ACTIVE && memoWindows(program.pid()).size() == 3 &&
                SendMessageTimeoutA(tray, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
     };
     const std::vector<std::string> texts = {"一つ目 first\r\n", "二つ目 second\r\n", "三つ目 third\r\n", "四つ目\r\n"};
