@@ -105,7 +105,9 @@ void CMemoDlg::createMemo(const std::string& text, const std::string& title, con
         SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
         SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, caption_.c_str());
         PixelRect r = newMemoRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        SetWindowPos(hwnd(), HWND_TOP, r.left, r.top, r.width(), r.height(), SWP_SHOWWINDOW);
+        // Shown once, at the end, with its look applied: a memo that is not yet
+        // shown costs no hide and show of its own.
+        SetWindowPos(hwnd(), HWND_TOP, r.left, r.top, r.width(), r.height(), SWP_NOACTIVATE);
         // Inverted first: the toggles invert the flag back and apply it.
         appearance_.NOT_SHOW_TAB_FLAG = !appearance_.NOT_SHOW_TAB_FLAG;
         toggleShowTabs();
@@ -115,6 +117,7 @@ void CMemoDlg::createMemo(const std::string& text, const std::string& title, con
         // A new memo is never fixed; its compact flag stays as the settings
         // give it, on an expanded window.
         appearance_.NON_MOVE_FLAG = false;
+        ShowWindow(hwnd(), SW_SHOW);
     });
 }
 
@@ -151,7 +154,7 @@ void CMemoDlg::addMemo(const StoredMemo& memo) {
         SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, caption_.c_str());
         PixelRect r = keepOnScreen({memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM},
                                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        SetWindowPos(hwnd(), HWND_TOP, r.left, r.top, r.width(), r.height(), SWP_SHOWWINDOW);
+        SetWindowPos(hwnd(), HWND_TOP, r.left, r.top, r.width(), r.height(), SWP_NOACTIVATE);
         fullRect_ = rect(r);
         appearance_.colors = memo.look.colors;
         appearance_.NOT_SHOW_TAB_FLAG = !memo.look.NOT_SHOW_TAB_FLAG;
@@ -163,6 +166,7 @@ void CMemoDlg::addMemo(const StoredMemo& memo) {
         toggleCompact();
         appearance_.NON_MOVE_FLAG = !memo.look.NON_MOVE_FLAG;
         OnFixPosition();
+        ShowWindow(hwnd(), SW_SHOW);
     });
 }
 
@@ -476,10 +480,12 @@ void CMemoDlg::toggleWordWrap() {
 void CMemoDlg::applyTabMode(bool multiRow) {
     HWND tabsControl = item(IDC_MEMO_TABS);
     bool multi = multiRow && tabCount() > 1;
-    // The tab control takes a new row mode only when it is shown afresh.
-    ShowWindow(hwnd(), SW_HIDE);
+    // The tab control takes a new row mode only when it is shown afresh; a
+    // memo not shown yet will be.
+    bool shown = IsWindowVisible(hwnd());
+    if (shown) ShowWindow(hwnd(), SW_HIDE);
     setStyle(tabsControl, TCS_MULTILINE, multi);
-    ShowWindow(hwnd(), SW_SHOW);
+    if (shown) ShowWindow(hwnd(), SW_SHOW);
     layoutControls();
 }
 

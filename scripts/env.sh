@@ -42,16 +42,28 @@ qp_virtual_display() {
     return 1
 }
 
-# qp_wine_session DIR: Wine in the prefix DIR/wineprefix (created once) on a
-# virtual display of its own; the Wine server and the display end with the script.
+# qp_wine_session DIR: a Wine session for a run of programs in a fresh prefix
+# DIR/wineprefix (DIR is emptied first) on a virtual display; the server and
+# the display end when the calling script exits.
 qp_wine_session() {
     qp_wine_env
     export WINEPREFIX=$1/wineprefix
+    rm -rf "$1"
     mkdir -p "$1"
     unset DISPLAY
     qp_virtual_display
-    trap 'wineserver -k 2>/dev/null || true; kill "$QP_XVFB_PID" 2>/dev/null || true' EXIT
+    trap qp_wine_session_end EXIT
     qp_prefix
+    wineserver -p 600  # keep the server up between programs
+    # Wine's system processes (services, plugplay, rpcss ...) stay up with the
+    # server; start them now, away from the pipes a caller reads program output
+    # from (CTest's), or the caller waits for them until the server ends.
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+qp_wine_session_end() {
+    wineserver -k 2>/dev/null || true
+    [ -n "${QP_XVFB_PID:-}" ] && kill "$QP_XVFB_PID" 2>/dev/null || true
 }
 
 qp_screenshot() {  # qp_screenshot FILE.png

@@ -41,7 +41,7 @@ find_tray_icon() {
 }
 
 # open_menu X Y [BUTTON]: clicks there (right button by default) and waits for
-# a menu; sets X, Y, WIDTH, HEIGHT to the menu's. The tray icon's tip is a new
+# a menu; sets MENU to it and X, Y, WIDTH, HEIGHT to its place. The tray icon's tip is a new
 # window too, but a low one. Menu items are chosen with the mouse: Wine's
 # unmanaged windows do not take the keyboard focus from the pointer.
 open_menu() {
@@ -57,7 +57,8 @@ open_menu() {
         return 1
     }
     wait_for 10 menu_window >/dev/null || fail "no menu opened at $1,$2; windows before: $before; now: $(visible_windows)"
-    eval "$(xdotool getwindowgeometry --shell "$(menu_window)")"
+    MENU=$(menu_window)
+    eval "$(xdotool getwindowgeometry --shell "$MENU")"
 }
 
 # The last item of the menu that open_menu found: its centre is LAST_X, LAST_Y.
@@ -74,6 +75,8 @@ choose_from_tray_menu() {
     find_tray_icon
     open_menu "$TRAY_X" "$TRAY_Y"
     xdotool mousemove $((X + 20)) $((Y + offset)) sleep 0.2 click 1
+    menu_closed() { gone "$MENU"; }
+    wait_for 5 menu_closed || fail "the tray menu stayed open"
 }
 
 # wait_exit: waits for the program to end, at most 15 seconds; its exit code must be 0.

@@ -25,7 +25,7 @@ left_of() { memo_geometry "$1"; echo "$X"; }
 # The second memo lies on the first. Carry it 60 pixels right of the first
 # one's right edge, then back in steps of 4 pixels with the button held.
 grab_x=$((X + 150)); grab_y=$((top + 60))
-xdotool mousemove "$grab_x" "$grab_y" mousedown 1
+xdotool mousemove "$grab_x" "$grab_y" mousedown 1 sleep 0.3  # the move loop starts
 for dx in $(seq 10 10 360); do xdotool mousemove $((grab_x + dx)) "$grab_y"; sleep 0.05; done
 sleep 0.2
 free_left=$(left_of "$second")
@@ -52,8 +52,9 @@ echo "docked at $anchor_right, held for $held pixels, broke free at $left"
 # through the edge): the last free position was within the snap width.
 memo_geometry "$first"
 grab_x=$((X + 150)); grab_y=$((Y + 60)); pointer=$grab_x
-xdotool mousemove "$grab_x" "$grab_y" mousedown 1
+xdotool mousemove "$grab_x" "$grab_y" mousedown 1 sleep 0.3
 while [ "$(left_of "$first")" -gt 60 ]; do
+    [ "$pointer" -gt 10 ] || fail "the memo did not follow the pointer"
     pointer=$((pointer - 10)); xdotool mousemove "$pointer" "$grab_y"; sleep 0.05
 done
 while left=$(left_of "$first") && [ "$left" -gt 0 ]; do

@@ -330,6 +330,21 @@ TEST_F(MemoTest, ColourDialogChangesTheMemosColours) {
     ReleaseDC(text, dc);
 }
 
+// The options' OK makes every open memo read the settings again: several
+// rows of tabs at once, the memo's own colours kept.
+TEST_F(MemoTest, OptionsOkReachesTheOpenMemos) {
+    writeFile("Quillpad.dat", storedMemo("NOT_SHOW_TAB_FLAG-0\r\nCOMPACT_FLAG-0\r\n"));
+    start();
+    CMemoDlg& memo = *tray.memoWindows()[0];
+    HWND tabs = item(memo, IDC_MEMO_TABS);
+    ASSERT_FALSE(GetWindowLongA(tabs, GWL_STYLE) & TCS_MULTILINE);
+    writeFile("Quillpad.ini", "TAB_MODE_FLAG-1\r\n");  // as another copy of the options would leave it
+    EXPECT_TRUE(actOnDialog([&] { SendMessageA(tray.hwnd(), WM_COMMAND, ID_OPTION, 0); },
+                            [](HWND d) { PostMessageA(d, WM_COMMAND, IDOK, 0); }, dialogWith(IDC_OPTION_TABS)));
+    EXPECT_TRUE(GetWindowLongA(tabs, GWL_STYLE) & TCS_MULTILINE);
+    EXPECT_EQ(memo.getLook().colors, (MemoColors{255, 1, 65280, 2}));
+}
+
 TEST_F(MemoTest, RightClickOnATabSelectsIt) {
     writeFile("Quillpad.dat", storedMemo("NOT_SHOW_TAB_FLAG-0\r\n"));
     start();

@@ -9,50 +9,6 @@ using namespace testing_support;
 
 namespace {
 
-// build/win32/tests/win/<this>.exe -> build/win32/app/Quillpad.exe
-std::string quillpadExe() {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string p = path;
-    for (int i = 0; i < 3; ++i) p = p.substr(0, p.find_last_of('\\'));
-    return p + "\\app\\Quillpad.exe";
-}
-
-class Program {
-public:
-    explicit Program(const std::string& exe) {
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        std::string cmd = "\"" + exe + "\"";
-        started_ = CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
-    }
-    ~Program() {
-        if (!started_) return;
-        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
-        CloseHandle(pi_.hProcess);
-        CloseHandle(pi_.hThread);
-    }
-    bool started() const { return started_; }
-    DWORD pid() const { return pi_.dwProcessId; }
-    // The resident window, once the program is up.
-    HWND trayWindow(DWORD timeoutMs = 10000) const {
-        HWND found = nullptr;
-        pumpUntil([&] { return (found = findTopLevel(pid(), "Quillpad:3", "クイルパッド")) != nullptr; }, timeoutMs);
-        return found;
-    }
-    // The exit code, or STILL_ACTIVE when it does not end in time.
-    DWORD waitExit(DWORD timeoutMs = 10000) const {
-        WaitForSingleObject(pi_.hProcess, timeoutMs);
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return code;
-    }
-
-private:
-    PROCESS_INFORMATION pi_ = {};
-    bool started_ = false;
-};
-
 class ProcessTest : public ::testing::Test {
 protected:
     TempDir dir;

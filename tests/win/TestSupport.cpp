@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include "res/resource.h"
 
 namespace testing_support {
 
@@ -117,26 +118,32 @@ std::function<void(HWND)> pendingAct;
 std::function<bool(HWND)> pendingWhich;
 
 struct DialogSearch {
+    DWORD pid;
     const std::function<bool(HWND)>& which;
-    HWND found;
+    std::vector<HWND> found;
 };
 
-BOOL CALLBACK matchDialog(HWND hwnd, LPARAM param) {
+BOOL CALLBACK collectDialog(HWND hwnd, LPARAM param) {
     auto* s = reinterpret_cast<DialogSearch*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
     char cls[16] = {};
     GetClassNameA(hwnd, cls, sizeof cls);
-    if (owner != GetCurrentProcessId() || lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
-    if (s->which && !s->which(hwnd)) return TRUE;
-    s->found = hwnd;
-    return FALSE;
+    if (owner != s->pid || lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+    if (!s->which || s->which(hwnd)) s->found.push_back(hwnd);
+    return TRUE;
+}
+
+// The visible dialogs of process `pid` that `which` picks, topmost first.
+std::vector<HWND> visibleDialogs(DWORD pid, const std::function<bool(HWND)>& which) {
+    DialogSearch search{pid, which, {}};
+    EnumWindows(collectDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 HWND findDialog(const std::function<bool(HWND)>& which) {
-    DialogSearch search{which, nullptr};
-    EnumWindows(matchDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> dialogs = visibleDialogs(GetCurrentProcessId(), which);
+    return dialogs.empty() ? nullptr : dialogs.front();
 }
 
 void CALLBACK actOnOpenDialog(HWND, UINT, UINT_PTR id, DWORD) {
@@ -212,6 +219,70 @@ void dragMouse(POINT from, POINT to) {
     POINT half = {(from.x + to.x) / 2, (from.y + to.y) / 2};
     send({mouseInput(from, 0), mouseInput(from, MOUSEEVENTF_LEFTDOWN), mouseInput(half, 0), mouseInput(to, 0),
           mouseInput(to, MOUSEEVENTF_LEFTUP)});
+}
+
+std::string quillpadExe() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string p = path;
+    for (int i = 0; i < 3; ++i) p = p.substr(0, p.find_last_of('\\'));
+    return p + "\\app\\Quillpad.exe";
+}
+
+Program::Program(const std::string& exe) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string cmd = "\"" + exe + "\"";
+    started_ = CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+}
+
+Program::~Program() {
+    if (!started_) return;
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
+    CloseHandle(pi_.hProcess);
+    CloseHandle(pi_.hThread);
+}
+
+HWND Program::trayWindow(DWORD timeoutMs) const {
+    HWND found = nullptr;
+    pumpUntil([&] { return (found = findTopLevel(pid(), "Quillpad:3", "クイルパッド")) != nullptr; }, timeoutMs);
+    return found;
+}
+
+DWORD Program::waitExit(DWORD timeoutMs) const {
+    WaitForSingleObject(pi_.hProcess, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+}
+
+namespace {
+// A message to another process's window that gives up after `timeoutMs`.
+bool sendWithin(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs) {
+    DWORD_PTR ignored;
+    return SendMessageTimeoutA(hwnd, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &ignored) != 0;
+}
+}  // namespace
+
+std::vector<HWND> memoWindows(DWORD pid) {
+    return visibleDialogs(pid, [](HWND dialog) { return windowText(dialog) == "クイルパッド"; });
+}
+
+std::string controlText(HWND window, int id) {
+    char text[1024] = {};
+    sendWithin(GetDlgItem(window, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), 5000);
+    return text;
+}
+
+bool commitMemoText(HWND memo, const std::string& text, DWORD timeoutMs) {
+    // The memo looks at the pointer to tell its text from its caption strip.
+    RECT r;
+    GetWindowRect(GetDlgItem(memo, IDC_MEMO_TEXT), &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return sendWithin(memo, WM_LBUTTONDBLCLK, 0, 0, timeoutMs) &&
+           sendWithin(GetDlgItem(memo, IDC_MEMO_EDITOR), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                      timeoutMs) &&
+           sendWithin(memo, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, timeoutMs);
 }
 
 MessageBoxSeen readMessageBox(HWND box) {

@@ -56,6 +56,40 @@ void dragMouse(POINT from, POINT to);
 // A left click at the centre of a window.
 void click(HWND window);
 
+// The real program beside the tests in the build: build/win32/app/Quillpad.exe
+// (every test program lies two folders below build/win32).
+std::string quillpadExe();
+
+// The real program, started as its own process in the current directory;
+// ended by force if it still runs when this goes.
+class Program {
+public:
+    explicit Program(const std::string& exe);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    bool started() const { return started_; }
+    DWORD pid() const { return pi_.dwProcessId; }
+    // The resident window, once the program is up.
+    HWND trayWindow(DWORD timeoutMs = 10000) const;
+    // The exit code, or STILL_ACTIVE when it does not end in time.
+    DWORD waitExit(DWORD timeoutMs = 10000) const;
+
+private:
+    PROCESS_INFORMATION pi_ = {};
+    bool started_ = false;
+};
+
+// The visible memo windows of process `pid`, in no particular order.
+std::vector<HWND> memoWindows(DWORD pid);
+// The text of a control of another process's window.
+std::string controlText(HWND window, int id);
+// A user's edit of a memo of another process: a double-click on its text
+// opens the selected tab in the editor, the editor's text is replaced, "OK"
+// keeps it (and saves). False when the program stopped answering within
+// `timeoutMs` at any of the steps (it ended, or a message box waits).
+bool commitMemoText(HWND memo, const std::string& text, DWORD timeoutMs = 10000);
+
 // A visible message box of process `pid`, or null.
 HWND findMessageBox(DWORD pid);
 

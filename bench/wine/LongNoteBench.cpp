@@ -3,7 +3,7 @@
 // 1,000 small memos of 10 KB. Prints, for each, the time until the
 // end of loadMemos, until every memo is painted, and the exit (a save and the
 // windows' end); the median of three runs. Target: long notes load in at most
-// twice the time of the small memos. bench/long_note.sh builds and runs it.
+// twice the time of the small memos.
 #include <windows.h>
 #include <algorithm>
 #include <chrono>

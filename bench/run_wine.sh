@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Measures the memo windows under Wine and prints the figures: start-up with
+# 100 to 1,000 memos against a floor of bare memo windows, and at 500 memos a
+# commit, the peak working set, the exit and a held settings file; then one
+# drag step against 100 to 1,000 memos beside the native snapping arithmetic;
+# last, loading 10 MB of long notes against the same bytes in small memos.
+# Arguments go to the start-up benchmark: SIZES [STARTS], e.g. 100,500 1.
+set -euo pipefail
+source "$(dirname "$0")/../scripts/env.sh"
+"$QP_ROOT/scripts/build.sh"
+
+# Every process from here on runs on one CPU, the shell's children included:
+# a Wine program's round trips to its server cost far more across two CPUs,
+# and would make the figures depend on how the two get scheduled.
+taskset -cp 1 $$ >/dev/null
+
+BENCH=$QP_BUILD/bench
+qp_wine_session "$BENCH"
+mkdir -p "$BENCH/start" "$BENCH/moving"
+
+WINE_BENCH=$QP_BUILD/win32/bench/wine
+echo "== Start-up, commit, memory, exit, held settings (Quillpad against the floor)"
+(cd "$BENCH/start" &&
+    timeout 480 wine "$WINE_BENCH/memo_start_bench.exe" "$(winepath -w "$QP_BUILD/win32/app/Quillpad.exe")" "$@")
+
+echo
+echo "== One drag step"
+native=$("$QP_BUILD/native/bench/snap_bench" --benchmark_format=csv --benchmark_repetitions=3 \
+    --benchmark_report_aggregates_only=true 2>/dev/null |
+    awk -F, '/_median"/ { split($1, name, /[\/_"]/); printf "%s:%s ", name[4], $3 }')
+# shellcheck disable=SC2086 # one argument per size
+(cd "$BENCH/moving" && timeout 120 wine "$WINE_BENCH/moving_bench.exe" $native)
+
+echo
+echo "== Long notes: 10 MB in 1 MB tabs against the same bytes in small memos"
+mkdir -p "$BENCH/long"
+(cd "$BENCH/long" && timeout 300 wine "$WINE_BENCH/long_note_bench.exe")
