@@ -25,7 +25,7 @@ roll() { R=$((RANDOM % $1)); }
 between() { R=$(($1 + RANDOM % ($2 - $1 + 1))); }
 
 step=0
-UNSTUCK=0
+UNSTUCK=0 THROWN=0
 declare -A done_count=()
 note() { printf '%5d %5ds  %s\n' "$step" "$SECONDS" "$*" >> "$LOG"; }
 # A failure leaves the log, the data file and a picture of every window in the data folder.
@@ -350,20 +350,29 @@ collapse() {
     sleep 0.5
 }
 
-# A quick drag by the body or the caption toward a place on the screen below
-# the tray window.
+# A drag by the body or the caption toward a place on the screen below the
+# tray window, in steps of about 15 pixels.
 drag() {
     roll 2
     if [ "$R" -eq 0 ]; then aim body || return 0; else aim caption || return 0; fi
     between 0 $((SCREEN_WIDTH - WIDTH)); local left=$R
     between 60 $((SCREEN_HEIGHT - HEIGHT)); local top=$R
     note "drag $M from $X,$Y to $left,$top"
-    local dx=$((left - X)) dy=$((top - Y)) s dragged=$M
+    local dx=$((left - X)) dy=$((top - Y)) s dragged=$M steps
+    steps=$(( (${dx#-} > ${dy#-} ? ${dx#-} : ${dy#-}) / 15 + 1 ))
     xdotool mousemove "$MX" "$MY" mousedown 1
-    for s in 1 2 3 4 5 6; do xdotool mousemove $((MX + dx * s / 6)) $((MY + dy * s / 6)); sleep 0.04; done
+    for s in $(seq "$steps"); do xdotool mousemove $((MX + dx * s / steps)) $((MY + dy * s / steps)); done
     xdotool mouseup 1
     sleep 0.3
-    if gone "$dragged" || follows_pointer "$dragged"; then unstick "$dragged"; fi
+    if follows_pointer "$dragged"; then
+        unstick "$dragged"
+    elif gone "$dragged"; then
+        # A memo that breaks free of an edge jumps by the pointer's motion
+        # since it snapped, ahead of the pointer: past the screen's edge it
+        # is off the screen until the next start puts it back.
+        note "  $dragged went off the screen"
+        THROWN=$((THROWN + 1))
+    fi
 }
 
 # follows_pointer MEMO: the memo still moves with the pointer: its drag goes on.
@@ -377,11 +386,9 @@ follows_pointer() {
     [ "$X $Y" != "$before" ]
 }
 
-# The jump of a memo that breaks free of a snapped edge adds the pointer's
-# motion to the place the edge was pulled to, so a quick drag toward the
-# screen's edge can carry a memo off the screen. Wine, with no window manager,
-# then unmaps the window and its drag loses the pointer: it never hears the
-# button go up and goes on after the memo is back. A click on another memo
+# A memo carried off the screen in the middle of a drag (see above) is
+# unmapped by Wine, with no window manager, and its drag loses the pointer:
+# it never hears the button go up and goes on after the memo is back. A click on another memo
 # and Escape end the drag and put the memo back where it started.
 unstick() {
     note "  the drag of $1 goes on: a click on another memo, Escape"
@@ -456,6 +463,7 @@ delete_all() {
     choose_from_tray_menu d
     answer_question
     if [ "$ANSWER" = yes ]; then
+        THROWN=0
         wait_for 5 bash -c '! xdotool search --onlyvisible --name "^クイルパッド$" >/dev/null' ||
             fail "memos left after \"全削除(&D)\""
     fi
@@ -515,7 +523,7 @@ while [ "$SECONDS" -lt "$end" ]; do
 done
 
 uncover_tray
-count=$(memo_count)
+count=$(( $(memo_count) + THROWN ))  # those off the screen come back at the next start
 note "exit with $count memos"
 exit_quillpad
 [ ! -e Quillpad.dat.tmp ] || fail "a temp file was left behind"
@@ -529,5 +537,6 @@ exit_quillpad
 cmp -s Quillpad.dat session.dat || fail "a start and an exit changed the data file: $(cmp Quillpad.dat session.dat)"
 summary=""
 for a in "${!done_count[@]}"; do summary+=" $a ${done_count[$a]},"; done
-echo "monkey: seed $seed, $step actions in $seconds s:${summary%,}; $UNSTUCK drags ended by Escape;" \
+echo "monkey: seed $seed, $step actions in $seconds s:${summary%,}; $UNSTUCK drags ended by Escape," \
+    "$THROWN memos off the screen;" \
     "$count memos kept, the data file a fixed point"
