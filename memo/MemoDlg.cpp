@@ -8,6 +8,7 @@
 #include "tray/Messages.h"
 #include "tray/TrayWnd.h"
 #include "win/MessageBox.h"
+#include "win/SplitTemplate.h"
 
 namespace {
 
@@ -43,9 +44,20 @@ std::string deleteQuestion(const char* what, const std::string& name) {
     return std::string(what) + " [" + name + "] " + texts::DELETE_QUESTION_END;
 }
 
+// The edit-mode controls are made when a memo first enters edit mode: most
+// memos are only ever read, and each control is a window to make and to end.
+const win::SplitTemplate& memoTemplate() {
+    static const win::SplitTemplate split(
+        IDD_MEMO, {IDC_MEMO_CAPTION_EDIT, IDC_MEMO_TAB_TITLE, IDOK, IDCANCEL, IDC_MEMO_TAB_LABEL});
+    return split;
+}
+
 }  // namespace
 
-CMemoDlg::CMemoDlg() : win::Dialog(IDD_MEMO) { initDialogOperation = "OnInitDialog"; }
+CMemoDlg::CMemoDlg() : win::Dialog(IDD_MEMO) {
+    initDialogOperation = "OnInitDialog";
+    templateInMemory = memoTemplate().withoutLater();
+}
 
 CMemoDlg::~CMemoDlg() {
     if (menu_) DestroyMenu(menu_);
@@ -82,6 +94,16 @@ BOOL CMemoDlg::OnInitDialog() {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
     tabs_.clear();
+    SetWindowTextA(hwnd(), "クイルパッド");
+    return TRUE;
+}
+
+// The edit-mode controls, made once, filled with what they would hold had
+// they been there from the start: the caption, the displayed text and the
+// selected tab's title.
+void CMemoDlg::createEditControls() {
+    if (edit_.hwnd()) return;
+    if (!memoTemplate().createLater(hwnd())) throw std::runtime_error("edit controls");
     HWND title = item(IDC_MEMO_TAB_TITLE);
     DWORD style = GetWindowLongA(title, GWL_STYLE) | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN;
     if (!edit_.createControl("EDIT", style & ~(WS_TABSTOP | WS_VISIBLE), hwnd(), IDC_MEMO_EDITOR)) {
@@ -91,8 +113,11 @@ BOOL CMemoDlg::OnInitDialog() {
     // The default limit stops typing at about 32,000 characters without a
     // word to the user; a note may be as long as the data file holds.
     SendMessageA(edit_.hwnd(), EM_SETLIMITTEXT, 0, 0);
-    SetWindowTextA(hwnd(), "クイルパッド");
-    return TRUE;
+    SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, caption_.c_str());
+    SetWindowTextA(edit_.hwnd(), itemText(IDC_MEMO_TEXT).c_str());
+    int i = getSelectedTab();
+    if (i >= 0 && i < static_cast<int>(tabs_.size())) SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tabs_[i].title.c_str());
+    layoutControls();
 }
 
 void CMemoDlg::createMemo(const std::string& text, const std::string& title, const std::string& caption) {
@@ -234,6 +259,7 @@ bool CMemoDlg::requestSave() {
 // Commands and mouse
 
 void CMemoDlg::OnOK() {
+    createEditControls();  // Enter in view mode commits what they mirror
     caption_ = itemText(IDC_MEMO_CAPTION_EDIT);
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
     int i = getSelectedTab();
@@ -280,6 +306,7 @@ void CMemoDlg::OnLButtonDblClk() {
 }
 
 void CMemoDlg::enterEditMode() {
+    createEditControls();
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, itemText(IDC_MEMO_CAPTION).c_str());
     SetWindowTextA(edit_.hwnd(), itemText(IDC_MEMO_TEXT).c_str());
     int i = getSelectedTab();
@@ -404,20 +431,21 @@ void CMemoDlg::OnSize() {
 }
 
 void CMemoDlg::layoutControls() {
-    const int ids[] = {IDC_MEMO_CAPTION, IDC_MEMO_TEXT, IDC_MEMO_EDITOR, IDC_MEMO_TABS,
-                       IDC_MEMO_TAB_LABEL, IDC_MEMO_TAB_TITLE, IDCANCEL};
-    for (int id : ids) {
-        if (!item(id)) return;
+    for (int id : {IDC_MEMO_CAPTION, IDC_MEMO_TEXT, IDC_MEMO_TABS}) {
+        if (!item(id)) return;  // still being made
     }
+    const bool editControls = edit_.hwnd() != nullptr;
     HWND tabsControl = item(IDC_MEMO_TABS);
     LayoutInput in;
     RECT client, tab = {};
     GetClientRect(hwnd(), &client);
     in.client = pixels(client);
     in.caption = pixels(childRect(item(IDC_MEMO_CAPTION)));
-    in.label = pixels(childRect(item(IDC_MEMO_TAB_LABEL)));
-    in.ok = pixels(childRect(item(IDOK)));
-    in.cancel = pixels(childRect(item(IDCANCEL)));
+    if (editControls) {
+        in.label = pixels(childRect(item(IDC_MEMO_TAB_LABEL)));
+        in.ok = pixels(childRect(item(IDOK)));
+        in.cancel = pixels(childRect(item(IDCANCEL)));
+    }
     in.rows = static_cast<int>(SendMessageA(tabsControl, TCM_GETROWCOUNT, 0, 0));
     SendMessageA(tabsControl, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab));
     in.tabHeight = tab.bottom - tab.top;
@@ -431,14 +459,16 @@ void CMemoDlg::layoutControls() {
         EnableWindow(tabsControl, TRUE);
     }
     moveTo(item(IDC_MEMO_CAPTION), out.caption);
-    moveTo(item(IDC_MEMO_CAPTION_EDIT), out.caption);
     moveTo(item(IDC_MEMO_TEXT), out.text);
-    moveTo(edit_.hwnd(), out.editor);
     moveTo(tabsControl, out.tabs);
-    moveTo(item(IDC_MEMO_TAB_LABEL), out.label);
-    moveTo(item(IDC_MEMO_TAB_TITLE), out.title);
-    moveTo(item(IDOK), out.ok);
-    moveTo(item(IDCANCEL), out.cancel);
+    if (editControls) {
+        moveTo(item(IDC_MEMO_CAPTION_EDIT), out.caption);
+        moveTo(edit_.hwnd(), out.editor);
+        moveTo(item(IDC_MEMO_TAB_LABEL), out.label);
+        moveTo(item(IDC_MEMO_TAB_TITLE), out.title);
+        moveTo(item(IDOK), out.ok);
+        moveTo(item(IDCANCEL), out.cancel);
+    }
     InvalidateRect(hwnd(), nullptr, TRUE);
 }
 

@@ -70,6 +70,7 @@ private:
     void applyTabMode(bool multiRow);
     void toggleCompact();
 
+    void createEditControls();
     void enterEditMode();
     void selectTab(int index);
     void setDisplayedText(const std::string& text);

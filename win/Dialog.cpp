@@ -2,16 +2,30 @@
 
 namespace win {
 
+const DLGTEMPLATE* dialogResource(UINT id) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), RT_DIALOG);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    return loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
+}
+
+const DLGTEMPLATE* Dialog::dialogTemplate() const {
+    return templateInMemory ? templateInMemory : dialogResource(templateId_);
+}
+
 INT_PTR Dialog::doModal(HWND owner) {
     modeless_ = false;
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, dialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    const DLGTEMPLATE* source = dialogTemplate();
+    if (!source) return -1;
+    return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), source, owner, dialogProc,
+                                   reinterpret_cast<LPARAM>(this));
 }
 
 bool Dialog::createModeless(HWND owner) {
     modeless_ = true;
-    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, dialogProc,
-                              reinterpret_cast<LPARAM>(this)) != nullptr;
+    const DLGTEMPLATE* source = dialogTemplate();
+    return source && CreateDialogIndirectParamA(GetModuleHandleA(nullptr), source, owner, dialogProc,
+                                                reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 void Dialog::endDialog(INT_PTR result) {

@@ -6,6 +6,9 @@
 
 namespace win {
 
+// A dialog template of the program's resources, or null.
+const DLGTEMPLATE* dialogResource(UINT id);
+
 class Dialog : public Window {
 public:
     explicit Dialog(UINT templateId) : templateId_(templateId) {}
@@ -31,8 +34,11 @@ protected:
     const MessageTable* messageTable() const override;
     // Named in the failure message of OnInitDialog, or null.
     const char* initDialogOperation = nullptr;
+    // A template in memory to create the dialog from instead of the resource.
+    const DLGTEMPLATE* templateInMemory = nullptr;
 
 private:
+    const DLGTEMPLATE* dialogTemplate() const;
     static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     UINT templateId_;

@@ -262,6 +262,7 @@ TEST_F(MemoTest, RegistryKeepsItsOrderAfterASingleDelete) {
     for (int i = 0; i < 3; ++i) {
         memos[i] = &addMemo();
         SetWindowPos(memos[i]->hwnd(), nullptr, 100 * i, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        doubleClick(*memos[i], false);
         SetWindowTextA(item(*memos[i], IDC_MEMO_CAPTION_EDIT), std::to_string(i).c_str());
         command(*memos[i], IDOK);
     }
@@ -275,6 +276,32 @@ TEST_F(MemoTest, RegistryKeepsItsOrderAfterASingleDelete) {
     std::string file = readFile("Quillpad.dat");
     EXPECT_LT(file.find("CAPTION-0"), file.find("CAPTION-2"));
     EXPECT_EQ(file.find("CAPTION-1"), std::string::npos);
+}
+
+// The edit-mode controls are made at the first edit (or the first Enter in
+// view mode, which commits what they hold): made then, they hold the caption,
+// the text and the title, take the tab order and the default button of the
+// template, and the dialog's font.
+TEST_F(MemoTest, EditControlsMadeLateHoldWhatTheViewShows) {
+    writeFile("Quillpad.dat", storedMemo("NOT_SHOW_TAB_FLAG-0\r\nWORDWRAP_FLAG-0\r\nCOMPACT_FLAG-0\r\nNON_MOVE_FLAG-0\r\n"));
+    writeFile("Quillpad.ini", kNoDeleteQuestions);
+    start();
+    CMemoDlg& memo = *tray.memoWindows()[0];
+    EXPECT_EQ(item(memo, IDOK), nullptr);
+    command(memo, IDOK);  // Enter in view mode
+    EXPECT_EQ(memo.getCaption(), "stored");
+    EXPECT_EQ(memo.getTabs()[1].text, "second\r\n");
+    EXPECT_EQ(memo.getTabs()[1].title, "two");
+    EXPECT_EQ(memo.getTabs()[0].text, "first\r\n");
+
+    doubleClick(memo, false);
+    HWND order[4] = {GetNextDlgTabItem(memo.hwnd(), nullptr, FALSE)};
+    for (int i = 1; i < 4; ++i) order[i] = GetNextDlgTabItem(memo.hwnd(), order[i - 1], FALSE);
+    const int expected[4] = {IDC_MEMO_CAPTION_EDIT, IDC_MEMO_TAB_TITLE, IDOK, IDCANCEL};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(GetDlgCtrlID(order[i]), expected[i]) << "tab stop " << i;
+    EXPECT_EQ(LOWORD(SendMessageA(memo.hwnd(), DM_GETDEFID, 0, 0)), IDOK);
+    EXPECT_EQ(SendMessageA(item(memo, IDOK), WM_GETFONT, 0, 0), SendMessageA(memo.hwnd(), WM_GETFONT, 0, 0));
+    EXPECT_EQ(text(item(memo, IDCANCEL)), "×");
 }
 
 TEST_F(MemoTest, StoredMemoIsRestoredWithItsLook) {

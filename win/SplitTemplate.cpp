@@ -1,0 +1,110 @@
+#include "win/SplitTemplate.h"
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include "win/Dialog.h"
+
+namespace win {
+
+namespace {
+
+using Bytes = const unsigned char*;
+
+WORD word(Bytes p) {
+    WORD w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+DWORD dword(Bytes p) {
+    DWORD d;
+    std::memcpy(&d, p, sizeof d);
+    return d;
+}
+short shortAt(Bytes p) { return static_cast<short>(word(p)); }
+Bytes alignToDword(Bytes start, Bytes p) { return start + ((p - start + 3) & ~3); }
+
+// A name or number of the template (a class, a title): a number after 0xFFFF,
+// or a string of UTF-16 units ending with a 0; answers the text and moves p
+// past it.
+std::string nameOrNumber(Bytes& p) {
+    if (word(p) == 0xFFFF) {
+        WORD number = word(p + 2);
+        p += 4;
+        static const char* const classes[] = {"Button", "Edit", "Static", "ListBox", "ScrollBar", "ComboBox"};
+        if (number >= 0x80 && number <= 0x85) return classes[number - 0x80];
+        return "#" + std::to_string(number);
+    }
+    std::wstring wide;
+    for (; word(p) != 0; p += 2) wide += static_cast<wchar_t>(word(p));
+    p += 2;
+    std::string text(wide.size() * 2 + 1, '\0');
+    int length = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0],
+                                     static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(std::max(length, 0));
+    return text;
+}
+
+}  // namespace
+
+SplitTemplate::SplitTemplate(UINT templateId, std::initializer_list<int> laterIds) {
+    const auto* start = reinterpret_cast<Bytes>(dialogResource(templateId));
+    if (!start || word(start) != 1 || word(start + 2) != 0xFFFF) throw std::runtime_error("dialog template");
+    // The extended header: version, signature, help id, extended style,
+    // style, item count, x, y, cx, cy; then menu, class, title and the font.
+    const DWORD dialogStyle = dword(start + 12);
+    const WORD count = word(start + 16);
+    Bytes p = start + 26;
+    nameOrNumber(p);  // menu
+    nameOrNumber(p);  // class
+    nameOrNumber(p);  // title
+    if (dialogStyle & (DS_SETFONT | DS_SHELLFONT)) {
+        p += 6;  // point size, weight, italic, character set
+        nameOrNumber(p);
+    }
+    std::vector<unsigned char> kept(start, p);
+    WORD keptCount = 0;
+    for (WORD i = 0; i < count; ++i) {
+        // An item: help id, extended style, style, x, y, cx, cy, id; class,
+        // title and the creation data with its size in front.
+        p = alignToDword(start, p);
+        Bytes item = p;
+        Control c;
+        c.exStyle = dword(item + 4);
+        c.style = dword(item + 8);
+        c.units = {shortAt(item + 12), shortAt(item + 14), shortAt(item + 12) + shortAt(item + 16),
+                   shortAt(item + 14) + shortAt(item + 18)};
+        c.id = static_cast<int>(dword(item + 20));
+        p = item + 24;
+        c.className = nameOrNumber(p);
+        c.text = nameOrNumber(p);
+        p += 2 + word(p);
+        if (std::find(laterIds.begin(), laterIds.end(), c.id) != laterIds.end()) {
+            later_.push_back(c);
+        } else {
+            kept.resize((kept.size() + 3) & ~size_t(3));
+            kept.insert(kept.end(), item, p);
+            ++keptCount;
+        }
+    }
+    std::memcpy(&kept[16], &keptCount, sizeof keptCount);
+    bytes_.resize((kept.size() + 3) / 4);
+    std::memcpy(bytes_.data(), kept.data(), kept.size());
+}
+
+bool SplitTemplate::createLater(HWND dialog) const {
+    auto font = reinterpret_cast<WPARAM>(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+    for (const Control& c : later_) {
+        RECT r = c.units;
+        MapDialogRect(dialog, &r);
+        HWND control = CreateWindowExA(c.exStyle | WS_EX_NOPARENTNOTIFY, c.className.c_str(), c.text.c_str(),
+                                       c.style | WS_CHILD, r.left, r.top, r.right - r.left, r.bottom - r.top, dialog,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+                                       GetModuleHandleA(nullptr), nullptr);
+        if (!control) return false;
+        SendMessageA(control, WM_SETFONT, font, FALSE);
+        if (c.className == "Button" && (c.style & 0x0F) == BS_DEFPUSHBUTTON) SendMessageA(dialog, DM_SETDEFID, c.id, 0);
+    }
+    return true;
+}
+
+}  // namespace win

@@ -1,0 +1,37 @@
+// A dialog template of the resources split in two: the template without some
+// of its controls, to create the dialog from, and those controls, to create
+// in the dialog later, when they are first needed. Each control costs a
+// window, and many dialogs never need some of theirs.
+#pragma once
+#include <windows.h>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace win {
+
+class SplitTemplate {
+public:
+    // Throws when the template is missing or not an extended template.
+    SplitTemplate(UINT templateId, std::initializer_list<int> laterIds);
+
+    const DLGTEMPLATE* withoutLater() const { return reinterpret_cast<const DLGTEMPLATE*>(bytes_.data()); }
+    // Creates the controls left out in `dialog` as the dialog manager would
+    // have: in template order (so in the tab order after the controls made
+    // with the dialog), each in its template place with its style and text,
+    // the dialog's font and the default button. False when one could not be
+    // created.
+    bool createLater(HWND dialog) const;
+
+private:
+    struct Control {
+        DWORD style, exStyle;
+        RECT units;  // in dialog units
+        int id;
+        std::string className, text;
+    };
+    std::vector<DWORD> bytes_;  // dialog templates are DWORD aligned
+    std::vector<Control> later_;
+};
+
+}  // namespace win
