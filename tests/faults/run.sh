@@ -8,12 +8,6 @@ source "$(dirname "$0")/../../scripts/env.sh"
 [ $# -ge 1 ] || { echo "usage: $0 KILLS [SEED] [MEMOS]" >&2; exit 2; }
 "$QP_ROOT/scripts/build.sh" >/dev/null
 
-qp_wine_env
-export WINEPREFIX=$QP_BUILD/kill-test/wineprefix
-unset DISPLAY
-qp_virtual_display
-trap 'wineserver -k 2>/dev/null || true; kill "$QP_XVFB_PID" 2>/dev/null || true' EXIT
-qp_prefix
-wineserver -p 600
+qp_wine_session "$QP_BUILD/kill-test"
 bash "$QP_ROOT/tests/faults/kill_test.sh" "$QP_BUILD/win32/app/Quillpad.exe" \
     "$QP_BUILD/win32/tests/faults/kill_driver.exe" "$@"
