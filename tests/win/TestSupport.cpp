@@ -262,6 +262,24 @@ bool sendWithin(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD tim
     DWORD_PTR ignored;
     return SendMessageTimeoutA(hwnd, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &ignored) != 0;
 }
+
+// Moves the pointer there and waits until it reads back there a while later.
+// The program behind the window learns of the move through X motion events:
+// one of an earlier move handled late would put the pointer back, for it,
+// where it was, and a double-click meant for a memo's text would collapse
+// the memo whose caption strip lay there.
+void placePointer(POINT to) {
+    auto there = [&] {
+        POINT now;
+        return GetCursorPos(&now) && now.x == to.x && now.y == to.y;
+    };
+    SetCursorPos(to.x, to.y);
+    for (int i = 0; i < 100; ++i) {
+        Sleep(60);
+        if (there()) return;
+        SetCursorPos(to.x, to.y);
+    }
+}
 }  // namespace
 
 std::vector<HWND> memoWindows(DWORD pid) {
@@ -278,7 +296,7 @@ bool commitMemoText(HWND memo, const std::string& text, DWORD timeoutMs) {
     // The memo looks at the pointer to tell its text from its caption strip.
     RECT r;
     GetWindowRect(GetDlgItem(memo, IDC_MEMO_TEXT), &r);
-    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    placePointer({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
     return sendWithin(memo, WM_LBUTTONDBLCLK, 0, 0, timeoutMs) &&
            sendWithin(GetDlgItem(memo, IDC_MEMO_EDITOR), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                       timeoutMs) &&
