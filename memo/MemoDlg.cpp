@@ -490,6 +490,9 @@ void CMemoDlg::leaveEditMode() {
 void CMemoDlg::toggleShowTabs() {
     bool showTabs = appearance_.NOT_SHOW_TAB_FLAG;
     show(item(IDC_MEMO_TABS), showTabs);
+    // A tab added to a collapsed memo shows the tabs; an enabled strip would
+    // lie over the caption strip and take the double-click that expands it.
+    if (appearance_.COMPACT_FLAG) EnableWindow(item(IDC_MEMO_TABS), FALSE);
     check(properties(), ID_SHOW_TAB, showTabs);
     enable(properties(), ID_DELETE_TAB, showTabs);
     appearance_.NOT_SHOW_TAB_FLAG = !showTabs;

@@ -278,6 +278,23 @@ TEST_F(MemoTest, RegistryKeepsItsOrderAfterASingleDelete) {
     EXPECT_EQ(file.find("CAPTION-1"), std::string::npos);
 }
 
+// Adding a tab shows hidden tabs, also on a collapsed memo: its tab strip
+// stays disabled there, or real clicks on the caption strip would reach it.
+TEST_F(MemoTest, TabAddedToACollapsedMemoLeavesItsStripDisabled) {
+    writeFile("Quillpad.ini", kNoDeleteQuestions);
+    start();
+    CMemoDlg& memo = addMemo();
+    command(memo, ID_SHOW_TAB);
+    doubleClick(memo, true);
+    ASSERT_TRUE(collapsed(memo));
+    command(memo, ID_ADD_TAB);
+    EXPECT_TRUE(IsWindowVisible(item(memo, IDC_MEMO_TABS)));
+    EXPECT_FALSE(IsWindowEnabled(item(memo, IDC_MEMO_TABS)));
+    doubleClick(memo, true);
+    EXPECT_FALSE(collapsed(memo));
+    EXPECT_TRUE(IsWindowEnabled(item(memo, IDC_MEMO_TABS)));
+}
+
 // The edit-mode controls are made at the first edit (or the first Enter in
 // view mode, which commits what they hold): made then, they hold the caption,
 // the text and the title, take the tab order and the default button of the
