@@ -100,7 +100,7 @@ BOOL CMemoDlg::OnInitDialog() {
 
 // The edit-mode controls, made once, filled with what they would hold had
 // they been there from the start: the caption, the displayed text and the
-// selected tab's title.
+// selected tab's title. Both callers lay them out afterwards.
 void CMemoDlg::createEditControls() {
     if (edit_.hwnd()) return;
     if (!memoTemplate().createLater(hwnd())) throw std::runtime_error("edit controls");
@@ -117,7 +117,6 @@ void CMemoDlg::createEditControls() {
     SetWindowTextA(edit_.hwnd(), itemText(IDC_MEMO_TEXT).c_str());
     int i = getSelectedTab();
     if (i >= 0 && i < static_cast<int>(tabs_.size())) SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tabs_[i].title.c_str());
-    layoutControls();
 }
 
 void CMemoDlg::createMemo(const std::string& text, const std::string& title, const std::string& caption) {
@@ -489,10 +488,10 @@ void CMemoDlg::leaveEditMode() {
 
 void CMemoDlg::toggleShowTabs() {
     bool showTabs = appearance_.NOT_SHOW_TAB_FLAG;
-    show(item(IDC_MEMO_TABS), showTabs);
-    // A tab added to a collapsed memo shows the tabs; an enabled strip would
-    // lie over the caption strip and take the double-click that expands it.
-    if (appearance_.COMPACT_FLAG) EnableWindow(item(IDC_MEMO_TABS), FALSE);
+    // Whether the strip is enabled is layoutControls' to say: a tab added to a
+    // collapsed memo shows the tabs, but there an enabled strip would lie over
+    // the caption strip and take the double-click that expands the memo.
+    ShowWindow(item(IDC_MEMO_TABS), showTabs ? SW_SHOW : SW_HIDE);
     check(properties(), ID_SHOW_TAB, showTabs);
     enable(properties(), ID_DELETE_TAB, showTabs);
     appearance_.NOT_SHOW_TAB_FLAG = !showTabs;
