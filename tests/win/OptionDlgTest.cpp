@@ -71,7 +71,7 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
     writeFile("Quillpad.ini",
               "BACK_CAPTION_COLOR-1122867\r\nTEXT_CAPTION_COLOR-4\r\nBACK_MEMO_COLOR-6636321\r\nTEXT_MEMO_COLOR-5\r\n"
               "TEXT_SELECT_FLAG-0\r\nDEL_CHECK_FLAG-1\r\nNOT_SHOW_TAB_FLAG-1\r\nTAB_MODE_FLAG-2\r\nWORDWRAP_FLAG-0\r\n"
-              "COMPACT_FLAG-1\r\nABSORB-65566\r\n");
+              "COMPACT_FLAG-1\r\nABSORB-30\r\n");
     writeFile("key.ini", std::string("\x74\0\x01\0\x75\0\x02\0", 8));  // Alt+F5, Ctrl+F6
     INT_PTR result = runOptions([](const OptionsWindow& w) {
         ASSERT_EQ(SendMessageA(w.tabs, TCM_GETITEMCOUNT, 0, 0), 2);
@@ -228,8 +228,9 @@ TEST_F(OptionDlgTest, CancelAndTheCloseBoxWriteNothing) {
     }
 }
 
-// "設定" hands the page's colours to the colour dialog and takes them back
-// unless it was cancelled; they reach the file with the options' OK.
+// "設定" hands the page's colours to the colour dialog, which the options
+// dialog owns, and takes them back unless it was cancelled; they reach the
+// file with the options' OK.
 TEST_F(OptionDlgTest, ColourButtonOpensTheColourDialogForThePagesColours) {
     writeFile("Quillpad.ini", "BACK_CAPTION_COLOR-1\r\nTEXT_CAPTION_COLOR-2\r\nBACK_MEMO_COLOR-3\r\nTEXT_MEMO_COLOR-4\r\n");
     const COLORREF factoryCaption = 0x00AA5500, factoryMemo = 0x00B3FDF8;
@@ -247,8 +248,10 @@ TEST_F(OptionDlgTest, ColourButtonOpensTheColourDialogForThePagesColours) {
             SCOPED_TRACE(c.name);
             MessageBoxWatcher yes(GetCurrentProcessId(), IDYES);
             COLORREF shownThere = CLR_INVALID;
+            BOOL optionsEnabled = TRUE;
             EXPECT_TRUE(actOnDialog([&] { click(w.item(IDC_MEMOPAGE_SET_COLORS)); },
                                     [&](HWND colors) {
+                                        optionsEnabled = IsWindowEnabled(w.dialog);
                                         shownThere = backgroundOf(GetDlgItem(colors, IDC_COLOR_MEMO_PREVIEW));
                                         click(GetDlgItem(colors, IDC_COLOR_RESET));
                                         yes.waitFor(1);
@@ -256,6 +259,8 @@ TEST_F(OptionDlgTest, ColourButtonOpensTheColourDialogForThePagesColours) {
                                     },
                                     dialogWith(IDC_COLOR_RESET)));
             EXPECT_EQ(shownThere, 3u);
+            EXPECT_FALSE(optionsEnabled);  // its OK would save before the colours came back
+            EXPECT_TRUE(IsWindowEnabled(w.dialog));
             EXPECT_EQ(backgroundOf(w.item(IDC_MEMOPAGE_CAPTION_PREVIEW)), c.caption);
             EXPECT_EQ(backgroundOf(w.item(IDC_MEMOPAGE_MEMO_PREVIEW)), c.memo);
         }
