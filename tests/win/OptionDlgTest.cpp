@@ -71,7 +71,7 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
     writeFile("Quillpad.ini",
               "BACK_CAPTION_COLOR-1122867\r\nTEXT_CAPTION_COLOR-4\r\nBACK_MEMO_COLOR-6636321\r\nTEXT_MEMO_COLOR-5\r\n"
               "TEXT_SELECT_FLAG-0\r\nDEL_CHECK_FLAG-1\r\nNOT_SHOW_TAB_FLAG-1\r\nTAB_MODE_FLAG-2\r\nWORDWRAP_FLAG-0\r\n"
-              "COMPACT_FLAG-1\r\nABSORB-30\r\n");
+              "COMPACT_FLAG-1\r\nABSORB-65566\r\n");
     writeFile("key.ini", std::string("\x74\0\x01\0\x75\0\x02\0", 8));  // Alt+F5, Ctrl+F6
     INT_PTR result = runOptions([](const OptionsWindow& w) {
         ASSERT_EQ(SendMessageA(w.tabs, TCM_GETITEMCOUNT, 0, 0), 2);
@@ -115,7 +115,7 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
             SCOPED_TRACE(b.id);
             EXPECT_EQ(SendMessageA(w.item(b.id), BM_GETCHECK, 0, 0), b.checked ? BST_CHECKED : BST_UNCHECKED);
         }
-        EXPECT_EQ(itemText(w.general, IDC_GENERAL_ABSORB), "30");  // the low 16 bits of 65566
+        EXPECT_EQ(itemText(w.general, IDC_GENERAL_ABSORB), "65566");  // beyond the arrows' 0 to 100
         HWND list = w.item(IDC_GENERAL_HOTKEY_LIST);
         ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 2);
         char name[64] = {};
@@ -135,7 +135,7 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
     EXPECT_EQ(readFile("Quillpad.ini"),
               "BACK_CAPTION_COLOR-1122867\r\nTEXT_CAPTION_COLOR-4\r\nBACK_MEMO_COLOR-6636321\r\nTEXT_MEMO_COLOR-5\r\n"
               "TEXT_SELECT_FLAG-0\r\nDEL_CHECK_FLAG-1\r\nNOT_SHOW_TAB_FLAG-1\r\nTAB_MODE_FLAG-0\r\nWORDWRAP_FLAG-0\r\n"
-              "COMPACT_FLAG-1\r\nABSORB-30\r\n");
+              "COMPACT_FLAG-1\r\nABSORB-65566\r\n");
     EXPECT_EQ(readFile("key.ini"), std::string("\x74\0\x01\0\x75\0\x02\0", 8));
 }
 
@@ -285,21 +285,28 @@ TEST_F(OptionDlgTest, FailedSaveIsReportedAndEndsAsCancelled) {
     EXPECT_EQ(readFile("Quillpad.ini"), "ABSORB-7\r\n");
 }
 
-// The page alone, inside a hidden popup: its snap width as typed.
-TEST(GeneralPage, SnapWidthIsTheLeadingNumberOfTheEditsText) {
+// The page alone, inside a hidden popup: its snap width as stored, shown in
+// full whatever the arrows' range, and as typed.
+TEST(GeneralPage, SnapWidthIsKeptUnlessTypedThenTheLeadingNumberOfTheEditsText) {
     HWND host = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 300, 400, nullptr, nullptr, nullptr, nullptr);
     CGeneralPage page;
     ASSERT_TRUE(page.createModeless(host));
-    page.setSettings(GeneralSettings());
     struct Case {
-        const char* text;
+        int32_t stored;
+        const char* typed;  // null: left alone
         int32_t absorb;
     } cases[] = {
-        {"", 0}, {"250", 250}, {" -7", 7}, {"abc", 0}, {"12abc", 12}, {"12345678901234567890", INT32_MAX},
+        {250, nullptr, 250}, {65566, nullptr, 65566}, {-5, nullptr, -5}, {INT32_MIN, nullptr, INT32_MIN},
+        {20, "", 0}, {20, "250", 250}, {20, " -7", 7}, {20, "abc", 0}, {20, "12abc", 12},
+        {20, "12345678901234567890", INT32_MAX}, {-5, "-5", -5}, {-5, "-6", 6},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        SetWindowTextA(page.item(IDC_GENERAL_ABSORB), c.text);
+        SCOPED_TRACE(std::to_string(c.stored) + " " + (c.typed ? c.typed : "left alone"));
+        GeneralSettings stored;
+        stored.ABSORB = c.stored;
+        page.setSettings(stored);
+        EXPECT_EQ(itemText(page.hwnd(), IDC_GENERAL_ABSORB), std::to_string(c.stored));
+        if (c.typed) SetWindowTextA(page.item(IDC_GENERAL_ABSORB), c.typed);
         GeneralSettings read;
         page.getSettings(read);
         EXPECT_EQ(read.ABSORB, c.absorb);
