@@ -16,6 +16,13 @@ const win::MessageTable* COptionDlg::messageTable() const {
 }
 
 BOOL COptionDlg::OnInitDialog() {
+    // Defaults standing in for settings that exist would be written over them
+    // at OK. Ended here, the dialog is never shown.
+    if (!loadSettings(settings_.general, settings_.look)) {
+        win::showWarning(texts::CANNOT_READ);
+        endDialog(IDCANCEL);
+        return TRUE;
+    }
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TAB_CLASSES};
     InitCommonControlsEx(&classes);
 
@@ -42,7 +49,6 @@ BOOL COptionDlg::OnInitDialog() {
     ShowWindow(generalPage_.hwnd(), SW_SHOW);
     ShowWindow(memoPage_.hwnd(), SW_HIDE);
 
-    loadSettings(settings_.general, settings_.look);
     generalPage_.setSettings(settings_.general);
     memoPage_.setSettings(settings_.look);
     return TRUE;

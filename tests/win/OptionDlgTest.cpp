@@ -285,6 +285,42 @@ TEST_F(OptionDlgTest, FailedSaveIsReportedAndEndsAsCancelled) {
     EXPECT_EQ(readFile("Quillpad.ini"), "ABSORB-7\r\n");
 }
 
+// Counts the options dialogs shown, and cancels them.
+int optionsShown = 0;
+LRESULT CALLBACK countOptionsShown(int code, WPARAM wParam, LPARAM lParam) {
+    auto* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && msg->message == WM_SHOWWINDOW && msg->wParam && GetDlgItem(msg->hwnd, IDC_OPTION_TABS)) {
+        ++optionsShown;
+        PostMessageA(msg->hwnd, WM_COMMAND, IDCANCEL, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Settings files held by another program: defaults in their place would be
+// saved over them at OK, so the dialog says so and is never shown.
+TEST_F(OptionDlgTest, HeldSettingsFileIsToldAndTheDialogNotShown) {
+    const std::string keys("\x74\0\x01\0\x75\0\x02\0", 8);
+    writeFile("Quillpad.ini", "ABSORB-7\r\n");
+    writeFile("key.ini", keys);
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, countOptionsShown, nullptr, GetCurrentThreadId());
+    for (const char* held : {"Quillpad.ini", "key.ini"}) {
+        SCOPED_TRACE(held);
+        HANDLE other = CreateFileA(held, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(other, INVALID_HANDLE_VALUE);
+        MessageBoxWatcher boxes;
+        COptionDlg dialog;
+        optionsShown = 0;
+        EXPECT_EQ(dialog.doModal(), IDCANCEL);
+        CloseHandle(other);
+        ASSERT_EQ(boxes.seen().size(), 1u);
+        EXPECT_EQ(boxes.seen()[0].text, "ファイルを読み込めません。");
+        EXPECT_EQ(optionsShown, 0);
+        EXPECT_EQ(readFile("Quillpad.ini"), "ABSORB-7\r\n");
+        EXPECT_EQ(readFile("key.ini"), keys);
+    }
+    UnhookWindowsHookEx(hook);
+}
+
 // The page alone, inside a hidden popup: its snap width as stored, shown in
 // full whatever the arrows' range, and as typed.
 TEST(GeneralPage, SnapWidthIsKeptUnlessTypedThenTheLeadingNumberOfTheEditsText) {
