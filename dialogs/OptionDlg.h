@@ -3,7 +3,8 @@
 // When a settings file exists but cannot be read it says so and ends as
 // cancelled before it is shown.
 // It tells no other window anything: its opener reloads the settings from the
-// files when the run did not end with IDCANCEL.
+// files when the run did not end with IDCANCEL, also after an OK whose save
+// failed (the dialog has told the user), since one file may have been written.
 #pragma once
 #include "dialogs/GeneralPage.h"
 #include "dialogs/MemoPage.h"
