@@ -73,7 +73,10 @@ TEST(GenerationNameTest, FormatAndParse) {
     } rows[] = {
         {"Quillpad-20261208-101500.dat", true, at(2026, 12, 8, 10, 15, 0)},
         {"Quillpad-20240229-235959.dat", true, at(2024, 2, 29, 23, 59, 59)},
+        {"Quillpad-20000229-000000.dat", true, at(2000, 2, 29)},
         {"Quillpad-20250229-120000.dat", false, {}},  // no such day
+        {"Quillpad-21000229-120000.dat", false, {}},
+        {"Quillpad-20260431-120000.dat", false, {}},
         {"Quillpad-20261301-000000.dat", false, {}},
         {"Quillpad-20261200-000000.dat", false, {}},
         {"Quillpad-20261208-240000.dat", false, {}},
