@@ -207,3 +207,33 @@ TEST_F(StoreOnWindows, SaveLandsWhenTheBackupFolderCannotBeWritten) {
     ASSERT_EQ(generations::listGenerations(MEMO_FILE_NAME).size(), 1u);
     EXPECT_EQ(readFile(generations::listGenerations(MEMO_FILE_NAME)[0].path), formatMemos({someMemo()}));
 }
+
+// Run by tests/faults/full_disk.sh on a small disk of its own: a generation
+// that must be copied (no link) finds no room; the save lands all the same and
+// no piece of a copy is left in the backup folder.
+TEST_F(StoreOnWindows, GenerationCopyFullDisk) {
+    char smallDisk[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("QP_SMALL_DISK", smallDisk, MAX_PATH)) {
+        GTEST_SKIP() << "needs a small disk of its own in QP_SMALL_DISK (full_disk.sh mounts one)";
+    }
+    ASSERT_TRUE(SetCurrentDirectoryA(smallDisk));
+    ASSERT_TRUE(CreateDirectoryA("backup", nullptr));
+    // Under one write piece, so that step 5 is the link.
+    const std::vector<StoredMemo> oldMemos{someMemo(std::string(40000, 'o'))}, newMemos{someMemo(std::string(40000, 'n'))};
+    ASSERT_TRUE(saveMemoFile(MEMO_FILE_NAME, oldMemos));
+    // Room for the new file, not for a copy of the old one besides.
+    ULARGE_INTEGER freeBytes;
+    ASSERT_TRUE(GetDiskFreeSpaceExA(".", &freeBytes, nullptr, nullptr));
+    const unsigned long long filler = freeBytes.QuadPart - 40000 - 16 * 1024;
+    ASSERT_GT(freeBytes.QuadPart, 40000u + 16 * 1024);
+    writeFile("filler", std::string(size_t(filler), 'f'));
+    generations::GenerationRun run;
+    fileio::failStepForTest(5);
+    EXPECT_TRUE(saveMemoFile(MEMO_FILE_NAME, newMemos, {&run, true}));
+    fileio::failStepForTest(0);
+    EXPECT_EQ(run.lastKeep(), generations::KeepResult::Failed);
+    EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos(newMemos));
+    EXPECT_TRUE(fileio::filesIn("backup").empty());
+    EXPECT_FALSE(fileExists(tempName_));
+    DeleteFileA("filler");
+}
