@@ -34,8 +34,9 @@ std::string inFolder(const std::string& folder, const std::string& name);
 enum class KeepOutcome { Made, Exists, Missing, Failed };
 
 // Gives the file `from` the second name `to` (a hard link), or copies it
-// there where the link cannot be made (file systems without links). An
-// existing `to` is left as it is (Exists). Missing: there is no `from`.
+// there where the link cannot be made (file systems without links); a copy
+// that fails leaves no piece behind. An existing `to` is left as it is
+// (Exists). Missing: there is no `from`.
 KeepOutcome keepFileAs(const char* from, const char* to);
 
 // The file's last-write time in local time; false when there is no such file.
@@ -51,10 +52,10 @@ LocalTime localNow();
 constexpr size_t WRITE_CHUNK_SIZE = 64 * 1024;
 
 // For tests: every step of replaceFile that can fail (creating the temporary
-// file, each write, the flush, the close and the replace), and keepFileAs's
-// link and copy, are counted from the
-// last call of failStepForTest; step number `step` then fails as the system
-// would fail it (a write writes half its piece and reports that). 0: no failure.
+// file, each write, the flush, the close and the replace) and keepFileAs's
+// link and copy are counted from the last call of failStepForTest; step number
+// `step` then fails as the system would fail it (a write writes half its piece
+// and reports that). 0: no failure.
 void failStepForTest(unsigned long step);
 unsigned long stepsSinceFailStepForTest();
 
