@@ -3,6 +3,7 @@
 #include <cstring>
 #include "store/ColorKeys.h"
 #include "store/FileIO.h"
+#include "store/Generations.h"
 #include "store/LineFormat.h"
 
 using lineformat::startsWith;
@@ -197,6 +198,7 @@ LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink&
     return LoadResult::Loaded;
 }
 
-bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos) {
+bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos, const SaveOptions& options) {
+    if (options.generations) return options.generations->save(fileName, formatMemos(memos), options.causedByDelete);
     return fileio::replaceFile(fileName, formatMemos(memos));
 }
