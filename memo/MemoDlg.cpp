@@ -3,10 +3,10 @@
 #include <stdexcept>
 #include "dialogs/ColorSetDlg.h"
 #include "memo/Layout.h"
+#include "memo/MemoOwner.h"
 #include "res/Texts.h"
 #include "res/resource.h"
-#include "tray/Messages.h"
-#include "tray/TrayWnd.h"
+#include "res/Messages.h"
 #include "win/MessageBox.h"
 #include "win/SplitTemplate.h"
 
@@ -417,11 +417,11 @@ void CMemoDlg::OnFixPosition() {
 
 LRESULT CMemoDlg::OnMoving(WPARAM, LPARAM lParam) {
     defaultProcessing();
-    auto* tray = dynamic_cast<CTrayWnd*>(win::Window::fromHandle(GetParent(hwnd())));
-    if (!tray) return TRUE;
+    auto* owner = dynamic_cast<const MemoOwner*>(win::Window::fromHandle(GetParent(hwnd())));
+    if (!owner) return TRUE;
     auto* r = reinterpret_cast<RECT*>(lParam);
     PixelRect proposed = pixels(*r);
-    snap_.onMoving(proposed, settings_.general.ABSORB, tray->getMemoRects(hwnd()));
+    snap_.onMoving(proposed, settings_.general.ABSORB, owner->getMemoRects(hwnd()));
     *r = rect(proposed);
     return TRUE;
 }

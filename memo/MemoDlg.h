@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 #include <vector>
-#include "memo/ColorStatics.h"
+#include "dialogs/ColorStatics.h"
 #include "memo/MemoEdit.h"
 #include "memo/Snap.h"
 #include "store/MemoFile.h"

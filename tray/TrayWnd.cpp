@@ -8,7 +8,7 @@
 #include "res/resource.h"
 #include "store/MemoFile.h"
 #include "tray/HotKeyId.h"
-#include "tray/Messages.h"
+#include "res/Messages.h"
 #include "win/Failure.h"
 #include "win/MessageBox.h"
 

@@ -3,12 +3,13 @@
 #pragma once
 #include <vector>
 #include "memo/MemoDlg.h"
+#include "memo/MemoOwner.h"
 #include "memo/PixelRect.h"
 #include "store/MemoFile.h"
 #include "store/Settings.h"
 #include "win/Window.h"
 
-class CTrayWnd : public win::Window {
+class CTrayWnd : public win::Window, public MemoOwner {
 public:
     CTrayWnd();
     ~CTrayWnd() override;
@@ -32,8 +33,8 @@ public:
     void deleteAllMemos();
     void reloadAllMemoSettings();
     void teardownMemos();
-    // Rectangles a moving memo snaps to: the other memos, then the primary screen.
-    std::vector<PixelRect> getMemoRects(HWND excluded) const;
+    // The other memos, then the primary screen.
+    std::vector<PixelRect> getMemoRects(HWND excluded) const override;
 
     bool loadMemos();
     bool saveMemos();
