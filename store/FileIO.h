@@ -14,6 +14,10 @@ enum class ReadStatus { Ok, Missing, Unreadable };
 // A file too large to hold in memory is Unreadable too.
 ReadStatus readWholeFile(const char* fileName, std::string& out, unsigned patienceMs);
 
+// Backup and sync tools hold files briefly: the program's files are tried
+// again for about a second before they count as unreadable.
+constexpr unsigned HELD_FILE_PATIENCE_MS = 1000;
+
 // Writes `data` to "<fileName>.tmp" in the same folder, flushes it to disk and
 // moves it over `fileName` in one step. A file marked read-only is not
 // replaced; one held by another program is tried again for a few hundred

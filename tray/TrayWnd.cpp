@@ -185,7 +185,9 @@ void CTrayWnd::OnOption() {
     if (!hwnd()) return;  // "終了(&X)" was chosen meanwhile
     EnableMenuItem(trayPopup(), ID_OPTION, MF_BYCOMMAND | MF_ENABLED);
     if (result == IDCANCEL) return;
-    // The dialog has written the settings files: take the new keys and settings.
+    // Whatever the dialog's save wrote, the hot keys and every memo take what
+    // the settings files hold now, from one reading.
+    SettingsReadBatch oneReading;
     unregisterHotKeys();
     registerHotKeys();
     reloadAllMemoSettings();

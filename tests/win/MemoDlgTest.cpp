@@ -435,18 +435,36 @@ TEST_F(MemoTest, ColourDialogChangesTheMemosColours) {
 }
 
 // The options' OK makes every open memo read the settings again: several
-// rows of tabs at once, the memo's own colours kept.
+// rows of tabs at once, the memo's own colours kept. Also when "key.ini"
+// could not be replaced: "Quillpad.ini" was, and the memos follow it.
 TEST_F(MemoTest, OptionsOkReachesTheOpenMemos) {
     writeFile("Quillpad.dat", storedMemo("NOT_SHOW_TAB_FLAG-0\r\nCOMPACT_FLAG-0\r\n"));
+    writeFile("key.ini", std::string("\x71\0\x04\0\x2D\0\x06\0", 8));
     start();
     CMemoDlg& memo = *tray.memoWindows()[0];
     HWND tabs = item(memo, IDC_MEMO_TABS);
     ASSERT_FALSE(GetWindowLongA(tabs, GWL_STYLE) & TCS_MULTILINE);
-    writeFile("Quillpad.ini", "TAB_MODE_FLAG-1\r\n");  // as another copy of the options would leave it
-    EXPECT_TRUE(actOnDialog([&] { SendMessageA(tray.hwnd(), WM_COMMAND, ID_OPTION, 0); },
-                            [](HWND d) { PostMessageA(d, WM_COMMAND, IDOK, 0); }, dialogWith(IDC_OPTION_TABS)));
-    EXPECT_TRUE(GetWindowLongA(tabs, GWL_STYLE) & TCS_MULTILINE);
-    EXPECT_EQ(memo.getLook().colors, (MemoColors{255, 1, 65280, 2}));
+    struct Case {
+        const char* name;
+        bool multiRow;
+        DWORD keyFile;
+    } cases[] = {
+        {"saved", true, FILE_ATTRIBUTE_NORMAL},
+        {"key.ini read-only", false, FILE_ATTRIBUTE_READONLY},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // As another copy of the options would leave it.
+        writeFile("Quillpad.ini", c.multiRow ? "TAB_MODE_FLAG-1\r\n" : "TAB_MODE_FLAG-0\r\n");
+        SetFileAttributesA("key.ini", c.keyFile);
+        MessageBoxWatcher boxes;
+        EXPECT_TRUE(actOnDialog([&] { SendMessageA(tray.hwnd(), WM_COMMAND, ID_OPTION, 0); },
+                                [](HWND d) { PostMessageA(d, WM_COMMAND, IDOK, 0); }, dialogWith(IDC_OPTION_TABS)));
+        SetFileAttributesA("key.ini", FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(boxes.seen().size(), c.keyFile == FILE_ATTRIBUTE_READONLY ? 1u : 0u);
+        EXPECT_EQ(bool(GetWindowLongA(tabs, GWL_STYLE) & TCS_MULTILINE), c.multiRow);
+        EXPECT_EQ(memo.getLook().colors, (MemoColors{255, 1, 65280, 2}));
+    }
 }
 
 TEST_F(MemoTest, RightClickOnATabSelectsIt) {
