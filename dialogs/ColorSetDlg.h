@@ -3,7 +3,7 @@
 // dialog or reset to the factory colours. It stores nothing: the opener hands
 // the colours in before the run and takes them back unless it was cancelled.
 #pragma once
-#include "memo/ColorStatics.h"
+#include "dialogs/ColorStatics.h"
 #include "store/Settings.h"
 #include "win/Dialog.h"
 

@@ -5,16 +5,6 @@
 #include "dialogs/OptionValues.h"
 #include "res/resource.h"
 
-namespace {
-
-std::string controlText(HWND control) {
-    std::string text(GetWindowTextLengthA(control) + 1, '\0');
-    text.resize(GetWindowTextA(control, &text[0], static_cast<int>(text.size())));
-    return text;
-}
-
-}  // namespace
-
 CGeneralPage::CGeneralPage() : win::Dialog(IDD_GENERAL_PAGE) {}
 
 const win::MessageTable* CGeneralPage::messageTable() const {
@@ -54,7 +44,7 @@ void CGeneralPage::getSettings(GeneralSettings& general) {
     settings_.TAB_MODE_FLAG = isChecked(IDC_GENERAL_TAB_MODE);
     storeHotKey();
     // A width the user left alone goes back as it came, a negative one too.
-    std::string absorb = controlText(item(IDC_GENERAL_ABSORB));
+    std::string absorb = itemText(IDC_GENERAL_ABSORB);
     if (absorb != shownAbsorb_) settings_.ABSORB = snapWidthFromText(absorb);
     general = settings_;
 }

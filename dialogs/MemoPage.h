@@ -1,7 +1,7 @@
 // The options dialog's page "メモ" (template 139): the default colours and
 // display switches of new memos, edited in the page's own copy.
 #pragma once
-#include "memo/ColorStatics.h"
+#include "dialogs/ColorStatics.h"
 #include "store/Settings.h"
 #include "win/Dialog.h"
 

@@ -28,12 +28,7 @@ BOOL COptionDlg::OnInitDialog() {
 
     HWND tabs = item(IDC_OPTION_TABS);
     const char* const titles[] = {"全般", "メモ"};
-    for (int i = 0; i < 2; ++i) {
-        TCITEMA tab = {};
-        tab.mask = TCIF_TEXT;
-        tab.pszText = const_cast<char*>(titles[i]);
-        SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&tab));
-    }
+    for (int i = 0; i < 2; ++i) win::insertTab(tabs, i, titles[i]);
 
     // The pages are children of the tab control, placed inside its frame; the
     // Tab key reaches their controls only through a control parent.

@@ -4,7 +4,8 @@
 #pragma once
 #include <string>
 #include <vector>
-#include "memo/ColorStatics.h"
+#include "dialogs/ColorStatics.h"
+#include "memo/PixelRect.h"
 #include "memo/MemoEdit.h"
 #include "memo/Snap.h"
 #include "store/MemoFile.h"
@@ -58,17 +59,22 @@ private:
     void OnDeleteTab();
     void OnDeleteMemo();
     void OnChangeColor();
+    void OnShowTabs();
+    void OnWordWrap();
     void OnTopMost();
     void OnFixPosition();
 
-    // Layout and the look's toggles.
+    // Layout and the look's switches (MemoDlgLayout.cpp).
+    // Caption, place and look of a memo being made, then shown.
+    void present(const std::string& caption, const PixelRect& place, const MemoLook& look);
     void layoutControls();
     void showEditControls();
     void leaveEditMode();
-    void toggleShowTabs();
-    void toggleWordWrap();
+    void setShowTabs(bool showTabs);
+    void setWordWrap(bool wrap);
+    void setCompact(bool compact);
+    void setFixed(bool fixed);
     void applyTabMode(bool multiRow);
-    void toggleCompact();
 
     void createEditControls();
     void enterEditMode();
@@ -79,9 +85,9 @@ private:
     void requestSave();
     // Appends a tab and selects it, without asking for a save.
     void appendTab(const MemoTab& tab);
-    std::string itemText(int id) const;
     int tabCount() const;
-    HMENU properties() const { return GetSubMenu(menu_, 0); }
+    // The memo's context menu, "編集".
+    HMENU editPopup() const { return GetSubMenu(menu_, 0); }
 
     HMENU menu_ = nullptr;
     CMemoEdit edit_;

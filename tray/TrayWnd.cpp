@@ -8,7 +8,8 @@
 #include "res/resource.h"
 #include "store/MemoFile.h"
 #include "tray/HotKeyId.h"
-#include "tray/Messages.h"
+#include "res/Messages.h"
+#include "win/Controls.h"
 #include "win/Failure.h"
 #include "win/MessageBox.h"
 
@@ -63,7 +64,6 @@ bool CTrayWnd::createWindow() {
         if (!create(0, "クイルパッド", WS_POPUP, 10, 10, 10, 10, nullptr, CS_HREDRAW | CS_VREDRAW)) return false;
         ShowWindow(hwnd(), SW_HIDE);
         addTrayIcon();
-        teardownMemos();
         trayMenu_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
         loadMemos();
         return true;
@@ -168,23 +168,26 @@ void CTrayWnd::OnAddMemo() { addNewMemo(); }
 
 void CTrayWnd::OnDeleteAll() { deleteAllMemos(); }
 
-// Each dialog greys its own menu item while it is open, so that it cannot be
-// opened twice from the nested message loop.
+// A dialog's menu item is grey while it is open, so that it cannot be opened
+// twice from the nested message loop. No result when the resident window
+// ended meanwhile ("終了(&X)" was chosen): nothing of it may be used then.
+std::optional<INT_PTR> CTrayWnd::runGreyed(UINT command, win::Dialog& dialog) {
+    win::enableMenuItem(trayPopup(), command, false);
+    INT_PTR result = dialog.doModal();
+    if (!hwnd()) return std::nullopt;
+    win::enableMenuItem(trayPopup(), command, true);
+    return result;
+}
+
 void CTrayWnd::OnVersion() {
     CVersionDlg dialog;
-    EnableMenuItem(trayPopup(), ID_VERSION, MF_BYCOMMAND | MF_GRAYED);
-    dialog.doModal();
-    if (!hwnd()) return;  // "終了(&X)" was chosen meanwhile
-    EnableMenuItem(trayPopup(), ID_VERSION, MF_BYCOMMAND | MF_ENABLED);
+    runGreyed(ID_VERSION, dialog);
 }
 
 void CTrayWnd::OnOption() {
     COptionDlg dialog;
-    EnableMenuItem(trayPopup(), ID_OPTION, MF_BYCOMMAND | MF_GRAYED);
-    INT_PTR result = dialog.doModal();
-    if (!hwnd()) return;  // "終了(&X)" was chosen meanwhile
-    EnableMenuItem(trayPopup(), ID_OPTION, MF_BYCOMMAND | MF_ENABLED);
-    if (result == IDCANCEL) return;
+    std::optional<INT_PTR> result = runGreyed(ID_OPTION, dialog);
+    if (!result || *result == IDCANCEL) return;
     // Whatever the dialog's save wrote, the hot keys and every memo take what
     // the settings files hold now, from one reading.
     SettingsReadBatch oneReading;

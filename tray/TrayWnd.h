@@ -1,14 +1,17 @@
 // The hidden resident window: tray icon and menu, the two global hot keys,
 // loading and saving of the memo data file, and the registry of memo windows.
 #pragma once
+#include <optional>
 #include <vector>
 #include "memo/MemoDlg.h"
+#include "memo/MemoOwner.h"
 #include "memo/PixelRect.h"
 #include "store/MemoFile.h"
 #include "store/Settings.h"
+#include "win/Dialog.h"
 #include "win/Window.h"
 
-class CTrayWnd : public win::Window {
+class CTrayWnd : public win::Window, public MemoOwner {
 public:
     CTrayWnd();
     ~CTrayWnd() override;
@@ -26,14 +29,14 @@ public:
     const MemoSlots& memoWindows() const { return memoWindows_; }
     static bool isLive(const win::Owned<CMemoDlg>& slot) { return slot && slot->hwnd(); }
     CMemoDlg& createMemoWindow();
-    virtual void addNewMemo();
+    void addNewMemo();
     void createMemoFromData(const StoredMemo& memo);
-    virtual void bringAllToFront();
+    void bringAllToFront();
     void deleteAllMemos();
     void reloadAllMemoSettings();
     void teardownMemos();
-    // Rectangles a moving memo snaps to: the other memos, then the primary screen.
-    std::vector<PixelRect> getMemoRects(HWND excluded) const;
+    // The other memos, then the primary screen.
+    std::vector<PixelRect> getMemoRects(HWND excluded) const override;
 
     bool loadMemos();
     bool saveMemos();
@@ -66,6 +69,7 @@ private:
     void registerHotKeys();
     void unregisterHotKeys();
     void showTrayMenu();
+    std::optional<INT_PTR> runGreyed(UINT command, win::Dialog& dialog);
     void releaseEndedMemos();
     HMENU trayPopup() const { return GetSubMenu(trayMenu_, 0); }
 

@@ -2,6 +2,8 @@
 // at WM_INITDIALOG, so the message table sees its messages before the dialog
 // manager, whose handling is the default processing.
 #pragma once
+#include <string>
+#include "win/Controls.h"
 #include "win/Window.h"
 
 namespace win {
@@ -20,6 +22,7 @@ public:
     bool isModeless() const { return modeless_; }
 
     HWND item(int id) const { return GetDlgItem(hwnd(), id); }
+    std::string itemText(int id) const { return windowText(item(id)); }
     // A check box: checked or not.
     void setChecked(int id, bool on) { CheckDlgButton(hwnd(), id, on ? BST_CHECKED : BST_UNCHECKED); }
     bool isChecked(int id) const { return IsDlgButtonChecked(hwnd(), id) == BST_CHECKED; }

@@ -4,9 +4,12 @@
 
 namespace win {
 
-// Shows "不明例外が発生しました。" (prefixed with `operation` and a blank when
-// given) with the exclamation icon, then ends the process with exit code 0.
-// A failure while that message is up ends the process at once.
+// The text of the failure message, set once at start by the program.
+void setFailureText(const char* text);
+
+// Shows the failure text (prefixed with `operation` and a blank when given)
+// with the exclamation icon, then ends the process with exit code 0. A
+// failure while that message is up ends the process at once.
 [[noreturn]] void failUnexpected(const char* operation);
 
 // True while the failure message is up: its message loop still delivers our

@@ -1,5 +1,4 @@
 #include "win/MessageBox.h"
-#include "res/Texts.h"
 #include "win/Failure.h"
 
 namespace win {
@@ -28,7 +27,10 @@ int showMessage(const char* text, UINT type, HWND owner) {
 
 namespace {
 bool failureShown = false;
-}
+const char* failureText = "";
+}  // namespace
+
+void setFailureText(const char* text) { failureText = text; }
 
 bool failing() { return failureShown; }
 
@@ -36,7 +38,7 @@ bool failing() { return failureShown; }
     if (failureShown) ExitProcess(0);
     failureShown = true;
     std::string text = operation ? std::string(operation) + " " : std::string();
-    text += texts::UNEXPECTED_FAILURE;
+    text += failureText;
     showWarning(text.c_str());
     ExitProcess(0);
 }

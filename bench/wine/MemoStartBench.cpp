@@ -18,7 +18,7 @@
 #include "res/resource.h"
 #include "store/FileIO.h"
 #include "store/Settings.h"
-#include "tray/Messages.h"
+#include "res/Messages.h"
 
 namespace {
 

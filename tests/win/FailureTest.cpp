@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include "TestSupport.h"
+#include "res/Texts.h"
 #include "res/resource.h"
 #include "win/Dialog.h"
 #include "win/Failure.h"
@@ -77,6 +78,7 @@ public:
 // In the child process of a death test: report every message box on stderr
 // (texts as hex, since they are Shift-JIS) and close it.
 void reportBoxes(const std::function<void()>& action) {
+    win::setFailureText(texts::UNEXPECTED_FAILURE);  // as the program does at start
     // Reported before the box is closed: closing it ends the process.
     static MessageBoxWatcher* watcher = new MessageBoxWatcher(GetCurrentProcessId(), IDOK, [](const MessageBoxSeen& box) {
         fprintf(stderr, "box caption=%s text=%s\n", hex(box.caption).c_str(), hex(box.text).c_str());

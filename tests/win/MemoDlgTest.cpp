@@ -9,7 +9,7 @@
 #include <vector>
 #include "TestSupport.h"
 #include "res/resource.h"
-#include "tray/Messages.h"
+#include "res/Messages.h"
 #include "tray/TrayWnd.h"
 
 using namespace testing_support;

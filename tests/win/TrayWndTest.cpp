@@ -1,26 +1,50 @@
 // The resident window, created for real in this process and driven with the
 // messages that the shell, the hot keys and the user's clicks produce.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <windows.h>
 #include <shellapi.h>
 #include <string>
 #include <vector>
 #include "TestSupport.h"
 #include "res/resource.h"
-#include "tray/Messages.h"
+#include "res/Messages.h"
 #include "tray/TrayWnd.h"
 
 using namespace testing_support;
 
 namespace {
 
-// Records the memo operations that the dispatch calls.
-class RecordingTray : public CTrayWnd {
-public:
-    std::vector<std::string> calls;
-    void addNewMemo() override { calls.push_back("add"); }
-    void bringAllToFront() override { calls.push_back("front"); }
+// What a message did to the memos: how many it added, and whether it brought
+// the first memo (there before) to the front.
+struct Effect {
+    int added;
+    bool front;
+    bool operator==(const Effect& o) const { return added == o.added && front == o.front; }
 };
+std::ostream& operator<<(std::ostream& out, const Effect& e) {
+    return out << "added " << e.added << (e.front ? ", front" : "");
+}
+
+std::vector<HWND> activated;
+LRESULT CALLBACK recordActivation(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) activated.push_back(reinterpret_cast<HWND>(wParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+Effect effectOf(CTrayWnd& tray, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (tray.memoWindows().empty()) SendMessageA(tray.hwnd(), WM_COMMAND, ID_ADD_MEMO, 0);
+    static HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    size_t before = tray.memoWindows().size();
+    activated.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CBT, recordActivation, nullptr, GetCurrentThreadId());
+    SendMessageA(tray.hwnd(), message, wParam, lParam);
+    UnhookWindowsHookEx(hook);
+    HWND first = tray.memoWindows()[0]->hwnd();
+    return {int(tray.memoWindows().size() - before),
+            std::find(activated.begin(), activated.end(), first) != activated.end()};
+}
 
 bool trayIconPresent(HWND hwnd) {
     NOTIFYICONDATAA data = {};
@@ -49,7 +73,7 @@ const char* const kDefaultSettingsFile =
 class TrayWndTest : public ::testing::Test {
 protected:
     TempDir dir;
-    RecordingTray tray;
+    CTrayWnd tray;
 
     // Files that a test's fixture writes before the window reads them.
     std::vector<std::pair<const char*, std::string>> files;
@@ -129,38 +153,27 @@ TEST_F(TrayWndTest, TrayMenuHasItsSevenItems) {
 }
 
 TEST_F(TrayWndTest, TrayClicksAndHotKeysReachTheirOperations) {
-    struct Message {
+    struct Case {
+        const char* name;
         UINT message;
         WPARAM wParam;
         LPARAM lParam;
-    };
-    struct Case {
-        const char* name;
-        std::vector<Message> messages;
-        std::vector<std::string> calls;
+        Effect effect;
     } cases[] = {
-        {"left click", {{WM_TRAY_CALLBACK, 0, WM_LBUTTONDOWN}, {WM_TRAY_CALLBACK, 0, WM_LBUTTONUP}}, {"front"}},
-        {"double click: front first, then add",
-         {{WM_TRAY_CALLBACK, 0, WM_LBUTTONDOWN},
-          {WM_TRAY_CALLBACK, 0, WM_LBUTTONUP},
-          {WM_TRAY_CALLBACK, 0, WM_LBUTTONDBLCLK},
-          {WM_TRAY_CALLBACK, 0, WM_LBUTTONUP}},
-         {"front", "add"}},
-        {"other mouse messages",
-         {{WM_TRAY_CALLBACK, 0, WM_MOUSEMOVE},
-          {WM_TRAY_CALLBACK, 0, WM_RBUTTONUP},
-          {WM_TRAY_CALLBACK, 0, WM_MBUTTONDOWN}},
-         {}},
-        {"hot key Shift+F2", {{WM_HOTKEY, 0x0471, MAKELPARAM(MOD_SHIFT, VK_F2)}}, {"front"}},
-        {"hot key Ctrl+Shift+Insert", {{WM_HOTKEY, 0x062D, MAKELPARAM(MOD_CONTROL | MOD_SHIFT, VK_INSERT)}},
-         {"add", "front"}},
-        {"unknown hot key", {{WM_HOTKEY, 0x0472, 0}}, {}},
+        // A double click arrives as down, up, double click, up: front, then add.
+        {"button down", WM_TRAY_CALLBACK, 0, WM_LBUTTONDOWN, {0, true}},
+        {"button up", WM_TRAY_CALLBACK, 0, WM_LBUTTONUP, {0, false}},
+        {"double click", WM_TRAY_CALLBACK, 0, WM_LBUTTONDBLCLK, {1, false}},
+        {"mouse move", WM_TRAY_CALLBACK, 0, WM_MOUSEMOVE, {0, false}},
+        {"right button up", WM_TRAY_CALLBACK, 0, WM_RBUTTONUP, {0, false}},
+        {"middle button", WM_TRAY_CALLBACK, 0, WM_MBUTTONDOWN, {0, false}},
+        {"hot key Shift+F2", WM_HOTKEY, 0x0471, MAKELPARAM(MOD_SHIFT, VK_F2), {0, true}},
+        {"hot key Ctrl+Shift+Insert", WM_HOTKEY, 0x062D, MAKELPARAM(MOD_CONTROL | MOD_SHIFT, VK_INSERT), {1, true}},
+        {"unknown hot key", WM_HOTKEY, 0x0472, 0, {0, false}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        tray.calls.clear();
-        for (const Message& m : c.messages) SendMessageA(tray.hwnd(), m.message, m.wParam, m.lParam);
-        EXPECT_EQ(tray.calls, c.calls);
+        EXPECT_EQ(effectOf(tray, c.message, c.wParam, c.lParam), c.effect);
     }
 }
 
@@ -187,7 +200,6 @@ TEST_F(TrayWndTest, RightClickOpensTheTrayMenuAtTheCursor) {
     GetCursorPos(&cursor);
     EXPECT_EQ(menuRect.right, cursor.x);  // right-aligned at the cursor
     EXPECT_EQ(menuRect.top, cursor.y);
-    EXPECT_TRUE(tray.calls.empty());
 }
 
 TEST_F(TrayWndTest, IconAndHotKeysAreHeldUntilTheWindowEndsByAnyRoad) {
@@ -283,14 +295,9 @@ TEST_F(StoredHotKeysTest, StoredKeysAreRegisteredInsteadOfTheDefaults) {
     EXPECT_FALSE(hotKeyFree(MOD_CONTROL, VK_F6));
     EXPECT_TRUE(hotKeyFree(MOD_SHIFT, VK_F2));
     EXPECT_TRUE(hotKeyFree(MOD_CONTROL | MOD_SHIFT, VK_INSERT));
-    SendMessageA(tray.hwnd(), WM_HOTKEY, 0x0174, 0);
-    EXPECT_EQ(tray.calls, (std::vector<std::string>{"front"}));
-    tray.calls.clear();
-    SendMessageA(tray.hwnd(), WM_HOTKEY, 0x0275, 0);
-    EXPECT_EQ(tray.calls, (std::vector<std::string>{"add", "front"}));
-    tray.calls.clear();
-    SendMessageA(tray.hwnd(), WM_HOTKEY, 0x0471, 0);
-    EXPECT_TRUE(tray.calls.empty());
+    EXPECT_EQ(effectOf(tray, WM_HOTKEY, 0x0174, 0), (Effect{0, true}));
+    EXPECT_EQ(effectOf(tray, WM_HOTKEY, 0x0275, 0), (Effect{1, true}));
+    EXPECT_EQ(effectOf(tray, WM_HOTKEY, 0x0471, 0), (Effect{0, false}));
 }
 
 // Both entries on Shift+F3: the key does what entry 0 does.
@@ -303,8 +310,7 @@ public:
 
 TEST_F(SameHotKeyTwiceTest, KeyActsAsTheFirstEntry) {
     EXPECT_FALSE(hotKeyFree(MOD_SHIFT, VK_F3));
-    SendMessageA(tray.hwnd(), WM_HOTKEY, 0x0472, 0);
-    EXPECT_EQ(tray.calls, (std::vector<std::string>{"front"}));
+    EXPECT_EQ(effectOf(tray, WM_HOTKEY, 0x0472, 0), (Effect{0, true}));
 }
 
 // A key.ini without Quillpad.ini is not read.

@@ -1,4 +1,5 @@
-// The program's private window messages.
+// The program's private window messages: the protocol between the resident
+// window and its memos.
 #pragma once
 #include <windows.h>
 

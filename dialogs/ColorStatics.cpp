@@ -1,4 +1,4 @@
-#include "memo/ColorStatics.h"
+#include "dialogs/ColorStatics.h"
 
 HBRUSH ColorStatics::answer(HDC dc, HWND control, const MemoColors& colors, HBRUSH byDefault) {
     int id = GetDlgCtrlID(control);

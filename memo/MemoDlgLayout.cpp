@@ -1,0 +1,183 @@
+// The memo window's geometry and look: its layout in either mode, the look's
+// switches (tabs, wrapping, collapsing, fixing), snapping while it moves and
+// the colours of its caption strip and text.
+#include "memo/MemoDlg.h"
+#include <commctrl.h>
+#include "memo/Layout.h"
+#include "memo/MemoOwner.h"
+#include "win/Controls.h"
+
+namespace {
+
+PixelRect pixels(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+RECT rect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// A control's rectangle in its parent's client pixels.
+RECT childRect(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void moveTo(HWND control, const PixelRect& r) { MoveWindow(control, r.left, r.top, r.width(), r.height(), TRUE); }
+
+}  // namespace
+
+// Shown once, at the end, with its look applied: a memo that is not yet shown
+// costs no hide and show of its own.
+void CMemoDlg::present(const std::string& caption, const PixelRect& place, const MemoLook& look) {
+    caption_ = caption;
+    SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
+    SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, caption_.c_str());
+    SetWindowPos(hwnd(), HWND_TOP, place.left, place.top, place.width(), place.height(), SWP_NOACTIVATE);
+    fullRect_ = rect(place);
+    appearance_.colors = look.colors;
+    setShowTabs(!look.NOT_SHOW_TAB_FLAG);
+    setWordWrap(look.WORDWRAP_FLAG);
+    applyTabMode(settings_.general.TAB_MODE_FLAG);
+    setFixed(look.NON_MOVE_FLAG);
+    setCompact(look.COMPACT_FLAG);
+    ShowWindow(hwnd(), SW_SHOW);
+}
+
+LRESULT CMemoDlg::OnMoving(WPARAM, LPARAM lParam) {
+    defaultProcessing();
+    auto* owner = dynamic_cast<const MemoOwner*>(win::Window::fromHandle(GetParent(hwnd())));
+    if (!owner) return TRUE;
+    auto* r = reinterpret_cast<RECT*>(lParam);
+    PixelRect proposed = pixels(*r);
+    snap_.onMoving(proposed, settings_.general.ABSORB, owner->getMemoRects(hwnd()));
+    *r = rect(proposed);
+    return TRUE;
+}
+
+void CMemoDlg::OnSize() {
+    defaultProcessing();
+    layoutControls();
+}
+
+void CMemoDlg::layoutControls() {
+    for (int id : {IDC_MEMO_CAPTION, IDC_MEMO_TEXT, IDC_MEMO_TABS}) {
+        if (!item(id)) return;  // still being made
+    }
+    const bool editControls = edit_.hwnd() != nullptr;
+    HWND tabsControl = item(IDC_MEMO_TABS);
+    LayoutInput in;
+    RECT client, tab = {};
+    GetClientRect(hwnd(), &client);
+    in.client = pixels(client);
+    in.caption = pixels(childRect(item(IDC_MEMO_CAPTION)));
+    if (editControls) {
+        in.label = pixels(childRect(item(IDC_MEMO_TAB_LABEL)));
+        in.ok = pixels(childRect(item(IDOK)));
+        in.cancel = pixels(childRect(item(IDCANCEL)));
+    }
+    in.rows = static_cast<int>(SendMessageA(tabsControl, TCM_GETROWCOUNT, 0, 0));
+    SendMessageA(tabsControl, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab));
+    in.tabHeight = tab.bottom - tab.top;
+    in.tabsHidden = appearance_.NOT_SHOW_TAB_FLAG;
+    in.editMode = editMode();
+    MemoLayout out = layoutMemo(in);
+
+    if (appearance_.NOT_SHOW_TAB_FLAG) {
+        EnableWindow(tabsControl, FALSE);
+    } else if (!appearance_.COMPACT_FLAG) {
+        EnableWindow(tabsControl, TRUE);
+    }
+    moveTo(item(IDC_MEMO_CAPTION), out.caption);
+    moveTo(item(IDC_MEMO_TEXT), out.text);
+    moveTo(tabsControl, out.tabs);
+    if (editControls) {
+        moveTo(item(IDC_MEMO_CAPTION_EDIT), out.caption);
+        moveTo(edit_.hwnd(), out.editor);
+        moveTo(item(IDC_MEMO_TAB_LABEL), out.label);
+        moveTo(item(IDC_MEMO_TAB_TITLE), out.title);
+        moveTo(item(IDOK), out.ok);
+        moveTo(item(IDCANCEL), out.cancel);
+    }
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void CMemoDlg::showEditControls() {
+    for (int id : {IDC_MEMO_EDITOR, IDOK, IDCANCEL, IDC_MEMO_CAPTION_EDIT}) win::showAndEnable(item(id), true);
+    for (int id : {IDC_MEMO_TABS, IDC_MEMO_CAPTION, IDC_MEMO_TEXT}) win::showAndEnable(item(id), false);
+    for (int id : {IDC_MEMO_TAB_LABEL, IDC_MEMO_TAB_TITLE}) win::showAndEnable(item(id), !appearance_.NOT_SHOW_TAB_FLAG);
+}
+
+void CMemoDlg::leaveEditMode() {
+    if (!editMode()) return;
+    for (int id : {IDC_MEMO_CAPTION, IDC_MEMO_TEXT}) win::showAndEnable(item(id), true);
+    if (!appearance_.NOT_SHOW_TAB_FLAG) win::showAndEnable(item(IDC_MEMO_TABS), true);
+    for (int id : {IDC_MEMO_CAPTION_EDIT, IDC_MEMO_TAB_LABEL, IDC_MEMO_EDITOR, IDC_MEMO_TAB_TITLE, IDOK, IDCANCEL}) {
+        win::showAndEnable(item(id), false);
+    }
+}
+
+void CMemoDlg::setShowTabs(bool showTabs) {
+    // Whether the strip is enabled is layoutControls' to say: a tab added to a
+    // collapsed memo shows the tabs, but there an enabled strip would lie over
+    // the caption strip and take the double-click that expands the memo.
+    ShowWindow(item(IDC_MEMO_TABS), showTabs ? SW_SHOW : SW_HIDE);
+    win::checkMenuItem(editPopup(), ID_SHOW_TAB, showTabs);
+    win::enableMenuItem(editPopup(), ID_DELETE_TAB, showTabs);
+    appearance_.NOT_SHOW_TAB_FLAG = !showTabs;
+    if (editMode()) showEditControls();
+    layoutControls();
+}
+
+void CMemoDlg::setWordWrap(bool wrap) {
+    win::checkMenuItem(editPopup(), ID_WORDWRAP, wrap);
+    // SS_LEFTNOWORDWRAP holds SS_LEFT's bits: without it the text wraps.
+    win::setStyle(item(IDC_MEMO_TEXT), SS_LEFTNOWORDWRAP, !wrap);
+    appearance_.WORDWRAP_FLAG = wrap;
+    if (editMode()) showEditControls();
+    layoutControls();
+}
+
+void CMemoDlg::setFixed(bool fixed) {
+    appearance_.NON_MOVE_FLAG = fixed;
+    win::checkMenuItem(menu_, ID_FIX_POSITION, fixed);
+}
+
+void CMemoDlg::applyTabMode(bool multiRow) {
+    HWND tabsControl = item(IDC_MEMO_TABS);
+    bool multi = multiRow && tabCount() > 1;
+    // The tab control takes a new row mode only when it is shown afresh; a
+    // memo not shown yet will be.
+    bool shown = IsWindowVisible(hwnd());
+    if (shown) ShowWindow(hwnd(), SW_HIDE);
+    win::setStyle(tabsControl, TCS_MULTILINE, multi);
+    if (shown) ShowWindow(hwnd(), SW_SHOW);
+    layoutControls();
+}
+
+// Collapsing keeps the expanded rectangle; expanding takes its height back
+// at the memo's present place.
+void CMemoDlg::setCompact(bool compact) {
+    RECT cap, w;
+    GetWindowRect(item(IDC_MEMO_CAPTION), &cap);
+    appearance_.COMPACT_FLAG = compact;
+    GetWindowRect(hwnd(), &w);
+    HWND tabsControl = item(IDC_MEMO_TABS);
+    LONG bottom;
+    if (compact) {
+        EnableWindow(tabsControl, FALSE);
+        fullRect_ = w;
+        bottom = cap.bottom;
+    } else {
+        if (!appearance_.NOT_SHOW_TAB_FLAG) EnableWindow(tabsControl, TRUE);
+        bottom = w.top + (fullRect_.bottom - fullRect_.top);
+    }
+    win::setStyle(hwnd(), WS_THICKFRAME, !compact);
+    win::enableMenuItem(editPopup(), ID_SHOW_TAB, !compact);
+    MoveWindow(hwnd(), w.left, w.top, w.right - w.left, bottom - w.top, TRUE);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+// The caption strip and the text in the memo's colours; everything else in
+// the system's. The one brush is made anew at each request.
+HBRUSH CMemoDlg::OnCtlColor(HDC dc, HWND control) {
+    auto standard = reinterpret_cast<HBRUSH>(defaultProcessing());
+    return colorStatics_.answer(dc, control, appearance_.colors, standard);
+}

@@ -1,0 +1,15 @@
+// What a memo needs of the window that owns it; the resident window implements
+// it, and a memo finds it through its owner window.
+#pragma once
+#include <windows.h>
+#include <vector>
+#include "memo/PixelRect.h"
+
+class MemoOwner {
+public:
+    // Rectangles a moving memo snaps to: the other memos, then the screen.
+    virtual std::vector<PixelRect> getMemoRects(HWND excluded) const = 0;
+
+protected:
+    ~MemoOwner() = default;
+};
