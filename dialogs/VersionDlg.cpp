@@ -5,6 +5,7 @@
 #include <vector>
 #include "res/resource.h"
 #include "win/Gdi.h"
+#include "win/SystemLibrary.h"
 
 namespace {
 
@@ -12,11 +13,10 @@ namespace {
 class VersionBlock {
 public:
     explicit VersionBlock(const char* path) {
-        DWORD unused = 0;
-        DWORD size = GetFileVersionInfoSizeA(path, &unused);
+        DWORD size = win::getFileVersionInfoSize(path);
         if (size == 0) return;
         data_.resize(size);
-        if (!GetFileVersionInfoA(path, 0, size, data_.data())) data_.clear();
+        if (!win::getFileVersionInfo(path, size, data_.data())) data_.clear();
     }
 
     // The string-table prefix "\StringFileInfo\<language><code page>\" of the
@@ -41,7 +41,7 @@ public:
 private:
     const void* query(const char* name, UINT& length) const {
         void* value = nullptr;
-        if (data_.empty() || !VerQueryValueA(data_.data(), name, &value, &length)) return nullptr;
+        if (data_.empty() || !win::verQueryValue(data_.data(), name, &value, &length)) return nullptr;
         return value;
     }
     std::vector<char> data_;

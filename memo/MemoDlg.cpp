@@ -9,6 +9,7 @@
 #include "tray/TrayWnd.h"
 #include "win/MessageBox.h"
 #include "win/SplitTemplate.h"
+#include "win/SystemLibrary.h"
 
 namespace {
 
@@ -91,8 +92,7 @@ BOOL CMemoDlg::OnInitDialog() {
     menu_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MEMO_MENU));
     loadSettings(settings_.general, settings_.look);
     appearance_ = settings_.look;  // a new memo takes the default look
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES};
-    InitCommonControlsEx(&controls);
+    win::initCommonControls(ICC_TAB_CLASSES);
     tabs_.clear();
     SetWindowTextA(hwnd(), "クイルパッド");
     return TRUE;
