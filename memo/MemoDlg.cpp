@@ -66,7 +66,7 @@ CMemoDlg::~CMemoDlg() {
 
 const win::MessageTable* CMemoDlg::messageTable() const {
     static const win::MessageEntry rows[] = {
-        win::onMessage(WM_CONTEXTMENU, &CMemoDlg::OnContextMenu),
+        win::onContextMenu(&CMemoDlg::OnContextMenu),
         win::onMessage(WM_LBUTTONDOWN, &CMemoDlg::OnLButtonDown),
         win::onMessage(WM_LBUTTONDBLCLK, &CMemoDlg::OnLButtonDblClk),
         win::onMessage(WM_SIZE, &CMemoDlg::OnSize),
@@ -331,9 +331,11 @@ LRESULT CMemoDlg::OnSelChangeTab(const NMHDR&) {
     return 0;
 }
 
-void CMemoDlg::OnContextMenu() {
-    POINT at;
-    GetCursorPos(&at);
+// From the keyboard the menu opens at the memo, at the top left of its text.
+void CMemoDlg::OnContextMenu(const POINT* pointer) {
+    RECT text;
+    GetWindowRect(item(IDC_MEMO_TEXT), &text);
+    POINT at = pointer ? *pointer : POINT{text.left, text.top};
     SetForegroundWindow(hwnd());
     TrackPopupMenu(properties(), 0, at.x, at.y, 0, hwnd(), nullptr);
 }
