@@ -1,6 +1,14 @@
 #include <windows.h>
 #include "app/MemoApp.h"
+#include "win/Failure.h"
+#include "win/SystemLibrary.h"
 
 static CMemoApp theApp;
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return theApp.run(); }
+// Before anything else: user32, gdi32, shell32 and comdlg32 are bound at
+// their first call (app/CMakeLists.txt), and they and what they load must come
+// from the system folder only.
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    win::guarded(nullptr, win::restrictDllSearch);
+    return theApp.run();
+}

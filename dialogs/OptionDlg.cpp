@@ -4,6 +4,7 @@
 #include "res/Texts.h"
 #include "res/resource.h"
 #include "win/MessageBox.h"
+#include "win/SystemLibrary.h"
 
 COptionDlg::COptionDlg() : win::Dialog(IDD_OPTION) {}
 
@@ -23,8 +24,7 @@ BOOL COptionDlg::OnInitDialog() {
         endDialog(IDCANCEL);
         return TRUE;
     }
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TAB_CLASSES};
-    InitCommonControlsEx(&classes);
+    win::initCommonControls(ICC_TAB_CLASSES);
 
     HWND tabs = item(IDC_OPTION_TABS);
     const char* const titles[] = {"全般", "メモ"};

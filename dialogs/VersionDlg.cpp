@@ -5,6 +5,7 @@
 #include <vector>
 #include "res/resource.h"
 #include "win/Gdi.h"
+#include "win/SystemLibrary.h"
 
 namespace {
 
@@ -12,11 +13,10 @@ namespace {
 class VersionBlock {
 public:
     explicit VersionBlock(const char* path) {
-        DWORD unused = 0;
-        DWORD size = GetFileVersionInfoSizeA(path, &unused);
+        DWORD size = win::getFileVersionInfoSize(path);
         if (size == 0) return;
         data_.resize(size);
-        if (!GetFileVersionInfoA(path, 0, size, data_.data())) data_.clear();
+        if (!win::getFileVersionInfo(path, size, data_.data())) data_.clear();
     }
 
     // The string-table prefix "\StringFileInfo\<language><code page>\" of the
@@ -41,11 +41,33 @@ public:
 private:
     const void* query(const char* name, UINT& length) const {
         void* value = nullptr;
-        if (data_.empty() || !VerQueryValueA(data_.data(), name, &value, &length)) return nullptr;
+        if (data_.empty() || !win::verQueryValue(data_.data(), name, &value, &length)) return nullptr;
         return value;
     }
     std::vector<char> data_;
 };
+
+// A line longer than its static (a longer name or version than the template
+// was drawn for) would be cut: the static grows to the text's width, keeping
+// its left edge, and the dialog with it when the static would pass its edge.
+void widenToText(HWND dialog, HWND line) {
+    char text[256] = {};
+    GetWindowTextA(line, text, sizeof text);
+    int width = win::textWidth(line, text);
+    RECT place;
+    GetClientRect(line, &place);
+    if (width <= place.right) return;
+    GetWindowRect(line, &place);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    SetWindowPos(line, nullptr, 0, 0, width, place.bottom - place.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client, frame;
+    GetClientRect(dialog, &client);
+    int beyond = place.left + width - client.right;
+    if (beyond <= 0) return;
+    GetWindowRect(dialog, &frame);
+    SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left + beyond, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 }  // namespace
 
@@ -83,6 +105,7 @@ void CVersionDlg::setVersionText() {
         SetDlgItemTextA(hwnd(), IDC_VERSION_NAME, (std::string(description) + " ver " + version).c_str());
     }
     if (copyright) SetDlgItemTextA(hwnd(), IDC_VERSION_COPYRIGHT, copyright);
+    for (int line : {IDC_VERSION_NAME, IDC_VERSION_COPYRIGHT}) widenToText(hwnd(), item(line));
 }
 
 // The icon and the texts are plain statics, which let the press through. The

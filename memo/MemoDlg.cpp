@@ -9,6 +9,7 @@
 #include "win/MessageBox.h"
 #include "win/Controls.h"
 #include "win/SplitTemplate.h"
+#include "win/SystemLibrary.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ CMemoDlg::~CMemoDlg() {
 
 const win::MessageTable* CMemoDlg::messageTable() const {
     static const win::MessageEntry rows[] = {
-        win::onMessage(WM_CONTEXTMENU, &CMemoDlg::OnContextMenu),
+        win::onContextMenu(&CMemoDlg::OnContextMenu),
         win::onMessage(WM_LBUTTONDOWN, &CMemoDlg::OnLButtonDown),
         win::onMessage(WM_LBUTTONDBLCLK, &CMemoDlg::OnLButtonDblClk),
         win::onMessage(WM_SIZE, &CMemoDlg::OnSize),
@@ -63,8 +64,7 @@ BOOL CMemoDlg::OnInitDialog() {
     menu_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MEMO_MENU));
     loadSettings(settings_.general, settings_.look);
     appearance_ = settings_.look;  // a new memo takes the default look
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES};
-    InitCommonControlsEx(&controls);
+    win::initCommonControls(ICC_TAB_CLASSES);
     tabs_.clear();
     SetWindowTextA(hwnd(), "クイルパッド");
     return TRUE;
@@ -269,9 +269,11 @@ LRESULT CMemoDlg::OnSelChangeTab(const NMHDR&) {
     return 0;
 }
 
-void CMemoDlg::OnContextMenu() {
-    POINT at;
-    GetCursorPos(&at);
+// From the keyboard the menu opens at the memo, at the top left of its text.
+void CMemoDlg::OnContextMenu(const POINT* pointer) {
+    RECT text;
+    GetWindowRect(item(IDC_MEMO_TEXT), &text);
+    POINT at = pointer ? *pointer : POINT{text.left, text.top};
     SetForegroundWindow(hwnd());
     TrackPopupMenu(editPopup(), 0, at.x, at.y, 0, hwnd(), nullptr);
 }

@@ -46,7 +46,7 @@ protected:
     const win::MessageTable* messageTable() const override;
 
 private:
-    void OnContextMenu();
+    void OnContextMenu(const POINT* at);
     void OnLButtonDown();
     void OnLButtonDblClk();
     void OnSize();

@@ -1,4 +1,6 @@
 #include "win/Dialog.h"
+#include <commctrl.h>
+#include "win/SystemLibrary.h"
 
 namespace win {
 
@@ -9,7 +11,10 @@ const DLGTEMPLATE* dialogResource(UINT id) {
     return loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
 }
 
+// A template may name any common control's window class, and those classes
+// exist only once comctl32.dll is loaded and has registered them.
 const DLGTEMPLATE* Dialog::dialogTemplate() const {
+    initCommonControls(ICC_WIN95_CLASSES);
     return templateInMemory ? templateInMemory : dialogResource(templateId_);
 }
 

@@ -1,6 +1,7 @@
 // Owners of GDI objects and paint DCs, so that no path through a handler can
 // leak one.
 #pragma once
+#include <string>
 #include <windows.h>
 
 namespace win {
@@ -43,5 +44,16 @@ private:
     PAINTSTRUCT paint_;
     HDC dc_;
 };
+
+// The width in pixels of `text` in the font `window` draws with (WM_GETFONT).
+inline int textWidth(HWND window, const std::string& text) {
+    HDC dc = GetDC(window);
+    HGDIOBJ before = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, before);
+    ReleaseDC(window, dc);
+    return size.cx;
+}
 
 }  // namespace win

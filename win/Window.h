@@ -63,6 +63,13 @@ LRESULT crackCtlColor(Window& w, AnyHandler h, WPARAM wParam, LPARAM lParam) {
                                                                           reinterpret_cast<HWND>(lParam));
     return reinterpret_cast<LRESULT>(brush);
 }
+template <class T>
+LRESULT crackContextMenu(Window& w, AnyHandler h, WPARAM, LPARAM lParam) {
+    POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    bool fromKeyboard = at.x == -1 && at.y == -1;
+    (static_cast<T&>(w).*restore<void(const POINT*), T>(h))(fromKeyboard ? nullptr : &at);
+    return 0;
+}
 }  // namespace detail
 
 // A message with its parameters as they come.
@@ -74,6 +81,12 @@ MessageEntry onMessage(UINT message, LRESULT (T::*handler)(WPARAM, LPARAM), cons
 template <class T>
 MessageEntry onMessage(UINT message, void (T::*handler)(), const char* operation = nullptr) {
     return {message, nullptr, 0, 0, &detail::crackPlain<T>, detail::erase(handler), operation};
+}
+// WM_CONTEXTMENU: the point in screen coordinates, or null when the menu is
+// asked for from the keyboard (Shift+F10, the menu key), which gives none.
+template <class T>
+MessageEntry onContextMenu(void (T::*handler)(const POINT* at)) {
+    return {WM_CONTEXTMENU, nullptr, 0, 0, &detail::crackContextMenu<T>, detail::erase(handler), nullptr};
 }
 // A message registered at run time (RegisterWindowMessage); `message` is read at each dispatch.
 template <class T>

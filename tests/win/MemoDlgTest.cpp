@@ -565,4 +565,38 @@ TEST_F(MemoTest, MovingSnapsToTheOtherMemosAndTheScreen) {
     EXPECT_EQ(moving(moved, cases[0].proposed).left, 415);
 }
 
+RECT shownMenu;
+
+void CALLBACK closeShownMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menu = FindWindowA("#32768", nullptr);
+    if (!menu || !IsWindowVisible(menu)) return;
+    GetWindowRect(menu, &shownMenu);
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+// Shift+F10 and the menu key give the point -1, -1, wherever the pointer is.
+TEST_F(MemoTest, MenuOpensAtARightClickOrFromTheKeyboardAtTheText) {
+    start();
+    CMemoDlg& memo = addMemo();
+    RECT text = rectOf(item(memo, IDC_MEMO_TEXT));
+    struct Case {
+        const char* name;
+        POINT pointer, given, opensAt;
+    } cases[] = {
+        {"right click", {300, 250}, {300, 250}, {300, 250}},
+        {"keyboard", {700, 600}, {-1, -1}, {text.left, text.top}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetCursorPos(c.pointer.x, c.pointer.y);
+        shownMenu = {};
+        UINT_PTR timer = SetTimer(nullptr, 0, 100, closeShownMenu);
+        SendMessageA(memo.hwnd(), WM_CONTEXTMENU, (WPARAM)memo.hwnd(), MAKELPARAM(c.given.x, c.given.y));
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(shownMenu.left, c.opensAt.x);
+        EXPECT_EQ(shownMenu.top, c.opensAt.y);
+    }
+}
+
 }  // namespace

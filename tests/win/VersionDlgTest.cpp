@@ -83,4 +83,44 @@ TEST(VersionDlg, PressOnTheBodyDragsTheDialog) {
                             }));
 }
 
+// A line wider than its template static (the name and version) gets a static
+// as wide as its text, inside the dialog; one that fits keeps its place.
+TEST(VersionDlg, EachLineShowsWhole) {
+    struct Case {
+        const char* name;
+        int control;
+        RECT units;  // the template's place
+        bool fits;
+    } cases[] = {
+        {"name and version", IDC_VERSION_NAME, {35, 20, 95, 30}, false},
+        {"copyright line", IDC_VERSION_COPYRIGHT, {0, 35, 95, 45}, true},
+    };
+    CVersionDlg dialog;
+    EXPECT_TRUE(actOnDialog([&] { dialog.doModal(); },
+                            [&](HWND d) {
+                                RECT client;
+                                GetClientRect(d, &client);
+                                for (const Case& c : cases) {
+                                    SCOPED_TRACE(c.name);
+                                    HWND line = GetDlgItem(d, c.control);
+                                    std::string text = itemText(d, c.control);
+                                    HDC dc = GetDC(line);
+                                    SelectObject(dc, (HGDIOBJ)SendMessageA(line, WM_GETFONT, 0, 0));
+                                    SIZE size;
+                                    GetTextExtentPoint32A(dc, text.data(), (int)text.size(), &size);
+                                    ReleaseDC(line, dc);
+                                    RECT templ = c.units, shown;
+                                    MapDialogRect(d, &templ);
+                                    GetWindowRect(line, &shown);
+                                    MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&shown), 2);
+                                    EXPECT_EQ(size.cx <= templ.right - templ.left, c.fits);
+                                    EXPECT_EQ(shown.left, templ.left);
+                                    EXPECT_EQ(shown.top, templ.top);
+                                    EXPECT_EQ(shown.right - shown.left, c.fits ? templ.right - templ.left : size.cx);
+                                    EXPECT_LE(shown.right, client.right);
+                                }
+                                PostMessageA(d, WM_COMMAND, IDOK, 0);
+                            }));
+}
+
 }  // namespace

@@ -1,0 +1,71 @@
+#include "win/SystemLibrary.h"
+#include <commctrl.h>
+#include <stdexcept>
+#include <string>
+
+namespace win {
+
+namespace {
+
+constexpr DWORD SEARCH_SYSTEM32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+
+// A system DLL, loaded once and kept for the life of the process.
+class SystemDll {
+public:
+    explicit SystemDll(const char* name) : name_(name) {}
+
+    template <class Function>
+    Function function(const char* name) {
+        if (!module_) module_ = LoadLibraryExA(name_, nullptr, SEARCH_SYSTEM32);
+        if (!module_) throw std::runtime_error(std::string("cannot load ") + name_);
+        FARPROC address = GetProcAddress(module_, name);
+        if (!address) throw std::runtime_error(std::string("no ") + name + " in " + name_);
+        return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+    }
+
+private:
+    const char* name_;
+    HMODULE module_ = nullptr;
+};
+
+SystemDll comctl32("comctl32.dll");
+SystemDll version("version.dll");
+
+}  // namespace
+
+// SetDefaultDllDirectories is not in every kernel32 (Windows 7 has it with its
+// security updates): taken by name, so that its absence is our failure
+// message and not the loader's refusal to start.
+void restrictDllSearch() {
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    FARPROC address = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    if (!address) throw std::runtime_error("no SetDefaultDllDirectories");
+    auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(address));
+    if (!setDefaultDllDirectories(SEARCH_SYSTEM32)) throw std::runtime_error("SetDefaultDllDirectories");
+}
+
+void initCommonControls(DWORD classes) {
+    static auto init = comctl32.function<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>("InitCommonControlsEx");
+    static DWORD registered = 0;  // every dialog asks before it is created
+    if ((classes & ~registered) == 0) return;
+    INITCOMMONCONTROLSEX controls = {sizeof controls, classes};
+    if (init(&controls)) registered |= classes;
+}
+
+DWORD getFileVersionInfoSize(const char* path) {
+    static auto size = version.function<DWORD(WINAPI*)(LPCSTR, LPDWORD)>("GetFileVersionInfoSizeA");
+    DWORD unused = 0;
+    return size(path, &unused);
+}
+
+bool getFileVersionInfo(const char* path, DWORD size, void* block) {
+    static auto get = version.function<BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID)>("GetFileVersionInfoA");
+    return get(path, 0, size, block) != FALSE;
+}
+
+bool verQueryValue(const void* block, const char* name, void** value, UINT* length) {
+    static auto query = version.function<BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT)>("VerQueryValueA");
+    return query(block, name, value, length) != FALSE;
+}
+
+}  // namespace win
