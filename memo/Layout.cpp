@@ -20,30 +20,51 @@ MemoLayout layoutMemo(const LayoutInput& in) {
 }
 
 namespace {
-// Moves the edges low..high along one axis back onto 0..screen when they lie
-// wholly beyond it, then within FARTHEST_EDGE of 0, which changes nothing on
-// the screen.
-void keepOnAxis(int32_t& low, int32_t& high, int32_t screen) {
+// Moves the edges low..high along one axis back onto areaLow..areaHigh when
+// they lie wholly beyond it, then within FARTHEST_EDGE of 0, which changes
+// nothing on the screen.
+void keepOnAxis(int32_t& low, int32_t& high, int32_t areaLow, int32_t areaHigh) {
     const int64_t size = int64_t(high) - low;
-    if (high <= 0) {
-        low = 0;
-        high = clamp32(size);
-    } else if (low >= screen) {
-        high = screen;
-        low = clamp32(screen - size);
+    if (high <= areaLow) {
+        low = areaLow;
+        high = clamp32(areaLow + size);
+    } else if (low >= areaHigh) {
+        high = areaHigh;
+        low = clamp32(areaHigh - size);
     }
     low = std::clamp(low, -FARTHEST_EDGE, FARTHEST_EDGE);
     high = std::clamp(high, -FARTHEST_EDGE, FARTHEST_EDGE);
 }
 }  // namespace
 
-PixelRect keepOnScreen(PixelRect r, int cx, int cy) {
-    keepOnAxis(r.top, r.bottom, cy);
-    keepOnAxis(r.left, r.right, cx);
+PixelRect keepOnScreen(PixelRect r, const PixelRect& area) {
+    keepOnAxis(r.top, r.bottom, area.top, area.bottom);
+    keepOnAxis(r.left, r.right, area.left, area.right);
     return r;
 }
 
 PixelRect newMemoRect(int cx, int cy) {
     const int left = (cx - NEW_MEMO_WIDTH) / 2, top = (cy - NEW_MEMO_HEIGHT) / 2;
     return {left, top, left + NEW_MEMO_WIDTH, top + NEW_MEMO_HEIGHT};
+}
+
+PixelRect cascade(PixelRect r, const std::vector<PixelRect>& others, int32_t step) {
+    if (step <= 0) return r;
+    auto covered = [&] {
+        return std::any_of(others.begin(), others.end(),
+                           [&](const PixelRect& o) { return o.left == r.left && o.top == r.top; });
+    };
+    // Each step leaves one memo behind at most: the loop ends.
+    for (size_t i = 0; i <= others.size() && covered(); ++i) {
+        r = {clamp32(int64_t(r.left) + step), clamp32(int64_t(r.top) + step), clamp32(int64_t(r.right) + step),
+             clamp32(int64_t(r.bottom) + step)};
+    }
+    return r;
+}
+
+PixelRect minimumClient(const LayoutInput& in, int32_t lineHeight) {
+    // The title editor keeps at least the room of "OK".
+    const int64_t width = int64_t(in.label.width()) + 2 * int64_t(in.ok.width()) + in.cancel.width();
+    const int64_t height = int64_t(in.caption.height()) + 1 + lineHeight + in.cancel.height();
+    return {0, 0, clamp32(width), clamp32(height)};
 }

@@ -1,6 +1,7 @@
 // Where a memo window's controls go, and where a memo is placed on the screen:
 // window-free geometry in pixels.
 #pragma once
+#include <vector>
 #include "memo/PixelRect.h"
 
 // What the layout starts from: the client area and the controls' current
@@ -24,13 +25,20 @@ struct MemoLayout {
 
 MemoLayout layoutMemo(const LayoutInput& in);
 
-// A stored rectangle that lies wholly beyond an edge of the primary screen
-// (cx x cy) is moved back onto it, keeping its size; one that is partly on
-// the screen stays where it is. Its edges then lie within FARTHEST_EDGE of 0:
-// the file may hold any numbers, and the window code adds and subtracts
+// A stored rectangle that lies wholly beyond an edge of `area` (the work area
+// of the primary screen) is moved back onto it, keeping its size; one that is
+// partly on it stays where it is. Its edges then lie within FARTHEST_EDGE of
+// 0: the file may hold any numbers, and the window code adds and subtracts
 // edges and sizes in 32 bits.
-PixelRect keepOnScreen(PixelRect r, int cx, int cy);
+PixelRect keepOnScreen(PixelRect r, const PixelRect& area);
 constexpr int32_t FARTHEST_EDGE = 1 << 28;
 
 // A new memo: 300 x 150, centred on the primary screen.
 PixelRect newMemoRect(int cx, int cy);
+// A new memo that would lie exactly over another memo moves down and right
+// by `step` until it lies over none.
+PixelRect cascade(PixelRect r, const std::vector<PixelRect>& others, int32_t step);
+
+// The smallest client area in which edit mode still works: the caption
+// strip, one line of text and the bottom row of label, title, "OK" and "×".
+PixelRect minimumClient(const LayoutInput& in, int32_t lineHeight);

@@ -17,15 +17,16 @@ std::string deleteQuestion(const char* what, const std::string& name) {
     return std::string(what) + " [" + name + "] " + texts::DELETE_QUESTION_END;
 }
 
+
+}  // namespace
+
 // The edit-mode controls are made when a memo first enters edit mode: most
 // memos are only ever read, and each control is a window to make and to end.
-const win::SplitTemplate& memoTemplate() {
+const win::SplitTemplate& CMemoDlg::memoTemplate() {
     static const win::SplitTemplate split(
         IDD_MEMO, {IDC_MEMO_CAPTION_EDIT, IDC_MEMO_TAB_TITLE, IDOK, IDCANCEL, IDC_MEMO_TAB_LABEL});
     return split;
 }
-
-}  // namespace
 
 CMemoDlg::CMemoDlg() : win::Dialog(IDD_MEMO) {
     initDialogOperation = "OnInitDialog";
@@ -43,7 +44,10 @@ const win::MessageTable* CMemoDlg::messageTable() const {
         win::onMessage(WM_LBUTTONDBLCLK, &CMemoDlg::OnLButtonDblClk),
         win::onMessage(WM_SIZE, &CMemoDlg::OnSize),
         win::onCtlColor(WM_CTLCOLORSTATIC, &CMemoDlg::OnCtlColor),
+        win::onMessage(WM_GETMINMAXINFO, &CMemoDlg::OnGetMinMaxInfo),
+        win::onMessage(WM_ENTERSIZEMOVE, &CMemoDlg::OnEnterSizeMove),
         win::onMessage(WM_MOVING, &CMemoDlg::OnMoving, "OnMoving"),
+        win::onMessage(WM_EXITSIZEMOVE, &CMemoDlg::OnExitSizeMove),
         win::onNotify(IDC_MEMO_TABS, TCN_SELCHANGE, &CMemoDlg::OnSelChangeTab),
         win::onNotify(IDC_MEMO_TABS, NM_RCLICK, &CMemoDlg::OnRClickTab),
         win::onMessage(WM_RELOAD_SETTINGS, &CMemoDlg::OnReloadSettings),
@@ -101,7 +105,8 @@ void CMemoDlg::createMemo(const std::string& text, const std::string& title, con
         MemoLook look = appearance_;  // the settings' look, never fixed, shown expanded
         look.NON_MOVE_FLAG = false;
         look.COMPACT_FLAG = false;
-        present(caption, newMemoRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)), look);
+        PixelRect place = newMemoRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        present(caption, cascade(place, ownerRects(), captionHeight()), look);
         // A compact flag from the settings stays, on the expanded window; the
         // first expand keeps its height.
         appearance_.COMPACT_FLAG = settings_.look.COMPACT_FLAG;
@@ -135,8 +140,7 @@ void CMemoDlg::addMemo(const StoredMemo& memo) {
         selectTab(index);
         setDisplayedText(tabs_[index].text);
         present(memo.CAPTION,
-                keepOnScreen({memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM},
-                             GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)),
+                keepOnScreen({memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM}, workArea()),
                 memo.look);
     });
 }
@@ -199,7 +203,20 @@ void CMemoDlg::requestSave() { SendMessageA(GetParent(hwnd()), WM_SAVE_REQUEST, 
 // Enter in view mode has nothing to commit, whether the edit-mode controls
 // were made yet or not.
 void CMemoDlg::OnOK() {
-    if (!editMode()) return;
+    if (editMode() && commit()) requestSave();
+}
+
+// A direct call of the resident window before it saves at its end.
+void CMemoDlg::commitEdits() {
+    runHandler("commitEdits", [this] {
+        if (editMode()) commit();
+    });
+}
+
+// Keeps what the edit-mode controls hold and leaves edit mode; false when no
+// tab was selected and nothing was kept.
+bool CMemoDlg::commit() {
+    bool kept = false;
     caption_ = itemText(IDC_MEMO_CAPTION_EDIT);
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
     int i = getSelectedTab();
@@ -209,10 +226,11 @@ void CMemoDlg::OnOK() {
         tab.title = itemText(IDC_MEMO_TAB_TITLE);
         SetDlgItemTextA(hwnd(), IDC_MEMO_TEXT, tab.text.c_str());
         win::setTabTitle(item(IDC_MEMO_TABS), i, tab.title);
-        requestSave();
+        kept = true;
     }
     leaveEditMode();
     layoutControls();
+    return kept;
 }
 
 void CMemoDlg::OnCancel() {
@@ -235,6 +253,7 @@ void CMemoDlg::OnLButtonDblClk() {
     if (!editMode()) {
         if (onCaption) {
             setCompact(!appearance_.COMPACT_FLAG);
+            requestSave();
         } else {
             enterEditMode();
         }
@@ -337,11 +356,19 @@ void CMemoDlg::OnChangeColor() {
     if (dialog.doModal() == IDCANCEL || !hwnd()) return;
     appearance_.colors = dialog.getColors();
     repaintNow(hwnd());
+    requestSave();
 }
 
-void CMemoDlg::OnShowTabs() { setShowTabs(appearance_.NOT_SHOW_TAB_FLAG); }
+// Every change of the look reaches the file at once, as a commit does.
+void CMemoDlg::OnShowTabs() {
+    setShowTabs(appearance_.NOT_SHOW_TAB_FLAG);
+    requestSave();
+}
 
-void CMemoDlg::OnWordWrap() { setWordWrap(!appearance_.WORDWRAP_FLAG); }
+void CMemoDlg::OnWordWrap() {
+    setWordWrap(!appearance_.WORDWRAP_FLAG);
+    requestSave();
+}
 
 void CMemoDlg::OnTopMost() {
     bool topmost = (GetMenuState(menu_, ID_TOPMOST, MF_BYCOMMAND) & MF_CHECKED) != 0;
@@ -349,4 +376,7 @@ void CMemoDlg::OnTopMost() {
     SetWindowPos(hwnd(), topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 }
 
-void CMemoDlg::OnFixPosition() { setFixed(!appearance_.NON_MOVE_FLAG); }
+void CMemoDlg::OnFixPosition() {
+    setFixed(!appearance_.NON_MOVE_FLAG);
+    requestSave();
+}

@@ -11,6 +11,7 @@
 #include "store/MemoFile.h"
 #include "store/Settings.h"
 #include "win/Dialog.h"
+#include "win/SplitTemplate.h"
 #include "res/resource.h"
 
 class CMemoDlg : public win::Dialog {
@@ -26,6 +27,11 @@ public:
     void addMemo(const StoredMemo& memo);
     // Re-reads the settings files and applies the tab rows.
     void reloadSettings();
+    // Keeps the edits of edit mode, without a save of its own: the resident
+    // window saves once, at its end.
+    void commitEdits();
+    // Moves a memo lying wholly beyond the work area back onto it; true when it moved.
+    bool pullBackOnScreen();
 
     // What a save writes: the committed state, never text still being edited.
     const std::string& getCaption() const { return caption_; }
@@ -51,7 +57,10 @@ private:
     void OnLButtonDblClk();
     void OnSize();
     HBRUSH OnCtlColor(HDC dc, HWND control);
+    LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
+    void OnEnterSizeMove();
     LRESULT OnMoving(WPARAM, LPARAM);
+    void OnExitSizeMove();
     LRESULT OnSelChangeTab(const NMHDR&);
     LRESULT OnRClickTab(const NMHDR&);
     void OnReloadSettings();
@@ -76,7 +85,13 @@ private:
     void setFixed(bool fixed);
     void applyTabMode(bool multiRow);
 
+    static const win::SplitTemplate& memoTemplate();
     void createEditControls();
+    bool commit();
+    // The owner's memos and screen, to snap to and to cascade from.
+    std::vector<PixelRect> ownerRects() const;
+    int32_t captionHeight() const;
+    static PixelRect workArea();
     void enterEditMode();
     void selectTab(int index);
     void setDisplayedText(const std::string& text);

@@ -3,9 +3,11 @@
 // the colours of its caption strip and text.
 #include "memo/MemoDlg.h"
 #include <commctrl.h>
+#include <algorithm>
 #include "memo/Layout.h"
 #include "memo/MemoOwner.h"
 #include "win/Controls.h"
+#include "win/Screen.h"
 
 namespace {
 
@@ -41,15 +43,68 @@ void CMemoDlg::present(const std::string& caption, const PixelRect& place, const
     ShowWindow(hwnd(), SW_SHOW);
 }
 
+std::vector<PixelRect> CMemoDlg::ownerRects() const {
+    auto* owner = dynamic_cast<const MemoOwner*>(win::Window::fromHandle(GetParent(hwnd())));
+    return owner ? owner->getMemoRects(hwnd()) : std::vector<PixelRect>();
+}
+
+int32_t CMemoDlg::captionHeight() const { return pixels(childRect(item(IDC_MEMO_CAPTION))).height(); }
+
+PixelRect CMemoDlg::workArea() { return pixels(win::workArea()); }
+
+bool CMemoDlg::pullBackOnScreen() {
+    return runHandler("pullBackOnScreen", [this] {
+        RECT w;
+        GetWindowRect(hwnd(), &w);
+        PixelRect kept = keepOnScreen(pixels(w), workArea());
+        if (kept == pixels(w)) return false;
+        SetWindowPos(hwnd(), nullptr, kept.left, kept.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return true;
+    }) != 0;
+}
+
+// Every drag starts afresh; its end reaches the file, as a resize's does.
+void CMemoDlg::OnEnterSizeMove() {
+    snap_.beginDrag();
+    defaultProcessing();
+}
+
+void CMemoDlg::OnExitSizeMove() {
+    defaultProcessing();
+    requestSave();
+}
+
 LRESULT CMemoDlg::OnMoving(WPARAM, LPARAM lParam) {
     defaultProcessing();
-    auto* owner = dynamic_cast<const MemoOwner*>(win::Window::fromHandle(GetParent(hwnd())));
-    if (!owner) return TRUE;
     auto* r = reinterpret_cast<RECT*>(lParam);
     PixelRect proposed = pixels(*r);
-    snap_.onMoving(proposed, settings_.general.ABSORB, owner->getMemoRects(hwnd()));
+    // However far breaking free throws it, a caption strip's height of the
+    // memo stays on some monitor, where it can be grabbed again.
+    snap_.onMoving(proposed, settings_.general.ABSORB, ownerRects(),
+                   Reach{pixels(win::virtualScreen()), captionHeight()});
     *r = rect(proposed);
     return TRUE;
+}
+
+// Edit mode needs its caption strip, a line of text and its bottom row; a
+// collapsed memo is its caption strip alone.
+LRESULT CMemoDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam) {
+    defaultProcessing();
+    if (appearance_.COMPACT_FLAG) return 0;
+    LayoutInput in;
+    in.caption = pixels(childRect(item(IDC_MEMO_CAPTION)));
+    in.label = pixels(memoTemplate().laterRect(hwnd(), IDC_MEMO_TAB_LABEL));
+    in.ok = pixels(memoTemplate().laterRect(hwnd(), IDOK));
+    in.cancel = pixels(memoTemplate().laterRect(hwnd(), IDCANCEL));
+    RECT oneLine = {0, 0, 0, 8};  // a dialog font's line is 8 vertical dialog units
+    MapDialogRect(hwnd(), &oneLine);
+    PixelRect client = minimumClient(in, oneLine.bottom);
+    RECT window = rect(client);
+    AdjustWindowRectEx(&window, GetWindowLongA(hwnd(), GWL_STYLE), FALSE, GetWindowLongA(hwnd(), GWL_EXSTYLE));
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, window.right - window.left);
+    info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, window.bottom - window.top);
+    return 0;
 }
 
 void CMemoDlg::OnSize() {

@@ -45,7 +45,24 @@ bool snapEdge(int32_t& edge, int32_t target, int32_t absorb) {
     return true;
 }
 
-void MemoSnap::onMoving(PixelRect& r, int32_t absorb, const std::vector<PixelRect>& obstacles) {
+namespace {
+// Moves low..high along one axis so that at least `margin` of it lies within areaLow..areaHigh.
+void keepAxisReachable(int32_t& low, int32_t& high, int32_t areaLow, int32_t areaHigh, int32_t margin) {
+    int64_t shift = 0;
+    if (int64_t(high) < int64_t(areaLow) + margin) shift = int64_t(areaLow) + margin - high;
+    else if (int64_t(low) > int64_t(areaHigh) - margin) shift = int64_t(areaHigh) - margin - low;
+    low = clamp32(low + shift);
+    high = clamp32(high + shift);
+}
+}  // namespace
+
+PixelRect keepReachable(PixelRect r, const PixelRect& area, int32_t margin) {
+    keepAxisReachable(r.left, r.right, area.left, area.right, margin);
+    keepAxisReachable(r.top, r.bottom, area.top, area.bottom, margin);
+    return r;
+}
+
+void MemoSnap::onMoving(PixelRect& r, int32_t absorb, const std::vector<PixelRect>& obstacles, const Reach& reach) {
     if (firstMove) {
         lastLeft = r.left;
         lastTop = r.top;
@@ -64,6 +81,7 @@ void MemoSnap::onMoving(PixelRect& r, int32_t absorb, const std::vector<PixelRec
     }
     offsetX = snappedX ? int32_t(offX) : 0;
     offsetY = snappedY ? int32_t(offY) : 0;
+    r = keepReachable(r, reach.area, reach.margin);
     lastLeft = r.left;
     lastTop = r.top;
 }

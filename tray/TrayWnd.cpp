@@ -12,6 +12,7 @@
 #include "win/Controls.h"
 #include "win/Failure.h"
 #include "win/MessageBox.h"
+#include "win/Screen.h"
 
 namespace {
 
@@ -196,7 +197,16 @@ void CTrayWnd::OnOption() {
     reloadAllMemoSettings();
 }
 
+// Typing in edit mode is kept at the end, as "タブの追加" and the deletes keep
+// it; only "×" and Escape drop it.
+void CTrayWnd::commitAllEdits() {
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot)) slot->commitEdits();
+    }
+}
+
 void CTrayWnd::OnClose() {
+    commitAllEdits();
     if (!saveMemos()) {
         win::showWarning(texts::CANNOT_SAVE);
         return;
@@ -213,6 +223,7 @@ void CTrayWnd::OnDestroy() {
 
 LRESULT CTrayWnd::OnQueryEndSession(WPARAM wParam, LPARAM lParam) {
     if (!DefWindowProc(WM_QUERYENDSESSION, wParam, lParam)) return FALSE;
+    commitAllEdits();
     saveMemos();
     return TRUE;
 }
@@ -232,10 +243,15 @@ void CTrayWnd::addNewMemo() { createMemoWindow().createMemo(texts::NEW_TAB_TEXT,
 void CTrayWnd::createMemoFromData(const StoredMemo& memo) { createMemoWindow().addMemo(memo); }
 
 // The last live memo ends up in front with the focus.
+// A memo lying wholly beyond the work area comes back onto it, as at a start.
 void CTrayWnd::bringAllToFront() {
+    bool moved = false;
     for (const auto& slot : memoWindows_) {
-        if (isLive(slot)) SetForegroundWindow(slot->hwnd());
+        if (!isLive(slot)) continue;
+        moved |= slot->pullBackOnScreen();
+        SetForegroundWindow(slot->hwnd());
     }
+    if (moved) OnSaveRequest();
 }
 
 void CTrayWnd::reloadAllMemoSettings() {
@@ -272,7 +288,8 @@ std::vector<PixelRect> CTrayWnd::getMemoRects(HWND excluded) const {
         GetWindowRect(slot->hwnd(), &r);
         rects.push_back({r.left, r.top, r.right, r.bottom});
     }
-    rects.push_back({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    RECT area = win::workArea();
+    rects.push_back({area.left, area.top, area.right, area.bottom});
     return rects;
 }
 

@@ -35,7 +35,7 @@ public:
     void deleteAllMemos();
     void reloadAllMemoSettings();
     void teardownMemos();
-    // The other memos, then the primary screen.
+    // The other memos, then the primary screen's work area.
     std::vector<PixelRect> getMemoRects(HWND excluded) const override;
 
     bool loadMemos();
@@ -71,6 +71,7 @@ private:
     void showTrayMenu();
     std::optional<INT_PTR> runGreyed(UINT command, win::Dialog& dialog);
     void releaseEndedMemos();
+    void commitAllEdits();
     HMENU trayPopup() const { return GetSubMenu(trayMenu_, 0); }
 
     HICON appIcon_;

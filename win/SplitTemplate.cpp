@@ -107,4 +107,14 @@ bool SplitTemplate::createLater(HWND dialog) const {
     return true;
 }
 
+RECT SplitTemplate::laterRect(HWND dialog, int id) const {
+    for (const Control& c : later_) {
+        if (c.id != id) continue;
+        RECT r = c.units;
+        MapDialogRect(dialog, &r);
+        return r;
+    }
+    return {};
+}
+
 }  // namespace win

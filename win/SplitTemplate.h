@@ -22,6 +22,9 @@ public:
     // the dialog's font and the default button. False when one could not be
     // created.
     bool createLater(HWND dialog) const;
+    // Where a control left out lies in `dialog`, in its client pixels, made or
+    // not; an empty rectangle for an id that is not one of them.
+    RECT laterRect(HWND dialog, int id) const;
 
 private:
     struct Control {

@@ -32,11 +32,49 @@ TEST(Layout, StoredRectangleIsKeptOnTheScreen) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        PixelRect kept = keepOnScreen(c.stored, 1024, 768);
+        PixelRect kept = keepOnScreen(c.stored, {0, 0, 1024, 768});
         EXPECT_EQ(kept, c.kept);
         // As the memo window uses it: a size, and an edge plus a size.
         EXPECT_EQ(kept.top + kept.height() + kept.width(), int64_t(kept.bottom) + kept.right - kept.left);
     }
+}
+
+// A taskbar takes an edge of the screen: the work area is what the memos
+// come back onto.
+TEST(Layout, StoredRectangleIsKeptOnTheWorkArea) {
+    struct Case {
+        const char* name;
+        PixelRect area, stored, kept;
+    } cases[] = {
+        {"below a taskbar at the bottom", {0, 0, 1024, 728}, {10, 740, 310, 890}, {10, 578, 310, 728}},
+        {"partly over a taskbar at the bottom", {0, 0, 1024, 728}, {10, 700, 310, 850}, {10, 700, 310, 850}},
+        {"under a taskbar on the left", {40, 0, 1024, 768}, {-200, 20, 30, 170}, {40, 20, 270, 170}},
+        {"above a taskbar at the top", {0, 30, 1024, 768}, {10, -150, 310, 25}, {10, 30, 310, 205}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(keepOnScreen(c.stored, c.area), c.kept);
+    }
+}
+
+TEST(Layout, NewMemoCascadesOffTheMemosItWouldCover) {
+    const PixelRect centre{362, 309, 662, 459};
+    struct Case {
+        const char* name;
+        std::vector<PixelRect> others;
+        PixelRect placed;
+    } cases[] = {
+        {"nothing there", {}, centre},
+        {"a memo elsewhere", {{0, 0, 300, 150}}, centre},
+        {"a memo of another size at the same place", {{362, 309, 500, 400}}, {377, 324, 677, 474}},
+        {"two stacked, in any order", {{377, 324, 677, 474}, centre}, {392, 339, 692, 489}},
+        {"one step away only", {{377, 324, 677, 474}}, centre},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(cascade(centre, c.others, 15), c.placed);
+    }
+    EXPECT_EQ(cascade(centre, {centre}, 0), centre);  // no step, no loop
 }
 
 TEST(Layout, ControlsFollowTheClientAreaAndTheMode) {
@@ -64,6 +102,8 @@ TEST(Layout, ControlsFollowTheClientAreaAndTheMode) {
     EXPECT_EQ(layoutMemo(in).text.bottom, 144);
     in.editMode = true;
     EXPECT_EQ(layoutMemo(in).editor.bottom, 122);
+    // Label, a title as wide as "OK", "OK" and "×"; caption, a line, the row.
+    EXPECT_EQ(minimumClient(in, 12), (PixelRect{0, 0, 60 + 37 + 37 + 23, 15 + 1 + 12 + 22}));
 }
 
 }  // namespace

@@ -93,6 +93,45 @@ TEST(Snap, HoldingAndBreakingFree) {
     });
 }
 
+// A drag starts afresh: a cancelled drag put the memo back where it started,
+// and the next drag's first step must not count the cancelled distance.
+TEST(Snap, EveryDragStartsAfresh) {
+    MemoSnap s;
+    PixelRect r{215, 300, 515, 450};  // 200 px to the right of 15, 300; then Escape
+    s.onMoving(r, 20, {screen});
+    s.beginDrag();
+    r = {18, 300, 318, 450};  // 3 px from where Escape put it back
+    s.onMoving(r, 20, {screen});
+    EXPECT_EQ(r, (PixelRect{0, 300, 300, 450}));  // docked at the screen's edge, not thrown off it
+    EXPECT_EQ(s.offsetX, 0);
+}
+
+// Breaking free may throw a memo far, but some of it stays where it can be grabbed.
+TEST(Snap, MemoStaysWithinReach) {
+    const PixelRect area{-1280, 0, 1024, 768};  // a second monitor on the left
+    struct Case {
+        const char* name;
+        PixelRect r, kept;
+    } cases[] = {
+        {"on the screen", {10, 10, 310, 160}, {10, 10, 310, 160}},
+        {"partly off, more than the margin on", {-1500, 10, -1200, 160}, {-1500, 10, -1200, 160}},
+        {"past the left monitor's edge", {-1700, 10, -1400, 160}, {-1565, 10, -1265, 160}},
+        {"past the right edge", {1200, 10, 1500, 160}, {1009, 10, 1309, 160}},
+        {"above", {10, -400, 310, -250}, {10, -135, 310, 15}},
+        {"below", {10, 900, 310, 1050}, {10, 753, 310, 903}},
+        {"at the 32-bit end", {MIN, MIN, MIN + 300, MIN + 150}, {-1565, -135, -1265, 15}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(keepReachable(c.r, area, 15), c.kept);
+        MemoSnap s;
+        PixelRect dragged = c.r;
+        s.onMoving(dragged, 20, {}, Reach{area, 15});
+        EXPECT_EQ(dragged, c.kept);
+        EXPECT_EQ(s.lastLeft, c.kept.left);  // the next step goes on from where it is
+    }
+}
+
 // Beyond 32 bits a coordinate is clamped; below that, 64-bit arithmetic decides.
 TEST(Snap, ExtremeValues) {
     run({

@@ -600,3 +600,74 @@ TEST_F(MemoTest, MenuOpensAtARightClickOrFromTheKeyboardAtTheText) {
 }
 
 }  // namespace
+
+namespace {
+
+// A move, a collapse, a look switch: each reaches the file at once.
+TEST_F(MemoTest, EveryChangeReachesTheFile) {
+    writeFile("Quillpad.ini", kNoDeleteQuestions);
+    start();
+    CMemoDlg& memo = addMemo();
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+    } cases[] = {
+        {"collapse", [&] { doubleClick(memo, true); }},
+        {"expand", [&] { doubleClick(memo, true); }},
+        {"tabs", [&] { command(memo, ID_SHOW_TAB); }},
+        {"wrapping", [&] { command(memo, ID_WORDWRAP); }},
+        {"fixed", [&] { command(memo, ID_FIX_POSITION); }},
+        {"end of a drag", [&] { SendMessageA(memo.hwnd(), WM_EXITSIZEMOVE, 0, 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile("Quillpad.dat", "before");
+        c.change();
+        EXPECT_NE(readFile("Quillpad.dat").find("[MEMO_TAB_START]"), std::string::npos);
+    }
+}
+
+// New memos do not hide each other; the front command brings a memo that
+// lies wholly beyond the screen back onto it.
+TEST_F(MemoTest, NewMemosCascadeAndFrontBringsThemBack) {
+    start();
+    CMemoDlg& first = addMemo();
+    CMemoDlg& second = addMemo();
+    RECT a = rectOf(first.hwnd()), b = rectOf(second.hwnd());
+    LONG step = rectOf(item(first, IDC_MEMO_CAPTION)).bottom - rectOf(item(first, IDC_MEMO_CAPTION)).top;
+    EXPECT_EQ(b.left - a.left, step);
+    EXPECT_EQ(b.top - a.top, step);
+    SetWindowPos(first.hwnd(), nullptr, -1000, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SendMessageA(tray.hwnd(), WM_TRAY_CALLBACK, 0, WM_LBUTTONDOWN);
+    EXPECT_EQ(rectOf(first.hwnd()).left, 0);
+    EXPECT_NE(readFile("Quillpad.dat").find("RECT_LEFT-0\r\n"), std::string::npos);
+}
+
+// At its smallest, an expanded memo still has room for edit mode; collapsed,
+// it is its caption strip.
+TEST_F(MemoTest, MemoIsNeverTooSmallForEditMode) {
+    start();
+    CMemoDlg& memo = addMemo();
+    MINMAXINFO info = {};
+    SendMessageA(memo.hwnd(), WM_GETMINMAXINFO, 0, (LPARAM)&info);
+    SetWindowPos(memo.hwnd(), nullptr, 0, 0, info.ptMinTrackSize.x, info.ptMinTrackSize.y, SWP_NOMOVE | SWP_NOZORDER);
+    doubleClick(memo, false);
+    ASSERT_TRUE(memo.editMode());
+    RECT client = rectOf(memo.hwnd()), editor = rectOf(item(memo, IDC_MEMO_EDITOR));
+    RECT caption = rectOf(item(memo, IDC_MEMO_CAPTION_EDIT)), ok = rectOf(item(memo, IDOK));
+    RECT title = rectOf(item(memo, IDC_MEMO_TAB_TITLE)), cancel = rectOf(item(memo, IDCANCEL));
+    EXPECT_GE(editor.bottom - editor.top, 10);  // a line of text
+    EXPECT_GE(editor.top, caption.bottom);
+    EXPECT_GE(ok.top, editor.bottom);
+    EXPECT_LE(cancel.right, client.right);
+    EXPECT_LE(ok.bottom, client.bottom);
+    EXPECT_GE(title.right - title.left, ok.right - ok.left);
+    command(memo, IDCANCEL);
+    doubleClick(memo, true);
+    ASSERT_TRUE(collapsed(memo));
+    MINMAXINFO collapsedInfo = {};
+    SendMessageA(memo.hwnd(), WM_GETMINMAXINFO, 0, (LPARAM)&collapsedInfo);
+    EXPECT_LT(collapsedInfo.ptMinTrackSize.y, info.ptMinTrackSize.y);
+}
+
+}  // namespace
