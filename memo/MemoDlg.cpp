@@ -349,7 +349,6 @@ void CMemoDlg::OnDeleteMemo() {
     SendMessageA(owner, WM_SAVE_REQUEST, 0, 0);
 }
 
-// The colours reach the data file with the next save.
 void CMemoDlg::OnChangeColor() {
     CColorSetDlg dialog;
     dialog.setColors(appearance_.colors);
