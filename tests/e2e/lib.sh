@@ -79,6 +79,18 @@ choose_from_tray_menu() {
     wait_for 5 menu_closed || fail "the tray menu stayed open"
 }
 
+# The program's message boxes have its file name as caption.
+question_box() { BOX=$(xdotool search --onlyvisible --name '^Quillpad$' 2>/dev/null | head -1); [ -n "$BOX" ]; }
+# answer_box yes|no: clicks that button of the open question BOX ("はい"
+# and "いいえ" stand 86 pixels left and right of the box's centre).
+answer_box() {
+    eval "$(xdotool getwindowgeometry --shell "$BOX")"
+    local offset=-86
+    [ "$1" = no ] && offset=86
+    xdotool mousemove $((X + WIDTH / 2 + offset)) $((Y + HEIGHT - 31)) sleep 0.1 click 1
+    wait_for 5 gone "$BOX" || fail "the question stayed open after \"$1\""
+}
+
 # wait_exit: waits for the program to end, at most 15 seconds; its exit code must be 0.
 wait_exit() {
     running() { kill -0 "$QP_PID" 2>/dev/null; }
