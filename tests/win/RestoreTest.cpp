@@ -159,10 +159,13 @@ TEST_F(RestoreTest, WithoutGenerationsTheListSaysSoAndNothingCanBeChosen) {
     }
 }
 
-// The current memos, then the generation of 2026-11-01 with one memo "前のメモ".
+// Two stored memos and a new one, whose save (the first of the run) kept the
+// stored file as the newest generation; the one chosen is the older one of
+// 2026-11-01 with one memo "前のメモ".
 TEST_F(RestoreTest, ChoicesActOnTheMemosAndTheFile) {
-    const std::vector<StoredMemo> current = {memo("今のメモ1", "a", 50), memo("今のメモ2", "b", 400)};
+    const std::vector<StoredMemo> stored = {memo("今のメモ1", "a", 50), memo("今のメモ2", "b", 400)};
     const StoredMemo old = memo("前のメモ", "old", 300);
+    const std::vector<std::string> current = {"今のメモ1", "今のメモ2", "新規メモ"};
     struct Case {
         const char* name;
         int button;
@@ -171,22 +174,24 @@ TEST_F(RestoreTest, ChoicesActOnTheMemosAndTheFile) {
         std::vector<std::string> captions;  // on the screen and in the file afterwards
     } cases[] = {
         {"OK, Yes", IDOK, IDYES, 1, {"前のメモ"}},
-        {"OK, No", IDOK, IDNO, 1, {"今のメモ1", "今のメモ2"}},
-        {"追加", IDC_RESTORE_ADD, IDYES, 0, {"今のメモ1", "今のメモ2", "前のメモ"}},
-        {"Cancel", IDCANCEL, IDYES, 0, {"今のメモ1", "今のメモ2"}},
+        {"OK, No", IDOK, IDNO, 1, current},
+        {"追加", IDC_RESTORE_ADD, IDYES, 0, {"今のメモ1", "今のメモ2", "新規メモ", "前のメモ"}},
+        {"Cancel", IDCANCEL, IDYES, 0, current},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir rowDir;
         CTrayWnd rowTray;
-        const std::string before = formatMemos(current);
-        writeFile(MEMO_FILE_NAME, before);
+        writeFile(MEMO_FILE_NAME, formatMemos(stored));
         setWriteTime(MEMO_FILE_NAME, 600);
         writeGeneration("Quillpad-20261101-120000.dat", {old});
         ASSERT_TRUE(rowTray.createWindow());
+        SendMessageA(rowTray.hwnd(), WM_COMMAND, ID_ADD_MEMO, 0);
+        const std::string before = readFile(MEMO_FILE_NAME);
         MessageBoxWatcher boxes(GetCurrentProcessId(), c.answer);
         bool openAfterChoice = false;
         restoreDialog(rowTray, [&](HWND d) {
+            select(d, 1);
             click(d, c.button);
             openAfterChoice = IsWindow(d) && IsWindowVisible(d);
             if (openAfterChoice) click(d, IDCANCEL);
@@ -196,14 +201,13 @@ TEST_F(RestoreTest, ChoicesActOnTheMemosAndTheFile) {
         if (c.questions) EXPECT_EQ(boxes.seen()[0].text, "現在のメモを、選んだ時点のメモで置き換えます。\nよろしいですか？");
         EXPECT_EQ(captionsShown(rowTray), c.captions);
         EXPECT_EQ(captionsIn(readFile(MEMO_FILE_NAME)), c.captions);
-        // The state before a choice is kept among the generations, newest: a
-        // replace keeps it at once, so that it can be undone; an addition
-        // keeps it as the first save of the run.
+        // A replace keeps the state it replaces as the newest generation, so
+        // that it can be undone, though the run's saves owe none.
         std::vector<generations::Generation> kept = generations::listGenerations(MEMO_FILE_NAME);
-        const bool changed = c.captions != captionsIn(before);
-        ASSERT_EQ(kept.size(), changed ? 2u : 1u);
-        if (changed) EXPECT_EQ(readFile(kept[0].path.c_str()), before);
-        if (c.button == IDOK && changed) {
+        const bool replaced = c.button == IDOK && c.answer == IDYES;
+        ASSERT_EQ(kept.size(), replaced ? 3u : 2u);
+        if (replaced) {
+            EXPECT_EQ(readFile(kept[0].path.c_str()), before);
             // Shown as at a start: where the generation had it.
             RECT r;
             GetWindowRect(rowTray.memoWindows().back()->hwnd(), &r);
@@ -263,6 +267,23 @@ TEST_F(RestoreTest, MemosStayUsableWhileTheDialogIsOpen) {
     });
     EXPECT_EQ(captionsShown(tray), (std::vector<std::string>{"新規メモ", "前のメモ"}));
     EXPECT_EQ(captionsIn(readFile(MEMO_FILE_NAME)), (std::vector<std::string>{"新規メモ", "前のメモ"}));
+}
+
+// "終了(&X)" while the dialog is open saves the memos as they are and ends
+// the dialog with the window; nothing is restored.
+TEST_F(RestoreTest, ExitWhileTheDialogIsOpen) {
+    writeGeneration("Quillpad-20261101-120000.dat", {memo("前のメモ")});
+    writeFile(MEMO_FILE_NAME, formatMemos({memo("今のメモ")}));
+    start();
+    HWND window = tray.hwnd();
+    HWND dialog = nullptr;
+    restoreDialog(tray, [&](HWND d) {
+        dialog = d;
+        PostMessageA(window, WM_COMMAND, ID_EXIT, 0);
+    });
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(captionsIn(readFile(MEMO_FILE_NAME)), std::vector<std::string>{"今のメモ"});
 }
 
 // Which saves of the resident window keep the file on disk as a generation.
