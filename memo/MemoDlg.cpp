@@ -196,7 +196,7 @@ void CMemoDlg::setDisplayedText(const std::string& text) {
     SetWindowTextA(edit_.hwnd(), text.c_str());
 }
 
-void CMemoDlg::requestSave() { SendMessageA(GetParent(hwnd()), WM_SAVE_REQUEST, 0, 0); }
+void CMemoDlg::requestSave(WPARAM cause) { SendMessageA(GetParent(hwnd()), WM_SAVE_REQUEST, cause, 0); }
 
 // Commands and mouse
 
@@ -331,7 +331,7 @@ void CMemoDlg::OnDeleteTab() {
         return;
     }
     selectTab(i >= count ? count - 1 : i);
-    requestSave();
+    requestSave(SAVE_AFTER_DELETE);
     applyTabMode(settings_.general.TAB_MODE_FLAG);
 }
 
@@ -346,7 +346,7 @@ void CMemoDlg::OnDeleteMemo() {
     DestroyWindow(hwnd());
     // The owner's save leaves this memo out and lets go of it: the object is
     // deleted once this handler has returned.
-    SendMessageA(owner, WM_SAVE_REQUEST, 0, 0);
+    SendMessageA(owner, WM_SAVE_REQUEST, SAVE_AFTER_DELETE, 0);
 }
 
 void CMemoDlg::OnChangeColor() {

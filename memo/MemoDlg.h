@@ -96,8 +96,9 @@ private:
     void selectTab(int index);
     void setDisplayedText(const std::string& text);
     // Asks the resident window to write the data file; it answers at once
-    // and tells a failure later, from its own message.
-    void requestSave();
+    // and tells a failure later, from its own message. `cause`: 0, or
+    // SAVE_AFTER_DELETE when the save removes a deleted tab.
+    void requestSave(WPARAM cause = 0);
     // Appends a tab and selects it, without asking for a save.
     void appendTab(const MemoTab& tab);
     int tabCount() const;

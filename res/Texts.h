@@ -10,6 +10,8 @@ const char* const CANNOT_READ = "ファイルを読み込めません。";
 const char* const DELETE_ALL_QUESTION = "全てのメモを削除します。\nよろしいですか？";
 // A delete question is "タブ [title] " or "メモ [caption] " followed by this.
 const char* const DELETE_QUESTION_END = "を削除します。\nよろしいですか？";
+const char* const RESTORE_QUESTION = "現在のメモを、選んだ時点のメモで置き換えます。\nよろしいですか？";
+const char* const NO_GENERATIONS = "バックアップはありません。";
 const char* const RESET_COLORS_QUESTION = "デフォルト設定に戻します。\nよろしいですか？";
 
 // What a new memo and a new tab start with.

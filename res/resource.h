@@ -20,6 +20,7 @@
 #define IDD_COLORSET       136
 #define IDD_MEMO_PAGE      139
 #define IDD_GENERAL_PAGE   140
+#define IDD_RESTORE        141
 
 // Menus
 #define IDR_MEMO_MENU      130
@@ -33,6 +34,7 @@
 #define ID_DELETE_ALL      32784
 #define ID_ADD_MEMO        32774
 #define ID_OPTION          32781
+#define ID_RESTORE         32800
 #define ID_VERSION         32777
 #define ID_EXIT            32775
 
@@ -86,3 +88,8 @@
 #define IDC_MEMOPAGE_SET_COLORS       1018
 #define IDC_MEMOPAGE_NOT_SHOW_TAB     1027
 #define IDC_MEMOPAGE_WORDWRAP         1029
+
+// Restore dialog (template 141)
+#define IDC_RESTORE_LIST      1040
+#define IDC_RESTORE_PREVIEW   1041
+#define IDC_RESTORE_ADD       1042

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include "dialogs/OptionDlg.h"
+#include "dialogs/RestoreDlg.h"
 #include "dialogs/VersionDlg.h"
 #include "res/Texts.h"
 #include "res/resource.h"
@@ -48,6 +49,7 @@ const win::MessageTable* CTrayWnd::messageTable() const {
         win::onCommand(ID_DELETE_ALL, &CTrayWnd::OnDeleteAll),
         win::onCommand(ID_ADD_MEMO, &CTrayWnd::OnAddMemo),
         win::onCommand(ID_OPTION, &CTrayWnd::OnOption),
+        win::onCommand(ID_RESTORE, &CTrayWnd::OnRestore),
         win::onCommand(ID_VERSION, &CTrayWnd::OnVersion),
         win::onCommand(ID_EXIT, &CTrayWnd::OnExit),
         win::onMessage(WM_TRAY_CALLBACK, &CTrayWnd::OnTrayCallback),
@@ -114,9 +116,14 @@ LRESULT CTrayWnd::OnTrayCallback(WPARAM, LPARAM lParam) {
 // returned, since the message box's loop would run them all meanwhile. A
 // failure is told once, not at every commit; the next success makes the
 // next failure speak again.
-void CTrayWnd::OnSaveRequest() {
+LRESULT CTrayWnd::OnSaveRequest(WPARAM wParam, LPARAM) {
     releaseEndedMemos();
-    if (saveMemos()) {
+    saveTellingFailure(wParam == SAVE_AFTER_DELETE);
+    return 0;
+}
+
+void CTrayWnd::saveTellingFailure(bool causedByDelete) {
+    if (saveMemos(causedByDelete)) {
         saveFailureShown_ = false;
     } else if (!loading_ && !saveFailureShown_) {
         saveFailureShown_ = true;
@@ -205,6 +212,12 @@ void CTrayWnd::commitAllEdits() {
     }
 }
 
+void CTrayWnd::OnRestore() {
+    CRestoreDlg dialog(MEMO_FILE_NAME);
+    std::optional<INT_PTR> result = runGreyed(ID_RESTORE, dialog);
+    if (result && (*result == IDOK || *result == IDC_RESTORE_ADD)) restoreMemos(dialog.chosenMemos(), *result == IDOK);
+}
+
 void CTrayWnd::OnClose() {
     commitAllEdits();
     if (!saveMemos()) {
@@ -251,7 +264,7 @@ void CTrayWnd::bringAllToFront() {
         moved |= slot->pullBackOnScreen();
         SetForegroundWindow(slot->hwnd());
     }
-    if (moved) OnSaveRequest();
+    if (moved) saveTellingFailure(false);
 }
 
 void CTrayWnd::reloadAllMemoSettings() {
@@ -268,11 +281,13 @@ void CTrayWnd::releaseEndedMemos() {
                        memoWindows_.end());
 }
 
-// Asked every time, whatever DEL_CHECK_FLAG says; saves nothing.
+// Asked every time, whatever DEL_CHECK_FLAG says; saves nothing, but the
+// next save counts as one that a delete asked for.
 void CTrayWnd::deleteAllMemos() {
     if (!win::askYesNo(texts::DELETE_ALL_QUESTION)) return;
     if (!hwnd()) return;
     teardownMemos();
+    deleteAllOwed_ = true;
 }
 
 // A memo whose handler waits in a nested loop (a question, a dialog) is
@@ -295,16 +310,20 @@ std::vector<PixelRect> CTrayWnd::getMemoRects(HWND excluded) const {
 
 // Loading and saving
 
+void CTrayWnd::showStoredMemos(const std::function<void()>& create) {
+    // Every restored memo reads the settings: one reading serves them all.
+    SettingsReadBatch settingsOnce;
+    loading_ = true;
+    create();
+    loading_ = false;
+}
+
 bool CTrayWnd::loadMemos() {
     ScreenSize screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    LoadResult result;
-    {
-        // Every restored memo reads the settings: one reading serves them all.
-        SettingsReadBatch settingsOnce;
-        loading_ = true;
+    LoadResult result = LoadResult::Missing;
+    showStoredMemos([&] {
         result = loadMemoFile(MEMO_FILE_NAME, screen, [this](const StoredMemo& memo) { createMemoFromData(memo); });
-        loading_ = false;
-    }
+    });
     if (result == LoadResult::Unreadable) {
         // The stored memos exist but could not be read: end before any save can
         // replace them with this run's empty set.
@@ -317,12 +336,14 @@ bool CTrayWnd::loadMemos() {
 
 // Writes the live memos in registry order. The saves that restored memos
 // request while the file is being read write nothing and cost nothing.
-bool CTrayWnd::saveMemos() {
+bool CTrayWnd::saveMemos(bool causedByDelete) {
     if (loading_) return false;
     std::vector<StoredMemo> memos;
     memos.reserve(memoWindows_.size());
     for (const auto& slot : memoWindows_) {
         if (isLive(slot) && !slot->getTabs().empty()) memos.push_back(slot->stored());
     }
-    return saveMemoFile(MEMO_FILE_NAME, memos);
+    if (!saveMemoFile(MEMO_FILE_NAME, memos, SaveOptions{&generations_, causedByDelete || deleteAllOwed_})) return false;
+    deleteAllOwed_ = false;
+    return true;
 }

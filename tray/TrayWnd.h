@@ -1,11 +1,13 @@
 // The hidden resident window: tray icon and menu, the two global hot keys,
 // loading and saving of the memo data file, and the registry of memo windows.
 #pragma once
+#include <functional>
 #include <optional>
 #include <vector>
 #include "memo/MemoDlg.h"
 #include "memo/MemoOwner.h"
 #include "memo/PixelRect.h"
+#include "store/Generations.h"
 #include "store/MemoFile.h"
 #include "store/Settings.h"
 #include "win/Dialog.h"
@@ -39,7 +41,8 @@ public:
     std::vector<PixelRect> getMemoRects(HWND excluded) const override;
 
     bool loadMemos();
-    bool saveMemos();
+    // `causedByDelete`: the save removes a deleted tab or memo (store/Generations.h).
+    bool saveMemos(bool causedByDelete = false);
 
 protected:
     const win::MessageTable* messageTable() const override;
@@ -57,10 +60,11 @@ private:
     void OnAddMemo();
     void OnDeleteAll();
     void OnOption();
+    void OnRestore();
     void OnVersion();
     LRESULT OnTrayCallback(WPARAM, LPARAM);
     LRESULT OnHotKey(WPARAM, LPARAM);
-    void OnSaveRequest();
+    LRESULT OnSaveRequest(WPARAM, LPARAM);
     void OnSaveFailed();
     void OnTaskbarCreated();
 
@@ -72,12 +76,20 @@ private:
     std::optional<INT_PTR> runGreyed(UINT command, win::Dialog& dialog);
     void releaseEndedMemos();
     void commitAllEdits();
+    // Saves, and tells a failure once from a posted message.
+    void saveTellingFailure(bool causedByDelete);
+    // Shows stored memos as at a start: their own save requests write nothing.
+    void showStoredMemos(const std::function<void()>& create);
+    // After the restore dialog: replaces every memo with `memos` or adds them.
+    void restoreMemos(const std::vector<StoredMemo>& memos, bool replace);
     HMENU trayPopup() const { return GetSubMenu(trayMenu_, 0); }
 
     HICON appIcon_;
     HMENU trayMenu_ = nullptr;
     AppSettings settings_;
     MemoSlots memoWindows_;
+    generations::GenerationRun generations_;
+    bool deleteAllOwed_ = false;  // "全削除" emptied the registry; the next save removes those memos
     bool loading_ = false;  // the data file is being read: no save may write it
     bool saveFailureShown_ = false;  // told once; quiet until a save succeeds again
 };

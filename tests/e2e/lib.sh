@@ -69,7 +69,7 @@ last_item() { LAST_X=$((X + 20)); LAST_Y=$((Y + HEIGHT - 12)); }
 choose_from_tray_menu() {
     local offset
     case $1 in
-        d) offset=11 ;; a) offset=28 ;; o) offset=54 ;; v) offset=80 ;; x) offset=97 ;;
+        d) offset=11 ;; a) offset=28 ;; o) offset=54 ;; r) offset=71 ;; v) offset=97 ;; x) offset=114 ;;
         *) fail "no tray menu item $1" ;;
     esac
     find_tray_icon
@@ -77,6 +77,18 @@ choose_from_tray_menu() {
     xdotool mousemove $((X + 20)) $((Y + offset)) sleep 0.2 click 1
     menu_closed() { gone "$MENU"; }
     wait_for 5 menu_closed || fail "the tray menu stayed open"
+}
+
+# The program's message boxes have its file name as caption.
+question_box() { BOX=$(xdotool search --onlyvisible --name '^Quillpad$' 2>/dev/null | head -1); [ -n "$BOX" ]; }
+# answer_box yes|no: clicks that button of the open question BOX ("はい"
+# and "いいえ" stand 86 pixels left and right of the box's centre).
+answer_box() {
+    eval "$(xdotool getwindowgeometry --shell "$BOX")"
+    local offset=-86
+    [ "$1" = no ] && offset=86
+    xdotool mousemove $((X + WIDTH / 2 + offset)) $((Y + HEIGHT - 31)) sleep 0.1 click 1
+    wait_for 5 gone "$BOX" || fail "the question stayed open after \"$1\""
 }
 
 # wait_exit: waits for the program to end, at most 15 seconds; its exit code must be 0.

@@ -89,16 +89,10 @@ aim() {
 
 # The delete questions are on when Quillpad.ini says so or is missing.
 questions_on() { ! grep -q $'^DEL_CHECK_FLAG-0\r$' Quillpad.ini 2>/dev/null; }
-question_box() { BOX=$(xdotool search --onlyvisible --name '^Quillpad$' 2>/dev/null | head -1); [ -n "$BOX" ]; }
-# answer yes|no: clicks the button of the open question ("はい" and "いいえ"
-# stand 86 pixels left and right of the box's centre).
+# answer yes|no: clicks that button of the open question.
 answer() {
-    geom "$BOX"
-    local offset=-86
-    [ "$1" = no ] && offset=86
     note "  answer $1"
-    xdotool mousemove $((X + WIDTH / 2 + offset)) $((Y + HEIGHT - 31)) sleep 0.1 click 1
-    wait_for 5 gone "$BOX" || fail "the question stayed open after \"$1\""
+    answer_box "$1"
 }
 # answer_question: waits for the question the last command must ask and answers it
 # at random; sets ANSWER.

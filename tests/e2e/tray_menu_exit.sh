@@ -10,7 +10,7 @@ start_quillpad "$exe"
 find_tray_icon
 open_menu "$TRAY_X" "$TRAY_Y"
 [ "$Y" -eq "$TRAY_Y" ] || fail "menu top $Y, cursor at $TRAY_Y"
-[ "$HEIGHT" -gt 60 ] || fail "menu of $HEIGHT pixels is too small for seven items"
+[ "$HEIGHT" -gt 110 ] || fail "menu of $HEIGHT pixels is too small for eight items"
 last_item
 xdotool mousemove "$LAST_X" "$LAST_Y"
 [ -n "$shot" ] && { sleep 0.5; qp_screenshot "$shot"; echo "screenshot: $shot"; }

@@ -121,6 +121,16 @@ const Dialog kDialogs[] = {
          10, 115, 100, 100},
         {1033, "msctls_hotkey32", "", SHOWN | WS_TABSTOP | WS_BORDER, 0, 10, 135, 100, 14},
     }},
+    {"Restore", 141, FRAMED, 0, "バックアップから復元", 260, 190, {
+        {1040, "ListBox", "",
+         SHOWN | WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 5, 5, 250, 70},
+        {1041, "Edit", "",
+         SHOWN | WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
+         5, 80, 250, 80},
+        {1, "Button", "OK", SHOWN | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_FLAT, 0, 125, 170, 40, 14},
+        {1042, "Button", "追加", SHOWN | WS_TABSTOP | BS_FLAT, 0, 170, 170, 40, 14},
+        {2, "Button", "ｷｬﾝｾﾙ", SHOWN | WS_TABSTOP | BS_FLAT, 0, 215, 170, 40, 14},
+    }},
 };
 
 // What the dialog manager makes of a template entry: every control gets
@@ -355,6 +365,7 @@ const Menu kMenus[] = {
         {"メモの追加(&A)", 32774, {}},
         SEPARATOR,
         {"オプション(&O)", 32781, {}},
+        {"バックアップから復元(&R)...", 32800, {}},
         SEPARATOR,
         {"バージョン情報(&V)", 32777, {}},
         {"終了(&X)", 32775, {}},

@@ -123,7 +123,7 @@ TEST_F(TrayWndTest, ResidentWindowIsHiddenPopupAsCreated) {
     EXPECT_NE(CTrayWnd::taskbarCreatedMessage(), 0u);
 }
 
-TEST_F(TrayWndTest, TrayMenuHasItsSevenItems) {
+TEST_F(TrayWndTest, TrayMenuHasItsEightItems) {
     std::vector<MenuItem> top = menuItems(tray.trayMenu());
     ASSERT_EQ(top.size(), 1u);
     EXPECT_EQ(top[0].text, "システム");
@@ -133,11 +133,11 @@ TEST_F(TrayWndTest, TrayMenuHasItsSevenItems) {
         const char* text;
     } expected[] = {
         {ID_DELETE_ALL, "全削除(&D)"}, {ID_ADD_MEMO, "メモの追加(&A)"}, {0, nullptr},
-        {ID_OPTION, "オプション(&O)"}, {0, nullptr},           {ID_VERSION, "バージョン情報(&V)"},
-        {ID_EXIT, "終了(&X)"},
+        {ID_OPTION, "オプション(&O)"}, {ID_RESTORE, "バックアップから復元(&R)..."}, {0, nullptr},
+        {ID_VERSION, "バージョン情報(&V)"}, {ID_EXIT, "終了(&X)"},
     };
     std::vector<MenuItem> items = menuItems(GetSubMenu(tray.trayMenu(), 0));
-    ASSERT_EQ(items.size(), 7u);
+    ASSERT_EQ(items.size(), 8u);
     for (size_t i = 0; i < items.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(items[i].separator, expected[i].text == nullptr);
@@ -148,6 +148,7 @@ TEST_F(TrayWndTest, TrayMenuHasItsSevenItems) {
     EXPECT_EQ(ID_DELETE_ALL, 32784);
     EXPECT_EQ(ID_ADD_MEMO, 32774);
     EXPECT_EQ(ID_OPTION, 32781);
+    EXPECT_EQ(ID_RESTORE, 32800);
     EXPECT_EQ(ID_VERSION, 32777);
     EXPECT_EQ(ID_EXIT, 32775);
 }
@@ -256,7 +257,10 @@ TEST_F(TrayWndTest, MenuItemIsGreyWhileItsDialogIsOpen) {
         UINT command;
         UINT otherItem;
         int button;
-    } cases[] = {{ID_VERSION, ID_OPTION, IDOK}, {ID_OPTION, ID_VERSION, IDCANCEL}, {ID_OPTION, ID_VERSION, IDOK}};
+    } cases[] = {{ID_VERSION, ID_OPTION, IDOK},
+                 {ID_OPTION, ID_VERSION, IDCANCEL},
+                 {ID_OPTION, ID_RESTORE, IDOK},
+                 {ID_RESTORE, ID_VERSION, IDCANCEL}};
     HMENU popup = GetSubMenu(tray.trayMenu(), 0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);

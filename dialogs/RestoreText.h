@@ -1,0 +1,24 @@
+// What the restore dialog shows of a generation, as plain text.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+#include "store/LocalTime.h"
+#include "store/MemoFile.h"
+
+// Captions a list line names at most.
+constexpr size_t LINE_CAPTIONS = 3;
+// Lines of a tab's text the preview shows at most.
+constexpr size_t PREVIEW_LINES = 3;
+
+// "2026/12/08 10:33:56"
+std::string generationTime(const LocalTime& t);
+
+// The list line of a generation: its time, the number of memos and the first
+// captions, "…" when there are more.
+std::string generationLine(const LocalTime& t, const std::vector<StoredMemo>& memos);
+
+// What the generation holds, for a read-only multi-line edit (CR LF): each
+// memo's caption, then the first lines of each tab's text that are not empty,
+// "…" standing for the rest.
+std::string generationPreview(const std::vector<StoredMemo>& memos);
