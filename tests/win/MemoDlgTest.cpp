@@ -279,9 +279,11 @@ TEST_F(MemoTest, DeleteQuestionsFollowTheSetting) {
         int tabsLeft;  // -1: the memo is gone
     } cases[] = {
         {"tab, asked, No", true, ID_DELETE_TAB, IDNO, {"タブ [新規タブ] を削除します。\nよろしいですか？"}, 2},
+        {"tab, asked, Enter", true, ID_DELETE_TAB, ENTER_KEY, {"タブ [新規タブ] を削除します。\nよろしいですか？"}, 2},
         {"tab, asked, Yes", true, ID_DELETE_TAB, IDYES, {"タブ [新規タブ] を削除します。\nよろしいですか？"}, 1},
         {"tab, not asked", false, ID_DELETE_TAB, IDNO, {}, 1},
         {"memo, asked, No", true, ID_DELETE_MEMO, IDNO, {"メモ [新規メモ] を削除します。\nよろしいですか？"}, 2},
+        {"memo, asked, Enter", true, ID_DELETE_MEMO, ENTER_KEY, {"メモ [新規メモ] を削除します。\nよろしいですか？"}, 2},
         {"memo, asked, Yes", true, ID_DELETE_MEMO, IDYES, {"メモ [新規メモ] を削除します。\nよろしいですか？"}, -1},
         {"memo, not asked", false, ID_DELETE_MEMO, IDNO, {}, -1},
     };
@@ -303,6 +305,24 @@ TEST_F(MemoTest, DeleteQuestionsFollowTheSetting) {
         size_t stored = 0;
         for (size_t at = 0; (at = readFile("Quillpad.dat").find("[MEMO_START]", at)) != std::string::npos; ++at) ++stored;
         EXPECT_EQ(stored, size_t(c.tabsLeft < 0 ? 0 : c.tabsLeft));
+    }
+}
+
+// "全削除(&D)" asks whatever the setting says; a stray Enter deletes nothing.
+TEST_F(MemoTest, DeleteAllAsksAndEnterKeepsTheMemos) {
+    struct Case {
+        int answer;
+        bool kept;
+    } cases[] = {{ENTER_KEY, true}, {IDNO, true}, {IDYES, false}};
+    start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        HWND window = addMemo().hwnd();
+        MessageBoxWatcher boxes(GetCurrentProcessId(), c.answer);
+        SendMessageA(tray.hwnd(), WM_COMMAND, ID_DELETE_ALL, 0);
+        ASSERT_EQ(boxes.seen().size(), 1u);
+        EXPECT_EQ(boxes.seen()[0].text, "全てのメモを削除します。\nよろしいですか？");
+        EXPECT_EQ(bool(IsWindow(window)), c.kept);
     }
 }
 
