@@ -1,4 +1,5 @@
 #include "win/Dialog.h"
+#include "win/Centring.h"
 
 namespace win {
 
@@ -46,12 +47,30 @@ const MessageTable* Dialog::messageTable() const {
     return &table;
 }
 
+namespace {
+// Templates place a dialog at the screen's top left corner: a modal one opens
+// centred over its owner, or on the work area without one, inside the work area.
+void centreModal(HWND dialog) {
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    MONITORINFO monitor = {sizeof monitor};
+    GetMonitorInfoA(MonitorFromWindow(owner ? owner : dialog, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& area = monitor.rcWork;
+    RECT over = area, own;
+    if (owner) GetWindowRect(owner, &over);
+    GetWindowRect(dialog, &own);
+    int x = centredStart(own.right - own.left, over.left, over.right, area.left, area.right);
+    int y = centredStart(own.bottom - own.top, over.top, over.bottom, area.top, area.bottom);
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+}  // namespace
+
 // The dialog manager calls this procedure; after WM_INITDIALOG it sees only
 // what the message table passes on as default processing, and answers FALSE.
 INT_PTR CALLBACK Dialog::dialogProc(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
     if (message != WM_INITDIALOG || failing()) return FALSE;
     auto* self = reinterpret_cast<Dialog*>(lParam);
     self->attach(hwnd, true);
+    if (!self->modeless_) centreModal(hwnd);
     return self->runHandler(self->initDialogOperation, [self] { return self->OnInitDialog(); });
 }
 
