@@ -395,11 +395,13 @@ void CMemoDlg::OnDeleteMemo() {
     SendMessageA(owner, WM_SAVE_REQUEST, 0, 0);
 }
 
-// The colours reach the data file with the next save.
+// The colours reach the data file with the next save. Owned by the memo, the
+// dialog keeps it disabled, so that it cannot open a second one, and goes
+// with it: a memo deleted meanwhile (全削除) gets nothing.
 void CMemoDlg::OnChangeColor() {
     CColorSetDlg dialog;
     dialog.setColors(appearance_.colors);
-    if (dialog.doModal() == IDCANCEL || !hwnd()) return;
+    if (dialog.doModal(hwnd()) == IDCANCEL || !hwnd()) return;
     appearance_.colors = dialog.getColors();
     repaintNow(hwnd());
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <string>
@@ -452,6 +453,39 @@ TEST_F(MemoTest, ColourDialogChangesTheMemosColours) {
     HDC dc = GetDC(text);
     EXPECT_EQ(GetPixel(dc, r.right - 3, r.bottom - 3), factory.BACK_MEMO_COLOR);
     ReleaseDC(text, dc);
+}
+
+// The memo owns its colour dialog: the dialog opens centred over it, keeps it
+// disabled (no second dialog from it) and ends with it, when 全削除 takes the
+// memo meanwhile; the gone memo gets nothing.
+TEST_F(MemoTest, ColourDialogIsOwnedByItsMemoAndEndsWithIt) {
+    start();
+    CMemoDlg& memo = addMemo();
+    HWND window = memo.hwnd();
+    MoveWindow(window, 100, 120, 200, 150, TRUE);
+    HWND owner = nullptr;
+    BOOL memoEnabled = TRUE, endedWithTheMemo = FALSE;
+    RECT r = {};
+    MessageBoxWatcher yes(GetCurrentProcessId(), IDYES);  // the reset, then 全削除
+    bool acted = actOnDialog([&] { command(memo, ID_CHANGE_COLOR); },
+                             [&](HWND d) {
+                                 owner = GetWindow(d, GW_OWNER);
+                                 memoEnabled = IsWindowEnabled(window);
+                                 GetWindowRect(d, &r);
+                                 SendMessageA(d, WM_COMMAND, IDC_COLOR_RESET, 0);
+                                 SendMessageA(tray.hwnd(), WM_COMMAND, ID_DELETE_ALL, 0);
+                                 endedWithTheMemo = !IsWindow(d);
+                                 if (!endedWithTheMemo) PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+                             },
+                             dialogWith(IDC_COLOR_RESET));
+    EXPECT_TRUE(acted);
+    EXPECT_EQ(owner, window);
+    EXPECT_FALSE(memoEnabled);
+    EXPECT_LE(std::abs((r.left + r.right) / 2 - 200), 1);
+    EXPECT_LE(std::abs((r.top + r.bottom) / 2 - 195), 1);
+    EXPECT_EQ(yes.seen().size(), 2u);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(endedWithTheMemo);
 }
 
 // The options' OK makes every open memo read the settings again: several
