@@ -43,3 +43,14 @@ void storeHotKeyControlValue(uint16_t value, HotKeyEntry& entry) {
         if ((value >> 8) & m.flag) entry.modifiers |= m.modifier;
     }
 }
+
+int switchedPage(uint32_t virtualKey, bool ctrl, bool shift, int current, int count) {
+    const uint32_t TAB = 0x09, PAGE_UP = 0x21, PAGE_DOWN = 0x22;
+    if (!ctrl || count <= 0) return -1;
+    int step = 0;
+    if (virtualKey == TAB) step = shift ? -1 : 1;
+    if (virtualKey == PAGE_DOWN) step = 1;
+    if (virtualKey == PAGE_UP) step = -1;
+    if (step == 0) return -1;
+    return ((current + step) % count + count) % count;
+}

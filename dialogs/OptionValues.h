@@ -17,3 +17,8 @@ uint16_t hotKeyControlValue(const HotKeyEntry& entry);
 // Stores the hot-key control's value (HKM_GETHOTKEY) into an entry. Flags that
 // RegisterHotKey has no modifier for, HOTKEYF_EXT among them, are dropped.
 void storeHotKeyControlValue(uint16_t value, HotKeyEntry& entry);
+
+// The page a key switches to, as in every property sheet: Ctrl+Tab and
+// Ctrl+Page Down the next, Ctrl+Shift+Tab and Ctrl+Page Up the previous, round
+// the `count` pages; -1 for any other key.
+int switchedPage(uint32_t virtualKey, bool ctrl, bool shift, int current, int count);

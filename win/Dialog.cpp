@@ -14,12 +14,41 @@ const DLGTEMPLATE* Dialog::dialogTemplate() const {
     return templateInMemory ? templateInMemory : dialogResource(templateId_);
 }
 
+std::vector<Dialog*> Dialog::modalRuns_;
+
+namespace {
+HHOOK filterHook = nullptr;
+}
+
 INT_PTR Dialog::doModal(HWND owner) {
     modeless_ = false;
     const DLGTEMPLATE* source = dialogTemplate();
     if (!source) return -1;
-    return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), source, owner, dialogProc,
-                                   reinterpret_cast<LPARAM>(this));
+    if (modalRuns_.empty()) filterHook = SetWindowsHookExA(WH_MSGFILTER, messageFilter, nullptr, GetCurrentThreadId());
+    modalRuns_.push_back(this);
+    INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), source, owner, dialogProc,
+                                             reinterpret_cast<LPARAM>(this));
+    modalRuns_.pop_back();
+    if (modalRuns_.empty()) {
+        UnhookWindowsHookEx(filterHook);
+        filterHook = nullptr;
+    }
+    return result;
+}
+
+// The innermost modal dialog that holds the message's window takes it first.
+LRESULT CALLBACK Dialog::messageFilter(int code, WPARAM wParam, LPARAM lParam) {
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && !failing()) {
+        for (auto run = modalRuns_.rbegin(); run != modalRuns_.rend(); ++run) {
+            Dialog* dialog = *run;
+            HWND hwnd = dialog->hwnd();
+            if (!hwnd || (msg->hwnd != hwnd && !IsChild(hwnd, msg->hwnd))) continue;
+            if (dialog->runHandler(nullptr, [&] { return dialog->preTranslateMessage(*msg); })) return TRUE;
+            break;
+        }
+    }
+    return CallNextHookEx(filterHook, code, wParam, lParam);
 }
 
 bool Dialog::createModeless(HWND owner) {

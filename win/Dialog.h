@@ -2,6 +2,7 @@
 // at WM_INITDIALOG, so the message table sees its messages before the dialog
 // manager, whose handling is the default processing.
 #pragma once
+#include <vector>
 #include "win/Window.h"
 
 namespace win {
@@ -32,6 +33,10 @@ public:
 
 protected:
     const MessageTable* messageTable() const override;
+    // A message for this modal dialog or one of its controls, before the
+    // dialog manager sees it (keys the dialog manager would take, such as
+    // Ctrl+Tab); true when it was handled.
+    virtual bool preTranslateMessage(const MSG&) { return false; }
     // Named in the failure message of OnInitDialog, or null.
     const char* initDialogOperation = nullptr;
     // A template in memory to create the dialog from instead of the resource.
@@ -40,6 +45,10 @@ protected:
 private:
     const DLGTEMPLATE* dialogTemplate() const;
     static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The dialog manager's loops ask this before IsDialogMessage (MSGF_DIALOGBOX).
+    static LRESULT CALLBACK messageFilter(int code, WPARAM wParam, LPARAM lParam);
+    // The modal runs on the stack, the innermost last.
+    static std::vector<Dialog*> modalRuns_;
 
     UINT templateId_;
     bool modeless_ = false;

@@ -74,4 +74,30 @@ TEST(StoreHotKeyControlValue, FlagsBecomeModifiersWithoutExtended) {
     }
 }
 
+TEST(SwitchedPage, CtrlTabAndCtrlPageKeysGoRoundThePages) {
+    const uint32_t TAB = 0x09, PAGE_UP = 0x21, PAGE_DOWN = 0x22, LEFT = 0x25;
+    struct Case {
+        const char* name;
+        uint32_t key;
+        bool ctrl, shift;
+        int current, page;
+    } cases[] = {
+        {"Ctrl+Tab", TAB, true, false, 0, 1},
+        {"Ctrl+Tab from the last", TAB, true, false, 1, 0},
+        {"Ctrl+Shift+Tab", TAB, true, true, 1, 0},
+        {"Ctrl+Shift+Tab from the first", TAB, true, true, 0, 1},
+        {"Ctrl+Page Down", PAGE_DOWN, true, false, 0, 1},
+        {"Ctrl+Shift+Page Down", PAGE_DOWN, true, true, 1, 0},
+        {"Ctrl+Page Up from the first", PAGE_UP, true, false, 0, 1},
+        {"Tab alone moves the focus", TAB, false, false, 0, -1},
+        {"Page Down alone", PAGE_DOWN, false, false, 0, -1},
+        {"another key", LEFT, true, false, 0, -1},
+        {"no tab selected", TAB, true, false, -1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(switchedPage(c.key, c.ctrl, c.shift, c.current, 2), c.page);
+    }
+}
+
 }  // namespace

@@ -33,7 +33,7 @@ struct OptionsWindow {
 
 OptionsWindow optionsWindow(HWND dialog) {
     OptionsWindow w{dialog, GetDlgItem(dialog, IDC_OPTION_TABS), nullptr, nullptr};
-    for (HWND page = GetWindow(w.tabs, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT)) {
+    for (HWND page = GetWindow(dialog, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT)) {
         if (GetDlgItem(page, IDC_GENERAL_ABSORB)) w.general = page;
         if (GetDlgItem(page, IDC_MEMOPAGE_SET_COLORS)) w.memo = page;
     }
@@ -85,7 +85,7 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
         EXPECT_EQ(SendMessageA(w.tabs, TCM_GETCURSEL, 0, 0), 0);
         EXPECT_TRUE(IsWindowVisible(w.general));
         EXPECT_FALSE(IsWindowVisible(w.memo));
-        // Inside the tab control's frame (both pages were found among its children).
+        // Inside the tab control's frame.
         RECT tabs, page;
         GetClientRect(w.tabs, &tabs);
         GetWindowRect(w.general, &page);
@@ -94,14 +94,17 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
         EXPECT_EQ(page.top, 40);
         EXPECT_EQ(page.right, tabs.right - 10);
         EXPECT_EQ(page.bottom, tabs.bottom - 10);
-        // The Tab key goes from the dialog's buttons into the shown page and back.
-        bool pageReached = false;
+        // The Tab key goes from the dialog's buttons into the shown page, to
+        // the page tabs and back.
+        bool pageReached = false, tabsReached = false;
         HWND control = GetDlgItem(w.dialog, IDOK);
-        for (int i = 0; i < 20 && !pageReached; ++i) {
+        for (int i = 0; i < 20 && !(pageReached && tabsReached); ++i) {
             control = GetNextDlgTabItem(w.dialog, control, FALSE);
-            pageReached = IsChild(w.general, control);
+            pageReached |= IsChild(w.general, control) != FALSE;
+            tabsReached |= control == w.tabs;
         }
         EXPECT_TRUE(pageReached);
+        EXPECT_TRUE(tabsReached);
 
         struct Box {
             int id;
@@ -137,6 +140,33 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
               "TEXT_SELECT_FLAG-0\r\nDEL_CHECK_FLAG-1\r\nNOT_SHOW_TAB_FLAG-1\r\nTAB_MODE_FLAG-0\r\nWORDWRAP_FLAG-0\r\n"
               "COMPACT_FLAG-1\r\nABSORB-65566\r\n");
     EXPECT_EQ(readFile("key.ini"), std::string("\x74\0\x01\0\x75\0\x02\0", 8));
+}
+
+// The keys of every property sheet switch pages, wherever the focus is.
+TEST_F(OptionDlgTest, CtrlTabAndCtrlPageKeysSwitchPages) {
+    struct Case {
+        const char* name;
+        WORD key;
+        std::initializer_list<WORD> modifiers;
+        int page;
+    } cases[] = {
+        {"Ctrl+Tab", VK_TAB, {VK_CONTROL}, 1},
+        {"Ctrl+Tab round", VK_TAB, {VK_CONTROL}, 0},
+        {"Ctrl+Shift+Tab", VK_TAB, {VK_CONTROL, VK_SHIFT}, 1},
+        {"Ctrl+Page Down", VK_NEXT, {VK_CONTROL}, 0},
+        {"Ctrl+Page Up", VK_PRIOR, {VK_CONTROL}, 1},
+        {"Page Up alone", VK_PRIOR, {}, 1},
+    };
+    runOptions([&](const OptionsWindow& w) {
+        SetFocus(w.item(IDC_GENERAL_ABSORB));
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            typeKey(c.key, c.modifiers);
+            EXPECT_EQ(SendMessageA(w.tabs, TCM_GETCURSEL, 0, 0), c.page);
+            EXPECT_TRUE(IsWindowVisible(c.page == 0 ? w.general : w.memo));
+            EXPECT_FALSE(IsWindowVisible(c.page == 0 ? w.memo : w.general));
+        }
+    }, IDCANCEL);
 }
 
 // The hot-key control edits the entry chosen in the list; what is typed is
