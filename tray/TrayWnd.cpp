@@ -9,6 +9,7 @@
 #include "store/MemoFile.h"
 #include "tray/HotKeyId.h"
 #include "tray/Messages.h"
+#include "win/Dialog.h"
 #include "win/Failure.h"
 #include "win/MessageBox.h"
 
@@ -162,7 +163,13 @@ void CTrayWnd::unregisterHotKeys() {
     for (const HotKeyEntry& entry : settings_.general.hotKeys) UnregisterHotKey(hwnd(), hotKeyId(entry));
 }
 
-void CTrayWnd::OnExit() { PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
+// The open dialogs end first, as cancelled, and their runs return before the
+// posted close comes: no dialog outlives the icon, and none returns into a
+// torn-down program.
+void CTrayWnd::OnExit() {
+    win::Dialog::cancelModalRuns();
+    PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+}
 
 void CTrayWnd::OnAddMemo() { addNewMemo(); }
 

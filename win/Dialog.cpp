@@ -36,6 +36,13 @@ INT_PTR Dialog::doModal(HWND owner) {
     return result;
 }
 
+void Dialog::cancelModalRuns() {
+    std::vector<Dialog*> runs(modalRuns_.rbegin(), modalRuns_.rend());
+    for (Dialog* dialog : runs) {
+        if (dialog->hwnd()) dialog->runHandler(nullptr, [dialog] { dialog->OnCancel(); });
+    }
+}
+
 // The innermost modal dialog that holds the message's window takes it first.
 LRESULT CALLBACK Dialog::messageFilter(int code, WPARAM wParam, LPARAM lParam) {
     auto* msg = reinterpret_cast<MSG*>(lParam);

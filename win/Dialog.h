@@ -30,6 +30,9 @@ public:
     virtual void OnCancel() { endDialog(IDCANCEL); }
     // Ends a modal run with `result`; a modeless dialog ends with its window destroyed.
     void endDialog(INT_PTR result);
+    // Cancels every modal run, the innermost first; each loop returns once
+    // the message being handled has returned.
+    static void cancelModalRuns();
 
 protected:
     const MessageTable* messageTable() const override;

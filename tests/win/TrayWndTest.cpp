@@ -216,17 +216,32 @@ TEST_F(TrayWndTest, IconAndHotKeysAreHeldUntilTheWindowEndsByAnyRoad) {
     }
 }
 
-// The options dialog's opener waits in the dialog's loop while the window it
-// belongs to is destroyed: it must not register hot keys for a window that is gone.
-TEST_F(TrayWndTest, ExitWhileTheOptionsDialogIsOpen) {
-    HWND hwnd = tray.hwnd();
-    bool acted = actOnDialog([&] { SendMessageA(hwnd, WM_COMMAND, ID_OPTION, 0); },
-                             [&](HWND) { PostMessageA(hwnd, WM_COMMAND, ID_EXIT, 0); });
-    EXPECT_TRUE(acted);
-    EXPECT_FALSE(IsWindow(hwnd));
-    EXPECT_EQ(tray.hwnd(), nullptr);
-    EXPECT_TRUE(pumpUntil([] { return hotKeyFree(MOD_SHIFT, VK_F2); }, 3000));
-    EXPECT_TRUE(hotKeyFree(MOD_CONTROL | MOD_SHIFT, VK_INSERT));
+// "終了(&X)" chosen while a dialog is open ends the dialog as cancelled; its
+// run returns before the resident window goes, which then saves and ends.
+TEST_F(TrayWndTest, ExitEndsTheOpenDialogFirst) {
+    TearDown();  // each row brings its own resident window
+    for (UINT command : {ID_OPTION, ID_VERSION}) {
+        SCOPED_TRACE(command);
+        DeleteFileA("Quillpad.dat");
+        CTrayWnd window;
+        ASSERT_TRUE(window.createWindow());
+        HWND hwnd = window.hwnd(), dialog = nullptr;
+        bool acted = actOnDialog([&] { SendMessageA(hwnd, WM_COMMAND, command, 0); },
+                                 [&](HWND d) {
+                                     dialog = d;
+                                     PostMessageA(hwnd, WM_COMMAND, ID_EXIT, 0);
+                                 });
+        EXPECT_TRUE(acted);
+        EXPECT_FALSE(IsWindow(dialog));
+        EXPECT_TRUE(IsWindow(hwnd));
+        EXPECT_TRUE(pumpUntil([&] { return !IsWindow(hwnd); }, 3000));
+        EXPECT_EQ(window.hwnd(), nullptr);
+        EXPECT_EQ(GetFileAttributesA("Quillpad.dat") != INVALID_FILE_ATTRIBUTES, true);
+        EXPECT_EQ(GetFileAttributesA("Quillpad.ini"), INVALID_FILE_ATTRIBUTES);  // cancelled: nothing written
+        EXPECT_TRUE(hotKeyFree(MOD_SHIFT, VK_F2));
+        EXPECT_TRUE(hotKeyFree(MOD_CONTROL | MOD_SHIFT, VK_INSERT));
+        TearDown();
+    }
 }
 
 TEST_F(TrayWndTest, ShellRestartAddsTheIconAgain) {
