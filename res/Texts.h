@@ -11,6 +11,8 @@ const char* const DELETE_ALL_QUESTION = "全てのメモを削除します。\n�
 // A delete question is "タブ [title] " or "メモ [caption] " followed by this.
 const char* const DELETE_QUESTION_END = "を削除します。\nよろしいですか？";
 const char* const RESET_COLORS_QUESTION = "デフォルト設定に戻します。\nよろしいですか？";
+// Hot keys that another program holds: "「name」" for each, followed by this.
+const char* const HOT_KEYS_TAKEN_END = "のショートカットキーは他のプログラムが使用中のため、登録できません。";
 
 // What a new memo and a new tab start with.
 const char* const NEW_MEMO_CAPTION = "新規メモ";

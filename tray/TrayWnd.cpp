@@ -152,11 +152,20 @@ void CTrayWnd::removeTrayIcon() {
     Shell_NotifyIconA(NIM_DELETE, &data);
 }
 
-void CTrayWnd::registerHotKeys() {
+// A key left empty, or the same as an entry before it, is not held by
+// another program.
+std::vector<std::string> CTrayWnd::registerHotKeys() {
     loadSettings(settings_.general, settings_.look);
-    for (const HotKeyEntry& entry : settings_.general.hotKeys) {
-        RegisterHotKey(hwnd(), hotKeyId(entry), entry.modifiers, entry.key);
+    const std::vector<HotKeyEntry>& keys = settings_.general.hotKeys;
+    std::vector<std::string> failed;
+    for (auto entry = keys.begin(); entry != keys.end(); ++entry) {
+        int id = hotKeyId(*entry);
+        bool ours = std::any_of(keys.begin(), entry, [id](const HotKeyEntry& e) { return hotKeyId(e) == id; });
+        if (!RegisterHotKey(hwnd(), id, entry->modifiers, entry->key) && entry->key != 0 && !ours) {
+            failed.push_back(entry->name);
+        }
     }
+    return failed;
 }
 
 void CTrayWnd::unregisterHotKeys() {
@@ -196,8 +205,12 @@ void CTrayWnd::OnOption() {
     // the settings files hold now, from one reading.
     SettingsReadBatch oneReading;
     unregisterHotKeys();
-    registerHotKeys();
+    std::vector<std::string> taken = registerHotKeys();
     reloadAllMemoSettings();
+    if (taken.empty()) return;
+    std::string text;
+    for (const std::string& name : taken) text += "「" + name + "」";
+    win::showWarning((text + texts::HOT_KEYS_TAKEN_END).c_str());
 }
 
 void CTrayWnd::OnClose() {

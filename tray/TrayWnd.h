@@ -1,6 +1,7 @@
 // The hidden resident window: tray icon and menu, the two global hot keys,
 // loading and saving of the memo data file, and the registry of memo windows.
 #pragma once
+#include <string>
 #include <vector>
 #include "memo/MemoDlg.h"
 #include "memo/PixelRect.h"
@@ -63,7 +64,8 @@ private:
 
     void addTrayIcon();
     void removeTrayIcon();
-    void registerHotKeys();
+    // Answers the names of the entries whose key could not be registered.
+    std::vector<std::string> registerHotKeys();
     void unregisterHotKeys();
     void showTrayMenu();
     void releaseEndedMemos();

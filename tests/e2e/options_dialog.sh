@@ -20,9 +20,7 @@ OPTIONS=$WINDOW
 options 94 112  # the snap width
 xdotool key End BackSpace BackSpace BackSpace BackSpace 4 5
 options 71 172  # the hot-key control, showing "全メモを最前面へ表示"
-xdotool key shift+F9
-
-options 94 112  # back in the snap width: the pages switch from the keyboard
+xdotool key shift+F9 shift+Tab  # left with Shift held: the key typed stays
 xdotool key ctrl+Tab  # to the page "メモ"
 shot "$OPTIONS" options-memo.png
 options 106 72  # "設定"

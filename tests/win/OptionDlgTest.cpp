@@ -142,33 +142,6 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
     EXPECT_EQ(readFile("key.ini"), std::string("\x74\0\x01\0\x75\0\x02\0", 8));
 }
 
-// The keys of every property sheet switch pages, wherever the focus is.
-TEST_F(OptionDlgTest, CtrlTabAndCtrlPageKeysSwitchPages) {
-    struct Case {
-        const char* name;
-        WORD key;
-        std::initializer_list<WORD> modifiers;
-        int page;
-    } cases[] = {
-        {"Ctrl+Tab", VK_TAB, {VK_CONTROL}, 1},
-        {"Ctrl+Tab round", VK_TAB, {VK_CONTROL}, 0},
-        {"Ctrl+Shift+Tab", VK_TAB, {VK_CONTROL, VK_SHIFT}, 1},
-        {"Ctrl+Page Down", VK_NEXT, {VK_CONTROL}, 0},
-        {"Ctrl+Page Up", VK_PRIOR, {VK_CONTROL}, 1},
-        {"Page Up alone", VK_PRIOR, {}, 1},
-    };
-    runOptions([&](const OptionsWindow& w) {
-        SetFocus(w.item(IDC_GENERAL_ABSORB));
-        for (const Case& c : cases) {
-            SCOPED_TRACE(c.name);
-            typeKey(c.key, c.modifiers);
-            EXPECT_EQ(SendMessageA(w.tabs, TCM_GETCURSEL, 0, 0), c.page);
-            EXPECT_TRUE(IsWindowVisible(c.page == 0 ? w.general : w.memo));
-            EXPECT_FALSE(IsWindowVisible(c.page == 0 ? w.memo : w.general));
-        }
-    }, IDCANCEL);
-}
-
 // The hot-key control edits the entry chosen in the list; what is typed is
 // stored when the list opens, when the page is hidden, when the selection
 // moves and at OK, and shown again when its entry is chosen.
@@ -192,7 +165,7 @@ TEST_F(OptionDlgTest, HotKeysTypedForBothEntriesAreKeptAndSaved) {
                  typeKey(VK_DOWN);
                  typeKey(VK_RETURN);
              },
-             shownKey(VK_INSERT, CTRL | SHIFT)},
+             shownKey(VK_INSERT, CTRL | SHIFT | HOTKEYF_EXT)},
             {"open the list, come back",
              [&] {
                  typeInto(list, VK_F4, {});
@@ -208,13 +181,14 @@ TEST_F(OptionDlgTest, HotKeysTypedForBothEntriesAreKeptAndSaved) {
                  w.clickTab(0);
              },
              shownKey(VK_INSERT, CTRL | ALT | SHIFT)},
-            {"arrow key on the closed list", [&] { typeInto(list, VK_DOWN, {}); }, shownKey(VK_INSERT, CTRL | SHIFT)},
+            {"arrow key on the closed list", [&] { typeInto(list, VK_DOWN, {}); },
+             shownKey(VK_INSERT, CTRL | SHIFT | HOTKEYF_EXT)},
             // Wine's control never reports HOTKEYF_EXT; Windows' does for the arrow keys.
             {"the control reports the left arrow as extended",
              [&] { SendMessageA(control, HKM_SETHOTKEY, shownKey(VK_LEFT, HOTKEYF_EXT), 0); },
              shownKey(VK_LEFT, HOTKEYF_EXT)},
-            {"arrow key back", [&] { typeInto(list, VK_UP, {}); }, shownKey(VK_INSERT, CTRL | ALT | SHIFT)},
-            {"arrow key again", [&] { typeInto(list, VK_DOWN, {}); }, shownKey(VK_LEFT, 0)},
+            {"arrow key back", [&] { typeInto(list, VK_UP, {}); }, shownKey(VK_INSERT, CTRL | ALT | SHIFT | HOTKEYF_EXT)},
+            {"arrow key again", [&] { typeInto(list, VK_DOWN, {}); }, shownKey(VK_LEFT, HOTKEYF_EXT)},
         };
         for (const Step& s : steps) {
             SCOPED_TRACE(s.name);
@@ -224,6 +198,21 @@ TEST_F(OptionDlgTest, HotKeysTypedForBothEntriesAreKeptAndSaved) {
     });
     // Ctrl+Alt+Shift+Insert is 0x2D with 0x0007; the arrow keeps no extended flag.
     EXPECT_EQ(readFile("key.ini"), std::string("\x2D\0\x07\0\x25\0\x00\0", 8));
+}
+
+// Shift+Tab out of the control leaves "Shift +" in it: the key typed stays.
+TEST_F(OptionDlgTest, ShiftTabOutOfTheHotKeyKeepsItsKey) {
+    WORD shown = 0;
+    runOptions([&](const OptionsWindow& w) {
+        SetFocus(w.item(IDC_GENERAL_HOTKEY));
+        typeKey(VK_F9, {VK_SHIFT});
+        typeKey(VK_TAB, {VK_SHIFT});
+        w.clickTab(1);
+        w.clickTab(0);
+        shown = w.hotKeyShown();
+    });
+    EXPECT_EQ(shown, shownKey(VK_F9, SHIFT));
+    EXPECT_EQ(readFile("key.ini"), std::string("\x78\0\x04\0\x2D\0\x06\0", 8));
 }
 
 TEST_F(OptionDlgTest, KeyTypedThenMemoPageThenOkIsSaved) {
