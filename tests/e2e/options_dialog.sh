@@ -27,6 +27,7 @@ options 106 72  # "設定"
 wait_window "色設定"
 colors=$WINDOW
 shot "$colors" colors.png
+[ -n "$shots" ] && screen_shot "$shots/dialogs-centred.png" "$OPTIONS" "$colors"
 click_at "$colors" 163 105 142 92  # "ｷｬﾝｾﾙ"
 wait_for 10 gone "$colors" || fail "the colour dialog stayed open"
 
