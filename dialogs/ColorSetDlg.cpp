@@ -42,6 +42,7 @@ void CColorSetDlg::pickColor(uint32_t MemoColors::*color) {
     // may be unfolded.
     request.Flags = colors_.*color != 0 ? CC_RGBINIT : 0;
     if (ChooseColorA(&request)) colors_.*color = request.rgbResult;
+    if (!hwnd()) return;  // ended with its owner meanwhile
     repaintNow(hwnd());
 }
 

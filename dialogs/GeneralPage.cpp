@@ -11,6 +11,7 @@ const win::MessageTable* CGeneralPage::messageTable() const {
     static const win::MessageEntry rows[] = {
         win::onControl(IDC_GENERAL_HOTKEY_LIST, CBN_DROPDOWN, &CGeneralPage::OnHotKeyListDropDown),
         win::onControl(IDC_GENERAL_HOTKEY_LIST, CBN_SELCHANGE, &CGeneralPage::OnHotKeyListSelChange),
+        win::onControl(IDC_GENERAL_HOTKEY, EN_CHANGE, &CGeneralPage::OnHotKeyChange),
         win::onMessage(WM_SHOWWINDOW, &CGeneralPage::OnShowWindow),
     };
     static const win::MessageTable table(rows, Dialog::messageTable());
@@ -53,16 +54,37 @@ void CGeneralPage::loadHotKey() {
     LRESULT selected = SendDlgItemMessageA(hwnd(), IDC_GENERAL_HOTKEY_LIST, CB_GETCURSEL, 0, 0);
     if (selected < 0 || static_cast<size_t>(selected) >= settings_.hotKeys.size()) return;
     shownHotKey_ = static_cast<int>(selected);
-    SendDlgItemMessageA(hwnd(), IDC_GENERAL_HOTKEY, HKM_SETHOTKEY, hotKeyControlValue(settings_.hotKeys[shownHotKey_]),
-                        0);
+    showHotKey();
+}
+
+// Any key pressed in the control clears its key: a modifier held down leaves
+// "Shift +" shown and, on Wine, nothing reported, until a key completes it.
+// A modifier held now is a key not finished; released, the field is empty.
+void CGeneralPage::OnHotKeyChange() {
+    LRESULT value = SendDlgItemMessageA(hwnd(), IDC_GENERAL_HOTKEY, HKM_GETHOTKEY, 0, 0);
+    bool held = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+    if (LOBYTE(value) != 0) completeKey_ = LOWORD(value);
+    unfinishedKey_ = LOBYTE(value) == 0 && (HIBYTE(value) != 0 || held);
+}
+
+void CGeneralPage::showHotKey() {
+    completeKey_ = hotKeyControlValue(settings_.hotKeys[shownHotKey_]);
+    unfinishedKey_ = false;
+    SendDlgItemMessageA(hwnd(), IDC_GENERAL_HOTKEY, HKM_SETHOTKEY, completeKey_, 0);
 }
 
 // Into the entry the control shows: at CBN_SELCHANGE the list has already
-// moved on to another one.
+// moved on to another one. A key not finished (Shift+Tab leaves the field
+// with Shift held) stands for the last one that was: the control shows it
+// again and it is stored.
 void CGeneralPage::storeHotKey() {
     if (shownHotKey_ < 0) return;
+    if (unfinishedKey_) {
+        unfinishedKey_ = false;
+        SendDlgItemMessageA(hwnd(), IDC_GENERAL_HOTKEY, HKM_SETHOTKEY, completeKey_, 0);
+    }
     LRESULT value = SendDlgItemMessageA(hwnd(), IDC_GENERAL_HOTKEY, HKM_GETHOTKEY, 0, 0);
-    storeHotKeyControlValue(LOWORD(value), settings_.hotKeys[shownHotKey_]);
+    if (!storeHotKeyControlValue(LOWORD(value), settings_.hotKeys[shownHotKey_])) showHotKey();
 }
 
 // The list opens: the key typed so far belongs to the entry still selected.

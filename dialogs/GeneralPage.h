@@ -2,6 +2,7 @@
 // snap width and the two hot keys, edited in the page's own copy of the
 // general settings.
 #pragma once
+#include <cstdint>
 #include <string>
 #include "store/Settings.h"
 #include "win/Dialog.h"
@@ -27,9 +28,14 @@ protected:
 private:
     void OnHotKeyListDropDown();
     void OnHotKeyListSelChange();
+    void OnHotKeyChange();
     LRESULT OnShowWindow(WPARAM shown, LPARAM);
+    // The control shows the entry as stored.
+    void showHotKey();
 
     GeneralSettings settings_;
     int shownHotKey_ = -1;  // the entry that the hot-key control shows, or -1
+    uint16_t completeKey_ = 0;  // the control's last value with a key
+    bool unfinishedKey_ = false;  // the control shows modifiers alone
     std::string shownAbsorb_;  // the snap width as setSettings put it into the edit
 };

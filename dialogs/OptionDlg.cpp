@@ -1,4 +1,5 @@
 #include "dialogs/OptionDlg.h"
+#include "dialogs/OptionValues.h"
 #include <commctrl.h>
 #include <stdexcept>
 #include "res/Texts.h"
@@ -30,14 +31,16 @@ BOOL COptionDlg::OnInitDialog() {
     const char* const titles[] = {"全般", "メモ"};
     for (int i = 0; i < 2; ++i) win::insertTab(tabs, i, titles[i]);
 
-    // The pages are children of the tab control, placed inside its frame; the
-    // Tab key reaches their controls only through a control parent.
-    SetWindowLongA(tabs, GWL_EXSTYLE, GetWindowLongA(tabs, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    // The pages lie over the tab control's frame as the dialog's own children,
+    // as in a property sheet: a tab control holding them would be a control
+    // parent, which the Tab key passes through and never stops at. On top,
+    // they come first in the Tab order, then the page tabs, then OK.
+    SetWindowLongA(tabs, GWL_STYLE, GetWindowLongA(tabs, GWL_STYLE) | WS_CLIPSIBLINGS);
     RECT area;
     GetWindowRect(tabs, &area);
-    MapWindowPoints(nullptr, tabs, reinterpret_cast<POINT*>(&area), 2);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&area), 2);
     for (win::Dialog* page : pages_) {
-        if (!page->createModeless(tabs)) throw std::runtime_error("options page");
+        if (!page->createModeless(hwnd())) throw std::runtime_error("options page");
         SetWindowPos(page->hwnd(), HWND_TOP, area.left + 10, area.top + 40, area.right - area.left - 20,
                      area.bottom - area.top - 50, SWP_SHOWWINDOW);
     }
@@ -49,15 +52,30 @@ BOOL COptionDlg::OnInitDialog() {
     return TRUE;
 }
 
-// Hiding the general page stores the hot key being typed.
 LRESULT COptionDlg::OnTabSelChange(const NMHDR& hdr) {
-    for (win::Dialog* page : pages_) ShowWindow(page->hwnd(), SW_HIDE);
-    LRESULT selected = SendMessageA(hdr.hwndFrom, TCM_GETCURSEL, 0, 0);
-    if (selected >= 0 && selected < 2) {
-        ShowWindow(pages_[selected]->hwnd(), SW_SHOW);
-        SetFocus(pages_[selected]->hwnd());
-    }
+    showPage(SendMessageA(hdr.hwndFrom, TCM_GETCURSEL, 0, 0));
     return 0;
+}
+
+// Hiding the general page stores the hot key being typed.
+void COptionDlg::showPage(LRESULT index) {
+    for (win::Dialog* page : pages_) ShowWindow(page->hwnd(), SW_HIDE);
+    if (index >= 0 && index < 2) {
+        ShowWindow(pages_[index]->hwnd(), SW_SHOW);
+        SetFocus(pages_[index]->hwnd());
+    }
+}
+
+// The tab control does not switch by itself on these keys: the dialog does.
+bool COptionDlg::preTranslateMessage(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN) return false;
+    HWND tabs = item(IDC_OPTION_TABS);
+    int page = switchedPage(static_cast<uint32_t>(msg.wParam), GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0,
+                            static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0)), 2);
+    if (page < 0) return false;
+    SendMessageA(tabs, TCM_SETCURSEL, page, 0);
+    showPage(page);
+    return true;
 }
 
 void COptionDlg::OnOK() {

@@ -19,9 +19,11 @@ public:
 
 protected:
     const win::MessageTable* messageTable() const override;
+    bool preTranslateMessage(const MSG& msg) override;
 
 private:
     LRESULT OnTabSelChange(const NMHDR&);
+    void showPage(LRESULT index);
 
     CGeneralPage generalPage_;
     CMemoPage memoPage_;

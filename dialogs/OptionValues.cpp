@@ -1,4 +1,6 @@
 #include "dialogs/OptionValues.h"
+#include <algorithm>
+#include <iterator>
 #include "store/LineFormat.h"
 
 namespace {
@@ -13,6 +15,10 @@ constexpr ModifierFlag MODIFIER_FLAGS[] = {
     {0x0002, 0x02},  // MOD_CONTROL, HOTKEYF_CONTROL
     {0x0004, 0x01},  // MOD_SHIFT, HOTKEYF_SHIFT
 };
+
+const uint8_t HOTKEYF_EXT = 0x08;
+// Page Up, Page Down, End, Home, the four arrows, Insert and Delete.
+constexpr uint8_t EXTENDED_KEYS[] = {0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x2D, 0x2E};
 
 }  // namespace
 
@@ -33,13 +39,32 @@ uint16_t hotKeyControlValue(const HotKeyEntry& entry) {
     for (const ModifierFlag& m : MODIFIER_FLAGS) {
         if (entry.modifiers & m.modifier) flags |= m.flag;
     }
-    return uint16_t(flags << 8 | (entry.key & 0xFF));
+    uint8_t key = entry.key & 0xFF;
+    if (std::find(std::begin(EXTENDED_KEYS), std::end(EXTENDED_KEYS), key) != std::end(EXTENDED_KEYS)) {
+        flags |= HOTKEYF_EXT;
+    }
+    return uint16_t(flags << 8 | key);
 }
 
-void storeHotKeyControlValue(uint16_t value, HotKeyEntry& entry) {
-    entry.key = value & 0xFF;
-    entry.modifiers = 0;
+bool storeHotKeyControlValue(uint16_t value, HotKeyEntry& entry) {
+    uint8_t key = value & 0xFF;
+    uint16_t modifiers = 0;
     for (const ModifierFlag& m : MODIFIER_FLAGS) {
-        if ((value >> 8) & m.flag) entry.modifiers |= m.modifier;
+        if ((value >> 8) & m.flag) modifiers |= m.modifier;
     }
+    if (key == 0 && modifiers != 0) return false;
+    entry.key = key;
+    entry.modifiers = modifiers;
+    return true;
+}
+
+int switchedPage(uint32_t virtualKey, bool ctrl, bool shift, int current, int count) {
+    const uint32_t TAB = 0x09, PAGE_UP = 0x21, PAGE_DOWN = 0x22;
+    if (!ctrl || count <= 0) return -1;
+    int step = 0;
+    if (virtualKey == TAB) step = shift ? -1 : 1;
+    if (virtualKey == PAGE_DOWN) step = 1;
+    if (virtualKey == PAGE_UP) step = -1;
+    if (step == 0) return -1;
+    return ((current + step) % count + count) % count;
 }

@@ -11,9 +11,18 @@
 int32_t snapWidthFromText(std::string_view text);
 
 // The hot-key control's value (HKM_SETHOTKEY) that shows an entry: the low
-// byte of its key, and above it the control's flags for its modifiers.
+// byte of its key, and above it the control's flags for its modifiers, with
+// HOTKEYF_EXT for the keys that Windows reports as extended, so that Insert
+// is not shown as the keypad's 0.
 uint16_t hotKeyControlValue(const HotKeyEntry& entry);
 
 // Stores the hot-key control's value (HKM_GETHOTKEY) into an entry. Flags that
-// RegisterHotKey has no modifier for, HOTKEYF_EXT among them, are dropped.
-void storeHotKeyControlValue(uint16_t value, HotKeyEntry& entry);
+// RegisterHotKey has no modifier for, HOTKEYF_EXT among them, are dropped. A
+// value of modifiers alone is a key not finished (Shift held by Shift+Tab
+// leaving the control): the entry keeps its key, and false says so.
+bool storeHotKeyControlValue(uint16_t value, HotKeyEntry& entry);
+
+// The page a key switches to, as in every property sheet: Ctrl+Tab and
+// Ctrl+Page Down the next, Ctrl+Shift+Tab and Ctrl+Page Up the previous, round
+// the `count` pages; -1 for any other key.
+int switchedPage(uint32_t virtualKey, bool ctrl, bool shift, int current, int count);

@@ -349,10 +349,12 @@ void CMemoDlg::OnDeleteMemo() {
     SendMessageA(owner, WM_SAVE_REQUEST, SAVE_AFTER_DELETE, 0);
 }
 
+// Owned by the memo, the dialog keeps it disabled, so that it cannot open a
+// second one, and goes with it: a memo deleted meanwhile (全削除) gets nothing.
 void CMemoDlg::OnChangeColor() {
     CColorSetDlg dialog;
     dialog.setColors(appearance_.colors);
-    if (dialog.doModal() == IDCANCEL || !hwnd()) return;
+    if (dialog.doModal(hwnd()) == IDCANCEL || !hwnd()) return;
     appearance_.colors = dialog.getColors();
     repaintNow(hwnd());
     requestSave();

@@ -13,6 +13,8 @@ const char* const DELETE_QUESTION_END = "を削除します。\nよろしいで�
 const char* const RESTORE_QUESTION = "現在のメモを、選んだ時点のメモで置き換えます。\nよろしいですか？";
 const char* const NO_GENERATIONS = "バックアップはありません。";
 const char* const RESET_COLORS_QUESTION = "デフォルト設定に戻します。\nよろしいですか？";
+// Hot keys that another program holds: "「name」" for each, followed by this.
+const char* const HOT_KEYS_TAKEN_END = "のショートカットキーは他のプログラムが使用中のため、登録できません。";
 
 // What a new memo and a new tab start with.
 const char* const NEW_MEMO_CAPTION = "新規メモ";

@@ -159,18 +159,33 @@ void CTrayWnd::removeTrayIcon() {
     Shell_NotifyIconA(NIM_DELETE, &data);
 }
 
-void CTrayWnd::registerHotKeys() {
+// A key left empty, or the same as an entry before it, is not held by
+// another program.
+std::vector<std::string> CTrayWnd::registerHotKeys() {
     loadSettings(settings_.general, settings_.look);
-    for (const HotKeyEntry& entry : settings_.general.hotKeys) {
-        RegisterHotKey(hwnd(), hotKeyId(entry), entry.modifiers, entry.key);
+    const std::vector<HotKeyEntry>& keys = settings_.general.hotKeys;
+    std::vector<std::string> failed;
+    for (auto entry = keys.begin(); entry != keys.end(); ++entry) {
+        int id = hotKeyId(*entry);
+        bool ours = std::any_of(keys.begin(), entry, [id](const HotKeyEntry& e) { return hotKeyId(e) == id; });
+        if (!RegisterHotKey(hwnd(), id, entry->modifiers, entry->key) && entry->key != 0 && !ours) {
+            failed.push_back(entry->name);
+        }
     }
+    return failed;
 }
 
 void CTrayWnd::unregisterHotKeys() {
     for (const HotKeyEntry& entry : settings_.general.hotKeys) UnregisterHotKey(hwnd(), hotKeyId(entry));
 }
 
-void CTrayWnd::OnExit() { PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
+// The open dialogs end first, as cancelled, and their runs return before the
+// posted close comes: no dialog outlives the icon, and none returns into a
+// torn-down program.
+void CTrayWnd::OnExit() {
+    win::Dialog::cancelModalRuns();
+    PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+}
 
 void CTrayWnd::OnAddMemo() { addNewMemo(); }
 
@@ -200,8 +215,12 @@ void CTrayWnd::OnOption() {
     // the settings files hold now, from one reading.
     SettingsReadBatch oneReading;
     unregisterHotKeys();
-    registerHotKeys();
+    std::vector<std::string> taken = registerHotKeys();
     reloadAllMemoSettings();
+    if (taken.empty()) return;
+    std::string text;
+    for (const std::string& name : taken) text += "「" + name + "」";
+    win::showWarning((text + texts::HOT_KEYS_TAKEN_END).c_str());
 }
 
 // Typing in edit mode is kept at the end, as "タブの追加" and the deletes keep

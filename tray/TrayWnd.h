@@ -3,6 +3,7 @@
 #pragma once
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 #include "memo/MemoDlg.h"
 #include "memo/MemoOwner.h"
@@ -70,7 +71,8 @@ private:
 
     void addTrayIcon();
     void removeTrayIcon();
-    void registerHotKeys();
+    // Answers the names of the entries whose key could not be registered.
+    std::vector<std::string> registerHotKeys();
     void unregisterHotKeys();
     void showTrayMenu();
     std::optional<INT_PTR> runGreyed(UINT command, win::Dialog& dialog);

@@ -1,5 +1,6 @@
 #include "win/Dialog.h"
 #include <commctrl.h>
+#include "win/Centring.h"
 #include "win/SystemLibrary.h"
 
 namespace win {
@@ -18,12 +19,48 @@ const DLGTEMPLATE* Dialog::dialogTemplate() const {
     return templateInMemory ? templateInMemory : dialogResource(templateId_);
 }
 
+std::vector<Dialog*> Dialog::modalRuns_;
+
+namespace {
+HHOOK filterHook = nullptr;
+}
+
 INT_PTR Dialog::doModal(HWND owner) {
     modeless_ = false;
     const DLGTEMPLATE* source = dialogTemplate();
     if (!source) return -1;
-    return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), source, owner, dialogProc,
-                                   reinterpret_cast<LPARAM>(this));
+    if (modalRuns_.empty()) filterHook = SetWindowsHookExA(WH_MSGFILTER, messageFilter, nullptr, GetCurrentThreadId());
+    modalRuns_.push_back(this);
+    INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), source, owner, dialogProc,
+                                             reinterpret_cast<LPARAM>(this));
+    modalRuns_.pop_back();
+    if (modalRuns_.empty()) {
+        UnhookWindowsHookEx(filterHook);
+        filterHook = nullptr;
+    }
+    return result;
+}
+
+void Dialog::cancelModalRuns() {
+    std::vector<Dialog*> runs(modalRuns_.rbegin(), modalRuns_.rend());
+    for (Dialog* dialog : runs) {
+        if (dialog->hwnd()) dialog->runHandler(nullptr, [dialog] { dialog->OnCancel(); });
+    }
+}
+
+// The innermost modal dialog that holds the message's window takes it first.
+LRESULT CALLBACK Dialog::messageFilter(int code, WPARAM wParam, LPARAM lParam) {
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && !failing()) {
+        for (auto run = modalRuns_.rbegin(); run != modalRuns_.rend(); ++run) {
+            Dialog* dialog = *run;
+            HWND hwnd = dialog->hwnd();
+            if (!hwnd || (msg->hwnd != hwnd && !IsChild(hwnd, msg->hwnd))) continue;
+            if (dialog->runHandler(nullptr, [&] { return dialog->preTranslateMessage(*msg); })) return TRUE;
+            break;
+        }
+    }
+    return CallNextHookEx(filterHook, code, wParam, lParam);
 }
 
 bool Dialog::createModeless(HWND owner) {
@@ -51,13 +88,33 @@ const MessageTable* Dialog::messageTable() const {
     return &table;
 }
 
+namespace {
+// Templates place a dialog at the screen's top left corner: a modal one opens
+// centred over its owner, or on the work area without one, inside the work area.
+void centreModal(HWND dialog) {
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    MONITORINFO monitor = {sizeof monitor};
+    GetMonitorInfoA(MonitorFromWindow(owner ? owner : dialog, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& area = monitor.rcWork;
+    RECT over = area, own;
+    if (owner) GetWindowRect(owner, &over);
+    GetWindowRect(dialog, &own);
+    int x = centredStart(own.right - own.left, over.left, over.right, area.left, area.right);
+    int y = centredStart(own.bottom - own.top, over.top, over.bottom, area.top, area.bottom);
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+}  // namespace
+
 // The dialog manager calls this procedure; after WM_INITDIALOG it sees only
 // what the message table passes on as default processing, and answers FALSE.
 INT_PTR CALLBACK Dialog::dialogProc(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
     if (message != WM_INITDIALOG || failing()) return FALSE;
     auto* self = reinterpret_cast<Dialog*>(lParam);
     self->attach(hwnd, true);
-    return self->runHandler(self->initDialogOperation, [self] { return self->OnInitDialog(); });
+    INT_PTR result = self->runHandler(self->initDialogOperation, [self] { return self->OnInitDialog(); });
+    // Centred as OnInitDialog left it: a dialog may grow to fit its texts.
+    if (!self->modeless_ && IsWindow(hwnd)) centreModal(hwnd);
+    return result;
 }
 
 }  // namespace win

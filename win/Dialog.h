@@ -3,6 +3,7 @@
 // manager, whose handling is the default processing.
 #pragma once
 #include <string>
+#include <vector>
 #include "win/Controls.h"
 #include "win/Window.h"
 
@@ -32,9 +33,16 @@ public:
     virtual void OnCancel() { endDialog(IDCANCEL); }
     // Ends a modal run with `result`; a modeless dialog ends with its window destroyed.
     void endDialog(INT_PTR result);
+    // Cancels every modal run, the innermost first; each loop returns once
+    // the message being handled has returned.
+    static void cancelModalRuns();
 
 protected:
     const MessageTable* messageTable() const override;
+    // A message for this modal dialog or one of its controls, before the
+    // dialog manager sees it (keys the dialog manager would take, such as
+    // Ctrl+Tab); true when it was handled.
+    virtual bool preTranslateMessage(const MSG&) { return false; }
     // Named in the failure message of OnInitDialog, or null.
     const char* initDialogOperation = nullptr;
     // A template in memory to create the dialog from instead of the resource.
@@ -43,6 +51,10 @@ protected:
 private:
     const DLGTEMPLATE* dialogTemplate() const;
     static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The dialog manager's loops ask this before IsDialogMessage (MSGF_DIALOGBOX).
+    static LRESULT CALLBACK messageFilter(int code, WPARAM wParam, LPARAM lParam);
+    // The modal runs on the stack, the innermost last.
+    static std::vector<Dialog*> modalRuns_;
 
     UINT templateId_;
     bool modeless_ = false;

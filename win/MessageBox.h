@@ -15,9 +15,10 @@ int showMessage(const char* text, UINT type, HWND owner = nullptr);
 inline void showWarning(const char* text, HWND owner = nullptr) {
     showMessage(text, MB_OK | MB_ICONEXCLAMATION, owner);
 }
-// A Yes/No question; true for Yes.
+// A Yes/No question; true for Yes. No is the default button: every question
+// asks before something is lost, and a stray Enter must lose nothing.
 inline bool askYesNo(const std::string& text, HWND owner = nullptr) {
-    return showMessage(text.c_str(), MB_YESNO | MB_ICONQUESTION, owner) == IDYES;
+    return showMessage(text.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, owner) == IDYES;
 }
 
 }  // namespace win

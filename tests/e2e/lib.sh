@@ -147,6 +147,25 @@ window_shot() {
     echo "screenshot: $2"
 }
 
+# screen_shot FILE WINDOW...: the whole screen, each window painted over it
+# from its own contents at its place (the root reads black where dialogs
+# overlap), at half size.
+screen_shot() {
+    [ -n "$1" ] || return 0
+    local out=$1 w args=()
+    shift
+    sleep 0.5
+    xwd -root -silent | convert xwd:- "$out"
+    for w in "$@"; do
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        xwd -id "$w" -silent | convert xwd:- "$out.$w.png"
+        args+=("$out.$w.png" -geometry "+$X+$Y" -composite)
+    done
+    convert "$out" "${args[@]}" -resize 50% "$out"
+    for w in "$@"; do rm -f "$out.$w.png"; done
+    echo "screenshot: $out"
+}
+
 # The visible memo windows (their title is the program's name), in creation order.
 memo_windows() { { xdotool search --onlyvisible --name '^クイルパッド$' 2>/dev/null || true; } | sort -n; }
 has_memo() { [ -n "$(memo_windows)" ]; }

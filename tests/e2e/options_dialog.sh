@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # "オプション(&O)" from the tray menu: type a snap width and a hot key, look
-# at the page "メモ" and its colour dialog, come back, OK. The settings files
+# at the page "メモ" (Ctrl+Tab) and its colour dialog, come back, OK. The settings files
 # hold the new values, the program has taken them and opens the options again.
 # Positions are in the dialog units of the templates (the options dialog is
 # 179 by 225; its pages start at about 11, 30 inside it).
@@ -20,18 +20,18 @@ OPTIONS=$WINDOW
 options 94 112  # the snap width
 xdotool key End BackSpace BackSpace BackSpace BackSpace 4 5
 options 71 172  # the hot-key control, showing "全メモを最前面へ表示"
-xdotool key shift+F9
-
-options 55 12   # tab "メモ"
+xdotool key shift+F9 shift+Tab  # left with Shift held: the key typed stays
+xdotool key ctrl+Tab  # to the page "メモ"
 shot "$OPTIONS" options-memo.png
 options 106 72  # "設定"
 wait_window "色設定"
 colors=$WINDOW
 shot "$colors" colors.png
+[ -n "$shots" ] && screen_shot "$shots/dialogs-centred.png" "$OPTIONS" "$colors"
 click_at "$colors" 163 105 142 92  # "ｷｬﾝｾﾙ"
 wait_for 10 gone "$colors" || fail "the colour dialog stayed open"
 
-options 21 12   # tab "全般"
+xdotool key ctrl+Prior  # back to "全般"
 shot "$OPTIONS" options-general.png
 options 117 212  # OK
 wait_for 10 gone "$OPTIONS" || fail "the options dialog stayed open"
@@ -48,5 +48,10 @@ xdotool key Escape
 wait_for 10 gone "$WINDOW" || fail "Escape did not close the options dialog"
 grep -q $'^ABSORB-45\r$' Quillpad.ini || fail "Cancel changed Quillpad.ini"
 
+# "終了(&X)" while the options are open ends them, then the program (code 0).
+choose_from_tray_menu o
+wait_window "オプション設定"
+sleep 1  # until the dialog is active: its activation would close a menu opened before
 exit_quillpad
+gone "$WINDOW" || fail "the options dialog outlived the program"
 echo "options: snap width 45 and Shift+F9 saved through the real dialog"

@@ -127,6 +127,7 @@ TEST(ColorSetDlg, ResetGivesTheFactoryColoursOnlyWhenConfirmed) {
         MemoColors colors;
     } cases[] = {
         {"No", IDNO, start},
+        {"Enter", ENTER_KEY, start},
         {"Yes", IDYES, MemoColors{0x00AA5500, 0x00FFFFFF, 0x00B3FDF8, 0x00000000}},
     };
     CColorSetDlg dialog;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <string>
@@ -279,9 +280,11 @@ TEST_F(MemoTest, DeleteQuestionsFollowTheSetting) {
         int tabsLeft;  // -1: the memo is gone
     } cases[] = {
         {"tab, asked, No", true, ID_DELETE_TAB, IDNO, {"タブ [新規タブ] を削除します。\nよろしいですか？"}, 2},
+        {"tab, asked, Enter", true, ID_DELETE_TAB, ENTER_KEY, {"タブ [新規タブ] を削除します。\nよろしいですか？"}, 2},
         {"tab, asked, Yes", true, ID_DELETE_TAB, IDYES, {"タブ [新規タブ] を削除します。\nよろしいですか？"}, 1},
         {"tab, not asked", false, ID_DELETE_TAB, IDNO, {}, 1},
         {"memo, asked, No", true, ID_DELETE_MEMO, IDNO, {"メモ [新規メモ] を削除します。\nよろしいですか？"}, 2},
+        {"memo, asked, Enter", true, ID_DELETE_MEMO, ENTER_KEY, {"メモ [新規メモ] を削除します。\nよろしいですか？"}, 2},
         {"memo, asked, Yes", true, ID_DELETE_MEMO, IDYES, {"メモ [新規メモ] を削除します。\nよろしいですか？"}, -1},
         {"memo, not asked", false, ID_DELETE_MEMO, IDNO, {}, -1},
     };
@@ -303,6 +306,24 @@ TEST_F(MemoTest, DeleteQuestionsFollowTheSetting) {
         size_t stored = 0;
         for (size_t at = 0; (at = readFile("Quillpad.dat").find("[MEMO_START]", at)) != std::string::npos; ++at) ++stored;
         EXPECT_EQ(stored, size_t(c.tabsLeft < 0 ? 0 : c.tabsLeft));
+    }
+}
+
+// "全削除(&D)" asks whatever the setting says; a stray Enter deletes nothing.
+TEST_F(MemoTest, DeleteAllAsksAndEnterKeepsTheMemos) {
+    struct Case {
+        int answer;
+        bool kept;
+    } cases[] = {{ENTER_KEY, true}, {IDNO, true}, {IDYES, false}};
+    start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        HWND window = addMemo().hwnd();
+        MessageBoxWatcher boxes(GetCurrentProcessId(), c.answer);
+        SendMessageA(tray.hwnd(), WM_COMMAND, ID_DELETE_ALL, 0);
+        ASSERT_EQ(boxes.seen().size(), 1u);
+        EXPECT_EQ(boxes.seen()[0].text, "全てのメモを削除します。\nよろしいですか？");
+        EXPECT_EQ(bool(IsWindow(window)), c.kept);
     }
 }
 
@@ -432,6 +453,39 @@ TEST_F(MemoTest, ColourDialogChangesTheMemosColours) {
     HDC dc = GetDC(text);
     EXPECT_EQ(GetPixel(dc, r.right - 3, r.bottom - 3), factory.BACK_MEMO_COLOR);
     ReleaseDC(text, dc);
+}
+
+// The memo owns its colour dialog: the dialog opens centred over it, keeps it
+// disabled (no second dialog from it) and ends with it, when 全削除 takes the
+// memo meanwhile; the gone memo gets nothing.
+TEST_F(MemoTest, ColourDialogIsOwnedByItsMemoAndEndsWithIt) {
+    start();
+    CMemoDlg& memo = addMemo();
+    HWND window = memo.hwnd();
+    MoveWindow(window, 100, 120, 200, 150, TRUE);
+    HWND owner = nullptr;
+    BOOL memoEnabled = TRUE, endedWithTheMemo = FALSE;
+    RECT r = {};
+    MessageBoxWatcher yes(GetCurrentProcessId(), IDYES);  // the reset, then 全削除
+    bool acted = actOnDialog([&] { command(memo, ID_CHANGE_COLOR); },
+                             [&](HWND d) {
+                                 owner = GetWindow(d, GW_OWNER);
+                                 memoEnabled = IsWindowEnabled(window);
+                                 GetWindowRect(d, &r);
+                                 SendMessageA(d, WM_COMMAND, IDC_COLOR_RESET, 0);
+                                 SendMessageA(tray.hwnd(), WM_COMMAND, ID_DELETE_ALL, 0);
+                                 endedWithTheMemo = !IsWindow(d);
+                                 if (!endedWithTheMemo) PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+                             },
+                             dialogWith(IDC_COLOR_RESET));
+    EXPECT_TRUE(acted);
+    EXPECT_EQ(owner, window);
+    EXPECT_FALSE(memoEnabled);
+    EXPECT_LE(std::abs((r.left + r.right) / 2 - 200), 1);
+    EXPECT_LE(std::abs((r.top + r.bottom) / 2 - 195), 1);
+    EXPECT_EQ(yes.seen().size(), 2u);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(endedWithTheMemo);
 }
 
 // The options' OK makes every open memo read the settings again: several

@@ -33,7 +33,7 @@ struct OptionsWindow {
 
 OptionsWindow optionsWindow(HWND dialog) {
     OptionsWindow w{dialog, GetDlgItem(dialog, IDC_OPTION_TABS), nullptr, nullptr};
-    for (HWND page = GetWindow(w.tabs, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT)) {
+    for (HWND page = GetWindow(dialog, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT)) {
         if (GetDlgItem(page, IDC_GENERAL_ABSORB)) w.general = page;
         if (GetDlgItem(page, IDC_MEMOPAGE_SET_COLORS)) w.memo = page;
     }
@@ -85,7 +85,7 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
         EXPECT_EQ(SendMessageA(w.tabs, TCM_GETCURSEL, 0, 0), 0);
         EXPECT_TRUE(IsWindowVisible(w.general));
         EXPECT_FALSE(IsWindowVisible(w.memo));
-        // Inside the tab control's frame (both pages were found among its children).
+        // Inside the tab control's frame.
         RECT tabs, page;
         GetClientRect(w.tabs, &tabs);
         GetWindowRect(w.general, &page);
@@ -94,14 +94,17 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
         EXPECT_EQ(page.top, 40);
         EXPECT_EQ(page.right, tabs.right - 10);
         EXPECT_EQ(page.bottom, tabs.bottom - 10);
-        // The Tab key goes from the dialog's buttons into the shown page and back.
-        bool pageReached = false;
+        // The Tab key goes from the dialog's buttons into the shown page, to
+        // the page tabs and back.
+        bool pageReached = false, tabsReached = false;
         HWND control = GetDlgItem(w.dialog, IDOK);
-        for (int i = 0; i < 20 && !pageReached; ++i) {
+        for (int i = 0; i < 20 && !(pageReached && tabsReached); ++i) {
             control = GetNextDlgTabItem(w.dialog, control, FALSE);
-            pageReached = IsChild(w.general, control);
+            pageReached |= IsChild(w.general, control) != FALSE;
+            tabsReached |= control == w.tabs;
         }
         EXPECT_TRUE(pageReached);
+        EXPECT_TRUE(tabsReached);
 
         struct Box {
             int id;
@@ -162,7 +165,7 @@ TEST_F(OptionDlgTest, HotKeysTypedForBothEntriesAreKeptAndSaved) {
                  typeKey(VK_DOWN);
                  typeKey(VK_RETURN);
              },
-             shownKey(VK_INSERT, CTRL | SHIFT)},
+             shownKey(VK_INSERT, CTRL | SHIFT | HOTKEYF_EXT)},
             {"open the list, come back",
              [&] {
                  typeInto(list, VK_F4, {});
@@ -178,13 +181,14 @@ TEST_F(OptionDlgTest, HotKeysTypedForBothEntriesAreKeptAndSaved) {
                  w.clickTab(0);
              },
              shownKey(VK_INSERT, CTRL | ALT | SHIFT)},
-            {"arrow key on the closed list", [&] { typeInto(list, VK_DOWN, {}); }, shownKey(VK_INSERT, CTRL | SHIFT)},
+            {"arrow key on the closed list", [&] { typeInto(list, VK_DOWN, {}); },
+             shownKey(VK_INSERT, CTRL | SHIFT | HOTKEYF_EXT)},
             // Wine's control never reports HOTKEYF_EXT; Windows' does for the arrow keys.
             {"the control reports the left arrow as extended",
              [&] { SendMessageA(control, HKM_SETHOTKEY, shownKey(VK_LEFT, HOTKEYF_EXT), 0); },
              shownKey(VK_LEFT, HOTKEYF_EXT)},
-            {"arrow key back", [&] { typeInto(list, VK_UP, {}); }, shownKey(VK_INSERT, CTRL | ALT | SHIFT)},
-            {"arrow key again", [&] { typeInto(list, VK_DOWN, {}); }, shownKey(VK_LEFT, 0)},
+            {"arrow key back", [&] { typeInto(list, VK_UP, {}); }, shownKey(VK_INSERT, CTRL | ALT | SHIFT | HOTKEYF_EXT)},
+            {"arrow key again", [&] { typeInto(list, VK_DOWN, {}); }, shownKey(VK_LEFT, HOTKEYF_EXT)},
         };
         for (const Step& s : steps) {
             SCOPED_TRACE(s.name);
@@ -194,6 +198,21 @@ TEST_F(OptionDlgTest, HotKeysTypedForBothEntriesAreKeptAndSaved) {
     });
     // Ctrl+Alt+Shift+Insert is 0x2D with 0x0007; the arrow keeps no extended flag.
     EXPECT_EQ(readFile("key.ini"), std::string("\x2D\0\x07\0\x25\0\x00\0", 8));
+}
+
+// Shift+Tab out of the control leaves "Shift +" in it: the key typed stays.
+TEST_F(OptionDlgTest, ShiftTabOutOfTheHotKeyKeepsItsKey) {
+    WORD shown = 0;
+    runOptions([&](const OptionsWindow& w) {
+        SetFocus(w.item(IDC_GENERAL_HOTKEY));
+        typeKey(VK_F9, {VK_SHIFT});
+        typeKey(VK_TAB, {VK_SHIFT});
+        w.clickTab(1);
+        w.clickTab(0);
+        shown = w.hotKeyShown();
+    });
+    EXPECT_EQ(shown, shownKey(VK_F9, SHIFT));
+    EXPECT_EQ(readFile("key.ini"), std::string("\x78\0\x04\0\x2D\0\x06\0", 8));
 }
 
 TEST_F(OptionDlgTest, KeyTypedThenMemoPageThenOkIsSaved) {

@@ -281,7 +281,7 @@ TEST_F(RestoreTest, ExitWhileTheDialogIsOpen) {
         dialog = d;
         PostMessageA(window, WM_COMMAND, ID_EXIT, 0);
     });
-    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(pumpUntil([&] { return !IsWindow(window); }));
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(captionsIn(readFile(MEMO_FILE_NAME)), std::vector<std::string>{"今のメモ"});
 }

@@ -318,7 +318,11 @@ MessageBoxWatcher::MessageBoxWatcher(DWORD pid, int button, std::function<void(c
                 seen_.push_back(seen);
                 LeaveCriticalSection(&lock_);
                 if (onSeen_) onSeen_(seen);
-                PostMessageA(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
+                if (button_ == ENTER_KEY) {
+                    PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0);
+                } else {
+                    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
+                }
                 // Wait until that box is gone before looking for the next.
                 for (int i = 0; i < 500 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(10);
             }

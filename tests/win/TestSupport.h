@@ -102,6 +102,9 @@ struct MessageBoxSeen {
 // thread may be busy.
 MessageBoxSeen readMessageBox(HWND box);
 
+// For MessageBoxWatcher: the Enter key instead of a button.
+const int ENTER_KEY = 0;
+
 // Watches from a thread of its own for message boxes of process `pid`,
 // records each one, tells `onSeen` and closes it with `button`.
 class MessageBoxWatcher {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <windows.h>
 #include <shellapi.h>
+#include <cstdlib>
 #include <string>
 #include <vector>
 #include "TestSupport.h"
@@ -229,17 +230,37 @@ TEST_F(TrayWndTest, IconAndHotKeysAreHeldUntilTheWindowEndsByAnyRoad) {
     }
 }
 
-// The options dialog's opener waits in the dialog's loop while the window it
-// belongs to is destroyed: it must not register hot keys for a window that is gone.
-TEST_F(TrayWndTest, ExitWhileTheOptionsDialogIsOpen) {
-    HWND hwnd = tray.hwnd();
-    bool acted = actOnDialog([&] { SendMessageA(hwnd, WM_COMMAND, ID_OPTION, 0); },
-                             [&](HWND) { PostMessageA(hwnd, WM_COMMAND, ID_EXIT, 0); });
-    EXPECT_TRUE(acted);
-    EXPECT_FALSE(IsWindow(hwnd));
-    EXPECT_EQ(tray.hwnd(), nullptr);
-    EXPECT_TRUE(pumpUntil([] { return hotKeyFree(MOD_SHIFT, VK_F2); }, 3000));
-    EXPECT_TRUE(hotKeyFree(MOD_CONTROL | MOD_SHIFT, VK_INSERT));
+// "終了(&X)" chosen while a dialog is open ends the dialog as cancelled; its
+// run returns before the resident window goes, which then saves and ends.
+TEST_F(TrayWndTest, ExitEndsTheOpenDialogFirst) {
+    TearDown();  // each row brings its own resident window
+    for (UINT command : {ID_OPTION, ID_VERSION}) {
+        SCOPED_TRACE(command);
+        DeleteFileA("Quillpad.dat");
+        CTrayWnd window;
+        ASSERT_TRUE(window.createWindow());
+        HWND hwnd = window.hwnd(), dialog = nullptr;
+        RECT r = {}, work;
+        bool acted = actOnDialog([&] { SendMessageA(hwnd, WM_COMMAND, command, 0); },
+                                 [&](HWND d) {
+                                     dialog = d;
+                                     GetWindowRect(d, &r);
+                                     PostMessageA(hwnd, WM_COMMAND, ID_EXIT, 0);
+                                 });
+        EXPECT_TRUE(acted);
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);  // opened centred on it
+        EXPECT_LE(std::abs(r.left + r.right - work.left - work.right), 1);
+        EXPECT_LE(std::abs(r.top + r.bottom - work.top - work.bottom), 1);
+        EXPECT_FALSE(IsWindow(dialog));
+        EXPECT_TRUE(IsWindow(hwnd));
+        EXPECT_TRUE(pumpUntil([&] { return !IsWindow(hwnd); }, 3000));
+        EXPECT_EQ(window.hwnd(), nullptr);
+        EXPECT_EQ(GetFileAttributesA("Quillpad.dat") != INVALID_FILE_ATTRIBUTES, true);
+        EXPECT_EQ(GetFileAttributesA("Quillpad.ini"), INVALID_FILE_ATTRIBUTES);  // cancelled: nothing written
+        EXPECT_TRUE(hotKeyFree(MOD_SHIFT, VK_F2));
+        EXPECT_TRUE(hotKeyFree(MOD_CONTROL | MOD_SHIFT, VK_INSERT));
+        TearDown();
+    }
 }
 
 TEST_F(TrayWndTest, ShellRestartAddsTheIconAgain) {
@@ -332,6 +353,38 @@ TEST_F(TrayWndTest, OptionsOkWritesTheSettingsFiles) {
     whileDialogOpen(tray.hwnd(), ID_OPTION, IDOK, [](HWND) {});
     EXPECT_EQ(readFile("Quillpad.ini"), kDefaultSettingsFile);
     EXPECT_EQ(readFile("key.ini"), std::string("\x71\0\x04\0\x2D\0\x06\0", 8));
+}
+
+// After OK the keys are registered again; one that another program holds is
+// told, in one message naming what the key does.
+TEST_F(TrayWndTest, HotKeysHeldByAnotherProgramAreToldAtOk) {
+    const std::string taken = "のショートカットキーは他のプログラムが使用中のため、登録できません。";
+    struct Case {
+        const char* name;
+        std::vector<UINT> held;  // keys held with Alt by "another program"
+        std::string keyFile;
+        std::vector<std::string> told;
+    } cases[] = {
+        {"one held", {VK_F8}, std::string("\x71\0\x04\0\x77\0\x01\0", 8), {"「メモ追加」" + taken}},
+        {"both held", {VK_F7, VK_F8}, std::string("\x76\0\x01\0\x77\0\x01\0", 8),
+         {"「全メモを最前面へ表示」「メモ追加」" + taken}},
+        {"the same key twice", {}, std::string("\x78\0\x01\0\x78\0\x01\0", 8), {}},
+    };
+    writeFile("Quillpad.ini", kDefaultSettingsFile);  // without it "key.ini" is not read
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile("key.ini", c.keyFile);
+        HWND other = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        for (UINT key : c.held) EXPECT_TRUE(RegisterHotKey(other, key, MOD_ALT, key));
+        std::vector<std::string> told;
+        {
+            MessageBoxWatcher boxes;
+            whileDialogOpen(tray.hwnd(), ID_OPTION, IDOK, [](HWND) {});
+            for (const MessageBoxSeen& box : boxes.seen()) told.push_back(box.text);
+        }
+        EXPECT_EQ(told, c.told);
+        DestroyWindow(other);  // its keys go with it
+    }
 }
 
 TEST_F(TrayWndTest, OptionsCancelWritesNothing) {
