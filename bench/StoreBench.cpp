@@ -4,7 +4,7 @@
 // of the same bytes for saving. Targets: load at least half the getline speed,
 // save (flush and replace included) within 3x the fwrite time. Then one save
 // of 500 such memos with and without a generation (a hard link of the old
-// file, and retention's look at the backup folder): the generation should add
+// file, and retention's appearance at the backup folder): the generation should add
 // almost nothing.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>

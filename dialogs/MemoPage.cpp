@@ -14,17 +14,17 @@ const win::MessageTable* CMemoPage::messageTable() const {
     return &table;
 }
 
-void CMemoPage::setSettings(MemoLook look) {
-    look_ = look;
-    setChecked(IDC_MEMOPAGE_NOT_SHOW_TAB, look_.NOT_SHOW_TAB_FLAG);
-    setChecked(IDC_MEMOPAGE_WORDWRAP, look_.WORDWRAP_FLAG);
+void CMemoPage::setSettings(MemoAppearance appearance) {
+    appearance_ = appearance;
+    setChecked(IDC_MEMOPAGE_NOT_SHOW_TAB, appearance_.NOT_SHOW_TAB_FLAG);
+    setChecked(IDC_MEMOPAGE_WORDWRAP, appearance_.WORDWRAP_FLAG);
     repaintNow(hwnd());
 }
 
-void CMemoPage::getSettings(MemoLook& look) {
-    look_.NOT_SHOW_TAB_FLAG = isChecked(IDC_MEMOPAGE_NOT_SHOW_TAB);
-    look_.WORDWRAP_FLAG = isChecked(IDC_MEMOPAGE_WORDWRAP);
-    look = look_;
+void CMemoPage::getSettings(MemoAppearance& appearance) {
+    appearance_.NOT_SHOW_TAB_FLAG = isChecked(IDC_MEMOPAGE_NOT_SHOW_TAB);
+    appearance_.WORDWRAP_FLAG = isChecked(IDC_MEMOPAGE_WORDWRAP);
+    appearance = appearance_;
 }
 
 // The colours chosen reach the settings files only with the options' OK. The
@@ -32,13 +32,13 @@ void CMemoPage::getSettings(MemoLook& look) {
 // OK would save before the colours came back.
 void CMemoPage::OnSetColors() {
     CColorSetDlg dialog;
-    dialog.setColors(look_.colors);
+    dialog.setColors(appearance_.colors);
     if (dialog.doModal(GetAncestor(hwnd(), GA_ROOT)) == IDCANCEL) return;
-    look_.colors = dialog.getColors();
+    appearance_.colors = dialog.getColors();
     repaintNow(hwnd());
 }
 
 HBRUSH CMemoPage::OnCtlColorStatic(HDC dc, HWND control) {
     auto byDefault = reinterpret_cast<HBRUSH>(defaultProcessing());
-    return previews_.answer(dc, control, look_.colors, byDefault);
+    return previews_.answer(dc, control, appearance_.colors, byDefault);
 }

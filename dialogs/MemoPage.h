@@ -9,8 +9,8 @@ class CMemoPage : public win::Dialog {
 public:
     CMemoPage();
 
-    void setSettings(MemoLook look);
-    void getSettings(MemoLook& look);
+    void setSettings(MemoAppearance appearance);
+    void getSettings(MemoAppearance& appearance);
 
     // A page never ends itself: only the options dialog's OK and Cancel do.
     void OnOK() override {}
@@ -24,5 +24,5 @@ private:
     HBRUSH OnCtlColorStatic(HDC dc, HWND control);
 
     ColorStatics previews_;
-    MemoLook look_;  // COMPACT_FLAG has no control and goes back as it came
+    MemoAppearance appearance_;  // COMPACT_FLAG has no control and goes back as it came
 };

@@ -20,7 +20,7 @@ const win::MessageTable* COptionDlg::messageTable() const {
 BOOL COptionDlg::OnInitDialog() {
     // Defaults standing in for settings that exist would be written over them
     // at OK. Ended here, the dialog is never shown.
-    if (!loadSettings(settings_.general, settings_.look)) {
+    if (!loadSettings(settings_.general, settings_.appearance)) {
         win::showWarning(texts::CANNOT_READ);
         endDialog(IDCANCEL);
         return TRUE;
@@ -48,7 +48,7 @@ BOOL COptionDlg::OnInitDialog() {
     ShowWindow(memoPage_.hwnd(), SW_HIDE);
 
     generalPage_.setSettings(settings_.general);
-    memoPage_.setSettings(settings_.look);
+    memoPage_.setSettings(settings_.appearance);
     return TRUE;
 }
 
@@ -80,11 +80,11 @@ bool COptionDlg::preTranslateMessage(const MSG& msg) {
 
 void COptionDlg::OnOK() {
     generalPage_.getSettings(settings_.general);
-    memoPage_.getSettings(settings_.look);
+    memoPage_.getSettings(settings_.appearance);
     // The settings files are the only way a change reaches the other windows.
     // A save may fail after "Quillpad.ini" was replaced: the user is told, and
     // the run ends with IDOK all the same, so that the opener applies what the
     // files hold now.
-    if (!saveSettings(settings_.general, settings_.look)) win::showWarning(texts::CANNOT_SAVE, hwnd());
+    if (!saveSettings(settings_.general, settings_.appearance)) win::showWarning(texts::CANNOT_SAVE, hwnd());
     win::Dialog::OnOK();
 }

@@ -46,10 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         m.CAPTION = in.ConsumeRandomLengthString(64);
         m.RECT_LEFT = in.ConsumeIntegral<int32_t>();
         m.RECT_BOTTOM = in.ConsumeIntegral<int32_t>();
-        m.look.colors.BACK_MEMO_COLOR = in.ConsumeIntegral<uint32_t>();
+        m.appearance.colors.BACK_MEMO_COLOR = in.ConsumeIntegral<uint32_t>();
         m.MEMO_SELECT_INDEX = in.ConsumeIntegralInRange(-2, 5);
-        m.look.WORDWRAP_FLAG = in.ConsumeBool();
-        m.look.NON_MOVE_FLAG = in.ConsumeBool();
+        m.appearance.WORDWRAP_FLAG = in.ConsumeBool();
+        m.appearance.NON_MOVE_FLAG = in.ConsumeBool();
         m.tabs.resize(in.ConsumeIntegralInRange(0, 4));
         for (MemoTab& tab : m.tabs) {
             tab.title = in.ConsumeRandomLengthString(64);

@@ -9,17 +9,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
     size_t keyBytes = std::min<size_t>(data[0] % 16, rest.size());
     GeneralSettings general;
-    MemoLook look;
-    parseSettings(rest.substr(0, rest.size() - keyBytes), general, look);
+    MemoAppearance appearance;
+    parseSettings(rest.substr(0, rest.size() - keyBytes), general, appearance);
     parseHotKeys(rest.substr(rest.size() - keyBytes), general.hotKeys);
     if (general.hotKeys.size() != 2) std::abort();
 
-    std::string settingsFile = formatSettings(general, look), hotKeyFile = formatHotKeys(general.hotKeys);
+    std::string settingsFile = formatSettings(general, appearance), hotKeyFile = formatHotKeys(general.hotKeys);
     GeneralSettings general2;
-    MemoLook look2;
-    parseSettings(settingsFile, general2, look2);
+    MemoAppearance appearance2;
+    parseSettings(settingsFile, general2, appearance2);
     parseHotKeys(hotKeyFile, general2.hotKeys);
-    if (hotKeyFile.size() != 8 || formatSettings(general2, look2) != settingsFile ||
+    if (hotKeyFile.size() != 8 || formatSettings(general2, appearance2) != settingsFile ||
         formatHotKeys(general2.hotKeys) != hotKeyFile) {
         std::abort();
     }

@@ -66,8 +66,8 @@ const win::MessageTable* CMemoDlg::messageTable() const {
 
 BOOL CMemoDlg::OnInitDialog() {
     menu_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MEMO_MENU));
-    loadSettings(settings_.general, settings_.look);
-    appearance_ = settings_.look;  // a new memo takes the default look
+    loadSettings(settings_.general, settings_.appearance);
+    appearance_ = settings_.appearance;  // a new memo takes the default appearance
     win::initCommonControls(ICC_TAB_CLASSES);
     tabs_.clear();
     SetWindowTextA(hwnd(), "クイルパッド");
@@ -102,14 +102,14 @@ void CMemoDlg::createMemo(const std::string& text, const std::string& title, con
         tabs_.clear();
         appendTab(MemoTab{text, title});
         setDisplayedText(text);
-        MemoLook look = appearance_;  // the settings' look, never fixed, shown expanded
-        look.NON_MOVE_FLAG = false;
-        look.COMPACT_FLAG = false;
+        MemoAppearance appearance = appearance_;  // the settings' appearance, never fixed, shown expanded
+        appearance.NON_MOVE_FLAG = false;
+        appearance.COMPACT_FLAG = false;
         PixelRect place = newMemoRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        present(caption, cascade(place, ownerRects(), captionHeight()), look);
+        present(caption, cascade(place, ownerRects(), captionHeight()), appearance);
         // A compact flag from the settings stays, on the expanded window; the
         // first expand keeps its height.
-        appearance_.COMPACT_FLAG = settings_.look.COMPACT_FLAG;
+        appearance_.COMPACT_FLAG = settings_.appearance.COMPACT_FLAG;
         // Saved once complete: a kill right after it restores the memo as shown.
         requestSave();
     });
@@ -141,13 +141,13 @@ void CMemoDlg::addMemo(const StoredMemo& memo) {
         setDisplayedText(tabs_[index].text);
         present(memo.CAPTION,
                 keepOnScreen({memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM}, workArea()),
-                memo.look);
+                memo.appearance);
     });
 }
 
 void CMemoDlg::reloadSettings() {
     runHandler("reloadSettings", [this] {
-        loadSettings(settings_.general, settings_.look);
+        loadSettings(settings_.general, settings_.appearance);
         applyTabMode(settings_.general.TAB_MODE_FLAG);
     });
 }
@@ -177,7 +177,7 @@ StoredMemo CMemoDlg::stored() const {
     memo.RECT_TOP = r.top;
     memo.RECT_RIGHT = r.right;
     memo.RECT_BOTTOM = r.bottom;
-    memo.look = appearance_;
+    memo.appearance = appearance_;
     memo.MEMO_SELECT_INDEX = getSelectedTab();
     return memo;
 }
@@ -360,7 +360,7 @@ void CMemoDlg::OnChangeColor() {
     requestSave();
 }
 
-// Every change of the look reaches the file at once, as a commit does.
+// Every change of the appearance reaches the file at once, as a commit does.
 void CMemoDlg::OnShowTabs() {
     setShowTabs(appearance_.NOT_SHOW_TAB_FLAG);
     requestSave();

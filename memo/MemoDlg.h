@@ -1,5 +1,5 @@
 // One sticky note: a modeless dialog (template 129) owned by the resident
-// window, with its caption, tabs, look and settings, its view and edit modes
+// window, with its caption, tabs, appearance and settings, its view and edit modes
 // and its context menu.
 #pragma once
 #include <string>
@@ -38,7 +38,7 @@ public:
     const std::vector<MemoTab>& getTabs() const { return tabs_; }
     RECT getSaveRect() const;  // the expanded rectangle, also while collapsed
     int getSelectedTab() const;
-    const MemoLook& getLook() const { return appearance_; }
+    const MemoAppearance& getAppearance() const { return appearance_; }
     StoredMemo stored() const;
 
     bool editMode() const;
@@ -73,9 +73,9 @@ private:
     void OnTopMost();
     void OnFixPosition();
 
-    // Layout and the look's switches (MemoDlgLayout.cpp).
-    // Caption, place and look of a memo being made, then shown.
-    void present(const std::string& caption, const PixelRect& place, const MemoLook& look);
+    // Layout and the switches of the appearance (MemoDlgLayout.cpp).
+    // Caption, place and appearance of a memo being made, then shown.
+    void present(const std::string& caption, const PixelRect& place, const MemoAppearance& appearance);
     void layoutControls();
     void showEditControls();
     void leaveEditMode();
@@ -113,5 +113,5 @@ private:
     RECT fullRect_ = {};  // the expanded window rectangle, kept while collapsed
     MemoSnap snap_;
     AppSettings settings_;
-    MemoLook appearance_;
+    MemoAppearance appearance_;
 };

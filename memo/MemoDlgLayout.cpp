@@ -1,6 +1,6 @@
-// The memo window's geometry and look: its layout in either mode, the look's
-// switches (tabs, wrapping, collapsing, fixing), snapping while it moves and
-// the colours of its caption strip and text.
+// The memo window's geometry and appearance: its layout in either mode, the
+// switches of its appearance (tabs, wrapping, collapsing, fixing), snapping
+// while it moves and the colours of its caption strip and text.
 #include "memo/MemoDlg.h"
 #include <commctrl.h>
 #include <algorithm>
@@ -26,20 +26,20 @@ void moveTo(HWND control, const PixelRect& r) { MoveWindow(control, r.left, r.to
 
 }  // namespace
 
-// Shown once, at the end, with its look applied: a memo that is not yet shown
+// Shown once, at the end, with its appearance applied: a memo that is not yet shown
 // costs no hide and show of its own.
-void CMemoDlg::present(const std::string& caption, const PixelRect& place, const MemoLook& look) {
+void CMemoDlg::present(const std::string& caption, const PixelRect& place, const MemoAppearance& appearance) {
     caption_ = caption;
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, caption_.c_str());
     SetWindowPos(hwnd(), HWND_TOP, place.left, place.top, place.width(), place.height(), SWP_NOACTIVATE);
     fullRect_ = rect(place);
-    appearance_.colors = look.colors;
-    setShowTabs(!look.NOT_SHOW_TAB_FLAG);
-    setWordWrap(look.WORDWRAP_FLAG);
+    appearance_.colors = appearance.colors;
+    setShowTabs(!appearance.NOT_SHOW_TAB_FLAG);
+    setWordWrap(appearance.WORDWRAP_FLAG);
     applyTabMode(settings_.general.TAB_MODE_FLAG);
-    setFixed(look.NON_MOVE_FLAG);
-    setCompact(look.COMPACT_FLAG);
+    setFixed(appearance.NON_MOVE_FLAG);
+    setCompact(appearance.COMPACT_FLAG);
     ShowWindow(hwnd(), SW_SHOW);
 }
 

@@ -126,7 +126,7 @@ KeepResult GenerationRun::keepNow(const char* dataFile) {
 }
 
 std::optional<LocalTime> GenerationRun::newest(const char* dataFile) {
-    // Only this run adds generations: one look at the folder serves the run.
+    // Only this run adds generations: one appearance at the folder serves the run.
     if (!newestKnown_) {
         const std::vector<Generation> all = listGenerations(dataFile);
         if (!all.empty()) newest_ = all.front().time;

@@ -10,15 +10,15 @@ using lineformat::startsWith;
 
 const char* const MEMO_FILE_NAME = "Quillpad.dat";
 
-// The header fields of a memo: members of StoredMemo itself or of its look.
+// The header fields of a memo: members of StoredMemo itself or of its appearance.
 template <class Memo, class T>
 static auto& fieldOf(Memo& m, T StoredMemo::*member) { return m.*member; }
 template <class Memo, class T>
-static auto& fieldOf(Memo& m, T MemoLook::*member) { return m.look.*member; }
+static auto& fieldOf(Memo& m, T MemoAppearance::*member) { return m.appearance.*member; }
 
 namespace {
 
-using MemoKey = lineformat::KeyField<int32_t StoredMemo::*, std::string StoredMemo::*, bool MemoLook::*>;
+using MemoKey = lineformat::KeyField<int32_t StoredMemo::*, std::string StoredMemo::*, bool MemoAppearance::*>;
 
 // A memo header is RECT_KEYS, COLOR_KEYS and MEMO_KEYS, written in that order.
 const std::array<MemoKey, 4> RECT_KEYS{{
@@ -30,20 +30,20 @@ const std::array<MemoKey, 4> RECT_KEYS{{
 const std::array<MemoKey, 6> MEMO_KEYS{{
     {"MEMO_SELECT_INDEX-", &StoredMemo::MEMO_SELECT_INDEX},
     {"CAPTION-", &StoredMemo::CAPTION},
-    {"NOT_SHOW_TAB_FLAG-", &MemoLook::NOT_SHOW_TAB_FLAG},
-    {"WORDWRAP_FLAG-", &MemoLook::WORDWRAP_FLAG},
-    {"COMPACT_FLAG-", &MemoLook::COMPACT_FLAG},
-    {"NON_MOVE_FLAG-", &MemoLook::NON_MOVE_FLAG},
+    {"NOT_SHOW_TAB_FLAG-", &MemoAppearance::NOT_SHOW_TAB_FLAG},
+    {"WORDWRAP_FLAG-", &MemoAppearance::WORDWRAP_FLAG},
+    {"COMPACT_FLAG-", &MemoAppearance::COMPACT_FLAG},
+    {"NON_MOVE_FLAG-", &MemoAppearance::NON_MOVE_FLAG},
 }};
 
 bool readHeaderLine(std::string_view line, StoredMemo& m) {
-    return lineformat::readKeyLine(RECT_KEYS, line, m) || lineformat::readKeyLine(COLOR_KEYS, line, m.look.colors) ||
+    return lineformat::readKeyLine(RECT_KEYS, line, m) || lineformat::readKeyLine(COLOR_KEYS, line, m.appearance.colors) ||
            lineformat::readKeyLine(MEMO_KEYS, line, m);
 }
 
 void appendHeader(std::string& out, const StoredMemo& m) {
     lineformat::appendKeyLines(out, RECT_KEYS, m);
-    lineformat::appendKeyLines(out, COLOR_KEYS, m.look.colors);
+    lineformat::appendKeyLines(out, COLOR_KEYS, m.appearance.colors);
     lineformat::appendKeyLines(out, MEMO_KEYS, m);
 }
 
@@ -63,7 +63,7 @@ public:
         work_.RECT_TOP = (screen.cy - NEW_MEMO_HEIGHT) / 2;
         work_.RECT_RIGHT = work_.RECT_LEFT + NEW_MEMO_WIDTH;
         work_.RECT_BOTTOM = work_.RECT_TOP + NEW_MEMO_HEIGHT;
-        work_.look.colors = {0, 0, 0, 0};
+        work_.appearance.colors = {0, 0, 0, 0};
     }
 
     void line(std::string_view line) {

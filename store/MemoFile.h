@@ -23,11 +23,11 @@ struct StoredMemo {
     std::vector<MemoTab> tabs;
     std::string CAPTION;
     int32_t RECT_LEFT = 0, RECT_TOP = 0, RECT_RIGHT = 0, RECT_BOTTOM = 0;
-    MemoLook look;
+    MemoAppearance appearance;
     int32_t MEMO_SELECT_INDEX = 0;
     bool operator==(const StoredMemo& o) const {
         return tabs == o.tabs && CAPTION == o.CAPTION && RECT_LEFT == o.RECT_LEFT && RECT_TOP == o.RECT_TOP &&
-               RECT_RIGHT == o.RECT_RIGHT && RECT_BOTTOM == o.RECT_BOTTOM && look == o.look &&
+               RECT_RIGHT == o.RECT_RIGHT && RECT_BOTTOM == o.RECT_BOTTOM && appearance == o.appearance &&
                MEMO_SELECT_INDEX == o.MEMO_SELECT_INDEX;
     }
 };

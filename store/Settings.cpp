@@ -12,30 +12,30 @@ std::vector<HotKeyEntry> GeneralSettings::defaultHotKeys() {
     return {{"全メモを最前面へ表示", 0x71, 4}, {"メモ追加", 0x2D, 6}};
 }
 
-// One holder's general settings and look, as the key table addresses them.
-template <class General, class Look>
+// One holder's general settings and appearance, as the key table addresses them.
+template <class General, class Appearance>
 struct SettingsHalves {
     General& general;
-    Look& look;
+    Appearance& appearance;
 };
 
 template <class G, class L, class T>
 static auto& fieldOf(const SettingsHalves<G, L>& s, T GeneralSettings::*member) { return s.general.*member; }
 template <class G, class L, class T>
-static auto& fieldOf(const SettingsHalves<G, L>& s, T MemoLook::*member) { return s.look.*member; }
+static auto& fieldOf(const SettingsHalves<G, L>& s, T MemoAppearance::*member) { return s.appearance.*member; }
 
 namespace {
 
-using SettingsKey = lineformat::KeyField<bool GeneralSettings::*, bool MemoLook::*, int32_t GeneralSettings::*>;
+using SettingsKey = lineformat::KeyField<bool GeneralSettings::*, bool MemoAppearance::*, int32_t GeneralSettings::*>;
 
 // The seven lines of "Quillpad.ini" after its COLOR_KEYS, in the order they are written.
 const std::array<SettingsKey, 7> SETTINGS_KEYS{{
     {"TEXT_SELECT_FLAG-", &GeneralSettings::TEXT_SELECT_FLAG},
     {"DEL_CHECK_FLAG-", &GeneralSettings::DEL_CHECK_FLAG},
-    {"NOT_SHOW_TAB_FLAG-", &MemoLook::NOT_SHOW_TAB_FLAG},
+    {"NOT_SHOW_TAB_FLAG-", &MemoAppearance::NOT_SHOW_TAB_FLAG},
     {"TAB_MODE_FLAG-", &GeneralSettings::TAB_MODE_FLAG},
-    {"WORDWRAP_FLAG-", &MemoLook::WORDWRAP_FLAG},
-    {"COMPACT_FLAG-", &MemoLook::COMPACT_FLAG},
+    {"WORDWRAP_FLAG-", &MemoAppearance::WORDWRAP_FLAG},
+    {"COMPACT_FLAG-", &MemoAppearance::COMPACT_FLAG},
     {"ABSORB-", &GeneralSettings::ABSORB},
 }};
 
@@ -71,13 +71,13 @@ Reading readSettingsFiles() {
 // A file that exists but could not be read leaves the fields it holds as the
 // holder had them: defaults in their place would be taken for the user's
 // settings, and an OK of the options would write them over the file.
-bool applyReading(const Reading& reading, GeneralSettings& general, MemoLook& look) {
+bool applyReading(const Reading& reading, GeneralSettings& general, MemoAppearance& appearance) {
     using fileio::ReadStatus;
     if (reading.settings.status == ReadStatus::Unreadable) return false;
     std::vector<HotKeyEntry> hotKeys = std::move(general.hotKeys);
     general = GeneralSettings();
-    look = MemoLook();
-    parseSettings(reading.settings.bytes, general, look);
+    appearance = MemoAppearance();
+    parseSettings(reading.settings.bytes, general, appearance);
     if (reading.hotKeys.status != ReadStatus::Unreadable) {
         parseHotKeys(reading.hotKeys.bytes, general.hotKeys);
         return true;
@@ -88,10 +88,10 @@ bool applyReading(const Reading& reading, GeneralSettings& general, MemoLook& lo
 
 }  // namespace
 
-void parseSettings(std::string_view text, GeneralSettings& general, MemoLook& look) {
-    SettingsHalves<GeneralSettings, MemoLook> target{general, look};
+void parseSettings(std::string_view text, GeneralSettings& general, MemoAppearance& appearance) {
+    SettingsHalves<GeneralSettings, MemoAppearance> target{general, appearance};
     lineformat::forEachLine(text, [&](std::string_view line) {
-        lineformat::readKeyLine(COLOR_KEYS, line, look.colors) || lineformat::readKeyLine(SETTINGS_KEYS, line, target);
+        lineformat::readKeyLine(COLOR_KEYS, line, appearance.colors) || lineformat::readKeyLine(SETTINGS_KEYS, line, target);
     });
 }
 
@@ -106,10 +106,10 @@ void parseHotKeys(std::string_view bytes, std::vector<HotKeyEntry>& hotKeys) {
     }
 }
 
-std::string formatSettings(const GeneralSettings& general, const MemoLook& look) {
+std::string formatSettings(const GeneralSettings& general, const MemoAppearance& appearance) {
     std::string out;
-    lineformat::appendKeyLines(out, COLOR_KEYS, look.colors);
-    lineformat::appendKeyLines(out, SETTINGS_KEYS, SettingsHalves<const GeneralSettings, const MemoLook>{general, look});
+    lineformat::appendKeyLines(out, COLOR_KEYS, appearance.colors);
+    lineformat::appendKeyLines(out, SETTINGS_KEYS, SettingsHalves<const GeneralSettings, const MemoAppearance>{general, appearance});
     return out;
 }
 
@@ -126,10 +126,10 @@ std::string formatHotKeys(const std::vector<HotKeyEntry>& hotKeys) {
     return out;
 }
 
-bool loadSettings(GeneralSettings& general, MemoLook& look) {
-    if (batchDepth == 0) return applyReading(readSettingsFiles(), general, look);
+bool loadSettings(GeneralSettings& general, MemoAppearance& appearance) {
+    if (batchDepth == 0) return applyReading(readSettingsFiles(), general, appearance);
     if (!batchReading) batchReading = readSettingsFiles();
-    return applyReading(*batchReading, general, look);
+    return applyReading(*batchReading, general, appearance);
 }
 
 SettingsReadBatch::SettingsReadBatch() { ++batchDepth; }
@@ -138,7 +138,7 @@ SettingsReadBatch::~SettingsReadBatch() {
     if (--batchDepth == 0) batchReading.reset();
 }
 
-bool saveSettings(const GeneralSettings& general, const MemoLook& look) {
-    return fileio::replaceFile(SETTINGS_FILE_NAME, formatSettings(general, look)) &&
+bool saveSettings(const GeneralSettings& general, const MemoAppearance& appearance) {
+    return fileio::replaceFile(SETTINGS_FILE_NAME, formatSettings(general, appearance)) &&
            fileio::replaceFile(HOTKEY_FILE_NAME, formatHotKeys(general.hotKeys));
 }

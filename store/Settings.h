@@ -38,15 +38,15 @@ struct GeneralSettings {
     static std::vector<HotKeyEntry> defaultHotKeys();
 };
 
-// A memo's look: its four colours and four display flags. New memos take the
-// settings' look whole.
-struct MemoLook {
+// A memo's appearance: its four colours and four display flags. New memos take the
+// settings' appearance whole.
+struct MemoAppearance {
     MemoColors colors;
     bool NOT_SHOW_TAB_FLAG = false;
     bool WORDWRAP_FLAG = false;
     bool COMPACT_FLAG = false;
     bool NON_MOVE_FLAG = false;  // the settings file never holds it: loadSettings clears it with the others
-    bool operator==(const MemoLook& o) const {
+    bool operator==(const MemoAppearance& o) const {
         return colors == o.colors && NOT_SHOW_TAB_FLAG == o.NOT_SHOW_TAB_FLAG && WORDWRAP_FLAG == o.WORDWRAP_FLAG &&
                COMPACT_FLAG == o.COMPACT_FLAG && NON_MOVE_FLAG == o.NON_MOVE_FLAG;
     }
@@ -54,7 +54,7 @@ struct MemoLook {
 
 struct AppSettings {
     GeneralSettings general;
-    MemoLook look;
+    MemoAppearance appearance;
 };
 
 extern const char* const SETTINGS_FILE_NAME;  // "Quillpad.ini"
@@ -66,7 +66,7 @@ extern const char* const HOTKEY_FILE_NAME;    // "key.ini"
 // a second of trying again: the fields it holds then keep the values they had
 // (all of them when "Quillpad.ini" could not be read, the hot keys when
 // "key.ini" could not).
-bool loadSettings(GeneralSettings& general, MemoLook& look);
+bool loadSettings(GeneralSettings& general, MemoAppearance& appearance);
 
 // While one exists, loadSettings reads the two files once, on its first call,
 // and answers every later call from that first reading: memo windows restored
@@ -84,16 +84,16 @@ public:
 // Replaces "Quillpad.ini" and then "key.ini", each in one step: each file either
 // keeps its old content or gets the whole new one. False when either could not
 // be written; when "Quillpad.ini" fails, "key.ini" is not touched.
-bool saveSettings(const GeneralSettings& general, const MemoLook& look);
+bool saveSettings(const GeneralSettings& general, const MemoAppearance& appearance);
 
 // The two files' contents, without file access.
 // Applies the key lines of "Quillpad.ini" to both (other lines change nothing).
-void parseSettings(std::string_view text, GeneralSettings& general, MemoLook& look);
+void parseSettings(std::string_view text, GeneralSettings& general, MemoAppearance& appearance);
 // Applies the bytes of "key.ini" to the first two entries: as far as the bytes
 // reach, key then modifiers, 16-bit little-endian each; a field the bytes end
 // in gets only its low byte replaced; bytes after the eighth are ignored.
 void parseHotKeys(std::string_view bytes, std::vector<HotKeyEntry>& hotKeys);
 // The eleven lines of "Quillpad.ini".
-std::string formatSettings(const GeneralSettings& general, const MemoLook& look);
+std::string formatSettings(const GeneralSettings& general, const MemoAppearance& appearance);
 // The 8 bytes of "key.ini"; a missing entry is written with its default.
 std::string formatHotKeys(const std::vector<HotKeyEntry>& hotKeys);

@@ -162,7 +162,7 @@ void CTrayWnd::removeTrayIcon() {
 // A key left empty, or the same as an entry before it, is not held by
 // another program.
 std::vector<std::string> CTrayWnd::registerHotKeys() {
-    loadSettings(settings_.general, settings_.look);
+    loadSettings(settings_.general, settings_.appearance);
     const std::vector<HotKeyEntry>& keys = settings_.general.hotKeys;
     std::vector<std::string> failed;
     for (auto entry = keys.begin(); entry != keys.end(); ++entry) {

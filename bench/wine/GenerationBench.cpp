@@ -1,5 +1,5 @@
 // One save of 500 memos under Wine with and without a generation (a hard link
-// of the old file and the retention's look at the backup folder): the median
+// of the old file and the retention's appearance at the backup folder): the median
 // of many saves each, taken in blocks in turns, since a save's flush also pays
 // for the folder changes of the save before it; and the generation alone.
 // Target: the generation adds almost nothing.

@@ -309,7 +309,7 @@ int main(int argc, char** argv) {
     const std::vector<int> sizes = parseSizes(argc > 2 ? argv[2] : "100,500,1000");
     const int starts = argc > 3 ? std::max(1, atoi(argv[3])) : 3;
     try {
-        if (!saveSettings(GeneralSettings(), MemoLook())) throw std::runtime_error("cannot write the settings files");
+        if (!saveSettings(GeneralSettings(), MemoAppearance())) throw std::runtime_error("cannot write the settings files");
         // The first starts read Wine's and the programs' files from disk.
         printf("Warming up\n");
         runFloor(floor, sizes.front(), nullptr);

@@ -85,10 +85,10 @@ std::vector<StoredMemo> generateMemos(int count, unsigned seed) {
         m.RECT_TOP = rng() % (768 - height);
         m.RECT_RIGHT = m.RECT_LEFT + width;
         m.RECT_BOTTOM = m.RECT_TOP + height;
-        m.look.colors.BACK_MEMO_COLOR = rng() & 0xFFFFFF;
-        m.look.NOT_SHOW_TAB_FLAG = rng() % 2;
-        m.look.WORDWRAP_FLAG = rng() % 2;
-        m.look.NON_MOVE_FLAG = rng() % 2;
+        m.appearance.colors.BACK_MEMO_COLOR = rng() & 0xFFFFFF;
+        m.appearance.NOT_SHOW_TAB_FLAG = rng() % 2;
+        m.appearance.WORDWRAP_FLAG = rng() % 2;
+        m.appearance.NON_MOVE_FLAG = rng() % 2;
     }
     return memos;
 }

@@ -55,7 +55,7 @@ StoredMemo exampleMemo() {
 StoredMemo memoWithoutKeys(std::vector<MemoTab> tabs) {
     StoredMemo m = exampleMemo();
     m.CAPTION.clear();
-    m.look.colors = {0, 0, 0, 0};
+    m.appearance.colors = {0, 0, 0, 0};
     m.tabs = std::move(tabs);
     return m;
 }
@@ -106,9 +106,9 @@ TEST(MemoReader, KeyValues) {
     struct Case { const char* header; std::function<void(StoredMemo&)> change; } cases[] = {
         {"WORDWRAP_FLAG-2", [](StoredMemo&) {}},
         {"WORDWRAP_FLAG-", [](StoredMemo&) {}},
-        {"WORDWRAP_FLAG- 1", [](StoredMemo& m) { m.look.WORDWRAP_FLAG = true; }},
-        {"BACK_MEMO_COLOR-4294967295", [](StoredMemo& m) { m.look.colors.BACK_MEMO_COLOR = 0xFFFFFFFF; }},
-        {"BACK_MEMO_COLOR--1", [](StoredMemo& m) { m.look.colors.BACK_MEMO_COLOR = 0xFFFFFFFF; }},
+        {"WORDWRAP_FLAG- 1", [](StoredMemo& m) { m.appearance.WORDWRAP_FLAG = true; }},
+        {"BACK_MEMO_COLOR-4294967295", [](StoredMemo& m) { m.appearance.colors.BACK_MEMO_COLOR = 0xFFFFFFFF; }},
+        {"BACK_MEMO_COLOR--1", [](StoredMemo& m) { m.appearance.colors.BACK_MEMO_COLOR = 0xFFFFFFFF; }},
         {"RECT_LEFT--20", [](StoredMemo& m) { m.RECT_LEFT = -20; }},
         {"RECT_LEFT-3\nunknown line\nRECT_LEFT-4", [](StoredMemo& m) { m.RECT_LEFT = 4; }},
         {"CAPTION-RECT_TOP-7\r\r", [](StoredMemo& m) { m.CAPTION = "RECT_TOP-7\r"; }},
@@ -119,8 +119,8 @@ TEST(MemoReader, KeyValues) {
         {"NON_MOVE_FLAG-1\nCOMPACT_FLAG-1\nNOT_SHOW_TAB_FLAG-1\nTEXT_MEMO_COLOR-6\nTEXT_CAPTION_COLOR-5\n"
          "BACK_CAPTION_COLOR-4\nRECT_RIGHT-3\nRECT_BOTTOM-2",
          [](StoredMemo& m) {
-             m.look.NON_MOVE_FLAG = m.look.COMPACT_FLAG = m.look.NOT_SHOW_TAB_FLAG = true;
-             m.look.colors = {4, 5, 0, 6};
+             m.appearance.NON_MOVE_FLAG = m.appearance.COMPACT_FLAG = m.appearance.NOT_SHOW_TAB_FLAG = true;
+             m.appearance.colors = {4, 5, 0, 6};
              m.RECT_RIGHT = 3, m.RECT_BOTTOM = 2;
          }},
     };
@@ -142,8 +142,8 @@ TEST(MemoReader, WorkingValuesCarryOverBetweenBlocks) {
         "[MEMO_TAB_START]\n[MEMO_START]\n[MEMO_END]\n[MEMO_START]\n[MEMO_END]\n[MEMO_TAB_END]\n";
     StoredMemo first = memoWithoutKeys({{"a\r\n", "T1"}, {"", "T1"}});
     first.RECT_LEFT = 1;
-    first.look.colors.BACK_MEMO_COLOR = 7;
-    first.look.NON_MOVE_FLAG = true;
+    first.appearance.colors.BACK_MEMO_COLOR = 7;
+    first.appearance.NON_MOVE_FLAG = true;
     first.MEMO_SELECT_INDEX = 1;
     first.CAPTION = "first";
     StoredMemo second = first;  // the caption is emptied at each memo; the title runs on
@@ -170,7 +170,7 @@ TEST(MemoReader, RulesApplyInTheirOrder) {
         {{"RECT_TOP-5\r\n[MEMO_START]\r\n[MEMO_TAB_START]\r\n[MEMO_TAB_END]\r\nCAPTION-x\r\n [MEMO_END]\r\n[MEMO_END] \r\n",
           "late"}});
     expected.CAPTION = "RECT_TOP-1";
-    expected.look.WORDWRAP_FLAG = true;
+    expected.appearance.WORDWRAP_FLAG = true;
     EXPECT_EQ(parse(file), std::vector<StoredMemo>{expected});
 }
 
@@ -240,8 +240,8 @@ TEST(MemoWriter, TabTextRules) {
 TEST(MemoWriter, HeaderLines) {
     StoredMemo memo = exampleMemo();
     memo.RECT_LEFT = -20, memo.RECT_TOP = -2147483647 - 1;
-    memo.look.colors = {4294967295u, 1, 2, 3};
-    memo.look.NOT_SHOW_TAB_FLAG = memo.look.WORDWRAP_FLAG = memo.look.COMPACT_FLAG = memo.look.NON_MOVE_FLAG = true;
+    memo.appearance.colors = {4294967295u, 1, 2, 3};
+    memo.appearance.NOT_SHOW_TAB_FLAG = memo.appearance.WORDWRAP_FLAG = memo.appearance.COMPACT_FLAG = memo.appearance.NON_MOVE_FLAG = true;
     memo.MEMO_SELECT_INDEX = -1;
     memo.CAPTION = "a\nb";  // single-line fields never split the line
     memo.tabs = {{"x", "t\nu"}};
@@ -256,8 +256,8 @@ TEST(MemoWriter, RoundTripKeepsEveryMemoInOrder) {
     StoredMemo second = exampleMemo();
     second.CAPTION = "RECT_TOP-1 " + NEW_MEMO;
     second.RECT_LEFT = -300, second.RECT_RIGHT = 2147483647;
-    second.look.colors = {0xFFFFFFFF, 0x80000000, 1, 0};
-    second.look.WORDWRAP_FLAG = second.look.NON_MOVE_FLAG = true;
+    second.appearance.colors = {0xFFFFFFFF, 0x80000000, 1, 0};
+    second.appearance.WORDWRAP_FLAG = second.appearance.NON_MOVE_FLAG = true;
     second.MEMO_SELECT_INDEX = 2;
     second.tabs = {{"one\r\n", ""}, {"\r\n", NEW_TAB}, {"[MEMO_TAB_END]\r\nMEMO_TAB_TITLE\r\n\r\n", "MEMO_TAB_TITLE-x"}};
     StoredMemo withoutTabs = second;

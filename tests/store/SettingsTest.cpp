@@ -13,13 +13,13 @@ const std::string DEFAULT_SETTINGS_FILE =
 const std::string DEFAULT_HOTKEY_FILE("\x71\0\x04\0\x2D\0\x06\0", 8);
 
 // Everything of both halves that the files carry, for comparisons.
-std::string describe(const GeneralSettings& g, const MemoLook& c) {
+std::string describe(const GeneralSettings& g, const MemoAppearance& c) {
     return formatSettings(g, c) + formatHotKeys(g.hotKeys) + (c.NON_MOVE_FLAG ? "+NON_MOVE" : "");
 }
 
 std::string loaded(bool expectedResult) {
     GeneralSettings g;
-    MemoLook c;
+    MemoAppearance c;
     g.hotKeys.clear();
     c.NON_MOVE_FLAG = true;  // never stored: cleared by every load
     EXPECT_EQ(loadSettings(g, c), expectedResult);
@@ -35,7 +35,7 @@ class SettingsFiles : public InTempDir {};
 
 TEST(Settings, Defaults) {
     GeneralSettings g;
-    MemoLook c;
+    MemoAppearance c;
     EXPECT_TRUE(g.TEXT_SELECT_FLAG && g.DEL_CHECK_FLAG);
     EXPECT_FALSE(g.TAB_MODE_FLAG || c.NOT_SHOW_TAB_FLAG || c.WORDWRAP_FLAG || c.COMPACT_FLAG || c.NON_MOVE_FLAG);
     EXPECT_EQ(g.ABSORB, 20);
@@ -47,30 +47,30 @@ TEST(Settings, Defaults) {
     EXPECT_EQ(formatHotKeys(g.hotKeys), DEFAULT_HOTKEY_FILE);
 }
 
-TEST(Settings, LooksDifferInEveryField) {
-    std::function<void(MemoLook&)> changes[] = {
-        [](MemoLook& l) { l.colors.BACK_CAPTION_COLOR = 1; }, [](MemoLook& l) { l.colors.TEXT_CAPTION_COLOR = 1; },
-        [](MemoLook& l) { l.colors.BACK_MEMO_COLOR = 1; },    [](MemoLook& l) { l.colors.TEXT_MEMO_COLOR = 1; },
-        [](MemoLook& l) { l.NOT_SHOW_TAB_FLAG = true; },      [](MemoLook& l) { l.WORDWRAP_FLAG = true; },
-        [](MemoLook& l) { l.COMPACT_FLAG = true; },           [](MemoLook& l) { l.NON_MOVE_FLAG = true; },
+TEST(Settings, AppearancesDifferInEveryField) {
+    std::function<void(MemoAppearance&)> changes[] = {
+        [](MemoAppearance& l) { l.colors.BACK_CAPTION_COLOR = 1; }, [](MemoAppearance& l) { l.colors.TEXT_CAPTION_COLOR = 1; },
+        [](MemoAppearance& l) { l.colors.BACK_MEMO_COLOR = 1; },    [](MemoAppearance& l) { l.colors.TEXT_MEMO_COLOR = 1; },
+        [](MemoAppearance& l) { l.NOT_SHOW_TAB_FLAG = true; },      [](MemoAppearance& l) { l.WORDWRAP_FLAG = true; },
+        [](MemoAppearance& l) { l.COMPACT_FLAG = true; },           [](MemoAppearance& l) { l.NON_MOVE_FLAG = true; },
     };
     for (size_t i = 0; i < std::size(changes); ++i) {
-        MemoLook changed;
+        MemoAppearance changed;
         changes[i](changed);
-        EXPECT_FALSE(changed == MemoLook()) << "field " << i;
+        EXPECT_FALSE(changed == MemoAppearance()) << "field " << i;
     }
 }
 
 TEST(Settings, KeyLines) {
-    struct Case { const char* text; std::function<void(GeneralSettings&, MemoLook&)> change; } cases[] = {
-        {"", [](GeneralSettings&, MemoLook&) {}},
-        {"ABSORB--5", [](GeneralSettings& g, MemoLook&) { g.ABSORB = -5; }},
-        {"ABSORB-1\nother line\nABSORB-7\r\n", [](GeneralSettings& g, MemoLook&) { g.ABSORB = 7; }},
+    struct Case { const char* text; std::function<void(GeneralSettings&, MemoAppearance&)> change; } cases[] = {
+        {"", [](GeneralSettings&, MemoAppearance&) {}},
+        {"ABSORB--5", [](GeneralSettings& g, MemoAppearance&) { g.ABSORB = -5; }},
+        {"ABSORB-1\nother line\nABSORB-7\r\n", [](GeneralSettings& g, MemoAppearance&) { g.ABSORB = 7; }},
         {"WORDWRAP_FLAG-2\nTEXT_SELECT_FLAG-\nDEL_CHECK_FLAG-0",
-         [](GeneralSettings& g, MemoLook&) { g.TEXT_SELECT_FLAG = g.DEL_CHECK_FLAG = false; }},
+         [](GeneralSettings& g, MemoAppearance&) { g.TEXT_SELECT_FLAG = g.DEL_CHECK_FLAG = false; }},
         {"ABSORB-0\rWORDWRAP_FLAG-0\nWORDWRAP_FLAG- 1\nTAB_MODE_FLAG-1\nCOMPACT_FLAG-1\nNOT_SHOW_TAB_FLAG-1\nTEXT_MEMO_COLOR-4294967295\n"
          "BACK_MEMO_COLOR--1\nTEXT_CAPTION_COLOR-1\nBACK_CAPTION_COLOR-2\nNON_MOVE_FLAG-1\nRECT_TOP-5",
-         [](GeneralSettings& g, MemoLook& c) {
+         [](GeneralSettings& g, MemoAppearance& c) {
              g.ABSORB = 0;
              c.WORDWRAP_FLAG = g.TAB_MODE_FLAG = c.COMPACT_FLAG = c.NOT_SHOW_TAB_FLAG = true;
              c.colors = {2, 1, 0xFFFFFFFF, 0xFFFFFFFF};
@@ -78,7 +78,7 @@ TEST(Settings, KeyLines) {
     };
     for (const Case& c : cases) {
         GeneralSettings g, expectedG;
-        MemoLook s, expectedS;
+        MemoAppearance s, expectedS;
         c.change(expectedG, expectedS);
         parseSettings(c.text, g, s);
         EXPECT_EQ(describe(g, s), describe(expectedG, expectedS)) << c.text;
@@ -121,10 +121,10 @@ TEST_F(SettingsFiles, WithoutFilesEverythingIsDefault) {
 // fields it holds as they were, also after a second of trying again.
 TEST_F(SettingsFiles, UnreadableFileLeavesItsFieldsAsTheyWere) {
     GeneralSettings before, onDisk;
-    MemoLook lookBefore;
+    MemoAppearance appearanceBefore;
     before.ABSORB = 5;
     before.hotKeys[0].key = 0x41;
-    lookBefore.WORDWRAP_FLAG = true;
+    appearanceBefore.WORDWRAP_FLAG = true;
     onDisk.ABSORB = 9;
     GeneralSettings settingsRead = onDisk;
     settingsRead.hotKeys = before.hotKeys;
@@ -132,25 +132,25 @@ TEST_F(SettingsFiles, UnreadableFileLeavesItsFieldsAsTheyWere) {
         const char* unreadable;
         std::string expected;
     } cases[] = {
-        {SETTINGS_FILE_NAME, describe(before, lookBefore)},
-        {HOTKEY_FILE_NAME, describe(settingsRead, MemoLook())},
+        {SETTINGS_FILE_NAME, describe(before, appearanceBefore)},
+        {HOTKEY_FILE_NAME, describe(settingsRead, MemoAppearance())},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.unreadable);
-        ASSERT_TRUE(saveSettings(onDisk, MemoLook()));
+        ASSERT_TRUE(saveSettings(onDisk, MemoAppearance()));
         std::filesystem::remove(c.unreadable);
         std::filesystem::create_directory(c.unreadable);
         GeneralSettings g = before;
-        MemoLook look = lookBefore;
-        EXPECT_FALSE(loadSettings(g, look));
-        EXPECT_EQ(describe(g, look), c.expected);
+        MemoAppearance appearance = appearanceBefore;
+        EXPECT_FALSE(loadSettings(g, appearance));
+        EXPECT_EQ(describe(g, appearance), c.expected);
         std::filesystem::remove(c.unreadable);
     }
 }
 
 TEST_F(SettingsFiles, SaveWritesExactlyElevenLinesAndEightBytes) {
     GeneralSettings g;
-    MemoLook c;
+    MemoAppearance c;
     ASSERT_TRUE(saveSettings(g, c));
     EXPECT_EQ(readFile(SETTINGS_FILE_NAME), DEFAULT_SETTINGS_FILE);
     EXPECT_EQ(readFile(HOTKEY_FILE_NAME), DEFAULT_HOTKEY_FILE);
@@ -172,7 +172,7 @@ TEST_F(SettingsFiles, SaveWritesExactlyElevenLinesAndEightBytes) {
 // replaced whole or not at all, and "key.ini" is not touched when it was not.
 TEST_F(SettingsFiles, FailedSaveKeepsTheOldFiles) {
     GeneralSettings g;
-    MemoLook c;
+    MemoAppearance c;
     ASSERT_TRUE(saveSettings(g, c));
     g.ABSORB = 99;
     g.hotKeys[0].key = 0x42;
@@ -182,7 +182,7 @@ TEST_F(SettingsFiles, FailedSaveKeepsTheOldFiles) {
     const unsigned long settingsSteps = steps / 2;  // both files take the same steps
     const std::string newSettings = formatSettings(g, c);
     for (unsigned long step = 1; step <= steps; ++step) {
-        ASSERT_TRUE(saveSettings(GeneralSettings(), MemoLook()));
+        ASSERT_TRUE(saveSettings(GeneralSettings(), MemoAppearance()));
         fileio::failStepForTest(step);
         EXPECT_FALSE(saveSettings(g, c)) << step;
         EXPECT_EQ(readFile(SETTINGS_FILE_NAME), step <= settingsSteps ? DEFAULT_SETTINGS_FILE : newSettings) << step;
@@ -195,25 +195,25 @@ TEST_F(SettingsFiles, FailedSaveKeepsTheOldFiles) {
 // A batch answers from its first reading until the outermost batch ends.
 TEST_F(SettingsFiles, BatchReadsTheFilesOnce) {
     GeneralSettings g;
-    MemoLook look;
+    MemoAppearance appearance;
     g.ABSORB = 5;
-    look.WORDWRAP_FLAG = true;
+    appearance.WORDWRAP_FLAG = true;
     {
         SettingsReadBatch batch;
         EXPECT_EQ(loaded(true), DEFAULTS);
-        ASSERT_TRUE(saveSettings(g, look));
+        ASSERT_TRUE(saveSettings(g, appearance));
         {
             SettingsReadBatch inner;
             EXPECT_EQ(loaded(true), DEFAULTS);
         }
         EXPECT_EQ(loaded(true), DEFAULTS);
     }
-    EXPECT_EQ(loaded(true), describe(g, look));
+    EXPECT_EQ(loaded(true), describe(g, appearance));
     {
         SettingsReadBatch batch;
-        EXPECT_EQ(loaded(true), describe(g, look));
+        EXPECT_EQ(loaded(true), describe(g, appearance));
         std::filesystem::remove(SETTINGS_FILE_NAME);
-        EXPECT_EQ(loaded(true), describe(g, look));
+        EXPECT_EQ(loaded(true), describe(g, appearance));
     }
     EXPECT_EQ(loaded(true), DEFAULTS);
 }

@@ -135,16 +135,16 @@ TEST_F(StoreOnWindows, MissingAndUnreadableDataFile) {
 
 TEST_F(StoreOnWindows, SettingsRoundTrip) {
     GeneralSettings general;
-    MemoLook look;
+    MemoAppearance appearance;
     general.ABSORB = -7;
     general.hotKeys[0].key = 0x41;
-    look.WORDWRAP_FLAG = true;
-    ASSERT_TRUE(saveSettings(general, look));
+    appearance.WORDWRAP_FLAG = true;
+    ASSERT_TRUE(saveSettings(general, appearance));
     EXPECT_EQ(readFile(HOTKEY_FILE_NAME), std::string("\x41\0\x04\0\x2D\0\x06\0", 8));
     GeneralSettings g;
-    MemoLook c;
+    MemoAppearance c;
     ASSERT_TRUE(loadSettings(g, c));
-    EXPECT_EQ(formatSettings(g, c), formatSettings(general, look));
+    EXPECT_EQ(formatSettings(g, c), formatSettings(general, appearance));
     EXPECT_EQ(g.hotKeys[0].key, 0x41);
     // The Windows build holds the names as Shift-JIS: 全メモを最前面へ表示, メモ追加.
     EXPECT_EQ(g.hotKeys[0].name, "\x91\x53\x83\x81\x83\x82\x82\xF0\x8D\xC5\x91\x4F\x96\xCA\x82\xD6\x95\x5C\x8E\xA6");
@@ -152,7 +152,7 @@ TEST_F(StoreOnWindows, SettingsRoundTrip) {
 
     ASSERT_TRUE(SetFileAttributesA(SETTINGS_FILE_NAME, FILE_ATTRIBUTE_READONLY));
     writeFile(HOTKEY_FILE_NAME, "keys");
-    EXPECT_FALSE(saveSettings(GeneralSettings(), MemoLook()));
+    EXPECT_FALSE(saveSettings(GeneralSettings(), MemoAppearance()));
     EXPECT_EQ(readFile(HOTKEY_FILE_NAME), "keys");  // not touched when the settings file failed
     ASSERT_TRUE(SetFileAttributesA(SETTINGS_FILE_NAME, FILE_ATTRIBUTE_NORMAL));
 }

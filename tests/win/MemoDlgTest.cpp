@@ -175,7 +175,7 @@ TEST_F(MemoTest, ModesShowTheirControlsAndLayThemOut) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "edit " << c.edit << ", tabs hidden " << c.tabsHidden);
-        if (memo.getLook().NOT_SHOW_TAB_FLAG != c.tabsHidden) command(memo, ID_SHOW_TAB);
+        if (memo.getAppearance().NOT_SHOW_TAB_FLAG != c.tabsHidden) command(memo, ID_SHOW_TAB);
         if (c.edit) doubleClick(memo, false);
         EXPECT_EQ(memo.editMode(), c.edit);
         Ids visible;
@@ -207,7 +207,7 @@ TEST_F(MemoTest, TogglesKeepTheirMenuMarks) {
         {ID_WORDWRAP, [&] { return checked(memo, ID_WORDWRAP) &&
                                    !(GetWindowLongA(item(memo, IDC_MEMO_TEXT), GWL_STYLE) & SS_LEFTNOWORDWRAP); }},
         {ID_TOPMOST, [&] { return checked(memo, ID_TOPMOST) && (GetWindowLongA(memo.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST); }},
-        {ID_FIX_POSITION, [&] { return checked(memo, ID_FIX_POSITION) && memo.getLook().NON_MOVE_FLAG; }},
+        {ID_FIX_POSITION, [&] { return checked(memo, ID_FIX_POSITION) && memo.getAppearance().NON_MOVE_FLAG; }},
     };
     bool initially[] = {true, false, false, false};
     for (size_t i = 0; i < std::size(cases); ++i) {
@@ -402,7 +402,7 @@ TEST_F(MemoTest, EditControlsMadeLateHoldWhatTheViewShows) {
     EXPECT_EQ(text(item(memo, IDCANCEL)), "×");
 }
 
-TEST_F(MemoTest, StoredMemoIsRestoredWithItsLook) {
+TEST_F(MemoTest, StoredMemoIsRestoredWithItsAppearance) {
     writeFile("Quillpad.dat", storedMemo("NOT_SHOW_TAB_FLAG-0\r\nWORDWRAP_FLAG-1\r\nCOMPACT_FLAG-1\r\nNON_MOVE_FLAG-1\r\n"));
     writeFile("Quillpad.ini", std::string("TAB_MODE_FLAG-1\r\n") + kNoDeleteQuestions);
     start();
@@ -419,7 +419,7 @@ TEST_F(MemoTest, StoredMemoIsRestoredWithItsLook) {
     EXPECT_TRUE(checked(memo, ID_FIX_POSITION));
     EXPECT_TRUE(checked(memo, ID_WORDWRAP));
     EXPECT_FALSE(checked(memo, ID_TOPMOST));
-    EXPECT_EQ(memo.getLook().colors, (MemoColors{255, 1, 65280, 2}));
+    EXPECT_EQ(memo.getAppearance().colors, (MemoColors{255, 1, 65280, 2}));
     // Several rows of tabs with two tabs, one row with one.
     EXPECT_TRUE(GetWindowLongA(item(memo, IDC_MEMO_TABS), GWL_STYLE) & TCS_MULTILINE);
     doubleClick(memo, true);
@@ -444,7 +444,7 @@ TEST_F(MemoTest, ColourDialogChangesTheMemosColours) {
                                  },
                                  dialogWith(IDC_COLOR_RESET));
         EXPECT_TRUE(acted);
-        EXPECT_EQ(memo.getLook().colors, end == IDOK ? factory : stored);
+        EXPECT_EQ(memo.getAppearance().colors, end == IDOK ? factory : stored);
     }
     pumpFor(300);  // the closed dialog's place is painted again
     HWND text = item(memo, IDC_MEMO_TEXT);
@@ -517,7 +517,7 @@ TEST_F(MemoTest, OptionsOkReachesTheOpenMemos) {
         SetFileAttributesA("key.ini", FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(boxes.seen().size(), c.keyFile == FILE_ATTRIBUTE_READONLY ? 1u : 0u);
         EXPECT_EQ(bool(GetWindowLongA(tabs, GWL_STYLE) & TCS_MULTILINE), c.multiRow);
-        EXPECT_EQ(memo.getLook().colors, (MemoColors{255, 1, 65280, 2}));
+        EXPECT_EQ(memo.getAppearance().colors, (MemoColors{255, 1, 65280, 2}));
     }
 }
 
@@ -568,7 +568,7 @@ TEST_F(MemoTest, ColourRequestsLeakNoBrush) {
     ReleaseDC(caption, dc);
     RedrawWindow(memo.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     dc = GetDC(caption);
-    EXPECT_EQ(GetPixel(dc, r.right - 3, 3), memo.getLook().colors.BACK_CAPTION_COLOR);  // right of the text
+    EXPECT_EQ(GetPixel(dc, r.right - 3, 3), memo.getAppearance().colors.BACK_CAPTION_COLOR);  // right of the text
     ReleaseDC(caption, dc);
 }
 
@@ -657,7 +657,7 @@ TEST_F(MemoTest, MenuOpensAtARightClickOrFromTheKeyboardAtTheText) {
 
 namespace {
 
-// A move, a collapse, a look switch: each reaches the file at once.
+// A move, a collapse, an appearance switch: each reaches the file at once.
 TEST_F(MemoTest, EveryChangeReachesTheFile) {
     writeFile("Quillpad.ini", kNoDeleteQuestions);
     start();
