@@ -18,6 +18,7 @@
 namespace {
 
 UINT taskbarCreated = 0;
+const UINT_PTR SAVE_FAILED_LATER = 1;  // the timer of a failure message put off
 
 // The 88-byte form of NOTIFYICONDATAA that every shell understands.
 const DWORD kNotifyIconDataSize = 88;
@@ -56,6 +57,7 @@ const win::MessageTable* CTrayWnd::messageTable() const {
         win::onMessage(WM_HOTKEY, &CTrayWnd::OnHotKey),
         win::onMessage(WM_SAVE_REQUEST, &CTrayWnd::OnSaveRequest),
         win::onMessage(WM_SAVE_FAILED, &CTrayWnd::OnSaveFailed),
+        win::onMessage(WM_TIMER, &CTrayWnd::OnTimer),
         win::onRegistered(taskbarCreated, &CTrayWnd::OnTaskbarCreated),
     };
     static const win::MessageTable table(rows, Window::messageTable());
@@ -131,7 +133,24 @@ void CTrayWnd::saveTellingFailure(bool causedByDelete) {
     }
 }
 
-void CTrayWnd::OnSaveFailed() { win::showWarning(texts::CANNOT_SAVE); }
+// A box opened inside a menu's loop or a drag's takes no click while they
+// hold the pointer: it waits until they have ended.
+void CTrayWnd::OnSaveFailed() {
+    GUITHREADINFO thread = {sizeof thread};
+    if (GetGUIThreadInfo(GetCurrentThreadId(), &thread) && (thread.flags & (GUI_INMENUMODE | GUI_INMOVESIZE))) {
+        SetTimer(hwnd(), SAVE_FAILED_LATER, 200, nullptr);
+        return;
+    }
+    win::showWarning(texts::CANNOT_SAVE);
+}
+
+LRESULT CTrayWnd::OnTimer(WPARAM id, LPARAM) {
+    if (id == SAVE_FAILED_LATER) {
+        KillTimer(hwnd(), SAVE_FAILED_LATER);
+        OnSaveFailed();
+    }
+    return 0;
+}
 
 // The shell has been restarted.
 void CTrayWnd::OnTaskbarCreated() { addTrayIcon(); }

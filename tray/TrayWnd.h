@@ -67,6 +67,7 @@ private:
     LRESULT OnHotKey(WPARAM, LPARAM);
     LRESULT OnSaveRequest(WPARAM, LPARAM);
     void OnSaveFailed();
+    LRESULT OnTimer(WPARAM id, LPARAM);
     void OnTaskbarCreated();
 
     void addTrayIcon();

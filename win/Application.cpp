@@ -13,9 +13,7 @@ int runMessageLoop(HWND mainWindow) {
         // have taken it: Wine's move loop does, and does not post it again.
         if (mainWindow && !IsWindow(mainWindow)) return 0;
         if (GetMessageA(&msg, nullptr, 0, 0) <= 0) break;
-        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        auto* dialog = dynamic_cast<Dialog*>(root ? Window::fromHandle(root) : nullptr);
-        if (dialog && dialog->isModeless() && IsDialogMessageA(root, &msg)) continue;
+        if (Dialog::routeToModeless(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -23,22 +23,36 @@ std::vector<Dialog*> Dialog::modalRuns_;
 
 namespace {
 HHOOK filterHook = nullptr;
+bool routingModeless = false;  // a modeless dialog's IsDialogMessage is running
+}  // namespace
+
+// Every dialog loop of the thread asks the filter, message boxes' too: it is
+// set once, with the first dialog, and stays.
+void Dialog::filterDialogLoops() {
+    if (!filterHook) filterHook = SetWindowsHookExA(WH_MSGFILTER, messageFilter, nullptr, GetCurrentThreadId());
 }
 
 INT_PTR Dialog::doModal(HWND owner) {
     modeless_ = false;
     const DLGTEMPLATE* source = dialogTemplate();
     if (!source) return -1;
-    if (modalRuns_.empty()) filterHook = SetWindowsHookExA(WH_MSGFILTER, messageFilter, nullptr, GetCurrentThreadId());
+    filterDialogLoops();
     modalRuns_.push_back(this);
     INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), source, owner, dialogProc,
                                              reinterpret_cast<LPARAM>(this));
     modalRuns_.pop_back();
-    if (modalRuns_.empty()) {
-        UnhookWindowsHookEx(filterHook);
-        filterHook = nullptr;
-    }
     return result;
+}
+
+bool Dialog::routeToModeless(MSG& msg) {
+    if (routingModeless || !msg.hwnd) return false;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    auto* dialog = dynamic_cast<Dialog*>(root ? Window::fromHandle(root) : nullptr);
+    if (!dialog || !dialog->isModeless()) return false;
+    routingModeless = true;
+    bool handled = IsDialogMessageA(root, &msg) != FALSE;
+    routingModeless = false;
+    return handled;
 }
 
 void Dialog::cancelModalRuns() {
@@ -49,9 +63,12 @@ void Dialog::cancelModalRuns() {
 }
 
 // The innermost modal dialog that holds the message's window takes it first.
+// A modeless dialog's keys (Enter, Escape, Tab) still work while another
+// dialog's loop runs, a message box's among them: that loop knows only its own.
 LRESULT CALLBACK Dialog::messageFilter(int code, WPARAM wParam, LPARAM lParam) {
     auto* msg = reinterpret_cast<MSG*>(lParam);
     if (code == MSGF_DIALOGBOX && !failing()) {
+        if (routeToModeless(*msg)) return TRUE;
         for (auto run = modalRuns_.rbegin(); run != modalRuns_.rend(); ++run) {
             Dialog* dialog = *run;
             HWND hwnd = dialog->hwnd();
@@ -65,6 +82,7 @@ LRESULT CALLBACK Dialog::messageFilter(int code, WPARAM wParam, LPARAM lParam) {
 
 bool Dialog::createModeless(HWND owner) {
     modeless_ = true;
+    filterDialogLoops();
     const DLGTEMPLATE* source = dialogTemplate();
     return source && CreateDialogIndirectParamA(GetModuleHandleA(nullptr), source, owner, dialogProc,
                                                 reinterpret_cast<LPARAM>(this)) != nullptr;

@@ -36,6 +36,9 @@ public:
     // Cancels every modal run, the innermost first; each loop returns once
     // the message being handled has returned.
     static void cancelModalRuns();
+    // Gives a message for a modeless dialog of ours or one of its controls
+    // to that dialog's IsDialogMessage; true when it was handled there.
+    static bool routeToModeless(MSG& msg);
 
 protected:
     const MessageTable* messageTable() const override;
@@ -53,6 +56,7 @@ private:
     static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     // The dialog manager's loops ask this before IsDialogMessage (MSGF_DIALOGBOX).
     static LRESULT CALLBACK messageFilter(int code, WPARAM wParam, LPARAM lParam);
+    static void filterDialogLoops();
     // The modal runs on the stack, the innermost last.
     static std::vector<Dialog*> modalRuns_;
 

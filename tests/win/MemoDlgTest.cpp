@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "res/Messages.h"
 #include "tray/TrayWnd.h"
+#include "win/MessageBox.h"
 
 using namespace testing_support;
 
@@ -722,6 +723,63 @@ TEST_F(MemoTest, MemoIsNeverTooSmallForEditMode) {
     MINMAXINFO collapsedInfo = {};
     SendMessageA(memo.hwnd(), WM_GETMINMAXINFO, 0, (LPARAM)&collapsedInfo);
     EXPECT_LT(collapsedInfo.ptMinTrackSize.y, info.ptMinTrackSize.y);
+}
+
+}  // namespace
+
+namespace {
+
+// A message box's loop knows only its own dialog: a memo's Enter and Escape
+// still reach the memo while the box is up.
+TEST_F(MemoTest, DialogKeysReachAMemoWhileABoxIsUp) {
+    start();
+    CMemoDlg& memo = addMemo();
+    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        SCOPED_TRACE(key);
+        doubleClick(memo, false);
+        ASSERT_TRUE(memo.editMode());
+        HWND caption = item(memo, IDC_MEMO_CAPTION_EDIT);
+        MessageBoxWatcher boxes(GetCurrentProcessId(), IDOK, [&](const MessageBoxSeen&) {
+            PostMessageA(caption, WM_KEYDOWN, key, 0);  // before the box's own close, in the same queue
+        });
+        win::showWarning("box");
+        EXPECT_FALSE(memo.editMode());
+    }
+}
+
+struct MenuSteps {
+    std::function<void()> whileOpen, beforeClosing;
+    int tick = 0;
+};
+MenuSteps* menuSteps;
+void CALLBACK stepInMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    if (!FindWindowA("#32768", nullptr)) return;
+    if (++menuSteps->tick == 1) menuSteps->whileOpen();
+    if (menuSteps->tick < 6) return;
+    menuSteps->beforeClosing();
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+// A failure told while the tray menu is open would take no click while the
+// menu holds the pointer: it waits until the menu has closed.
+TEST_F(MemoTest, FailureWaitsForTheTrayMenuToClose) {
+    start();
+    addMemo();
+    MessageBoxWatcher boxes;
+    size_t seenWhileOpen = 99;
+    MenuSteps steps{[&] {
+                        SetFileAttributesA("Quillpad.dat", FILE_ATTRIBUTE_READONLY);
+                        SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
+                    },
+                    [&] { seenWhileOpen = boxes.seen().size(); }};
+    menuSteps = &steps;
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, stepInMenu);
+    SendMessageA(tray.hwnd(), WM_TRAY_CALLBACK, 0, WM_RBUTTONDOWN);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(seenWhileOpen, 0u);
+    EXPECT_TRUE(boxes.waitFor(1));
+    SetFileAttributesA("Quillpad.dat", FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace
