@@ -20,16 +20,18 @@ visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
 tray_window() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1; }
 has_tray_window() { [ -n "$(tray_window)" ]; }
 
-# start_quillpad EXE: starts it in a fresh data folder; sets QP_PID.
+# start_quillpad EXE [FOLDER]: starts it in FOLDER, an empty data folder, or
+# a fresh one; sets QP_PID.
 start_quillpad() {
     QP_EXE=$(realpath "$1")
-    QP_WORK=$(mktemp -d)
+    QP_WORK=${2:-$(mktemp -d)}
     cd "$QP_WORK"
     restart_quillpad
 }
-# restart_quillpad: starts it again in the same data folder.
+# restart_quillpad: starts it again in the same data folder. QP_PROGRAM_DEBUG
+# is the program's WINEDEBUG, QP_PROGRAM_OUTPUT the file its output goes to.
 restart_quillpad() {
-    wine "$QP_EXE" &
+    env WINEDEBUG="${QP_PROGRAM_DEBUG:-$WINEDEBUG}" wine "$QP_EXE" 2>>"${QP_PROGRAM_OUTPUT:-/dev/stderr}" &
     QP_PID=$!
     wait_for 20 has_tray_window || fail "no tray icon"
 }

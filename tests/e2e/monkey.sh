@@ -4,20 +4,30 @@
 # added while editing), collapsed and expanded, dragged and resized, tabs
 # selected, every command of the memo menu with both answers to the delete
 # questions, the colour, options and version dialogs, "全削除(&D)".
-#     monkey.sh EXE SECONDS [SEED]
+#     monkey.sh [--no-faults] EXE HANDS SECONDS [SEED]
+# HANDS is monkey_hands.exe. Unless --no-faults, saves fail meanwhile: at
+# random moments and for random spans the data file is read-only, held by
+# another program, or (where a small disk can be mounted for the data folder)
+# the disk is full; "ファイルに保存できません。" is answered after a random
+# delay, and the session goes on acting while it is up, "終了(&X)" included.
 # The seed is printed; the same seed makes the same choices again, as far as
 # the program answers as before. It passes when no message box appeared that
-# the session did not ask for, every committed word reached the data file and
-# no dropped one did, the program was alive until "終了(&X)" ended it with
-# code 0, and a start and an exit without changes wrote the same data file
-# again, byte for byte.
+# the session did not ask for or that a failed save did not explain, every
+# word committed while the file could be written reached it at once and
+# every word committed meanwhile with the next commit after the last fault,
+# no dropped word did, Wine's heap checks found nothing, the program was alive
+# until "終了(&X)" ended it with code 0, and a start and an exit without
+# changes wrote the same data file again, byte for byte.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
+faults=1
+if [ "${1:-}" = --no-faults ]; then faults=""; shift; fi
 exe=$1
-seconds=${2:-60}
-seed=${3:-$RANDOM}
+hands=$(realpath "$2")
+seconds=${3:-60}
+seed=${4:-$RANDOM}
 RANDOM=$seed
-echo "monkey: seed $seed, $seconds seconds"
+echo "monkey: seed $seed, $seconds seconds, $([ -n "$faults" ] && echo with || echo without) failing saves"
 
 # The choices are made in this shell, never in a subshell, which would draw
 # the same numbers again: roll N sets R to 0 .. N-1, between A B to A .. B.
@@ -28,17 +38,23 @@ step=0
 UNSTUCK=0 THROWN=0
 declare -A done_count=()
 note() { printf '%5d %5ds  %s\n' "$step" "$SECONDS" "$*" >> "$LOG"; }
-# A failure leaves the log, the data file and a picture of every window in the data folder.
+# The log, Wine's output of the program and, after a failure, the data file
+# and a picture of every window; the data folder may be a disk unmounted at the end.
+OUT=$(mktemp -d)
+LOG=$OUT/monkey.log
+: > "$LOG"
 trap 'rc=$?
-      if [ "$rc" -ne 0 ] && [ -n "${LOG:-}" ]; then
+      if [ "$rc" -ne 0 ]; then
           echo "seed $seed; the last actions:"; tail -n 25 "$LOG"
           for w in $(visible_windows); do
               echo "window $w \"$(xdotool getwindowname "$w" 2>&1)\" $(xdotool getwindowgeometry "$w" 2>&1 | tail -n +2 | tr -s "\n " " ")"
-              window_shot "$w" "$QP_WORK/window-$w.png" >/dev/null 2>&1 || true
+              window_shot "$w" "$OUT/window-$w.png" >/dev/null 2>&1 || true
           done
-          echo "log, data file and window pictures: $QP_WORK"
+          cp "$QP_WORK"/Quillpad.* "$OUT" 2>/dev/null || true
+          echo "log, Wine output, data file and window pictures: $OUT"
       fi
-      kill -9 "${QP_PID:-}" 2>/dev/null || true
+      kill -9 "${QP_PID:-}" ${HOLDER:-} 2>/dev/null || true
+      if [ -n "${DISK:-}" ]; then cd /; sleep 0.5; umount "$DISK" 2>/dev/null || umount -l "$DISK"; fi
       exit $rc' EXIT
 
 # geom WINDOW: sets X, Y, WIDTH, HEIGHT; false when the window is gone.
@@ -89,7 +105,141 @@ aim() {
 
 # The delete questions are on when Quillpad.ini says so or is missing.
 questions_on() { ! grep -q $'^DEL_CHECK_FLAG-0\r$' Quillpad.ini 2>/dev/null; }
-question_box() { BOX=$(xdotool search --onlyvisible --name '^Quillpad$' 2>/dev/null | head -1); [ -n "$BOX" ]; }
+# question_box: a message box open that is not "ファイルに保存できません。"; sets BOX.
+question_box() {
+    local b
+    for b in $(xdotool search --onlyvisible --name '^Quillpad$' 2>/dev/null); do
+        if [ -n "$faults" ]; then
+            classify "$b" || continue
+            [ "${BOX_KIND[$b]}" != cannot-save ] || continue
+        fi
+        BOX=$b
+        return 0
+    done
+    return 1
+}
+
+# Failing saves
+
+# Each fault in place and the second it goes; the last second one was in place.
+declare -A FAULT_END=() FAULTS_PUT=()
+FAULT_LAST=-100
+FAULT_KINDS=(read-only held)
+faulted() { [ "${#FAULT_END[@]}" -gt 0 ]; }
+# The held data file is held by monkey_hands, which lets go at the end of its input.
+HOLDER="" HOLD_IN=""
+put_fault() {
+    case $1 in
+        read-only) [ -e Quillpad.dat ] || return 0; chmod a-w Quillpad.dat ;;
+        held)
+            [ -e Quillpad.dat ] || return 0
+            rm -f "$OUT/hold-in"; mkfifo "$OUT/hold-in"
+            wine "$hands" hold Quillpad.dat < "$OUT/hold-in" > "$OUT/hold-out" 2>/dev/null &
+            HOLDER=$!
+            exec {HOLD_IN}> "$OUT/hold-in"
+            holding() { grep -aq '^held' "$OUT/hold-out" || ! kill -0 "$HOLDER" 2>/dev/null; }
+            wait_for 20 holding || fail "monkey_hands did not hold the data file"
+            if ! grep -aq '^held' "$OUT/hold-out"; then
+                # The program had the file open just then.
+                note "  could not hold the data file: $(tr -d '\r' < "$OUT/hold-out")"
+                exec {HOLD_IN}>&-; wait "$HOLDER" || true; HOLDER=""
+                return 0
+            fi ;;
+        full-disk) dd if=/dev/zero of=filler bs=64k 2>/dev/null || true ;;
+    esac
+    between 2 20
+    FAULT_END[$1]=$((SECONDS + R)) FAULT_LAST=$SECONDS
+    FAULTS_PUT[$1]=$((${FAULTS_PUT[$1]:-0} + 1))
+    note "fault: $1 for $R s"
+}
+remove_fault() {
+    case $1 in
+        read-only) chmod u+w Quillpad.dat ;;
+        held) exec {HOLD_IN}>&-; wait "$HOLDER" || fail "monkey_hands failed to let go"; HOLDER="" ;;
+        full-disk) rm -f filler ;;
+    esac
+    unset "FAULT_END[$1]"
+    FAULT_LAST=$SECONDS
+    note "fault over: $1"
+}
+# Before each action: faults that have had their time go, now and then a new one comes.
+fault_weather() {
+    local k
+    for k in "${!FAULT_END[@]}"; do
+        if [ "$SECONDS" -ge "${FAULT_END[$k]}" ]; then remove_fault "$k"; fi
+    done
+    if faulted; then FAULT_LAST=$SECONDS; fi
+    roll 100
+    if [ "$R" -lt 10 ]; then
+        roll "${#FAULT_KINDS[@]}"; k=${FAULT_KINDS[R]}
+        [ -n "${FAULT_END[$k]:-}" ] || put_fault "$k"
+    fi
+}
+
+# Each message box by window: cannot-save, question, or other and its text,
+# as monkey_hands reads it; the second each failure box is to be answered.
+declare -A BOX_KIND=() ANSWER_AT=()
+FAILURE_BOXES=0 FAILURES_ANSWERED=0
+# classify BOX: false while monkey_hands does not see it yet.
+classify() {
+    [ -z "${BOX_KIND[$1]:-}" ] || return 0
+    geom "$1" || return 1
+    local x y w h kind
+    while read -r x y w h kind; do
+        [ "$x $y $w $h" = "$X $Y $WIDTH $HEIGHT" ] || continue
+        BOX_KIND[$1]=$kind
+        [ "$kind" = cannot-save ] || return 0
+        note "  \"ファイルに保存できません。\" $1"
+        faulted || [ $((SECONDS - FAULT_LAST)) -le 5 ] ||
+            fail "\"ファイルに保存できません。\" while the data file could be written"
+        between 0 8
+        ANSWER_AT[$1]=$((SECONDS + R))
+        FAILURE_BOXES=$((FAILURE_BOXES + 1))
+        return 0
+    done < <(wine "$hands" boxes Quillpad.exe 2>/dev/null | iconv -f CP932 -t UTF-8 | tr -d '\r')
+    return 1
+}
+# answer_failures due|all: clicks "OK" in the failure boxes whose time has
+# come, or in all of them; one that other windows cover waits.
+classify_all() { local b; for b in $(xdotool search --onlyvisible --name '^Quillpad$' 2>/dev/null); do classify "$b" || true; done; }
+# added_or_told COUNT BOXES: more memos than COUNT, or a new memo's first
+# save failed: it shows once its failure box is answered.
+added_or_told() {
+    more_memos_than "$1" && return 0
+    [ -n "$faults" ] && faulted || return 1
+    classify_all
+    [ "$FAILURE_BOXES" -gt "$2" ] && note "  the new memo waits for its failure box"
+}
+answer_failures() {
+    local b
+    classify_all
+    for b in "${!ANSWER_AT[@]}"; do
+        if gone "$b"; then unset "ANSWER_AT[$b]"; continue; fi
+        [ "$1" = all ] || [ "$SECONDS" -ge "${ANSWER_AT[$b]}" ] || continue
+        geom "$b" || continue
+        local ok_x=$((X + WIDTH / 2)) ok_y=$((Y + HEIGHT - 31))
+        if ! on_top "$b" "$ok_x" "$ok_y"; then
+            # A click on a part that shows brings it to the front.
+            on_top "$b" $((X + 8)) $((Y + 8)) || on_top "$b" $((X + WIDTH - 30)) $((Y + 8)) ||
+                { note "  failure box $b covered"; continue; }
+            xdotool click 1
+            sleep 0.3
+            on_top "$b" "$ok_x" "$ok_y" || { note "  failure box $b covered"; continue; }
+        fi
+        note "answer the failure box $b"
+        xdotool mousemove "$ok_x" "$ok_y" sleep 0.1 click 1
+        wait_for 5 gone "$b" || fail "the failure box stayed open after OK"
+        unset "ANSWER_AT[$b]"
+        FAILURES_ANSWERED=$((FAILURES_ANSWERED + 1))
+    done
+}
+
+# The program's own output under Wine's heap checks.
+heap_clean() {
+    local trouble
+    trouble=$(grep -aiE 'heap|unhandled|page fault|exception' "$OUT/wine.log" | head -5) || true
+    [ -z "$trouble" ] || fail "Wine reports: $trouble"
+}
 # answer yes|no: clicks the button of the open question ("はい" and "いいえ"
 # stand 86 pixels left and right of the box's centre).
 answer() {
@@ -104,6 +254,7 @@ answer() {
 # at random; sets ANSWER.
 answer_question() {
     wait_for 5 question_box || fail "no question"
+    [ "${BOX_KIND[$BOX]:-question}" = question ] || fail "a message box instead of the question: ${BOX_KIND[$BOX]}"
     roll 2
     if [ "$R" -eq 0 ]; then ANSWER=yes; else ANSWER=no; fi
     answer "$ANSWER"
@@ -119,7 +270,16 @@ word() {
     WORD=$w
 }
 in_file() { grep -qF "$1" Quillpad.dat 2>/dev/null; }
-all_in_file() { local w; for w in "${WORDS[@]}"; do in_file "$w" || return 1; done; }
+# The committed words the data file must hold whenever it could be written
+# since their commit, by memo. A new edit of the memo may have replaced them
+# (a double-click selects a word), deleting its tabs removes them.
+declare -A KEPT=()
+forget_memo() { local w; for w in "${!KEPT[@]}"; do [ "${KEPT[$w]}" != "$1" ] || unset "KEPT[$w]"; done; }
+all_kept_in_file() {
+    local data w
+    data=$(cat Quillpad.dat 2>/dev/null) || return 1
+    for w in "${!KEPT[@]}"; do [[ $data == *"$w"* ]] || { MISSING=$w; return 1; }; done
+}
 
 # A free point of the screen, away from the memos and the tray: FX, FY.
 free_point() {
@@ -143,6 +303,7 @@ strays() {
     local w
     for w in $(comm -13 <(echo "$BASELINE") <(visible_windows)); do
         [ "$(xdotool getwindowname "$w" 2>/dev/null)" = クイルパッド ] && continue
+        [ "${BOX_KIND[$w]:-}" != cannot-save ] || continue
         if geom "$w" && [ "$HEIGHT" -gt 30 ]; then echo "$w"; fi
     done
 }
@@ -152,7 +313,8 @@ strays() {
 settle() {
     local w left
     kill -0 "$QP_PID" 2>/dev/null || fail "the program has ended"
-    question_box && fail "a message box nobody asked for is open"
+    heap_clean
+    question_box && fail "a message box nobody asked for is open: ${BOX_KIND[$BOX]:-}"
     for _ in 1 2 3; do
         left=$(strays)
         [ -z "$left" ] && return 0
@@ -177,7 +339,7 @@ add_by_tray() {
     before=$(memo_count)
     note "add by a double-click on the tray icon"
     xdotool mousemove "$TRAY_X" "$TRAY_Y" click --repeat 2 --delay 80 1
-    wait_for 10 more_memos_than "$before" || fail "no memo added by the tray icon"
+    wait_for 10 added_or_told "$before" "$FAILURE_BOXES" || fail "no memo added by the tray icon"
     sleep 0.6  # past the double-click time
 }
 
@@ -189,7 +351,7 @@ add_by_hot_key() {
     before=$(memo_count)
     note "add by Ctrl+Shift+Insert"
     xdotool mousemove "$TRAY_X" "$TRAY_Y" click 1 sleep 0.6 key ctrl+shift+Insert
-    wait_for 10 more_memos_than "$before" || fail "no memo added by the hot key"
+    wait_for 10 added_or_told "$before" "$FAILURE_BOXES" || fail "no memo added by the hot key"
 }
 
 front() {
@@ -205,9 +367,10 @@ tabs_of() { echo "${TABS[$1]:-1}"; }
 hidden() { [ "${HIDDEN[$1]:-0}" -eq 1 ]; }
 tab_added() { TABS[$1]=$(($(tabs_of "$1") + 1)); HIDDEN[$1]=0; }
 
-# Double-click the body, type, leave edit mode one of five ways; the words
-# reach the data file exactly when they were committed. A title is typed anew:
-# its editor takes no more than it shows.
+# Double-click the body, type, leave edit mode one of five ways (or by "OK"
+# with "commit"); the words reach the data file exactly when they were
+# committed, or with the first commit after the last fault. A title is typed
+# anew: its editor takes no more than it shows.
 edit() {
     aim body || return 0
     # The caption, the title, "OK", "×" and the label (a right click there opens the memo menu).
@@ -215,6 +378,7 @@ edit() {
     on_top "$M" $((X + WIDTH / 2)) $((Y + 8)) $((X + 100)) "$bottom" $((X + WIDTH - 50)) "$bottom" \
         $((X + WIDTH - 14)) "$bottom" $((X + 30)) "$bottom" || return 0
     note "edit $M at $MX,$MY"
+    forget_memo "$M"
     WORDS=()
     local title="" part
     xdotool mousemove "$MX" "$MY" click --repeat 2 --delay 80 1
@@ -237,6 +401,7 @@ edit() {
     fi
     local committed=1
     roll 5
+    if [ "${1:-}" = commit ]; then R=0; fi
     case $R in
         0) note "  OK ${WORDS[*]}"; xdotool mousemove $((X + WIDTH - 50)) "$bottom" click 1 ;;
         1) note "  Enter in the caption ${WORDS[*]}"; xdotool mousemove $((X + WIDTH / 2)) $((Y + 8)) click 1 key Return ;;
@@ -249,8 +414,15 @@ edit() {
     esac
     title_line() { [ -z "$title" ] || grep -qx "MEMO_TAB_TITLE-$title"$'\r' Quillpad.dat; }
     if [ -n "$committed" ]; then
-        wait_for 5 all_in_file || fail "committed words missing from the data file: ${WORDS[*]}"
-        wait_for 5 title_line || fail "the committed title $title is not in the data file"
+        local w
+        for w in "${WORDS[@]}"; do KEPT[$w]=$M; done
+        if faulted; then
+            note "  kept until the data file can be written"
+        else
+            wait_for 5 all_kept_in_file ||
+                fail "a committed word is missing from the data file: $MISSING (this commit: ${WORDS[*]})"
+            wait_for 5 title_line || fail "the committed title $title is not in the data file"
+        fi
     else
         sleep 0.3
         local w
@@ -279,7 +451,7 @@ memo_menu() {
            hidden "$memo" && return 0
            ANSWER=yes
            if questions_on; then answer_question; fi
-           if [ "$ANSWER" = yes ]; then TABS[$memo]=$(($(tabs_of "$memo") - 1)); fi
+           if [ "$ANSWER" = yes ]; then TABS[$memo]=$(($(tabs_of "$memo") - 1)); forget_memo "$memo"; fi
            if [ "$(tabs_of "$memo")" -eq 0 ]; then
                wait_for 5 gone "$memo" || fail "the memo without tabs was not deleted"
            else
@@ -291,6 +463,7 @@ memo_menu() {
            ANSWER=yes
            if questions_on; then answer_question; fi
            if [ "$ANSWER" = yes ]; then
+               forget_memo "$memo"
                wait_for 5 gone "$memo" || fail "the memo was not deleted"
            else
                sleep 0.3
@@ -441,6 +614,8 @@ options() {
         1) note "  cancel"; click_at "$dialog" 179 225 157 212 ;;
         2) note "  Escape"; click_at "$dialog" 179 225 21 12; xdotool key Escape ;;
     esac
+    # "OK" on a full disk: the dialog's own failure box first.
+    if [ -n "$faults" ] && ! wait_for 3 gone "$dialog"; then answer_failures all; fi
     wait_for 10 gone "$dialog" || fail "the options dialog stayed open"
 }
 
@@ -462,11 +637,23 @@ delete_all() {
     choose_from_tray_menu d
     answer_question
     if [ "$ANSWER" = yes ]; then
-        THROWN=0
+        THROWN=0 KEPT=()
         wait_for 5 bash -c '! xdotool search --onlyvisible --name "^クイルパッド$" >/dev/null' ||
             fail "memos left after \"全削除(&D)\""
     fi
 }
+
+# "終了(&X)" while the data file cannot be written: the program stays.
+quit_unwritable() {
+    faulted && tray_free || return 0
+    note "exit while the data file cannot be written"
+    choose_from_tray_menu x
+    sleep 1
+    kill -0 "$QP_PID" 2>/dev/null || fail "the program ended although it could not save"
+}
+
+# The program's USER and GDI objects, as monkey_hands counts them.
+objects() { wine "$hands" objects Quillpad.exe 2>/dev/null | tr -d '\r'; }
 
 # Before "終了(&X)": a memo over the tray icon is dragged off it, and
 # unfixed first when it does not move.
@@ -489,15 +676,23 @@ uncover_tray() {
 
 # The session
 
-start_quillpad "$exe"
-LOG=$QP_WORK/monkey.log
-: > "$LOG"
+# The data folder is a small disk of its own where mounting is allowed: it can be filled.
+DISK=$(mktemp -d)
+if [ -n "$faults" ] && mount -t tmpfs -o size=1m quillpad-monkey "$DISK" 2>/dev/null; then
+    FAULT_KINDS+=(full-disk)
+else
+    rmdir "$DISK"; DISK=""
+fi
+QP_PROGRAM_DEBUG=warn+heap QP_PROGRAM_OUTPUT=$OUT/wine.log
+start_quillpad "$exe" "${DISK:-$(mktemp -d)}"
 BASELINE=$(visible_windows)
 read -r SCREEN_WIDTH SCREEN_HEIGHT < <(xdotool getdisplaygeometry)
 find_tray_icon
 end=$((SECONDS + seconds))
 while [ "$SECONDS" -lt "$end" ]; do
     step=$((step + 1))
+    if [ -n "$faults" ]; then fault_weather; answer_failures due; fi
+    if [ $((step % 100)) -eq 0 ]; then note "objects with $(memo_count) memos: $(objects)"; fi
     count=$(memo_count)
     # Weights: adding while there are few memos, everything else on the memos.
     roll 100
@@ -513,7 +708,8 @@ while [ "$SECONDS" -lt "$end" ]; do
     elif [ "$R" -lt 81 ]; then action=resize
     elif [ "$R" -lt 88 ]; then action=select_tab
     elif [ "$R" -lt 95 ]; then action=options
-    elif [ "$R" -lt 99 ]; then action=version
+    elif [ "$R" -lt 98 ]; then action=version
+    elif [ "$R" -lt 99 ]; then action=quit_unwritable
     else action=delete_all
     fi
     "$action"
@@ -521,6 +717,24 @@ while [ "$SECONDS" -lt "$end" ]; do
     settle
 done
 
+# The last fault goes, the failure boxes are answered or left open, and one
+# more commit saves everything kept meanwhile.
+if [ -n "$faults" ]; then
+    for k in "${!FAULT_END[@]}"; do remove_fault "$k"; done
+    sleep 1
+    classify_all  # a failure box of the last moment counts as explained
+    roll 2
+    if [ "$R" -eq 0 ]; then answer_failures all; fi
+    step=$((step + 1))
+    edit commit
+    settle
+    # A new memo shows once its failure box is answered.
+    answer_failures all
+    [ "${#ANSWER_AT[@]}" -eq 0 ] || fail "failure boxes left covered: ${!ANSWER_AT[*]}"
+    settle
+fi
+note "objects with $(memo_count) memos: $(objects)"
+objects_at_end=$(objects)
 uncover_tray
 count=$(( $(memo_count) + THROWN ))  # those off the screen come back at the next start
 note "exit with $count memos"
@@ -528,14 +742,23 @@ exit_quillpad
 [ ! -e Quillpad.dat.tmp ] || fail "a temp file was left behind"
 stored=$(grep -c '^\[MEMO_TAB_START\]' Quillpad.dat || true)
 [ "$stored" -eq "$count" ] || fail "$count memos on the screen, $stored in the data file"
+all_kept_in_file || fail "a committed word is missing from the data file at the end: $MISSING"
+heap_clean
 cp Quillpad.dat session.dat
 restart_quillpad
 has_all() { [ "$(memo_count)" -eq "$count" ]; }
 wait_for 20 has_all || fail "$(memo_count) of $count memos restored"
 exit_quillpad
 cmp -s Quillpad.dat session.dat || fail "a start and an exit changed the data file: $(cmp Quillpad.dat session.dat)"
+heap_clean
 summary=""
 for a in "${!done_count[@]}"; do summary+=" $a ${done_count[$a]},"; done
 echo "monkey: seed $seed, $step actions in $seconds s:${summary%,}; $UNSTUCK drags ended by Escape," \
     "$THROWN memos off the screen;" \
     "$count memos kept, the data file a fixed point"
+if [ -n "$faults" ]; then
+    summary=""
+    for k in "${!FAULTS_PUT[@]}"; do summary+=" $k ${FAULTS_PUT[$k]},"; done
+    echo "monkey: faults${summary%,}; $FAILURE_BOXES failure boxes, $FAILURES_ANSWERED answered by the session"
+fi
+echo "monkey: at the end $objects_at_end"
