@@ -7,6 +7,8 @@
 //                              file name shows, one a line: "X Y WIDTH
 //                              HEIGHT KIND", KIND cannot-save, question or
 //                              other (then its text)
+//   monkey_hands editing NAME  its memos in edit mode, one a line: "X Y
+//                              WIDTH HEIGHT"
 //   monkey_hands objects NAME  its USER and GDI objects
 #include <windows.h>
 #include <winternl.h>
@@ -16,6 +18,7 @@
 #include <cstring>
 #include <string>
 #include "res/Texts.h"
+#include "res/resource.h"
 #include "tests/win/TestSupport.h"
 
 using namespace testing_support;
@@ -71,6 +74,18 @@ BOOL CALLBACK printBox(HWND hwnd, LPARAM param) {
     std::printf("%ld %ld %ld %ld %s", r.left, r.top, r.right - r.left, r.bottom - r.top, kind);
     if (std::strcmp(kind, "other") == 0) std::printf(" %s", box.text.c_str());
     std::printf("\n");
+    return TRUE;
+}
+
+BOOL CALLBACK printEditing(HWND hwnd, LPARAM param) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner != static_cast<DWORD>(param) || !IsWindowVisible(hwnd)) return TRUE;
+    HWND editor = GetDlgItem(hwnd, IDC_MEMO_EDITOR);
+    if (!editor || !IsWindowVisible(editor)) return TRUE;
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
     return TRUE;
 }
 
@@ -162,7 +177,11 @@ int main(int argc, char** argv) {
         EnumWindows(printBox, pid);
         return 0;
     }
+    if (argc == 3 && std::strcmp(argv[1], "editing") == 0) {
+        EnumWindows(printEditing, pid);
+        return 0;
+    }
     if (argc == 3 && std::strcmp(argv[1], "objects") == 0) return objects(pid);
-    std::fprintf(stderr, "usage: monkey_hands hold FILE | boxes NAME | objects NAME\n");
+    std::fprintf(stderr, "usage: monkey_hands hold FILE | boxes NAME | editing NAME | objects NAME\n");
     return 2;
 }

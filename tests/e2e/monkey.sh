@@ -178,7 +178,7 @@ fault_weather() {
 
 # Each message box by window: cannot-save, question, or other and its text,
 # as monkey_hands reads it; the second each failure box is to be answered.
-declare -A BOX_KIND=() ANSWER_AT=()
+declare -A BOX_KIND=() ANSWER_AT=() NEW_MEMO_BOX=()
 FAILURE_BOXES=0 FAILURES_ANSWERED=0
 # classify BOX: false while monkey_hands does not see it yet.
 classify() {
@@ -190,6 +190,7 @@ classify() {
         BOX_KIND[$1]=$kind
         [ "$kind" = cannot-save ] || return 0
         note "  \"ファイルに保存できません。\" $1"
+        LAST_FAILURE_BOX=$1
         faulted || [ $((SECONDS - FAULT_LAST)) -le 5 ] ||
             fail "\"ファイルに保存できません。\" while the data file could be written"
         between 0 8
@@ -208,7 +209,18 @@ added_or_told() {
     more_memos_than "$1" && return 0
     [ -n "$faults" ] && faulted || return 1
     classify_all
-    [ "$FAILURE_BOXES" -gt "$2" ] && note "  the new memo waits for its failure box"
+    [ "$FAILURE_BOXES" -gt "$2" ] || return 1
+    ! wait_for 2 more_memos_than "$1" || return 0
+    note "  the new memo waits for its failure box"
+    NEW_MEMO_BOX[$LAST_FAILURE_BOX]=1
+}
+# The memos that wait for their failure box to show.
+waiting_memos() {
+    local b n=0
+    for b in "${!NEW_MEMO_BOX[@]}"; do
+        if gone "$b"; then unset "NEW_MEMO_BOX[$b]"; else n=$((n + 1)); fi
+    done
+    echo "$n"
 }
 answer_failures() {
     local b
@@ -234,11 +246,19 @@ answer_failures() {
     done
 }
 
-# The program's own output under Wine's heap checks.
+# A failure box is open.
+box_up() { local b; for b in "${!ANSWER_AT[@]}"; do gone "$b" || return 0; done; return 1; }
+# editing MEMO: the memo is in edit mode, as monkey_hands sees it.
+editing() {
+    geom "$1" || return 1
+    wine "$hands" editing Quillpad.exe 2>/dev/null | tr -d '\r' | grep -qx "$X $Y $WIDTH $HEIGHT"
+}
+
+# The program's own output under Wine's heap checks, with the exceptions it met.
 heap_clean() {
     local trouble
-    trouble=$(grep -aiE 'heap|unhandled|page fault|exception' "$OUT/wine.log" | head -5) || true
-    [ -z "$trouble" ] || fail "Wine reports: $trouble"
+    trouble=$(grep -aiE 'err:|warn:heap|unhandled|page fault' "$OUT/wine.log" | head -5) || true
+    [ -z "$trouble" ] || fail "Wine reports: $trouble$(grep -a 'warn:seh' "$OUT/wine.log" | tail -3 | sed 's/^/; /')"
 }
 # answer yes|no: clicks the button of the open question ("はい" and "いいえ"
 # stand 86 pixels left and right of the box's centre).
@@ -404,13 +424,15 @@ edit() {
     if [ "${1:-}" = commit ]; then R=0; fi
     case $R in
         0) note "  OK ${WORDS[*]}"; xdotool mousemove $((X + WIDTH - 50)) "$bottom" click 1 ;;
-        1) note "  Enter in the caption ${WORDS[*]}"; xdotool mousemove $((X + WIDTH / 2)) $((Y + 8)) click 1 key Return ;;
+        1) note "  Enter in the caption ${WORDS[*]}"; xdotool mousemove $((X + WIDTH / 2)) $((Y + 8)) click 1 key Return
+           keys_reached_memo Return ;;
         2) note "  tab added while editing ${WORDS[*]}"
            open_menu $((X + 30)) "$bottom"
            xdotool mousemove $((X + 20)) $((Y + 11)) sleep 0.2 click 1
            tab_added "$M" ;;
         3) committed=""; note "  × ${WORDS[*]}"; xdotool mousemove $((X + WIDTH - 14)) "$bottom" click 1 ;;
-        4) committed=""; note "  Escape ${WORDS[*]}"; xdotool key Escape ;;
+        4) committed=""; note "  Escape ${WORDS[*]}"; xdotool key Escape
+           keys_reached_memo Escape ;;
     esac
     title_line() { [ -z "$title" ] || grep -qx "MEMO_TAB_TITLE-$title"$'\r' Quillpad.dat; }
     if [ -n "$committed" ]; then
@@ -431,6 +453,14 @@ edit() {
         done
         if [ -n "$title" ] && title_line; then fail "the dropped title $title reached the data file"; fi
     fi
+}
+
+# keys_reached_memo KEY: a key that the memo's dialog handles ended its edit
+# mode, failure box or not.
+keys_reached_memo() {
+    [ -n "$faults" ] && box_up || return 0
+    sleep 0.3
+    if editing "$M"; then fail "$1 left $M in edit mode while \"ファイルに保存できません。\" was open"; fi
 }
 
 # Right click on the body, a tab (which selects it) or the caption, then one command.
@@ -637,7 +667,7 @@ delete_all() {
     choose_from_tray_menu d
     answer_question
     if [ "$ANSWER" = yes ]; then
-        THROWN=0 KEPT=()
+        THROWN=0 KEPT=() NEW_MEMO_BOX=()
         wait_for 5 bash -c '! xdotool search --onlyvisible --name "^クイルパッド$" >/dev/null' ||
             fail "memos left after \"全削除(&D)\""
     fi
@@ -683,7 +713,7 @@ if [ -n "$faults" ] && mount -t tmpfs -o size=1m quillpad-monkey "$DISK" 2>/dev/
 else
     rmdir "$DISK"; DISK=""
 fi
-QP_PROGRAM_DEBUG=warn+heap QP_PROGRAM_OUTPUT=$OUT/wine.log
+QP_PROGRAM_DEBUG=warn+heap,warn+seh QP_PROGRAM_OUTPUT=$OUT/wine.log
 start_quillpad "$exe" "${DISK:-$(mktemp -d)}"
 BASELINE=$(visible_windows)
 read -r SCREEN_WIDTH SCREEN_HEIGHT < <(xdotool getdisplaygeometry)
@@ -696,7 +726,11 @@ while [ "$SECONDS" -lt "$end" ]; do
     count=$(memo_count)
     # Weights: adding while there are few memos, everything else on the memos.
     roll 100
-    if [ "$count" -eq 0 ] || { [ "$count" -lt 3 ] && [ "$R" -lt 30 ]; }; then
+    if [ "${#ANSWER_AT[@]}" -gt 0 ] && [ "$R" -lt 40 ]; then
+        # While a failure box is up: what could pull the ground from under it.
+        box_up_actions=(edit edit add_by_tray add_by_hot_key memo_menu memo_menu options delete_all quit_unwritable)
+        roll "${#box_up_actions[@]}"; action=${box_up_actions[R]}
+    elif [ "$count" -eq 0 ] || { [ "$count" -lt 3 ] && [ "$R" -lt 30 ]; }; then
         roll 3; if [ "$R" -eq 0 ]; then action=add_by_hot_key; else action=add_by_tray; fi
     elif [ "$R" -lt 4 ] && [ "$count" -lt 12 ]; then action=add_by_tray
     elif [ "$R" -lt 6 ] && [ "$count" -lt 12 ]; then action=add_by_hot_key
@@ -717,26 +751,38 @@ while [ "$SECONDS" -lt "$end" ]; do
     settle
 done
 
-# The last fault goes, the failure boxes are answered or left open, and one
-# more commit saves everything kept meanwhile.
+# The end: half the time a new memo first, whose first save fails; then the
+# last fault goes, and one more commit saves everything kept meanwhile. The
+# failure boxes are answered, or "終了(&X)" comes while they are up, after
+# "全削除(&D)" at times.
 if [ -n "$faults" ]; then
+    roll 2
+    if [ "$R" -eq 0 ]; then
+        step=$((step + 1))
+        faulted || put_fault read-only
+        add_by_tray
+        settle
+    fi
     for k in "${!FAULT_END[@]}"; do remove_fault "$k"; done
     sleep 1
     classify_all  # a failure box of the last moment counts as explained
-    roll 2
-    if [ "$R" -eq 0 ]; then answer_failures all; fi
     step=$((step + 1))
     edit commit
     settle
-    # A new memo shows once its failure box is answered.
-    answer_failures all
-    [ "${#ANSWER_AT[@]}" -eq 0 ] || fail "failure boxes left covered: ${!ANSWER_AT[*]}"
-    settle
+    roll 3
+    case $R in
+        0) answer_failures all
+           [ "${#ANSWER_AT[@]}" -eq 0 ] || fail "failure boxes left covered: ${!ANSWER_AT[*]}" ;;
+        1) step=$((step + 1)); delete_all; settle ;;
+    esac
+    note "the end with $(waiting_memos) new memos waiting for their failure boxes"
 fi
 note "objects with $(memo_count) memos: $(objects)"
 objects_at_end=$(objects)
 uncover_tray
-count=$(( $(memo_count) + THROWN ))  # those off the screen come back at the next start
+# Those off the screen come back at the next start, those waiting for their
+# failure box are kept.
+count=$(( $(memo_count) + THROWN + $(waiting_memos) ))
 note "exit with $count memos"
 exit_quillpad
 [ ! -e Quillpad.dat.tmp ] || fail "a temp file was left behind"
