@@ -231,12 +231,16 @@ answer_failures() {
         geom "$b" || continue
         local ok_x=$((X + WIDTH / 2)) ok_y=$((Y + HEIGHT - 31))
         if ! on_top "$b" "$ok_x" "$ok_y"; then
-            # A click on a part that shows brings it to the front.
-            on_top "$b" $((X + 8)) $((Y + 8)) || on_top "$b" $((X + WIDTH - 30)) $((Y + 8)) ||
-                { note "  failure box $b covered"; continue; }
-            xdotool click 1
-            sleep 0.3
-            on_top "$b" "$ok_x" "$ok_y" || { note "  failure box $b covered"; continue; }
+            # A click on a part that shows brings it to the front; when none
+            # shows, the memos over it go, if all are to be answered now.
+            if on_top "$b" $((X + 8)) $((Y + 8)) || on_top "$b" $((X + WIDTH - 30)) $((Y + 8)); then
+                xdotool click 1
+                sleep 0.3
+            fi
+            if ! on_top "$b" "$ok_x" "$ok_y" && { [ "$1" != all ] || ! uncover "$b" "$ok_x" "$ok_y"; }; then
+                note "  failure box $b covered"
+                continue
+            fi
         fi
         note "answer the failure box $b"
         xdotool mousemove "$ok_x" "$ok_y" sleep 0.1 click 1
@@ -685,24 +689,28 @@ quit_unwritable() {
 # The program's USER and GDI objects, as monkey_hands counts them.
 objects() { wine "$hands" objects Quillpad.exe 2>/dev/null | tr -d '\r'; }
 
-# Before "終了(&X)": a memo over the tray icon is dragged off it, and
-# unfixed first when it does not move.
-uncover_tray() {
-    local w
+# uncover WINDOW X Y: a memo over this point of the window is dragged off it
+# (by 320 pixels up or down), and unfixed first when it does not move.
+uncover() {
+    local w to_y
     for _ in 1 2 3 4; do
-        tray_free && return 0
-        w=$(under_pointer "$TRAY_X" "$TRAY_Y")
-        note "drag $w off the tray icon"
-        xdotool mousemove "$TRAY_X" "$TRAY_Y" mousedown 1 sleep 0.1 mousemove 300 200 sleep 0.1 \
-            mousemove 500 400 sleep 0.1 mouseup 1
+        on_top "$@" && return 0
+        w=$(under_pointer "$2" "$3")
+        if [ "$3" -lt $((SCREEN_HEIGHT / 2)) ]; then to_y=$(($3 + 320)); else to_y=$(($3 - 320)); fi
+        note "drag $w off $2,$3"
+        xdotool mousemove "$2" "$3" mousedown 1 sleep 0.1 mousemove "$2" $((($3 + to_y) / 2)) sleep 0.1 \
+            mousemove "$2" "$to_y" sleep 0.1 mouseup 1
         sleep 0.3
-        tray_free && return 0
+        on_top "$@" && return 0
+        [ "$(under_pointer "$2" "$3")" = "$w" ] || continue
         note "  unfix it"
-        open_menu "$TRAY_X" "$TRAY_Y"
+        open_menu "$2" "$3"
         properties "$w" "" fixed
     done
-    fail "a memo stays on the tray icon"
+    return 1
 }
+# Before "終了(&X)": no memo over the tray icon.
+uncover_tray() { uncover "$(tray_window)" "$TRAY_X" "$TRAY_Y" || fail "a memo stays on the tray icon"; }
 
 # The session
 
