@@ -2,20 +2,27 @@
 // Shift-JIS and ASCII text (about 10 MB), with the baselines in the same run:
 // a bare std::getline loop over the file for loading, one fwrite and one flush
 // of the same bytes for saving. Targets: load at least half the getline speed,
-// save (flush and replace included) within 3x the fwrite time.
+// save (flush and replace included) within 3x the fwrite time. Then one save
+// of 500 such memos with and without a generation (a hard link of the old
+// file, and retention's look at the backup folder): the generation should add
+// almost nothing.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <random>
+#include "store/Generations.h"
 #include "store/MemoFile.h"
 
 namespace {
 
-std::vector<StoredMemo> generateMemos() {
+std::vector<StoredMemo> generateMemos(size_t count) {
     // Shift-JIS words (あいうえお, 漢字, 日本語のテキスト, 新規メモ) and ASCII ones.
     const std::string words[] = {
         "\x82\xA0\x82\xA2\x82\xA4\x82\xA6\x82\xA8", "\x8A\xBF\x8E\x9A",
@@ -24,7 +31,7 @@ std::vector<StoredMemo> generateMemos() {
     };
     std::mt19937 rng(12345);
     std::uniform_int_distribution<size_t> word(0, std::size(words) - 1), lineLength(20, 90);
-    std::vector<StoredMemo> memos(1000);
+    std::vector<StoredMemo> memos(count);
     for (size_t i = 0; i < memos.size(); ++i) {
         StoredMemo& m = memos[i];
         m.CAPTION = words[word(rng)] + " " + std::to_string(i);
@@ -45,7 +52,7 @@ std::vector<StoredMemo> generateMemos() {
 
 struct Fixture {
     std::string dir, dataFile, scratchFile;
-    std::vector<StoredMemo> memos = generateMemos();
+    std::vector<StoredMemo> memos = generateMemos(1000);
     std::string bytes = formatMemos(memos);
 
     Fixture() {
@@ -106,11 +113,35 @@ void BM_FwriteBaseline(benchmark::State& state) {
     setBytes(state);
 }
 
+// A save of 500 memos; with the argument 1 each save keeps a generation, the
+// old file's last-write time set a second on each time so that it is a new one.
+void BM_Save500(benchmark::State& state) {
+    static const std::vector<StoredMemo> memos = generateMemos(500);
+    const bool keep = state.range(0) != 0;
+    char pattern[] = "/tmp/quillpad-bench-XXXXXX";
+    const std::string dir = mkdtemp(pattern), dataFile = dir + "/Quillpad.dat";
+    saveMemoFile(dataFile.c_str(), memos);
+    generations::GenerationRun run;
+    time_t stamp = time(nullptr) - 3 * 3600;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const struct timespec times[2] = {{stamp, 0}, {stamp, 0}};
+        utimensat(AT_FDCWD, dataFile.c_str(), times, 0);
+        ++stamp;
+        state.ResumeTiming();
+        if (!saveMemoFile(dataFile.c_str(), memos, {keep ? &run : nullptr, keep})) state.SkipWithError("save failed");
+        if (keep && run.lastKeep() != generations::KeepResult::Made) state.SkipWithError("no generation");
+    }
+    state.counters["generations"] = double(generations::listGenerations(dataFile.c_str()).size());
+    std::filesystem::remove_all(dir);
+}
+
 BENCHMARK(BM_GetlineBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadMemoFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_TEMPLATE(BM_FwriteBaseline, false)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_TEMPLATE(BM_FwriteBaseline, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SaveMemoFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Save500)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Shows the runs as usual and keeps each one's time for the summary.
 class Collector : public benchmark::ConsoleReporter {
@@ -144,6 +175,11 @@ int main(int argc, char** argv) {
         std::printf("save: %.1f ms (%.0f MB/s), %s: %.1f ms, ratio %.2f (target <= 3): %s\n",
                     ms["BM_SaveMemoFile/real_time"], speed("BM_SaveMemoFile/real_time"), baseline, ms[baseline], ratio,
                     ratio <= 3 ? "met" : "MISSED");
+    }
+    if (ms.count("BM_Save500/0/real_time") && ms.count("BM_Save500/1/real_time")) {
+        std::printf("save of 500 memos: %.2f ms without a generation, %.2f ms with one (%+.2f ms)\n",
+                    ms["BM_Save500/0/real_time"], ms["BM_Save500/1/real_time"],
+                    ms["BM_Save500/1/real_time"] - ms["BM_Save500/0/real_time"]);
     }
     benchmark::Shutdown();
     return 0;

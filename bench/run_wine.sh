@@ -3,7 +3,8 @@
 # 100 to 1,000 memos against a floor of bare memo windows, and at 500 memos a
 # commit, the peak working set, the exit and a held settings file; then one
 # drag step against 100 to 1,000 memos beside the native snapping arithmetic;
-# last, loading 10 MB of long notes against the same bytes in small memos.
+# then loading 10 MB of long notes against the same bytes in small memos;
+# last, a save of 500 memos with and without a generation.
 # Arguments go to the start-up benchmark: SIZES [STARTS], e.g. 100,500 1.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/env.sh"
@@ -35,3 +36,8 @@ echo
 echo "== Long notes: 10 MB in 1 MB tabs against the same bytes in small memos"
 mkdir -p "$BENCH/long"
 (cd "$BENCH/long" && timeout 300 wine "$WINE_BENCH/long_note_bench.exe")
+
+echo
+echo "== A save of 500 memos with and without a generation"
+mkdir -p "$BENCH/generations"
+(cd "$BENCH/generations" && timeout 120 wine "$WINE_BENCH/generation_bench.exe")

@@ -38,11 +38,14 @@ void CGeneralPage::setSettings(GeneralSettings general) {
     }
     SendMessageA(list, CB_SETCURSEL, 0, 0);
     loadHotKey();
-    // The arrows step within 0 to 100; the up-down control writes its
-    // position into the edit.
+    // The arrows step within 0 to 100. The up-down control writes its
+    // position, clamped to that range, into the edit: the stored width is
+    // written over it, so that an OK does not lower a width above 100.
     HWND arrows = item(IDC_GENERAL_ABSORB_SPIN);
     SendMessageA(arrows, UDM_SETRANGE, 0, MAKELPARAM(100, 0));
     SendMessageA(arrows, UDM_SETPOS, 0, MAKELPARAM(LOWORD(settings_.ABSORB), 0));
+    shownAbsorb_ = std::to_string(settings_.ABSORB);
+    SetDlgItemTextA(hwnd(), IDC_GENERAL_ABSORB, shownAbsorb_.c_str());
 }
 
 void CGeneralPage::getSettings(GeneralSettings& general) {
@@ -50,7 +53,9 @@ void CGeneralPage::getSettings(GeneralSettings& general) {
     settings_.DEL_CHECK_FLAG = isChecked(IDC_GENERAL_DEL_CHECK);
     settings_.TAB_MODE_FLAG = isChecked(IDC_GENERAL_TAB_MODE);
     storeHotKey();
-    settings_.ABSORB = snapWidthFromText(controlText(item(IDC_GENERAL_ABSORB)));
+    // A width the user left alone goes back as it came, a negative one too.
+    std::string absorb = controlText(item(IDC_GENERAL_ABSORB));
+    if (absorb != shownAbsorb_) settings_.ABSORB = snapWidthFromText(absorb);
     general = settings_;
 }
 

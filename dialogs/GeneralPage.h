@@ -2,6 +2,7 @@
 // snap width and the two hot keys, edited in the page's own copy of the
 // general settings.
 #pragma once
+#include <string>
 #include "store/Settings.h"
 #include "win/Dialog.h"
 
@@ -30,4 +31,5 @@ private:
 
     GeneralSettings settings_;
     int shownHotKey_ = -1;  // the entry that the hot-key control shows, or -1
+    std::string shownAbsorb_;  // the snap width as setSettings put it into the edit
 };

@@ -27,11 +27,13 @@ void CMemoPage::getSettings(MemoLook& look) {
     look = look_;
 }
 
-// The colours chosen reach the settings files only with the options' OK.
+// The colours chosen reach the settings files only with the options' OK. The
+// options dialog owns the colour dialog, so it stays disabled meanwhile: its
+// OK would save before the colours came back.
 void CMemoPage::OnSetColors() {
     CColorSetDlg dialog;
     dialog.setColors(look_.colors);
-    if (dialog.doModal() == IDCANCEL) return;
+    if (dialog.doModal(GetAncestor(hwnd(), GA_ROOT)) == IDCANCEL) return;
     look_.colors = dialog.getColors();
     repaintNow(hwnd());
 }

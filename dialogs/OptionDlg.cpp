@@ -16,6 +16,13 @@ const win::MessageTable* COptionDlg::messageTable() const {
 }
 
 BOOL COptionDlg::OnInitDialog() {
+    // Defaults standing in for settings that exist would be written over them
+    // at OK. Ended here, the dialog is never shown.
+    if (!loadSettings(settings_.general, settings_.look)) {
+        win::showWarning(texts::CANNOT_READ);
+        endDialog(IDCANCEL);
+        return TRUE;
+    }
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TAB_CLASSES};
     InitCommonControlsEx(&classes);
 
@@ -42,7 +49,6 @@ BOOL COptionDlg::OnInitDialog() {
     ShowWindow(generalPage_.hwnd(), SW_SHOW);
     ShowWindow(memoPage_.hwnd(), SW_HIDE);
 
-    loadSettings(settings_.general, settings_.look);
     generalPage_.setSettings(settings_.general);
     memoPage_.setSettings(settings_.look);
     return TRUE;
@@ -63,12 +69,9 @@ void COptionDlg::OnOK() {
     generalPage_.getSettings(settings_.general);
     memoPage_.getSettings(settings_.look);
     // The settings files are the only way a change reaches the other windows.
-    // When they could not be written the user is told, and the run ends as
-    // cancelled: the opener then leaves its hot keys and the memos alone.
-    if (!saveSettings(settings_.general, settings_.look)) {
-        win::showWarning(texts::CANNOT_SAVE, hwnd());
-        endDialog(IDCANCEL);
-        return;
-    }
+    // A save may fail after "Quillpad.ini" was replaced: the user is told, and
+    // the run ends with IDOK all the same, so that the opener applies what the
+    // files hold now.
+    if (!saveSettings(settings_.general, settings_.look)) win::showWarning(texts::CANNOT_SAVE, hwnd());
     win::Dialog::OnOK();
 }

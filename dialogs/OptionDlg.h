@@ -1,7 +1,10 @@
 // The options dialog (template 131): the pages "全般" and "メモ" in its tab
 // control, filled from the settings files when it opens; OK writes both files.
+// When a settings file exists but cannot be read it says so and ends as
+// cancelled before it is shown.
 // It tells no other window anything: its opener reloads the settings from the
-// files when the run did not end with IDCANCEL.
+// files when the run did not end with IDCANCEL, also after an OK whose save
+// failed (the dialog has told the user), since one file may have been written.
 #pragma once
 #include "dialogs/GeneralPage.h"
 #include "dialogs/MemoPage.h"

@@ -1,6 +1,5 @@
 #include "memo/Layout.h"
 #include <algorithm>
-#include <limits>
 #include "store/MemoFile.h"
 
 MemoLayout layoutMemo(const LayoutInput& in) {
@@ -21,12 +20,9 @@ MemoLayout layoutMemo(const LayoutInput& in) {
 }
 
 namespace {
-// A stored rectangle comes from a file a person can edit: its size may not fit in 32 bits.
-int32_t clamp32(int64_t v) {
-    return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
-// Moves the edges low..high along one axis back onto 0..screen when they lie wholly beyond it.
+// Moves the edges low..high along one axis back onto 0..screen when they lie
+// wholly beyond it, then within FARTHEST_EDGE of 0, which changes nothing on
+// the screen.
 void keepOnAxis(int32_t& low, int32_t& high, int32_t screen) {
     const int64_t size = int64_t(high) - low;
     if (high <= 0) {
@@ -36,6 +32,8 @@ void keepOnAxis(int32_t& low, int32_t& high, int32_t screen) {
         high = screen;
         low = clamp32(screen - size);
     }
+    low = std::clamp(low, -FARTHEST_EDGE, FARTHEST_EDGE);
+    high = std::clamp(high, -FARTHEST_EDGE, FARTHEST_EDGE);
 }
 }  // namespace
 

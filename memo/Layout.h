@@ -26,8 +26,11 @@ MemoLayout layoutMemo(const LayoutInput& in);
 
 // A stored rectangle that lies wholly beyond an edge of the primary screen
 // (cx x cy) is moved back onto it, keeping its size; one that is partly on
-// the screen stays where it is.
+// the screen stays where it is. Its edges then lie within FARTHEST_EDGE of 0:
+// the file may hold any numbers, and the window code adds and subtracts
+// edges and sizes in 32 bits.
 PixelRect keepOnScreen(PixelRect r, int cx, int cy);
+constexpr int32_t FARTHEST_EDGE = 1 << 28;
 
 // A new memo: 300 x 150, centred on the primary screen.
 PixelRect newMemoRect(int cx, int cy);

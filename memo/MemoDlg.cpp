@@ -119,11 +119,12 @@ void CMemoDlg::createEditControls() {
     if (i >= 0 && i < static_cast<int>(tabs_.size())) SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tabs_[i].title.c_str());
 }
 
+// A direct call of the resident window: counted like a handler, so that a
+// memo deleted meanwhile outlives the call.
 void CMemoDlg::createMemo(const std::string& text, const std::string& title, const std::string& caption) {
-    win::guarded("createMemo", [&] {
+    runHandler("createMemo", [&] {
         tabs_.clear();
-        addMemo(MemoTab{text, title});
-        if (!hwnd()) return;
+        appendTab(MemoTab{text, title});
         setDisplayedText(text);
         caption_ = caption;
         SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
@@ -132,40 +133,43 @@ void CMemoDlg::createMemo(const std::string& text, const std::string& title, con
         // Shown once, at the end, with its look applied: a memo that is not yet
         // shown costs no hide and show of its own.
         SetWindowPos(hwnd(), HWND_TOP, r.left, r.top, r.width(), r.height(), SWP_NOACTIVATE);
+        // A compact flag from the settings stays on an expanded window: its
+        // first expand opens it at this height.
+        fullRect_ = rect(r);
         // Inverted first: the toggles invert the flag back and apply it.
         appearance_.NOT_SHOW_TAB_FLAG = !appearance_.NOT_SHOW_TAB_FLAG;
         toggleShowTabs();
         applyTabMode(settings_.general.TAB_MODE_FLAG);
         appearance_.WORDWRAP_FLAG = !appearance_.WORDWRAP_FLAG;
         toggleWordWrap();
-        // A new memo is never fixed; its compact flag stays as the settings
-        // give it, on an expanded window.
         appearance_.NON_MOVE_FLAG = false;
         ShowWindow(hwnd(), SW_SHOW);
-    });
-}
-
-void CMemoDlg::addMemo(const MemoTab& tab) {
-    win::guarded("addMemo", [&] {
-        tabs_.push_back(tab);
-        TCITEMA item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = const_cast<char*>(tab.title.c_str());
-        HWND tabsControl = this->item(IDC_MEMO_TABS);
-        SendMessageA(tabsControl, TCM_INSERTITEMA, tabs_.size() - 1, reinterpret_cast<LPARAM>(&item));
-        selectTab(tabCount() - 1);
-        SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tab.title.c_str());
+        // Saved once complete: a kill right after it restores the memo as shown.
         requestSave();
     });
 }
 
+void CMemoDlg::appendTab(const MemoTab& tab) {
+    tabs_.push_back(tab);
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(tab.title.c_str());
+    HWND tabsControl = this->item(IDC_MEMO_TABS);
+    SendMessageA(tabsControl, TCM_INSERTITEMA, tabs_.size() - 1, reinterpret_cast<LPARAM>(&item));
+    selectTab(tabCount() - 1);
+    SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tab.title.c_str());
+}
+
+void CMemoDlg::addMemo(const MemoTab& tab) {
+    appendTab(tab);
+    requestSave();
+}
+
+// The memos of the data file, as it is read: nothing to save.
 void CMemoDlg::addMemo(const StoredMemo& memo) {
-    win::guarded("addMemo", [&] {
+    runHandler("addMemo", [&] {
         tabs_.clear();
-        for (const MemoTab& tab : memo.tabs) {
-            addMemo(tab);
-            if (!hwnd()) return;
-        }
+        for (const MemoTab& tab : memo.tabs) appendTab(tab);
         // The reader hands on only memos with tabs and an index among them;
         // anything else shows the first tab.
         if (tabs_.empty()) return;
@@ -195,8 +199,10 @@ void CMemoDlg::addMemo(const StoredMemo& memo) {
 }
 
 void CMemoDlg::reloadSettings() {
-    loadSettings(settings_.general, settings_.look);
-    applyTabMode(settings_.general.TAB_MODE_FLAG);
+    runHandler("reloadSettings", [this] {
+        loadSettings(settings_.general, settings_.look);
+        applyTabMode(settings_.general.TAB_MODE_FLAG);
+    });
 }
 
 void CMemoDlg::OnReloadSettings() {
@@ -250,15 +256,14 @@ std::string CMemoDlg::itemText(int id) const {
     return text;
 }
 
-bool CMemoDlg::requestSave() {
-    SendMessageA(GetParent(hwnd()), WM_SAVE_REQUEST, 0, 0);
-    return hwnd() != nullptr;
-}
+void CMemoDlg::requestSave() { SendMessageA(GetParent(hwnd()), WM_SAVE_REQUEST, 0, 0); }
 
 // Commands and mouse
 
+// Enter in view mode has nothing to commit, whether the edit-mode controls
+// were made yet or not.
 void CMemoDlg::OnOK() {
-    createEditControls();  // Enter in view mode commits what they mirror
+    if (!editMode()) return;
     caption_ = itemText(IDC_MEMO_CAPTION_EDIT);
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
     int i = getSelectedTab();
@@ -271,7 +276,7 @@ void CMemoDlg::OnOK() {
         item.mask = TCIF_TEXT;
         item.pszText = const_cast<char*>(tab.title.c_str());
         SendMessageA(this->item(IDC_MEMO_TABS), TCM_SETITEMA, i, reinterpret_cast<LPARAM>(&item));
-        if (!requestSave()) return;
+        requestSave();
     }
     leaveEditMode();
     layoutControls();
@@ -372,7 +377,7 @@ void CMemoDlg::OnDeleteTab() {
         return;
     }
     selectTab(i >= count ? count - 1 : i);
-    if (!requestSave()) return;
+    requestSave();
     applyTabMode(settings_.general.TAB_MODE_FLAG);
 }
 
@@ -383,12 +388,11 @@ void CMemoDlg::OnDeleteMemo() {
         return;
     }
     if (!hwnd()) return;
-    SendMessageA(item(IDC_MEMO_TABS), TCM_DELETEALLITEMS, 0, 0);
-    tabs_.clear();
-    ShowWindow(hwnd(), SW_HIDE);
-    // The save leaves out a memo without tabs; the object stays in the registry, windowless.
-    if (!requestSave()) return;
+    HWND owner = GetParent(hwnd());
     DestroyWindow(hwnd());
+    // The owner's save leaves this memo out and lets go of it: the object is
+    // deleted once this handler has returned.
+    SendMessageA(owner, WM_SAVE_REQUEST, 0, 0);
 }
 
 // The colours reach the data file with the next save.

@@ -74,9 +74,11 @@ private:
     void enterEditMode();
     void selectTab(int index);
     void setDisplayedText(const std::string& text);
-    // Sends WM_SAVE_REQUEST to the resident window; false when this memo's
-    // window went away meanwhile (the save may have shown a message).
-    bool requestSave();
+    // Asks the resident window to write the data file; it answers at once
+    // and tells a failure later, from its own message.
+    void requestSave();
+    // Appends a tab and selects it, without asking for a save.
+    void appendTab(const MemoTab& tab);
     std::string itemText(int id) const;
     int tabCount() const;
     HMENU properties() const { return GetSubMenu(menu_, 0); }

@@ -1,6 +1,4 @@
 #include "memo/Snap.h"
-#include <algorithm>
-#include <limits>
 
 namespace {
 
@@ -11,12 +9,6 @@ struct Axis {
 };
 constexpr Axis X{&PixelRect::left, &PixelRect::right};
 constexpr Axis Y{&PixelRect::top, &PixelRect::bottom};
-
-// Only a rectangle pushed past the 32-bit range gets here; clamping keeps it
-// ordered where wrapping would turn it inside out.
-int32_t clamp32(int64_t v) {
-    return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
 
 // Whether r and q, along axis a, overlap or come within reach of each other.
 bool within(const PixelRect& r, const PixelRect& q, Axis a, int64_t reach) {

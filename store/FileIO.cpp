@@ -68,7 +68,7 @@ ReadStatus readWholeFile(const char* fileName, std::string& out, unsigned patien
     }
 }
 
-bool replaceFile(const char* fileName, const std::string& data) {
+bool replaceFile(const char* fileName, const std::string& data, const std::function<void()>& beforeMove) {
     // Windows refuses to replace a read-only file, but not every system that
     // runs the program does: check by hand.
     if (os::isReadOnly(fileName)) return false;
@@ -80,9 +80,40 @@ bool replaceFile(const char* fileName, const std::string& data) {
         bool closed = os::close(file);
         ok = !injectedFailure() && closed && ok;
     }
+    if (ok && beforeMove) beforeMove();
     ok = ok && moveOver(temp, fileName);
     if (!ok) os::remove(temp.c_str());
     return ok;
 }
+
+std::string besideFile(const char* fileName, const std::string& name) {
+    const std::string file(fileName);
+    // Windows takes either slash in a path.
+    const size_t end = file.find_last_of(os::PATH_SEPARATOR == '/' ? "/" : "/\\");
+    return end == std::string::npos ? name : file.substr(0, end + 1) + name;
+}
+
+std::string inFolder(const std::string& folder, const std::string& name) { return folder + os::PATH_SEPARATOR + name; }
+
+KeepOutcome keepFileAs(const char* from, const char* to) {
+    if (os::kindOf(to) != os::Kind::None) return KeepOutcome::Exists;
+    if (os::kindOf(from) != os::Kind::File) return KeepOutcome::Missing;
+    if (!injectedFailure() && os::link(from, to)) return KeepOutcome::Made;
+    return !injectedFailure() && os::copyNew(from, to) ? KeepOutcome::Made : KeepOutcome::Failed;
+}
+
+bool lastWriteTime(const char* fileName, LocalTime& out) { return os::lastWriteTime(fileName, out); }
+
+bool makeFolder(const char* folder) { return os::makeFolder(folder); }
+
+std::vector<std::string> filesIn(const char* folder) {
+    std::vector<std::string> names;
+    if (!os::listFiles(folder, names)) names.clear();
+    return names;
+}
+
+void removeFile(const char* fileName) { os::remove(fileName); }
+
+LocalTime localNow() { return os::localNow(); }
 
 }  // namespace fileio

@@ -2,7 +2,10 @@
 // given (bare names are relative to the current directory).
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <vector>
+#include "store/LocalTime.h"
 
 namespace fileio {
 
@@ -14,21 +17,49 @@ enum class ReadStatus { Ok, Missing, Unreadable };
 // A file too large to hold in memory is Unreadable too.
 ReadStatus readWholeFile(const char* fileName, std::string& out, unsigned patienceMs);
 
+// Backup and sync tools hold files briefly: the program's files are tried
+// again for about a second before they count as unreadable.
+constexpr unsigned HELD_FILE_PATIENCE_MS = 1000;
+
 // Writes `data` to "<fileName>.tmp" in the same folder, flushes it to disk and
 // moves it over `fileName` in one step. A file marked read-only is not
 // replaced; one held by another program is tried again for a few hundred
 // milliseconds. On any failure the old file is left byte-identical, the
 // temporary file is removed and the answer is false; true means the whole
-// new content is on disk under `fileName`.
-bool replaceFile(const char* fileName, const std::string& data);
+// new content is on disk under `fileName`. `beforeMove` runs once the new
+// content is on disk, just before it replaces the old file.
+bool replaceFile(const char* fileName, const std::string& data, const std::function<void()>& beforeMove = {});
+
+// `name` in the folder that holds `fileName`.
+std::string besideFile(const char* fileName, const std::string& name);
+// `name` in `folder`.
+std::string inFolder(const std::string& folder, const std::string& name);
+
+enum class KeepOutcome { Made, Exists, Missing, Failed };
+
+// Gives the file `from` the second name `to` (a hard link), or copies it
+// there where the link cannot be made (file systems without links); a copy
+// that fails leaves no piece behind. An existing `to` is left as it is
+// (Exists). Missing: there is no `from`.
+KeepOutcome keepFileAs(const char* from, const char* to);
+
+// The file's last-write time in local time; false when there is no such file.
+bool lastWriteTime(const char* fileName, LocalTime& out);
+// Creates the folder if needed; false when it cannot be made (no rights, a file of that name).
+bool makeFolder(const char* folder);
+// The names of the plain files in `folder`, in no particular order; none when it cannot be listed.
+std::vector<std::string> filesIn(const char* folder);
+void removeFile(const char* fileName);
+LocalTime localNow();
 
 // replaceFile writes in pieces of this size.
 constexpr size_t WRITE_CHUNK_SIZE = 64 * 1024;
 
 // For tests: every step of replaceFile that can fail (creating the temporary
-// file, each write, the flush, the close and the replace) is counted from the
-// last call of failStepForTest; step number `step` then fails as the system
-// would fail it (a write writes half its piece and reports that). 0: no failure.
+// file, each write, the flush, the close and the replace) and keepFileAs's
+// link and copy are counted from the last call of failStepForTest; step number
+// `step` then fails as the system would fail it (a write writes half its piece
+// and reports that). 0: no failure.
 void failStepForTest(unsigned long step);
 unsigned long stepsSinceFailStepForTest();
 

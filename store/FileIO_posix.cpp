@@ -1,13 +1,17 @@
 // File calls on POSIX systems (the native build: tests, benchmarks, fuzzing).
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <new>
 #include <stdexcept>
 #include "store/FileSystem.h"
 
 namespace fileio::os {
+
+const char PATH_SEPARATOR = '/';
 
 struct File {
     int fd;
@@ -104,5 +108,57 @@ Outcome rename(const char* from, const char* to) {
 }
 
 void remove(const char* fileName) { ::unlink(fileName); }
+
+Kind kindOf(const char* name) {
+    struct stat st;
+    if (::stat(name, &st) != 0) return Kind::None;
+    return S_ISDIR(st.st_mode) ? Kind::Folder : Kind::File;
+}
+
+bool link(const char* existing, const char* newName) { return ::link(existing, newName) == 0; }
+
+bool copyNew(const char* from, const char* to) {
+    std::string bytes;
+    if (readAll(from, bytes) != Outcome::Ok) return false;
+    int fd = openRetrying(to, O_WRONLY | O_CREAT | O_EXCL, 0666);
+    if (fd < 0) return false;
+    File file{fd};
+    bool ok = write(&file, bytes.data(), bytes.size()) == bytes.size() && flush(&file);
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) ::unlink(to);
+    return ok;
+}
+
+namespace {
+
+LocalTime toLocalTime(time_t t) {
+    struct tm local {};
+    localtime_r(&t, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+}  // namespace
+
+bool lastWriteTime(const char* fileName, LocalTime& out) {
+    struct stat st;
+    if (::stat(fileName, &st) != 0) return false;
+    out = toLocalTime(st.st_mtime);
+    return true;
+}
+
+bool makeFolder(const char* name) { return ::mkdir(name, 0777) == 0 || kindOf(name) == Kind::Folder; }
+
+bool listFiles(const char* folder, std::vector<std::string>& names) {
+    DIR* dir = ::opendir(folder);
+    if (!dir) return false;
+    const std::string prefix = std::string(folder) + PATH_SEPARATOR;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (kindOf((prefix + entry->d_name).c_str()) == Kind::File) names.push_back(entry->d_name);
+    }
+    ::closedir(dir);
+    return true;
+}
+
+LocalTime localNow() { return toLocalTime(::time(nullptr)); }
 
 }  // namespace fileio::os

@@ -6,6 +6,8 @@
 
 namespace fileio::os {
 
+const char PATH_SEPARATOR = '\\';
+
 struct File {
     HANDLE handle;
 };
@@ -85,5 +87,53 @@ Outcome rename(const char* from, const char* to) {
 }
 
 void remove(const char* fileName) { DeleteFileA(fileName); }
+
+Kind kindOf(const char* name) {
+    DWORD attributes = GetFileAttributesA(name);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return Kind::None;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? Kind::Folder : Kind::File;
+}
+
+bool link(const char* existing, const char* newName) { return CreateHardLinkA(newName, existing, nullptr) != 0; }
+
+bool copyNew(const char* from, const char* to) {
+    if (CopyFileA(from, to, TRUE)) return true;
+    // A copy that ran out of room may leave its start behind.
+    if (GetLastError() != ERROR_FILE_EXISTS) DeleteFileA(to);
+    return false;
+}
+
+bool lastWriteTime(const char* fileName, LocalTime& out) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(fileName, GetFileExInfoStandard, &data)) return false;
+    // SystemTimeToTzSpecificLocalTime applies the daylight rule of that date,
+    // FileTimeToLocalFileTime the one of today.
+    SYSTEMTIME utc, local;
+    if (!FileTimeToSystemTime(&data.ftLastWriteTime, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return false;
+    out = {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+    return true;
+}
+
+bool makeFolder(const char* name) {
+    return CreateDirectoryA(name, nullptr) || kindOf(name) == Kind::Folder;
+}
+
+bool listFiles(const char* folder, std::vector<std::string>& names) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((std::string(folder) + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    return true;
+}
+
+LocalTime localNow() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
 
 }  // namespace fileio::os

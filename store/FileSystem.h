@@ -3,8 +3,13 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
+#include "store/LocalTime.h"
 
 namespace fileio::os {
+
+// Between a folder and a name in a path.
+extern const char PATH_SEPARATOR;
 
 enum class Outcome { Ok, Missing, Busy, Failed };
 
@@ -30,5 +35,22 @@ bool close(File* file);
 // holds `to` (or `from`).
 Outcome rename(const char* from, const char* to);
 void remove(const char* fileName);
+
+enum class Kind { None, File, Folder };
+Kind kindOf(const char* name);
+
+// Gives the file `existing` the second name `newName` (a hard link).
+bool link(const char* existing, const char* newName);
+// Copies `from` to the new file `to`; an existing `to` fails it. A failed
+// copy leaves no `to` behind.
+bool copyNew(const char* from, const char* to);
+
+// The file's last-write time in local time.
+bool lastWriteTime(const char* fileName, LocalTime& out);
+// Creates the folder; true also when it exists already.
+bool makeFolder(const char* name);
+// The names of the plain files in the folder; false when it cannot be listed.
+bool listFiles(const char* folder, std::vector<std::string>& names);
+LocalTime localNow();
 
 }  // namespace fileio::os

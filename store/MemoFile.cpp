@@ -3,6 +3,7 @@
 #include <cstring>
 #include "store/ColorKeys.h"
 #include "store/FileIO.h"
+#include "store/Generations.h"
 #include "store/LineFormat.h"
 
 using lineformat::startsWith;
@@ -51,10 +52,6 @@ constexpr std::string_view MEMO_CLOSE = "[MEMO_TAB_END]";
 constexpr std::string_view TAB_OPEN = "[MEMO_START]";
 constexpr std::string_view TAB_CLOSE = "[MEMO_END]";
 constexpr std::string_view TAB_TITLE = "MEMO_TAB_TITLE-";
-
-// Backup and sync tools hold files briefly: a data file that cannot be read
-// at start is tried again for about a second before it counts as unreadable.
-constexpr unsigned READ_PATIENCE_MS = 1000;
 
 // Reads the file line by line. The working values are reset only where a
 // rule says so; whatever a block leaves out it takes from the block before.
@@ -192,7 +189,7 @@ std::string formatMemos(const std::vector<StoredMemo>& memos) {
 
 LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink& sink) {
     std::string data;
-    switch (fileio::readWholeFile(fileName, data, READ_PATIENCE_MS)) {
+    switch (fileio::readWholeFile(fileName, data, fileio::HELD_FILE_PATIENCE_MS)) {
     case fileio::ReadStatus::Missing: return LoadResult::Missing;
     case fileio::ReadStatus::Unreadable: return LoadResult::Unreadable;
     case fileio::ReadStatus::Ok: break;
@@ -201,6 +198,7 @@ LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink&
     return LoadResult::Loaded;
 }
 
-bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos) {
+bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos, const SaveOptions& options) {
+    if (options.generations) return options.generations->save(fileName, formatMemos(memos), options.causedByDelete);
     return fileio::replaceFile(fileName, formatMemos(memos));
 }

@@ -7,6 +7,10 @@
 #include <vector>
 #include "store/Settings.h"
 
+namespace generations {
+class GenerationRun;
+}
+
 // One page of a memo. `text` holds its line breaks as CR LF pairs.
 struct MemoTab {
     std::string text;
@@ -64,5 +68,15 @@ enum class LoadResult { Loaded, Missing, Unreadable };
 // loaded so far.
 LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink& sink);
 
-// Replaces `fileName` with these memos in one step; false leaves the old file as it was.
-bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos);
+struct SaveOptions {
+    // The run whose saves keep generations (store/Generations.h); none: the save keeps none.
+    generations::GenerationRun* generations = nullptr;
+    // The save removes what a delete took away: a tab, a memo, or everything
+    // after "全削除" was answered Yes.
+    bool causedByDelete = false;
+};
+
+// Replaces `fileName` with these memos in one step; false leaves the old file
+// as it was. With a GenerationRun, the file on disk is first kept as a
+// generation when one is due; a generation that cannot be made fails nothing.
+bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos, const SaveOptions& options = {});

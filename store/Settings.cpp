@@ -41,29 +41,49 @@ const std::array<SettingsKey, 7> SETTINGS_KEYS{{
 
 constexpr size_t HOT_KEY_COUNT = 2;
 
-// A settings file held by another program is waited for briefly; every memo
-// window reads the settings when it is created, so not for long.
-constexpr unsigned READ_PATIENCE_MS = 200;
+// One file as read: its status and, when Ok, its bytes.
+struct FileReading {
+    fileio::ReadStatus status = fileio::ReadStatus::Missing;
+    std::string bytes;
+};
 
-// The first reading of the files in the running batch.
 struct Reading {
-    GeneralSettings general;
-    MemoLook look;
-    bool result;
+    FileReading settings, hotKeys;
 };
 
 int batchDepth = 0;
-std::optional<Reading> batchReading;
+std::optional<Reading> batchReading;  // the first reading in the running batch
 
-bool readSettingsFiles(GeneralSettings& general, MemoLook& look) {
+FileReading readFile(const char* fileName) {
+    FileReading file;
+    file.status = fileio::readWholeFile(fileName, file.bytes, fileio::HELD_FILE_PATIENCE_MS);
+    return file;
+}
+
+Reading readSettingsFiles() {
+    Reading reading;
+    reading.settings = readFile(SETTINGS_FILE_NAME);
+    // Without a "Quillpad.ini" the hot-key file is not read.
+    if (reading.settings.status == fileio::ReadStatus::Ok) reading.hotKeys = readFile(HOTKEY_FILE_NAME);
+    return reading;
+}
+
+// A file that exists but could not be read leaves the fields it holds as the
+// holder had them: defaults in their place would be taken for the user's
+// settings, and an OK of the options would write them over the file.
+bool applyReading(const Reading& reading, GeneralSettings& general, MemoLook& look) {
+    using fileio::ReadStatus;
+    if (reading.settings.status == ReadStatus::Unreadable) return false;
+    std::vector<HotKeyEntry> hotKeys = std::move(general.hotKeys);
     general = GeneralSettings();
     look = MemoLook();
-    std::string data;
-    if (fileio::readWholeFile(SETTINGS_FILE_NAME, data, READ_PATIENCE_MS) != fileio::ReadStatus::Ok) return false;
-    parseSettings(data, general, look);
-    if (fileio::readWholeFile(HOTKEY_FILE_NAME, data, READ_PATIENCE_MS) != fileio::ReadStatus::Ok) return false;
-    parseHotKeys(data, general.hotKeys);
-    return true;
+    parseSettings(reading.settings.bytes, general, look);
+    if (reading.hotKeys.status != ReadStatus::Unreadable) {
+        parseHotKeys(reading.hotKeys.bytes, general.hotKeys);
+        return true;
+    }
+    if (hotKeys.size() == HOT_KEY_COUNT) general.hotKeys = std::move(hotKeys);
+    return false;
 }
 
 }  // namespace
@@ -107,15 +127,9 @@ std::string formatHotKeys(const std::vector<HotKeyEntry>& hotKeys) {
 }
 
 bool loadSettings(GeneralSettings& general, MemoLook& look) {
-    if (batchDepth == 0) return readSettingsFiles(general, look);
-    if (!batchReading) {
-        Reading first;
-        first.result = readSettingsFiles(first.general, first.look);
-        batchReading = std::move(first);
-    }
-    general = batchReading->general;
-    look = batchReading->look;
-    return batchReading->result;
+    if (batchDepth == 0) return applyReading(readSettingsFiles(), general, look);
+    if (!batchReading) batchReading = readSettingsFiles();
+    return applyReading(*batchReading, general, look);
 }
 
 SettingsReadBatch::SettingsReadBatch() { ++batchDepth; }

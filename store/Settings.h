@@ -45,7 +45,7 @@ struct MemoLook {
     bool NOT_SHOW_TAB_FLAG = false;
     bool WORDWRAP_FLAG = false;
     bool COMPACT_FLAG = false;
-    bool NON_MOVE_FLAG = false;  // the settings file never holds it: false after every loadSettings
+    bool NON_MOVE_FLAG = false;  // the settings file never holds it: loadSettings clears it with the others
     bool operator==(const MemoLook& o) const {
         return colors == o.colors && NOT_SHOW_TAB_FLAG == o.NOT_SHOW_TAB_FLAG && WORDWRAP_FLAG == o.WORDWRAP_FLAG &&
                COMPACT_FLAG == o.COMPACT_FLAG && NON_MOVE_FLAG == o.NON_MOVE_FLAG;
@@ -60,14 +60,19 @@ struct AppSettings {
 extern const char* const SETTINGS_FILE_NAME;  // "Quillpad.ini"
 extern const char* const HOTKEY_FILE_NAME;    // "key.ini"
 
-// Defaults first, then "Quillpad.ini", then "key.ini". False when either file
-// could not be read (the defaults stand for what was not read).
+// Defaults first, then "Quillpad.ini", then "key.ini"; a missing file leaves
+// the defaults of its fields, and "key.ini" is read only with a
+// "Quillpad.ini". False when a file exists but could not be read, also after
+// a second of trying again: the fields it holds then keep the values they had
+// (all of them when "Quillpad.ini" could not be read, the hot keys when
+// "key.ini" could not).
 bool loadSettings(GeneralSettings& general, MemoLook& look);
 
 // While one exists, loadSettings reads the two files once, on its first call,
 // and answers every later call from that first reading: memo windows restored
 // by the hundred at start would otherwise each wait out a settings file held
-// by another program. One thread; a batch inside a batch only joins it.
+// by another program, and all of them take the same settings. One thread; a
+// batch inside a batch only joins it.
 class SettingsReadBatch {
 public:
     SettingsReadBatch();

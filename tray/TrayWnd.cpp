@@ -1,5 +1,6 @@
 #include "tray/TrayWnd.h"
 #include <shellapi.h>
+#include <algorithm>
 #include <stdexcept>
 #include "dialogs/OptionDlg.h"
 #include "dialogs/VersionDlg.h"
@@ -50,6 +51,7 @@ const win::MessageTable* CTrayWnd::messageTable() const {
         win::onMessage(WM_TRAY_CALLBACK, &CTrayWnd::OnTrayCallback),
         win::onMessage(WM_HOTKEY, &CTrayWnd::OnHotKey),
         win::onMessage(WM_SAVE_REQUEST, &CTrayWnd::OnSaveRequest),
+        win::onMessage(WM_SAVE_FAILED, &CTrayWnd::OnSaveFailed),
         win::onRegistered(taskbarCreated, &CTrayWnd::OnTaskbarCreated),
     };
     static const win::MessageTable table(rows, Window::messageTable());
@@ -106,16 +108,22 @@ LRESULT CTrayWnd::OnTrayCallback(WPARAM, LPARAM lParam) {
     return 0;
 }
 
-// A save that fails after a commit is told once, not at every keystroke's
-// commit; the next success makes the next failure speak again.
+// A memo sends this from inside its handlers: it answers at once, and a
+// failure is told from a posted message, once every memo handler has
+// returned, since the message box's loop would run them all meanwhile. A
+// failure is told once, not at every commit; the next success makes the
+// next failure speak again.
 void CTrayWnd::OnSaveRequest() {
+    releaseEndedMemos();
     if (saveMemos()) {
         saveFailureShown_ = false;
     } else if (!loading_ && !saveFailureShown_) {
         saveFailureShown_ = true;
-        win::showWarning(texts::CANNOT_SAVE);
+        PostMessageA(hwnd(), WM_SAVE_FAILED, 0, 0);
     }
 }
+
+void CTrayWnd::OnSaveFailed() { win::showWarning(texts::CANNOT_SAVE); }
 
 // The shell has been restarted.
 void CTrayWnd::OnTaskbarCreated() { addTrayIcon(); }
@@ -177,7 +185,9 @@ void CTrayWnd::OnOption() {
     if (!hwnd()) return;  // "終了(&X)" was chosen meanwhile
     EnableMenuItem(trayPopup(), ID_OPTION, MF_BYCOMMAND | MF_ENABLED);
     if (result == IDCANCEL) return;
-    // The dialog has written the settings files: take the new keys and settings.
+    // Whatever the dialog's save wrote, the hot keys and every memo take what
+    // the settings files hold now, from one reading.
+    SettingsReadBatch oneReading;
     unregisterHotKeys();
     registerHotKeys();
     reloadAllMemoSettings();
@@ -229,6 +239,14 @@ void CTrayWnd::reloadAllMemoSettings() {
     for (const auto& slot : memoWindows_) {
         if (isLive(slot)) slot->reloadSettings();
     }
+}
+
+// A memo's object, menu and brush go with its window; one whose handler is
+// still running is deleted when that handler returns.
+void CTrayWnd::releaseEndedMemos() {
+    memoWindows_.erase(std::remove_if(memoWindows_.begin(), memoWindows_.end(),
+                                      [](const win::Owned<CMemoDlg>& slot) { return !isLive(slot); }),
+                       memoWindows_.end());
 }
 
 // Asked every time, whatever DEL_CHECK_FLAG says; saves nothing.

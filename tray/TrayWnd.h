@@ -21,7 +21,7 @@ public:
     static UINT taskbarCreatedMessage();
 
     // Memo registry: slots in creation order that never reorder. A memo that
-    // deleted itself keeps its slot without a window until the registry is emptied.
+    // deleted itself is let go at the save it asks for.
     using MemoSlots = std::vector<win::Owned<CMemoDlg>>;
     const MemoSlots& memoWindows() const { return memoWindows_; }
     static bool isLive(const win::Owned<CMemoDlg>& slot) { return slot && slot->hwnd(); }
@@ -58,6 +58,7 @@ private:
     LRESULT OnTrayCallback(WPARAM, LPARAM);
     LRESULT OnHotKey(WPARAM, LPARAM);
     void OnSaveRequest();
+    void OnSaveFailed();
     void OnTaskbarCreated();
 
     void addTrayIcon();
@@ -65,6 +66,7 @@ private:
     void registerHotKeys();
     void unregisterHotKeys();
     void showTrayMenu();
+    void releaseEndedMemos();
     HMENU trayPopup() const { return GetSubMenu(trayMenu_, 0); }
 
     HICON appIcon_;

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <memory>
+#include <type_traits>
 #include <windows.h>
 #include "win/Failure.h"
 
@@ -150,7 +151,8 @@ protected:
     void attach(HWND hwnd, bool subclass);
 
     // Runs `f` as one of this object's handlers: behind the failure boundary,
-    // and counted, so that the object outlives it.
+    // and counted, so that the object outlives it. A direct call into a window
+    // object from outside its dispatch goes through here too.
     template <class F>
     LRESULT runHandler(const char* operation, F&& f);
 
@@ -186,7 +188,12 @@ private:
 template <class F>
 LRESULT Window::runHandler(const char* operation, F&& f) {
     Busy busy(*this);
-    return guarded(operation, f);
+    if constexpr (std::is_void_v<decltype(f())>) {
+        guarded(operation, f);
+        return 0;
+    } else {
+        return guarded(operation, f);
+    }
 }
 
 // Owns a window object: destroyAndDelete when the owner lets go.

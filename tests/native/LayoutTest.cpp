@@ -10,6 +10,7 @@ TEST(Layout, NewMemoIsCentred) {
 }
 
 TEST(Layout, StoredRectangleIsKeptOnTheScreen) {
+    const int32_t F = FARTHEST_EDGE;
     struct Case {
         const char* name;
         PixelRect stored, kept;
@@ -21,14 +22,20 @@ TEST(Layout, StoredRectangleIsKeptOnTheScreen) {
         {"wholly right", {1024, 20, 1324, 170}, {724, 20, 1024, 170}},
         {"wholly above and left", {-500, -400, -200, -250}, {0, 0, 300, 150}},
         {"wholly below", {10, 768, 310, 918}, {10, 618, 310, 768}},
-        // A hand-edited file: sizes beyond 32 bits are clamped, never wrapped.
-        {"huge and left", {INT_MIN, 0, -1, 150}, {0, 0, INT_MAX, 150}},
-        {"huge and right", {2000, 0, INT_MAX, 150}, {1024 - (INT_MAX - 2000), 0, 1024, 150}},
-        {"inside out below", {0, INT_MAX, 300, INT_MIN}, {0, 0, 300, INT_MIN}},
+        // A hand-edited file: sizes beyond 32 bits are clamped, never wrapped,
+        // and edges far off the screen are brought nearer.
+        {"huge and left", {INT_MIN, 0, -1, 150}, {0, 0, F, 150}},
+        {"huge and right", {2000, 0, INT_MAX, 150}, {-F, 0, 1024, 150}},
+        {"inside out below", {0, INT_MAX, 300, INT_MIN}, {0, 0, 300, -F}},
+        {"huge over the whole screen", {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {-F, -F, F, F}},
+        {"inside out across the screen", {INT_MAX, 10, INT_MIN, 20}, {0, 10, -F, 20}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(keepOnScreen(c.stored, 1024, 768), c.kept);
+        PixelRect kept = keepOnScreen(c.stored, 1024, 768);
+        EXPECT_EQ(kept, c.kept);
+        // As the memo window uses it: a size, and an edge plus a size.
+        EXPECT_EQ(kept.top + kept.height() + kept.width(), int64_t(kept.bottom) + kept.right - kept.left);
     }
 }
 

@@ -112,9 +112,40 @@ TEST(Settings, HotKeyFileIsAlwaysTwoEntries) {
 }
 
 TEST_F(SettingsFiles, WithoutFilesEverythingIsDefault) {
-    EXPECT_EQ(loaded(false), DEFAULTS);
+    EXPECT_EQ(loaded(true), DEFAULTS);
     writeFile(HOTKEY_FILE_NAME, std::string("\x41\0\x01\0", 4));  // no "Quillpad.ini": not read
-    EXPECT_EQ(loaded(false), DEFAULTS);
+    EXPECT_EQ(loaded(true), DEFAULTS);
+}
+
+// A file that exists but cannot be read (a folder of its name) leaves the
+// fields it holds as they were, also after a second of trying again.
+TEST_F(SettingsFiles, UnreadableFileLeavesItsFieldsAsTheyWere) {
+    GeneralSettings before, onDisk;
+    MemoLook lookBefore;
+    before.ABSORB = 5;
+    before.hotKeys[0].key = 0x41;
+    lookBefore.WORDWRAP_FLAG = true;
+    onDisk.ABSORB = 9;
+    GeneralSettings settingsRead = onDisk;
+    settingsRead.hotKeys = before.hotKeys;
+    const struct Case {
+        const char* unreadable;
+        std::string expected;
+    } cases[] = {
+        {SETTINGS_FILE_NAME, describe(before, lookBefore)},
+        {HOTKEY_FILE_NAME, describe(settingsRead, MemoLook())},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unreadable);
+        ASSERT_TRUE(saveSettings(onDisk, MemoLook()));
+        std::filesystem::remove(c.unreadable);
+        std::filesystem::create_directory(c.unreadable);
+        GeneralSettings g = before;
+        MemoLook look = lookBefore;
+        EXPECT_FALSE(loadSettings(g, look));
+        EXPECT_EQ(describe(g, look), c.expected);
+        std::filesystem::remove(c.unreadable);
+    }
 }
 
 TEST_F(SettingsFiles, SaveWritesExactlyElevenLinesAndEightBytes) {
@@ -134,7 +165,7 @@ TEST_F(SettingsFiles, SaveWritesExactlyElevenLinesAndEightBytes) {
 
     std::filesystem::remove(HOTKEY_FILE_NAME);  // the text file's values, default hot keys
     g.hotKeys = GeneralSettings::defaultHotKeys();
-    EXPECT_EQ(loaded(false), describe(g, c));
+    EXPECT_EQ(loaded(true), describe(g, c));
 }
 
 // Every step of a save that can fail is made to fail once: "Quillpad.ini" is
@@ -161,8 +192,7 @@ TEST_F(SettingsFiles, FailedSaveKeepsTheOldFiles) {
     }
 }
 
-// A batch answers from its first reading, also a failed one, until the
-// outermost batch ends.
+// A batch answers from its first reading until the outermost batch ends.
 TEST_F(SettingsFiles, BatchReadsTheFilesOnce) {
     GeneralSettings g;
     MemoLook look;
@@ -170,13 +200,13 @@ TEST_F(SettingsFiles, BatchReadsTheFilesOnce) {
     look.WORDWRAP_FLAG = true;
     {
         SettingsReadBatch batch;
-        EXPECT_EQ(loaded(false), DEFAULTS);
+        EXPECT_EQ(loaded(true), DEFAULTS);
         ASSERT_TRUE(saveSettings(g, look));
         {
             SettingsReadBatch inner;
-            EXPECT_EQ(loaded(false), DEFAULTS);
+            EXPECT_EQ(loaded(true), DEFAULTS);
         }
-        EXPECT_EQ(loaded(false), DEFAULTS);
+        EXPECT_EQ(loaded(true), DEFAULTS);
     }
     EXPECT_EQ(loaded(true), describe(g, look));
     {
@@ -185,5 +215,5 @@ TEST_F(SettingsFiles, BatchReadsTheFilesOnce) {
         std::filesystem::remove(SETTINGS_FILE_NAME);
         EXPECT_EQ(loaded(true), describe(g, look));
     }
-    EXPECT_EQ(loaded(false), DEFAULTS);
+    EXPECT_EQ(loaded(true), DEFAULTS);
 }

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 #include "store/FileIO.h"
+#include "store/Generations.h"
 #include "store/MemoFile.h"
 #include "store/Settings.h"
 #include "tests/store/TestFiles.h"
@@ -33,11 +34,34 @@ protected:
     }
 };
 
-StoredMemo someMemo() {
+StoredMemo someMemo(const std::string& text = "text") {
     StoredMemo memo;
     memo.CAPTION = "\x90\x56\x8B\x4B\x83\x81\x83\x82";
-    memo.tabs = {{"text\r\n", "title"}};
+    memo.tabs = {{text + "\r\n", "title"}};
     return memo;
+}
+
+// Sets the file's last-write time to this local time.
+void setLastWrite(const char* name, WORD y, WORD mo, WORD d, WORD hour, WORD mi, WORD s) {
+    SYSTEMTIME local{y, mo, 0, d, hour, mi, s, 0}, utc;
+    FILETIME time;
+    ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc));
+    ASSERT_TRUE(SystemTimeToFileTime(&utc, &time));
+    HANDLE h = CreateFileA(name, FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &time));
+    CloseHandle(h);
+}
+
+// The volume's number of the file: equal for two names of one file.
+unsigned long long fileIndex(const char* name) {
+    HANDLE h = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE) << name;
+    BY_HANDLE_FILE_INFORMATION info{};
+    EXPECT_TRUE(GetFileInformationByHandle(h, &info));
+    CloseHandle(h);
+    return (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
 }
 
 }  // namespace
@@ -131,4 +155,85 @@ TEST_F(StoreOnWindows, SettingsRoundTrip) {
     EXPECT_FALSE(saveSettings(GeneralSettings(), MemoLook()));
     EXPECT_EQ(readFile(HOTKEY_FILE_NAME), "keys");  // not touched when the settings file failed
     ASSERT_TRUE(SetFileAttributesA(SETTINGS_FILE_NAME, FILE_ATTRIBUTE_NORMAL));
+}
+
+TEST_F(StoreOnWindows, GenerationIsTheOldFileAsALinkOrACopy) {
+    const std::string old = formatMemos({someMemo("old")});
+    struct Row {
+        const char* what;
+        unsigned long failStep;  // 5: the link, after creating, writing, flushing and closing the new file
+        bool linked;
+        const char* name;
+    } rows[] = {
+        {"a hard link", 0, true, "backup\\Quillpad-20260102-030405.dat"},
+        {"a copy where the link fails", 5, false, "backup\\Quillpad-20261231-235959.dat"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        writeFile(MEMO_FILE_NAME, old);
+        if (r.linked) setLastWrite(MEMO_FILE_NAME, 2026, 1, 2, 3, 4, 5);
+        else setLastWrite(MEMO_FILE_NAME, 2026, 12, 31, 23, 59, 59);
+        const unsigned long long oldFile = fileIndex(MEMO_FILE_NAME);
+        generations::GenerationRun run;
+        fileio::failStepForTest(r.failStep);
+        EXPECT_TRUE(saveMemoFile(MEMO_FILE_NAME, {someMemo("new")}, {&run, false}));
+        fileio::failStepForTest(0);
+        EXPECT_EQ(run.lastKeep(), generations::KeepResult::Made);
+        EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos({someMemo("new")}));
+        EXPECT_EQ(readFile(r.name), old);
+        EXPECT_EQ(fileIndex(r.name) == oldFile, r.linked);
+        EXPECT_TRUE(saveMemoFile(MEMO_FILE_NAME, {someMemo("newer")}));
+        EXPECT_EQ(readFile(r.name), old);
+        EXPECT_FALSE(fileExists(tempName_));
+    }
+    const std::vector<generations::Generation> all = generations::listGenerations(MEMO_FILE_NAME);
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].path, rows[1].name);
+    EXPECT_EQ(all[1].path, rows[0].name);
+}
+
+TEST_F(StoreOnWindows, SaveLandsWhenTheBackupFolderCannotBeWritten) {
+    writeFile(MEMO_FILE_NAME, "old");
+    writeFile("backup", "a file in the way");
+    generations::GenerationRun run;
+    EXPECT_TRUE(saveMemoFile(MEMO_FILE_NAME, {someMemo()}, {&run, true}));
+    EXPECT_EQ(run.lastKeep(), generations::KeepResult::Failed);
+    EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos({someMemo()}));
+    EXPECT_EQ(readFile("backup"), "a file in the way");
+    EXPECT_FALSE(fileExists(tempName_));
+
+    ASSERT_TRUE(DeleteFileA("backup"));
+    EXPECT_TRUE(saveMemoFile(MEMO_FILE_NAME, {someMemo("next")}, {&run, false}));
+    ASSERT_EQ(generations::listGenerations(MEMO_FILE_NAME).size(), 1u);
+    EXPECT_EQ(readFile(generations::listGenerations(MEMO_FILE_NAME)[0].path), formatMemos({someMemo()}));
+}
+
+// Run by tests/faults/full_disk.sh on a small disk of its own: a generation
+// that must be copied (no link) finds no room; the save lands all the same and
+// no piece of a copy is left in the backup folder.
+TEST_F(StoreOnWindows, GenerationCopyFullDisk) {
+    char smallDisk[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("QP_SMALL_DISK", smallDisk, MAX_PATH)) {
+        GTEST_SKIP() << "needs a small disk of its own in QP_SMALL_DISK (full_disk.sh mounts one)";
+    }
+    ASSERT_TRUE(SetCurrentDirectoryA(smallDisk));
+    ASSERT_TRUE(CreateDirectoryA("backup", nullptr));
+    // Under one write piece, so that step 5 is the link.
+    const std::vector<StoredMemo> oldMemos{someMemo(std::string(40000, 'o'))}, newMemos{someMemo(std::string(40000, 'n'))};
+    ASSERT_TRUE(saveMemoFile(MEMO_FILE_NAME, oldMemos));
+    // Room for the new file, not for a copy of the old one besides.
+    ULARGE_INTEGER freeBytes;
+    ASSERT_TRUE(GetDiskFreeSpaceExA(".", &freeBytes, nullptr, nullptr));
+    const unsigned long long filler = freeBytes.QuadPart - 40000 - 16 * 1024;
+    ASSERT_GT(freeBytes.QuadPart, 40000u + 16 * 1024);
+    writeFile("filler", std::string(size_t(filler), 'f'));
+    generations::GenerationRun run;
+    fileio::failStepForTest(5);
+    EXPECT_TRUE(saveMemoFile(MEMO_FILE_NAME, newMemos, {&run, true}));
+    fileio::failStepForTest(0);
+    EXPECT_EQ(run.lastKeep(), generations::KeepResult::Failed);
+    EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos(newMemos));
+    EXPECT_TRUE(fileio::filesIn("backup").empty());
+    EXPECT_FALSE(fileExists(tempName_));
+    DeleteFileA("filler");
 }

@@ -80,12 +80,16 @@ protected:
     }
 };
 
+// The first save holds the memo as the user sees it. A compact flag in the
+// settings leaves the memo expanded, with a height to expand to.
 TEST_F(MemoTest, NewMemoIsCentredOwnedAndSavedAtOnce) {
+    writeFile("Quillpad.ini", "COMPACT_FLAG-1\r\n");
     start();
     CMemoDlg& memo = addMemo();
     RECT r = rectOf(memo.hwnd());
-    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 300) / 2);
-    EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - 150) / 2);
+    const LONG left = (GetSystemMetrics(SM_CXSCREEN) - 300) / 2, top = (GetSystemMetrics(SM_CYSCREEN) - 150) / 2;
+    EXPECT_EQ(r.left, left);
+    EXPECT_EQ(r.top, top);
     EXPECT_EQ(r.right - r.left, 300);
     EXPECT_EQ(r.bottom - r.top, 150);
     EXPECT_EQ(GetWindow(memo.hwnd(), GW_OWNER), tray.hwnd());  // no taskbar button
@@ -93,9 +97,64 @@ TEST_F(MemoTest, NewMemoIsCentredOwnedAndSavedAtOnce) {
     EXPECT_EQ(text(item(memo, IDC_MEMO_TEXT)), "ダブルクリックで編集");
     ASSERT_EQ(memo.getTabs().size(), 1u);
     EXPECT_EQ(memo.getTabs()[0].title, "新規タブ");
-    EXPECT_NE(readFile("Quillpad.dat").find("[MEMO_TAB_START]"), std::string::npos);
+    std::string file = readFile("Quillpad.dat");
+    for (std::string line : {std::string("CAPTION-新規メモ"), "RECT_LEFT-" + std::to_string(left),
+                             "RECT_BOTTOM-" + std::to_string(top + 150), std::string("COMPACT_FLAG-1")}) {
+        EXPECT_NE(file.find(line + "\r\n"), std::string::npos) << line;
+    }
     SendMessageA(memo.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4
     EXPECT_TRUE(IsWindowVisible(memo.hwnd()));
+    doubleClick(memo, true);  // expands the memo that was never collapsed
+    EXPECT_EQ(rectOf(memo.hwnd()).bottom - rectOf(memo.hwnd()).top, 150);
+}
+
+// A save request answers at once: the failure message waits until every memo
+// handler has returned, since its message loop would run them all, and a
+// memo deleted or edited meanwhile would be used or overwritten afterwards.
+TEST_F(MemoTest, FailedSaveIsToldAfterTheMemoHandlerReturns) {
+    writeFile("Quillpad.ini", kNoDeleteQuestions);
+    start();
+    CMemoDlg& memo = addMemo();
+    command(memo, ID_ADD_TAB);
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+    } cases[] = {
+        {"new memo by a double click on the icon",
+         [&] { SendMessageA(tray.hwnd(), WM_TRAY_CALLBACK, 0, WM_LBUTTONDBLCLK); }},
+        {"commit", [&] { doubleClick(memo, false); command(memo, IDOK); }},
+        {"tab added", [&] { command(memo, ID_ADD_TAB); }},
+        {"tab deleted", [&] { command(memo, ID_DELETE_TAB); }},
+        {"memo deleted", [&] { command(*tray.memoWindows().back(), ID_DELETE_MEMO); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetFileAttributesA("Quillpad.dat", FILE_ATTRIBUTE_READONLY);
+        MessageBoxWatcher boxes;
+        c.act();
+        EXPECT_TRUE(boxes.seen().empty());
+        ASSERT_TRUE(boxes.waitFor(1));
+        EXPECT_EQ(boxes.seen()[0].text, "ファイルに保存できません。");
+        SetFileAttributesA("Quillpad.dat", FILE_ATTRIBUTE_NORMAL);
+        SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
+    }
+}
+
+// Enter in view mode reaches the memo as "OK": there is nothing to commit,
+// before and after the first edit alike.
+TEST_F(MemoTest, EnterInViewModeCommitsNothing) {
+    start();
+    CMemoDlg& memo = addMemo();
+    for (bool editedBefore : {false, true}) {
+        SCOPED_TRACE(editedBefore);
+        if (editedBefore) {
+            doubleClick(memo, false);
+            command(memo, IDCANCEL);
+        }
+        writeFile("Quillpad.dat", "untouched");
+        command(memo, IDOK);
+        EXPECT_EQ(readFile("Quillpad.dat"), "untouched");
+    }
 }
 
 TEST_F(MemoTest, ModesShowTheirControlsAndLayThemOut) {
@@ -232,13 +291,14 @@ TEST_F(MemoTest, DeleteQuestionsFollowTheSetting) {
         writeFile("Quillpad.ini", c.ask ? "" : kNoDeleteQuestions);
         tray.teardownMemos();
         CMemoDlg& memo = addMemo();
+        HWND window = memo.hwnd();
         command(memo, ID_ADD_TAB);
         MessageBoxWatcher boxes(GetCurrentProcessId(), c.answer);
         command(memo, c.command);
         std::vector<std::string> questions;
         for (const MessageBoxSeen& box : boxes.seen()) questions.push_back(box.text);
         EXPECT_EQ(questions, c.questions);
-        EXPECT_EQ(memo.hwnd() ? tabCount(memo) : -1, c.tabsLeft);
+        EXPECT_EQ(IsWindow(window) ? tabCount(memo) : -1, c.tabsLeft);
         SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
         size_t stored = 0;
         for (size_t at = 0; (at = readFile("Quillpad.dat").find("[MEMO_START]", at)) != std::string::npos; ++at) ++stored;
@@ -249,12 +309,14 @@ TEST_F(MemoTest, DeleteQuestionsFollowTheSetting) {
 TEST_F(MemoTest, OnlyTabDeletedDeletesTheMemoAfterOneQuestion) {
     start();
     CMemoDlg& memo = addMemo();
+    HWND window = memo.hwnd();
     MessageBoxWatcher boxes(GetCurrentProcessId(), IDYES);
     command(memo, ID_DELETE_TAB);
     EXPECT_EQ(boxes.seen().size(), 1u);
-    EXPECT_EQ(memo.hwnd(), nullptr);
+    EXPECT_FALSE(IsWindow(window));
 }
 
+// A deleted memo's slot goes with its object, its menu and its brush.
 TEST_F(MemoTest, RegistryKeepsItsOrderAfterASingleDelete) {
     writeFile("Quillpad.ini", kNoDeleteQuestions);
     start();
@@ -266,8 +328,10 @@ TEST_F(MemoTest, RegistryKeepsItsOrderAfterASingleDelete) {
         SetWindowTextA(item(*memos[i], IDC_MEMO_CAPTION_EDIT), std::to_string(i).c_str());
         command(*memos[i], IDOK);
     }
+    HMENU menu = memos[1]->menu();
     command(*memos[1], ID_DELETE_MEMO);
-    EXPECT_EQ(tray.memoWindows().size(), 3u);  // the slot stays, without a window
+    EXPECT_EQ(tray.memoWindows().size(), 2u);
+    EXPECT_FALSE(IsMenu(menu));
     std::vector<PixelRect> rects = tray.getMemoRects(memos[0]->hwnd());
     ASSERT_EQ(rects.size(), 2u);
     EXPECT_EQ(rects[0].left, 200);
@@ -295,23 +359,19 @@ TEST_F(MemoTest, TabAddedToACollapsedMemoLeavesItsStripDisabled) {
     EXPECT_TRUE(IsWindowEnabled(item(memo, IDC_MEMO_TABS)));
 }
 
-// The edit-mode controls are made at the first edit (or the first Enter in
-// view mode, which commits what they hold): made then, they hold the caption,
-// the text and the title, take the tab order and the default button of the
-// template, and the dialog's font.
+// The edit-mode controls are made at the first edit: made then, they hold the
+// caption, the text and the title, take the tab order and the default button
+// of the template, and the dialog's font.
 TEST_F(MemoTest, EditControlsMadeLateHoldWhatTheViewShows) {
     writeFile("Quillpad.dat", storedMemo("NOT_SHOW_TAB_FLAG-0\r\nWORDWRAP_FLAG-0\r\nCOMPACT_FLAG-0\r\nNON_MOVE_FLAG-0\r\n"));
     writeFile("Quillpad.ini", kNoDeleteQuestions);
     start();
     CMemoDlg& memo = *tray.memoWindows()[0];
     EXPECT_EQ(item(memo, IDOK), nullptr);
-    command(memo, IDOK);  // Enter in view mode
-    EXPECT_EQ(memo.getCaption(), "stored");
-    EXPECT_EQ(memo.getTabs()[1].text, "second\r\n");
-    EXPECT_EQ(memo.getTabs()[1].title, "two");
-    EXPECT_EQ(memo.getTabs()[0].text, "first\r\n");
-
     doubleClick(memo, false);
+    EXPECT_EQ(text(item(memo, IDC_MEMO_CAPTION_EDIT)), "stored");
+    EXPECT_EQ(text(item(memo, IDC_MEMO_EDITOR)), "second\r\n");
+    EXPECT_EQ(text(item(memo, IDC_MEMO_TAB_TITLE)), "two");
     HWND order[4] = {GetNextDlgTabItem(memo.hwnd(), nullptr, FALSE)};
     for (int i = 1; i < 4; ++i) order[i] = GetNextDlgTabItem(memo.hwnd(), order[i - 1], FALSE);
     const int expected[4] = {IDC_MEMO_CAPTION_EDIT, IDC_MEMO_TAB_TITLE, IDOK, IDCANCEL};
@@ -375,18 +435,36 @@ TEST_F(MemoTest, ColourDialogChangesTheMemosColours) {
 }
 
 // The options' OK makes every open memo read the settings again: several
-// rows of tabs at once, the memo's own colours kept.
+// rows of tabs at once, the memo's own colours kept. Also when "key.ini"
+// could not be replaced: "Quillpad.ini" was, and the memos follow it.
 TEST_F(MemoTest, OptionsOkReachesTheOpenMemos) {
     writeFile("Quillpad.dat", storedMemo("NOT_SHOW_TAB_FLAG-0\r\nCOMPACT_FLAG-0\r\n"));
+    writeFile("key.ini", std::string("\x71\0\x04\0\x2D\0\x06\0", 8));
     start();
     CMemoDlg& memo = *tray.memoWindows()[0];
     HWND tabs = item(memo, IDC_MEMO_TABS);
     ASSERT_FALSE(GetWindowLongA(tabs, GWL_STYLE) & TCS_MULTILINE);
-    writeFile("Quillpad.ini", "TAB_MODE_FLAG-1\r\n");  // as another copy of the options would leave it
-    EXPECT_TRUE(actOnDialog([&] { SendMessageA(tray.hwnd(), WM_COMMAND, ID_OPTION, 0); },
-                            [](HWND d) { PostMessageA(d, WM_COMMAND, IDOK, 0); }, dialogWith(IDC_OPTION_TABS)));
-    EXPECT_TRUE(GetWindowLongA(tabs, GWL_STYLE) & TCS_MULTILINE);
-    EXPECT_EQ(memo.getLook().colors, (MemoColors{255, 1, 65280, 2}));
+    struct Case {
+        const char* name;
+        bool multiRow;
+        DWORD keyFile;
+    } cases[] = {
+        {"saved", true, FILE_ATTRIBUTE_NORMAL},
+        {"key.ini read-only", false, FILE_ATTRIBUTE_READONLY},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // As another copy of the options would leave it.
+        writeFile("Quillpad.ini", c.multiRow ? "TAB_MODE_FLAG-1\r\n" : "TAB_MODE_FLAG-0\r\n");
+        SetFileAttributesA("key.ini", c.keyFile);
+        MessageBoxWatcher boxes;
+        EXPECT_TRUE(actOnDialog([&] { SendMessageA(tray.hwnd(), WM_COMMAND, ID_OPTION, 0); },
+                                [](HWND d) { PostMessageA(d, WM_COMMAND, IDOK, 0); }, dialogWith(IDC_OPTION_TABS)));
+        SetFileAttributesA("key.ini", FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(boxes.seen().size(), c.keyFile == FILE_ATTRIBUTE_READONLY ? 1u : 0u);
+        EXPECT_EQ(bool(GetWindowLongA(tabs, GWL_STYLE) & TCS_MULTILINE), c.multiRow);
+        EXPECT_EQ(memo.getLook().colors, (MemoColors{255, 1, 65280, 2}));
+    }
 }
 
 TEST_F(MemoTest, RightClickOnATabSelectsIt) {

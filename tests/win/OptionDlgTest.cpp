@@ -115,7 +115,7 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
             SCOPED_TRACE(b.id);
             EXPECT_EQ(SendMessageA(w.item(b.id), BM_GETCHECK, 0, 0), b.checked ? BST_CHECKED : BST_UNCHECKED);
         }
-        EXPECT_EQ(itemText(w.general, IDC_GENERAL_ABSORB), "30");  // the low 16 bits of 65566
+        EXPECT_EQ(itemText(w.general, IDC_GENERAL_ABSORB), "65566");  // beyond the arrows' 0 to 100
         HWND list = w.item(IDC_GENERAL_HOTKEY_LIST);
         ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 2);
         char name[64] = {};
@@ -135,7 +135,7 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
     EXPECT_EQ(readFile("Quillpad.ini"),
               "BACK_CAPTION_COLOR-1122867\r\nTEXT_CAPTION_COLOR-4\r\nBACK_MEMO_COLOR-6636321\r\nTEXT_MEMO_COLOR-5\r\n"
               "TEXT_SELECT_FLAG-0\r\nDEL_CHECK_FLAG-1\r\nNOT_SHOW_TAB_FLAG-1\r\nTAB_MODE_FLAG-0\r\nWORDWRAP_FLAG-0\r\n"
-              "COMPACT_FLAG-1\r\nABSORB-30\r\n");
+              "COMPACT_FLAG-1\r\nABSORB-65566\r\n");
     EXPECT_EQ(readFile("key.ini"), std::string("\x74\0\x01\0\x75\0\x02\0", 8));
 }
 
@@ -228,8 +228,9 @@ TEST_F(OptionDlgTest, CancelAndTheCloseBoxWriteNothing) {
     }
 }
 
-// "設定" hands the page's colours to the colour dialog and takes them back
-// unless it was cancelled; they reach the file with the options' OK.
+// "設定" hands the page's colours to the colour dialog, which the options
+// dialog owns, and takes them back unless it was cancelled; they reach the
+// file with the options' OK.
 TEST_F(OptionDlgTest, ColourButtonOpensTheColourDialogForThePagesColours) {
     writeFile("Quillpad.ini", "BACK_CAPTION_COLOR-1\r\nTEXT_CAPTION_COLOR-2\r\nBACK_MEMO_COLOR-3\r\nTEXT_MEMO_COLOR-4\r\n");
     const COLORREF factoryCaption = 0x00AA5500, factoryMemo = 0x00B3FDF8;
@@ -247,8 +248,10 @@ TEST_F(OptionDlgTest, ColourButtonOpensTheColourDialogForThePagesColours) {
             SCOPED_TRACE(c.name);
             MessageBoxWatcher yes(GetCurrentProcessId(), IDYES);
             COLORREF shownThere = CLR_INVALID;
+            BOOL optionsEnabled = TRUE;
             EXPECT_TRUE(actOnDialog([&] { click(w.item(IDC_MEMOPAGE_SET_COLORS)); },
                                     [&](HWND colors) {
+                                        optionsEnabled = IsWindowEnabled(w.dialog);
                                         shownThere = backgroundOf(GetDlgItem(colors, IDC_COLOR_MEMO_PREVIEW));
                                         click(GetDlgItem(colors, IDC_COLOR_RESET));
                                         yes.waitFor(1);
@@ -256,6 +259,8 @@ TEST_F(OptionDlgTest, ColourButtonOpensTheColourDialogForThePagesColours) {
                                     },
                                     dialogWith(IDC_COLOR_RESET)));
             EXPECT_EQ(shownThere, 3u);
+            EXPECT_FALSE(optionsEnabled);  // its OK would save before the colours came back
+            EXPECT_TRUE(IsWindowEnabled(w.dialog));
             EXPECT_EQ(backgroundOf(w.item(IDC_MEMOPAGE_CAPTION_PREVIEW)), c.caption);
             EXPECT_EQ(backgroundOf(w.item(IDC_MEMOPAGE_MEMO_PREVIEW)), c.memo);
         }
@@ -266,35 +271,78 @@ TEST_F(OptionDlgTest, ColourButtonOpensTheColourDialogForThePagesColours) {
 }
 
 // The settings files are the way a change reaches the other windows: when
-// they cannot be written the user is told, and the run ends as cancelled, so
-// that the opener leaves its hot keys and the memos as they were.
-TEST_F(OptionDlgTest, FailedSaveIsReportedAndEndsAsCancelled) {
+// they cannot be written the user is told, and the run ends with IDOK all the
+// same, so that the opener takes what they hold.
+TEST_F(OptionDlgTest, FailedSaveIsReportedAndEndsAsOk) {
     writeFile("Quillpad.ini", "ABSORB-7\r\n");
     SetFileAttributesA("Quillpad.ini", FILE_ATTRIBUTE_READONLY);
     MessageBoxWatcher boxes;
     INT_PTR result = runOptions([](const OptionsWindow&) {});
     SetFileAttributesA("Quillpad.ini", FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(result, IDOK);
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].text, "ファイルに保存できません。");
     EXPECT_EQ(readFile("Quillpad.ini"), "ABSORB-7\r\n");
 }
 
-// The page alone, inside a hidden popup: its snap width as typed.
-TEST(GeneralPage, SnapWidthIsTheLeadingNumberOfTheEditsText) {
+// Counts the options dialogs shown, and cancels them.
+int optionsShown = 0;
+LRESULT CALLBACK countOptionsShown(int code, WPARAM wParam, LPARAM lParam) {
+    auto* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && msg->message == WM_SHOWWINDOW && msg->wParam && GetDlgItem(msg->hwnd, IDC_OPTION_TABS)) {
+        ++optionsShown;
+        PostMessageA(msg->hwnd, WM_COMMAND, IDCANCEL, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Settings files held by another program: defaults in their place would be
+// saved over them at OK, so the dialog says so and is never shown.
+TEST_F(OptionDlgTest, HeldSettingsFileIsToldAndTheDialogNotShown) {
+    const std::string keys("\x74\0\x01\0\x75\0\x02\0", 8);
+    writeFile("Quillpad.ini", "ABSORB-7\r\n");
+    writeFile("key.ini", keys);
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, countOptionsShown, nullptr, GetCurrentThreadId());
+    for (const char* held : {"Quillpad.ini", "key.ini"}) {
+        SCOPED_TRACE(held);
+        HANDLE other = CreateFileA(held, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(other, INVALID_HANDLE_VALUE);
+        MessageBoxWatcher boxes;
+        COptionDlg dialog;
+        optionsShown = 0;
+        EXPECT_EQ(dialog.doModal(), IDCANCEL);
+        CloseHandle(other);
+        ASSERT_EQ(boxes.seen().size(), 1u);
+        EXPECT_EQ(boxes.seen()[0].text, "ファイルを読み込めません。");
+        EXPECT_EQ(optionsShown, 0);
+        EXPECT_EQ(readFile("Quillpad.ini"), "ABSORB-7\r\n");
+        EXPECT_EQ(readFile("key.ini"), keys);
+    }
+    UnhookWindowsHookEx(hook);
+}
+
+// The page alone, inside a hidden popup: its snap width as stored, shown in
+// full whatever the arrows' range, and as typed.
+TEST(GeneralPage, SnapWidthIsKeptUnlessTypedThenTheLeadingNumberOfTheEditsText) {
     HWND host = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 300, 400, nullptr, nullptr, nullptr, nullptr);
     CGeneralPage page;
     ASSERT_TRUE(page.createModeless(host));
-    page.setSettings(GeneralSettings());
     struct Case {
-        const char* text;
+        int32_t stored;
+        const char* typed;  // null: left alone
         int32_t absorb;
     } cases[] = {
-        {"", 0}, {"250", 250}, {" -7", 7}, {"abc", 0}, {"12abc", 12}, {"12345678901234567890", INT32_MAX},
+        {250, nullptr, 250}, {65566, nullptr, 65566}, {-5, nullptr, -5}, {INT32_MIN, nullptr, INT32_MIN},
+        {20, "", 0}, {20, "250", 250}, {20, " -7", 7}, {20, "abc", 0}, {20, "12abc", 12},
+        {20, "12345678901234567890", INT32_MAX}, {-5, "-5", -5}, {-5, "-6", 6},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        SetWindowTextA(page.item(IDC_GENERAL_ABSORB), c.text);
+        SCOPED_TRACE(std::to_string(c.stored) + " " + (c.typed ? c.typed : "left alone"));
+        GeneralSettings stored;
+        stored.ABSORB = c.stored;
+        page.setSettings(stored);
+        EXPECT_EQ(itemText(page.hwnd(), IDC_GENERAL_ABSORB), std::to_string(c.stored));
+        if (c.typed) SetWindowTextA(page.item(IDC_GENERAL_ABSORB), c.typed);
         GeneralSettings read;
         page.getSettings(read);
         EXPECT_EQ(read.ABSORB, c.absorb);

@@ -1,0 +1,67 @@
+// One save of 500 memos under Wine with and without a generation (a hard link
+// of the old file and the retention's look at the backup folder): the median
+// of many saves each, taken in blocks in turns, since a save's flush also pays
+// for the folder changes of the save before it; and the generation alone.
+// Target: the generation adds almost nothing.
+#include <windows.h>
+#include <cstdio>
+#include <vector>
+#include "bench/wine/BenchSupport.h"
+#include "store/Generations.h"
+#include "store/MemoFile.h"
+
+namespace {
+
+constexpr int MEMOS = 500;
+constexpr int BLOCKS = 8;
+constexpr int BLOCK_SAVES = 10;
+
+// A new last-write time for every save, a second apart, so that each
+// generation gets a name of its own; retention keeps the folder near 31 files.
+void stampDataFile(int n) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    now.wHour = 0, now.wMinute = WORD(n / 60 % 60), now.wSecond = WORD(n % 60), now.wMilliseconds = 0;
+    SYSTEMTIME utc;
+    FILETIME time;
+    TzSpecificLocalTimeToSystemTime(nullptr, &now, &utc);
+    SystemTimeToFileTime(&utc, &time);
+    HANDLE h = CreateFileA(MEMO_FILE_NAME, FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(h, nullptr, nullptr, &time);
+    CloseHandle(h);
+}
+
+}  // namespace
+
+int main() {
+    std::vector<StoredMemo> memos;
+    for (int i = 0; i < MEMOS; ++i) memos.push_back(benchMemo(i));
+    if (!saveMemoFile(MEMO_FILE_NAME, memos)) return 1;
+    generations::GenerationRun run;
+    std::vector<double> plain, kept, alone;
+    int made = 0, stamp = 0;
+    for (int i = 0; i < BLOCKS * BLOCK_SAVES; ++i) {
+        const bool keep = i / BLOCK_SAVES % 2;
+        stampDataFile(stamp++);
+        const double start = seconds();
+        const bool saved = saveMemoFile(MEMO_FILE_NAME, memos, {keep ? &run : nullptr, keep});
+        const double ms = (seconds() - start) * 1000;
+        if (!saved) return 1;
+        (keep ? kept : plain).push_back(ms);
+        made += keep && run.lastKeep() == generations::KeepResult::Made;
+    }
+    for (int i = 0; i < BLOCKS * BLOCK_SAVES / 2; ++i) {
+        stampDataFile(stamp++);
+        const double start = seconds();
+        made += run.keepNow(MEMO_FILE_NAME) == generations::KeepResult::Made;
+        alone.push_back((seconds() - start) * 1000);
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    GetFileAttributesExA(MEMO_FILE_NAME, GetFileExInfoStandard, &data);
+    std::printf("save of %d memos (%lu bytes), median of %zu each:\n", MEMOS, data.nFileSizeLow, plain.size());
+    std::printf("  without a generation: %.2f ms\n", median(plain));
+    std::printf("  with a generation:    %.2f ms (%+.2f ms)\n", median(kept), median(kept) - median(plain));
+    std::printf("  the generation alone: %.2f ms (%d of %zu made, %zu in backup)\n", median(alone), made,
+                kept.size() + alone.size(), generations::listGenerations(MEMO_FILE_NAME).size());
+    return 0;
+}

@@ -1,0 +1,263 @@
+// Generations on disk, natively: which saves keep one, what it holds, that it
+// never fails a save, and retention in the backup folder.
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <algorithm>
+#include "store/FileIO.h"
+#include "store/Generations.h"
+#include "store/MemoFile.h"
+#include "tests/store/TestFiles.h"
+
+using namespace generations;
+
+namespace {
+
+LocalTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return {y, mo, d, h, mi, s}; }
+
+// The file's last-write time, set as the clock of the zone TZ reads it.
+void setLastWrite(const char* name, const LocalTime& t) {
+    struct tm local {};
+    local.tm_year = t.year - 1900, local.tm_mon = t.month - 1, local.tm_mday = t.day;
+    local.tm_hour = t.hour, local.tm_min = t.minute, local.tm_sec = t.second, local.tm_isdst = -1;
+    struct timespec times[2] = {{mktime(&local), 0}, {mktime(&local), 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, name, times, 0), 0);
+}
+
+ino_t inodeOf(const std::string& name) {
+    struct stat st {};
+    EXPECT_EQ(stat(name.c_str(), &st), 0) << name;
+    return st.st_ino;
+}
+
+std::string inBackup(const LocalTime& t) { return std::string("backup/") + generationName(t); }
+
+std::vector<std::string> backupNames() {
+    std::vector<std::string> names = fileio::filesIn("backup");
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+StoredMemo memoWithText(const std::string& text) {
+    StoredMemo memo;
+    memo.CAPTION = "caption";
+    memo.tabs = {{text + "\r\n", "title"}};
+    return memo;
+}
+
+class Generations : public InTempDir {
+protected:
+    void SetUp() override {
+        InTempDir::SetUp();
+        const char* tz = getenv("TZ");
+        oldTz_ = tz ? std::optional<std::string>(tz) : std::nullopt;
+        setTz("UTC0");
+    }
+    void TearDown() override {
+        if (oldTz_) setenv("TZ", oldTz_->c_str(), 1);
+        else unsetenv("TZ");
+        tzset();
+        fileio::failStepForTest(0);
+        InTempDir::TearDown();
+    }
+    static void setTz(const char* tz) {
+        setenv("TZ", tz, 1);
+        tzset();
+    }
+
+    LocalTime now_ = at(2026, 12, 8, 10, 0, 0);
+    GenerationRun run_{[this] { return now_; }};
+
+    bool save(const std::string& text, bool deleted = false) {
+        return saveMemoFile(MEMO_FILE_NAME, {memoWithText(text)}, {&run_, deleted});
+    }
+
+private:
+    std::optional<std::string> oldTz_;
+};
+
+}  // namespace
+
+TEST_F(Generations, NamedAfterTheLastWriteTimeInLocalTime) {
+    struct Row {
+        const char* tz;
+        LocalTime expected;
+    } rows[] = {
+        {"UTC0", at(2026, 1, 1, 20, 0, 0)},
+        {"JST-9", at(2026, 1, 2, 5, 0, 0)},  // the next day, and the next year in the row below
+        {"NZST-12", at(2026, 1, 2, 8, 0, 0)},
+        {"EST5", at(2026, 1, 1, 15, 0, 0)},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.tz);
+        writeFile(MEMO_FILE_NAME, r.tz);
+        setTz("UTC0");
+        setLastWrite(MEMO_FILE_NAME, at(2026, 1, 1, 20, 0, 0));
+        setTz(r.tz);
+        ASSERT_EQ(run_.keepNow(MEMO_FILE_NAME), KeepResult::Made);
+        EXPECT_EQ(readFile(inBackup(r.expected)), r.tz);
+    }
+    setTz("UTC0");
+}
+
+TEST_F(Generations, WhichSavesKeepOne) {
+    writeFile(MEMO_FILE_NAME, "v0");
+    setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 30, 0));
+    // Each save's file is dated by the clock, so that the names follow it.
+    struct Step {
+        const char* what;
+        LocalTime now;
+        bool deleted, keeps;
+    } steps[] = {
+        {"first save of the run", at(2026, 12, 8, 10, 0, 0), false, true},
+        {"forty minutes after the newest", at(2026, 12, 8, 10, 10, 0), false, false},
+        {"an hour after the newest, exactly", at(2026, 12, 8, 10, 30, 0), false, false},
+        {"an hour and a second", at(2026, 12, 8, 10, 30, 1), false, true},
+        {"a delete", at(2026, 12, 8, 10, 31, 0), true, true},
+        {"right after", at(2026, 12, 8, 10, 32, 0), false, false},
+    };
+    std::vector<std::string> expected;
+    std::string previous = "v0";
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        const Step& s = steps[i];
+        SCOPED_TRACE(s.what);
+        LocalTime before;
+        ASSERT_TRUE(fileio::lastWriteTime(MEMO_FILE_NAME, before));
+        now_ = s.now;
+        ASSERT_TRUE(save("s" + std::to_string(i), s.deleted));
+        if (s.keeps) {
+            expected.push_back(generationName(before));
+            EXPECT_EQ(readFile("backup/" + expected.back()), previous);
+        }
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(backupNames(), expected);
+        setLastWrite(MEMO_FILE_NAME, s.now);
+        previous = formatMemos({memoWithText("s" + std::to_string(i))});
+    }
+}
+
+TEST_F(Generations, TheGenerationIsTheOldFileAndLaterSavesLeaveItAlone) {
+    const std::string old = formatMemos({memoWithText("old")});
+    struct Row {
+        const char* what;
+        unsigned long failStep;  // 5: the link (after creating, writing, flushing and closing the new file)
+        bool linked;
+    } rows[] = {{"a hard link", 0, true}, {"a copy where the link fails", 5, false}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        GenerationRun run([this] { return now_; });
+        writeFile(MEMO_FILE_NAME, old);
+        setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, r.linked ? 1 : 2));
+        const ino_t oldFile = inodeOf(MEMO_FILE_NAME);
+        fileio::failStepForTest(r.failStep);
+        ASSERT_TRUE(saveMemoFile(MEMO_FILE_NAME, {memoWithText("new")}, {&run, false}));
+        fileio::failStepForTest(0);
+        const std::string generation = inBackup(at(2026, 12, 8, 9, r.linked ? 1 : 2));
+        EXPECT_EQ(readFile(generation), old);
+        EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos({memoWithText("new")}));
+        EXPECT_EQ(inodeOf(generation) == oldFile, r.linked);
+        EXPECT_EQ(run.lastKeep(), KeepResult::Made);
+        for (const char* text : {"newer", "newest"}) ASSERT_TRUE(saveMemoFile(MEMO_FILE_NAME, {memoWithText(text)}));
+        EXPECT_EQ(readFile(generation), old);
+        EXPECT_FALSE(fileExists(std::string(MEMO_FILE_NAME) + ".tmp"));
+    }
+}
+
+TEST_F(Generations, AGenerationThatCannotBeMadeFailsNothingAndTheNextSaveTriesAgain) {
+    writeFile(MEMO_FILE_NAME, "v0");
+    writeFile("backup", "a file in the way");
+    ASSERT_TRUE(save("first"));
+    EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos({memoWithText("first")}));
+    EXPECT_EQ(readFile("backup"), "a file in the way");
+    EXPECT_EQ(run_.lastKeep(), KeepResult::Failed);
+
+    std::filesystem::remove("backup");
+    setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 59, 0));
+    now_ = at(2026, 12, 8, 10, 0, 0);
+    ASSERT_TRUE(save("second"));  // a minute after, but still owed
+    EXPECT_EQ(readFile(inBackup(at(2026, 12, 8, 9, 59, 0))), formatMemos({memoWithText("first")}));
+
+    // A delete's generation that cannot be made is owed too.
+    std::filesystem::rename("backup", "kept");
+    writeFile("backup", "a file in the way");
+    setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 10, 0, 30));
+    now_ = at(2026, 12, 8, 10, 1, 0);
+    ASSERT_TRUE(save("third", true));
+    EXPECT_EQ(run_.lastKeep(), KeepResult::Failed);
+    EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos({memoWithText("third")}));
+    std::filesystem::remove("backup");
+    std::filesystem::rename("kept", "backup");
+    setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 10, 1, 30));
+    now_ = at(2026, 12, 8, 10, 2, 0);
+    ASSERT_TRUE(save("fourth"));
+    EXPECT_EQ(readFile(inBackup(at(2026, 12, 8, 10, 1, 30))), formatMemos({memoWithText("third")}));
+    EXPECT_EQ(backupNames().size(), 2u);
+}
+
+TEST_F(Generations, AnExistingNameIsKept) {
+    writeFile(MEMO_FILE_NAME, "new");
+    setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 0, 0));
+    std::filesystem::create_directory("backup");
+    writeFile(inBackup(at(2026, 12, 8, 9, 0, 0)), "there first");
+    ASSERT_TRUE(save("x"));
+    EXPECT_EQ(run_.lastKeep(), KeepResult::AlreadyKept);
+    EXPECT_EQ(readFile(inBackup(at(2026, 12, 8, 9, 0, 0))), "there first");
+}
+
+TEST_F(Generations, OnlySavesThatReplaceTheFileMakeThem) {
+    ASSERT_TRUE(save("first"));  // no file to keep yet
+    EXPECT_EQ(run_.lastKeep(), KeepResult::NothingToKeep);
+    EXPECT_FALSE(fileExists("backup"));
+    EXPECT_EQ(run_.keepNow(MEMO_FILE_NAME), KeepResult::Made);
+
+    GenerationRun other([this] { return now_; });
+    fileio::failStepForTest(1);  // the new file cannot be created
+    EXPECT_FALSE(saveMemoFile(MEMO_FILE_NAME, {memoWithText("x")}, {&other, true}));
+    EXPECT_EQ(backupNames().size(), 1u);
+}
+
+TEST_F(Generations, RetentionWhenOneIsMadeTouchesOnlyGenerations) {
+    std::filesystem::create_directory("backup");
+    const std::vector<std::string> strangers = {"notes.txt", "Quillpad-2020.dat", "Quillpad-20200101-000000.dat.tmp"};
+    for (const std::string& name : strangers) writeFile("backup/" + name, name);
+    std::vector<std::string> expected = strangers;
+    for (int i = 0; i < 40; ++i) {
+        // 40 from 2020: too old, but the 29 newest are among the 30 newest with the one made now.
+        const LocalTime t = at(2020, 1, 1, 12, i, 0);
+        writeFile(inBackup(t), "old");
+        if (i >= 11) expected.push_back(generationName(t));
+    }
+    writeFile(MEMO_FILE_NAME, "v0");
+    setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 0, 0));
+    expected.push_back(generationName(at(2026, 12, 8, 9, 0, 0)));
+    ASSERT_TRUE(save("x"));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(backupNames(), expected);
+}
+
+TEST_F(Generations, ListNewestFirstAndReadWithTheLoader) {
+    EXPECT_TRUE(listGenerations(MEMO_FILE_NAME).empty());  // no folder
+    std::filesystem::create_directory("backup");
+    writeFile(inBackup(at(2026, 12, 7, 8, 0, 0)), formatMemos({memoWithText("a"), memoWithText("b")}));
+    writeFile(inBackup(at(2026, 12, 8, 7, 0, 0)), formatMemos({memoWithText("c")}));
+    writeFile(inBackup(at(2025, 12, 8, 23, 0, 0)), "");
+    writeFile("backup/readme.txt", "x");
+    std::filesystem::create_directory("backup/" + generationName(at(2027, 1, 1)));  // a folder is no generation
+    const std::vector<Generation> all = listGenerations(MEMO_FILE_NAME);
+    ASSERT_EQ(all.size(), 3u);
+    const LocalTime times[] = {at(2026, 12, 8, 7, 0, 0), at(2026, 12, 7, 8, 0, 0), at(2025, 12, 8, 23, 0, 0)};
+    const size_t counts[] = {1, 2, 0};
+    for (size_t i = 0; i < all.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(all[i].time, times[i]);
+        EXPECT_EQ(all[i].path, inBackup(times[i]));
+        size_t memos = 0;
+        EXPECT_EQ(loadMemoFile(all[i].path.c_str(), {}, [&](const StoredMemo&) { ++memos; }), LoadResult::Loaded);
+        EXPECT_EQ(memos, counts[i]);
+    }
+    // Beside a data file named with a folder.
+    std::filesystem::create_directory("sub");
+    std::filesystem::rename("backup", "sub/backup");
+    EXPECT_EQ(listGenerations("sub/Quillpad.dat").front().path, "sub/" + inBackup(times[0]));
+}
