@@ -4,12 +4,15 @@
 # added while editing), collapsed and expanded, dragged and resized, tabs
 # selected, every command of the memo menu with both answers to the delete
 # questions, the colour, options and version dialogs, "全削除(&D)".
-#     monkey.sh [--no-faults] EXE HANDS SECONDS [SEED]
+#     monkey.sh [--no-faults] [--keys-lost-under-boxes] EXE HANDS SECONDS [SEED]
 # HANDS is monkey_hands.exe. Unless --no-faults, saves fail meanwhile: at
 # random moments and for random spans the data file is read-only, held by
 # another program, or (where a small disk can be mounted for the data folder)
 # the disk is full; "ファイルに保存できません。" is answered after a random
 # delay, and the session goes on acting while it is up, "終了(&X)" included.
+# Escape and Enter must end a memo's edit mode then too; with
+# --keys-lost-under-boxes the session counts it when they do not, and ends
+# edit mode with the mouse.
 # The seed is printed; the same seed makes the same choices again, as far as
 # the program answers as before. It passes when no message box appeared that
 # the session did not ask for or that a failed save did not explain, every
@@ -20,8 +23,15 @@
 # changes wrote the same data file again, byte for byte.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
-faults=1
-if [ "${1:-}" = --no-faults ]; then faults=""; shift; fi
+faults=1 keys_lost_ok=""
+while [ $# -gt 0 ]; do
+    case $1 in
+        --no-faults) faults="" ;;
+        --keys-lost-under-boxes) keys_lost_ok=1 ;;
+        *) break ;;
+    esac
+    shift
+done
 exe=$1
 hands=$(realpath "$2")
 seconds=${3:-60}
@@ -200,8 +210,6 @@ classify() {
     done < <(wine "$hands" boxes Quillpad.exe 2>/dev/null | iconv -f CP932 -t UTF-8 | tr -d '\r')
     return 1
 }
-# answer_failures due|all: clicks "OK" in the failure boxes whose time has
-# come, or in all of them; one that other windows cover waits.
 classify_all() { local b; for b in $(xdotool search --onlyvisible --name '^Quillpad$' 2>/dev/null); do classify "$b" || true; done; }
 # added_or_told COUNT BOXES: more memos than COUNT, or a new memo's first
 # save failed: it shows once its failure box is answered.
@@ -222,32 +230,37 @@ waiting_memos() {
     done
     echo "$n"
 }
+# answer_failures due|all: clicks "OK" in the failure boxes whose time has
+# come, or in all of them; one that memos cover waits until then.
 answer_failures() {
     local b
     classify_all
     for b in "${!ANSWER_AT[@]}"; do
-        if gone "$b"; then unset "ANSWER_AT[$b]"; continue; fi
         [ "$1" = all ] || [ "$SECONDS" -ge "${ANSWER_AT[$b]}" ] || continue
-        geom "$b" || continue
-        local ok_x=$((X + WIDTH / 2)) ok_y=$((Y + HEIGHT - 31))
-        if ! on_top "$b" "$ok_x" "$ok_y"; then
-            # A click on a part that shows brings it to the front; when none
-            # shows, the memos over it go, if all are to be answered now.
-            if on_top "$b" $((X + 8)) $((Y + 8)) || on_top "$b" $((X + WIDTH - 30)) $((Y + 8)); then
-                xdotool click 1
-                sleep 0.3
-            fi
-            if ! on_top "$b" "$ok_x" "$ok_y" && { [ "$1" != all ] || ! uncover "$b" "$ok_x" "$ok_y"; }; then
-                note "  failure box $b covered"
-                continue
-            fi
-        fi
-        note "answer the failure box $b"
-        xdotool mousemove "$ok_x" "$ok_y" sleep 0.1 click 1
-        wait_for 5 gone "$b" || fail "the failure box stayed open after OK"
-        unset "ANSWER_AT[$b]"
-        FAILURES_ANSWERED=$((FAILURES_ANSWERED + 1))
+        answer_box "$b" "$1"
     done
+}
+# answer_box BOX [all]: a click on its "OK". A click on a part that shows
+# brings a covered box to the front; when none shows, the memos over it go
+# with "all".
+answer_box() {
+    if gone "$1" || ! geom "$1"; then unset "ANSWER_AT[$1]"; return 0; fi
+    local ok_x=$((X + WIDTH / 2)) ok_y=$((Y + HEIGHT - 31))
+    if ! on_top "$1" "$ok_x" "$ok_y"; then
+        if on_top "$1" $((X + 8)) $((Y + 8)) || on_top "$1" $((X + WIDTH - 30)) $((Y + 8)); then
+            xdotool click 1
+            sleep 0.3
+        fi
+        if ! on_top "$1" "$ok_x" "$ok_y" && { [ "${2:-}" != all ] || ! uncover "$1" "$ok_x" "$ok_y"; }; then
+            note "  failure box $1 covered"
+            return 0
+        fi
+    fi
+    note "answer the failure box $1"
+    xdotool mousemove "$ok_x" "$ok_y" sleep 0.1 click 1
+    wait_for 5 gone "$1" || fail "the failure box stayed open after OK"
+    unset "ANSWER_AT[$1]"
+    FAILURES_ANSWERED=$((FAILURES_ANSWERED + 1))
 }
 
 # A failure box is open.
@@ -461,10 +474,19 @@ edit() {
 
 # keys_reached_memo KEY: a key that the memo's dialog handles ended its edit
 # mode, failure box or not.
+KEYS_LOST=0
 keys_reached_memo() {
     [ -n "$faults" ] && box_up || return 0
     sleep 0.3
-    if editing "$M"; then fail "$1 left $M in edit mode while \"ファイルに保存できません。\" was open"; fi
+    editing "$M" || return 0
+    [ -n "$keys_lost_ok" ] || fail "$1 left $M in edit mode while \"ファイルに保存できません。\" was open"
+    KEYS_LOST=$((KEYS_LOST + 1))
+    note "  $1 lost under the failure box: the button instead"
+    if [ "$1" = Escape ]; then
+        xdotool mousemove $((X + WIDTH - 14)) "$bottom" click 1
+    else
+        xdotool mousemove $((X + WIDTH - 50)) "$bottom" click 1
+    fi
 }
 
 # Right click on the body, a tab (which selects it) or the caption, then one command.
@@ -637,7 +659,7 @@ options() {
     note "options"
     choose_from_tray_menu o
     wait_window "オプション設定"
-    local dialog=$WINDOW y
+    local dialog=$WINDOW y boxes=$FAILURE_BOXES
     for y in 56 72 86; do
         roll 3
         if [ "$R" -eq 0 ]; then note "  check box at $y"; click_at "$dialog" 179 225 29 "$y"; fi
@@ -649,7 +671,10 @@ options() {
         2) note "  Escape"; click_at "$dialog" 179 225 21 12; xdotool key Escape ;;
     esac
     # "OK" on a full disk: the dialog's own failure box first.
-    if [ -n "$faults" ] && ! wait_for 3 gone "$dialog"; then answer_failures all; fi
+    if [ -n "$faults" ] && ! wait_for 3 gone "$dialog"; then
+        classify_all
+        if [ "$FAILURE_BOXES" -gt "$boxes" ]; then answer_box "$LAST_FAILURE_BOX" all; fi
+    fi
     wait_for 10 gone "$dialog" || fail "the options dialog stayed open"
 }
 
@@ -696,6 +721,7 @@ uncover() {
     for _ in 1 2 3 4; do
         on_top "$@" && return 0
         w=$(under_pointer "$2" "$3")
+        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = クイルパッド ] || return 1
         if [ "$3" -lt $((SCREEN_HEIGHT / 2)) ]; then to_y=$(($3 + 320)); else to_y=$(($3 - 320)); fi
         note "drag $w off $2,$3"
         xdotool mousemove "$2" "$3" mousedown 1 sleep 0.1 mousemove "$2" $((($3 + to_y) / 2)) sleep 0.1 \
@@ -813,6 +839,7 @@ echo "monkey: seed $seed, $step actions in $seconds s:${summary%,}; $UNSTUCK dra
 if [ -n "$faults" ]; then
     summary=""
     for k in "${!FAULTS_PUT[@]}"; do summary+=" $k ${FAULTS_PUT[$k]},"; done
-    echo "monkey: faults${summary%,}; $FAILURE_BOXES failure boxes, $FAILURES_ANSWERED answered by the session"
+    echo "monkey: faults${summary%,}; $FAILURE_BOXES failure boxes, $FAILURES_ANSWERED answered by the session;" \
+        "Escape or Enter lost under a failure box $KEYS_LOST times"
 fi
 echo "monkey: at the end $objects_at_end"
