@@ -68,6 +68,8 @@ last_item() { LAST_X=$((X + 20)); LAST_Y=$((Y + HEIGHT - 12)); }
 
 # choose_from_tray_menu KEY: opens the tray menu and clicks the item of this
 # access key. Items are 17 pixels high, separators 9, below a 3-pixel border.
+# A script may define menu_stuck ITEM_X ITEM_Y, called when the menu stays
+# open: true when it has done what closes it.
 choose_from_tray_menu() {
     local offset
     case $1 in
@@ -76,9 +78,12 @@ choose_from_tray_menu() {
     esac
     find_tray_icon
     open_menu "$TRAY_X" "$TRAY_Y"
-    xdotool mousemove $((X + 20)) $((Y + offset)) sleep 0.2 click 1
-    menu_closed() { gone "$MENU"; }
-    wait_for 5 menu_closed || fail "the tray menu stayed open"
+    local menu=$MENU item_x=$((X + 20)) item_y=$((Y + offset))
+    xdotool mousemove "$item_x" "$item_y" sleep 0.2 click 1
+    menu_closed() { gone "$menu"; }
+    wait_for 5 menu_closed ||
+        { declare -F menu_stuck >/dev/null && menu_stuck "$item_x" "$item_y" && wait_for 5 menu_closed; } ||
+        fail "the tray menu stayed open"
 }
 
 # wait_exit: waits for the program to end, at most 15 seconds; its exit code must be 0.
