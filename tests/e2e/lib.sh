@@ -68,7 +68,7 @@ last_item() { LAST_X=$((X + 20)); LAST_Y=$((Y + HEIGHT - 12)); }
 
 # choose_from_tray_menu KEY: opens the tray menu and clicks the item of this
 # access key. Items are 17 pixels high, separators 9, below a 3-pixel border.
-# A script may define menu_stuck ITEM_X ITEM_Y, called when the menu stays
+# A script may define menu_stuck KEY ITEM_X ITEM_Y, called when the menu stays
 # open: true when it has done what closes it.
 choose_from_tray_menu() {
     local offset
@@ -82,7 +82,7 @@ choose_from_tray_menu() {
     xdotool mousemove "$item_x" "$item_y" sleep 0.2 click 1
     menu_closed() { gone "$menu"; }
     wait_for 5 menu_closed ||
-        { declare -F menu_stuck >/dev/null && menu_stuck "$item_x" "$item_y" && wait_for 5 menu_closed; } ||
+        { declare -F menu_stuck >/dev/null && menu_stuck "$1" "$item_x" "$item_y" && wait_for 5 menu_closed; } ||
         fail "the tray menu stayed open"
 }
 

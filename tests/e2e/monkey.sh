@@ -490,9 +490,11 @@ keys_reached_memo() {
 }
 
 # A failure box that opens while the tray menu is open holds the menu, and
-# the menu keeps the pointer: neither takes a click. Enter answers the box.
+# the menu keeps the pointer: neither takes a click. Enter answers the box;
+# the item is chosen again, from the menu opened anew if it closed.
 MENUS_HELD=0
 menu_stuck() {
+    [ -z "${MENU_STUCK_AGAIN:-}" ] || return 1
     [ -n "$faults" ] || return 1
     classify_all
     box_up || return 1
@@ -503,7 +505,12 @@ menu_stuck() {
     box_gone() { ! box_up; }
     wait_for 5 box_gone || fail "a failure box under the open tray menu takes neither a click nor Enter"
     FAILURES_ANSWERED=$((FAILURES_ANSWERED + 1))
-    xdotool mousemove "$1" "$2" sleep 0.2 click 1
+    sleep 0.3
+    if ! menu_closed; then
+        xdotool mousemove "$2" "$3" sleep 0.2 click 1
+    else
+        MENU_STUCK_AGAIN=1 choose_from_tray_menu "$1"
+    fi
 }
 
 # Right click on the body, a tab (which selects it) or the caption, then one command.
