@@ -476,9 +476,11 @@ edit() {
 # mode, failure box or not.
 KEYS_LOST=0
 keys_reached_memo() {
-    [ -n "$faults" ] && box_up || return 0
+    [ -n "$faults" ] || return 0
     sleep 0.3
     editing "$M" || return 0
+    classify_all
+    box_up || fail "$1 left $M in edit mode"
     [ -n "$glitches_ok" ] || fail "$1 left $M in edit mode while \"ファイルに保存できません。\" was open"
     KEYS_LOST=$((KEYS_LOST + 1))
     note "  $1 lost under the failure box: the button instead"
