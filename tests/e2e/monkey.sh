@@ -233,11 +233,15 @@ waiting_memos() {
 # answer_failures due|all: clicks "OK" in the failure boxes whose time has
 # come, or in all of them; one that memos cover waits until then.
 answer_failures() {
-    local b
+    local b pass
     classify_all
-    for b in "${!ANSWER_AT[@]}"; do
-        [ "$1" = all ] || [ "$SECONDS" -ge "${ANSWER_AT[$b]}" ] || continue
-        answer_box "$b" "$1"
+    # Boxes open at the same place: the one below shows once the one on top is answered.
+    for pass in 1 2 3; do
+        for b in "${!ANSWER_AT[@]}"; do
+            [ "$1" = all ] || [ "$SECONDS" -ge "${ANSWER_AT[$b]}" ] || continue
+            answer_box "$b" "$1"
+        done
+        [ "$1" = all ] && [ "${#ANSWER_AT[@]}" -gt 0 ] || break
     done
 }
 # answer_box BOX [all]: a click on its "OK". A click on a part that shows
