@@ -872,4 +872,4 @@ if [ -n "$faults" ]; then
     echo "monkey: faults${summary%,}; $FAILURE_BOXES failure boxes, $FAILURES_ANSWERED answered by the session;" \
         "Escape or Enter lost under a failure box $KEYS_LOST times, the tray menu held by one $MENUS_HELD times"
 fi
-echo "monkey: at the end $objects_at_end"
+echo "monkey: at the end $objects_at_end; the log: $LOG"
