@@ -20,16 +20,18 @@ visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
 tray_window() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1; }
 has_tray_window() { [ -n "$(tray_window)" ]; }
 
-# start_quillpad EXE: starts it in a fresh data folder; sets QP_PID.
+# start_quillpad EXE [FOLDER]: starts it in FOLDER, an empty data folder, or
+# a fresh one; sets QP_PID.
 start_quillpad() {
     QP_EXE=$(realpath "$1")
-    QP_WORK=$(mktemp -d)
+    QP_WORK=${2:-$(mktemp -d)}
     cd "$QP_WORK"
     restart_quillpad
 }
-# restart_quillpad: starts it again in the same data folder.
+# restart_quillpad: starts it again in the same data folder. QP_PROGRAM_DEBUG
+# is the program's WINEDEBUG, QP_PROGRAM_OUTPUT the file its output goes to.
 restart_quillpad() {
-    wine "$QP_EXE" &
+    env WINEDEBUG="${QP_PROGRAM_DEBUG:-$WINEDEBUG}" wine "$QP_EXE" 2>>"${QP_PROGRAM_OUTPUT:-/dev/stderr}" &
     QP_PID=$!
     wait_for 20 has_tray_window || fail "no tray icon"
 }
@@ -66,6 +68,8 @@ last_item() { LAST_X=$((X + 20)); LAST_Y=$((Y + HEIGHT - 12)); }
 
 # choose_from_tray_menu KEY: opens the tray menu and clicks the item of this
 # access key. Items are 17 pixels high, separators 9, below a 3-pixel border.
+# A script may define menu_stuck KEY ITEM_X ITEM_Y, called when the menu stays
+# open: true when it has done what closes it.
 choose_from_tray_menu() {
     local offset
     case $1 in
@@ -74,9 +78,12 @@ choose_from_tray_menu() {
     esac
     find_tray_icon
     open_menu "$TRAY_X" "$TRAY_Y"
-    xdotool mousemove $((X + 20)) $((Y + offset)) sleep 0.2 click 1
-    menu_closed() { gone "$MENU"; }
-    wait_for 5 menu_closed || fail "the tray menu stayed open"
+    local menu=$MENU item_x=$((X + 20)) item_y=$((Y + offset))
+    xdotool mousemove "$item_x" "$item_y" sleep 0.2 click 1
+    menu_closed() { gone "$menu"; }
+    wait_for 5 menu_closed ||
+        { declare -F menu_stuck >/dev/null && menu_stuck "$1" "$item_x" "$item_y" && wait_for 5 menu_closed; } ||
+        fail "the tray menu stayed open"
 }
 
 # The program's message boxes have its file name as caption.
