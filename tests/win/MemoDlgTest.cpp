@@ -783,3 +783,18 @@ TEST_F(MemoTest, FailureWaitsForTheTrayMenuToClose) {
 }
 
 }  // namespace
+
+namespace {
+
+// The end of the Windows session keeps what is being typed, as "終了(&X)" does.
+TEST_F(MemoTest, EndOfSessionKeepsTheTyping) {
+    start();
+    CMemoDlg& memo = addMemo();
+    doubleClick(memo, false);
+    SetWindowTextA(item(memo, IDC_MEMO_EDITOR), "typed before the logoff");
+    EXPECT_EQ(SendMessageA(tray.hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_FALSE(memo.editMode());
+    EXPECT_NE(readFile("Quillpad.dat").find("typed before the logoff"), std::string::npos);
+}
+
+}  // namespace
