@@ -112,6 +112,7 @@ private:
     ColorStatics colorStatics_{IDC_MEMO_CAPTION, IDC_MEMO_TEXT};
     RECT fullRect_ = {};  // the expanded window rectangle, kept while collapsed
     MemoSnap snap_;
+    RECT dragStart_ = {};  // the window rectangle when the drag or resize began
     AppSettings settings_;
     MemoAppearance appearance_;
 };

@@ -63,15 +63,19 @@ bool CMemoDlg::pullBackOnScreen() {
     }) != 0;
 }
 
-// Every drag starts afresh; its end reaches the file, as a resize's does.
+// Every drag starts afresh. Its end reaches the file, as a resize's does; a
+// click on the body is a drag that moves nothing, and saves nothing.
 void CMemoDlg::OnEnterSizeMove() {
     snap_.beginDrag();
+    GetWindowRect(hwnd(), &dragStart_);
     defaultProcessing();
 }
 
 void CMemoDlg::OnExitSizeMove() {
     defaultProcessing();
-    requestSave();
+    RECT now;
+    GetWindowRect(hwnd(), &now);
+    if (!EqualRect(&now, &dragStart_)) requestSave();
 }
 
 LRESULT CMemoDlg::OnMoving(WPARAM, LPARAM lParam) {

@@ -136,7 +136,8 @@ void CTrayWnd::saveTellingFailure(bool causedByDelete) {
 // A box opened inside a menu's loop or a drag's takes no click while they
 // hold the pointer: it waits until they have ended.
 void CTrayWnd::OnSaveFailed() {
-    GUITHREADINFO thread = {sizeof thread};
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
     if (GetGUIThreadInfo(GetCurrentThreadId(), &thread) && (thread.flags & (GUI_INMENUMODE | GUI_INMOVESIZE))) {
         SetTimer(hwnd(), SAVE_FAILED_LATER, 200, nullptr);
         return;

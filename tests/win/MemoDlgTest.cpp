@@ -672,7 +672,11 @@ TEST_F(MemoTest, EveryChangeReachesTheFile) {
         {"tabs", [&] { command(memo, ID_SHOW_TAB); }},
         {"wrapping", [&] { command(memo, ID_WORDWRAP); }},
         {"fixed", [&] { command(memo, ID_FIX_POSITION); }},
-        {"end of a drag", [&] { SendMessageA(memo.hwnd(), WM_EXITSIZEMOVE, 0, 0); }},
+        {"end of a drag", [&] {
+             SendMessageA(memo.hwnd(), WM_ENTERSIZEMOVE, 0, 0);
+             SetWindowPos(memo.hwnd(), nullptr, 20, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+             SendMessageA(memo.hwnd(), WM_EXITSIZEMOVE, 0, 0);
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -680,6 +684,11 @@ TEST_F(MemoTest, EveryChangeReachesTheFile) {
         c.change();
         EXPECT_NE(readFile("Quillpad.dat").find("[MEMO_TAB_START]"), std::string::npos);
     }
+    // A click on the body is a drag that moves nothing: nothing to save.
+    writeFile("Quillpad.dat", "before");
+    SendMessageA(memo.hwnd(), WM_ENTERSIZEMOVE, 0, 0);
+    SendMessageA(memo.hwnd(), WM_EXITSIZEMOVE, 0, 0);
+    EXPECT_EQ(readFile("Quillpad.dat"), "before");
 }
 
 // New memos do not hide each other; the front command brings a memo that

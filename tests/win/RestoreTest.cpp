@@ -198,7 +198,9 @@ TEST_F(RestoreTest, ChoicesActOnTheMemosAndTheFile) {
         });
         EXPECT_EQ(openAfterChoice, c.answer == IDNO);
         ASSERT_EQ(boxes.seen().size(), c.questions);
-        if (c.questions) EXPECT_EQ(boxes.seen()[0].text, "現在のメモを、選んだ時点のメモで置き換えます。\nよろしいですか？");
+        if (c.questions) {
+            EXPECT_EQ(boxes.seen()[0].text, "現在のメモを、選んだ時点のメモで置き換えます。\nよろしいですか？");
+        }
         EXPECT_EQ(captionsShown(rowTray), c.captions);
         EXPECT_EQ(captionsIn(readFile(MEMO_FILE_NAME)), c.captions);
         // A replace keeps the state it replaces as the newest generation, so
@@ -318,7 +320,9 @@ TEST_F(RestoreTest, FirstSaveAndTheSavesOfDeletesKeepAGeneration) {
         const size_t before = generationCount();
         s.act();
         EXPECT_EQ(generationCount(), before + (s.keeps ? 1 : 0));
-        if (s.keeps) EXPECT_EQ(readFile(generations::listGenerations(MEMO_FILE_NAME)[0].path.c_str()), onDisk);
+        if (s.keeps) {
+            EXPECT_EQ(readFile(generations::listGenerations(MEMO_FILE_NAME)[0].path.c_str()), onDisk);
+        }
     }
     EXPECT_EQ(yes.seen().size(), 1u);  // the question of 全削除
 }
