@@ -272,7 +272,7 @@ box_up() { local b; for b in "${!ANSWER_AT[@]}"; do gone "$b" || return 0; done;
 # editing MEMO: the memo is in edit mode, as monkey_hands sees it.
 editing() {
     geom "$1" || return 1
-    wine "$hands" editing Quillpad.exe 2>/dev/null | tr -d '\r' | grep -qx "$X $Y $WIDTH $HEIGHT"
+    wine "$hands" editing Quillpad.exe 2>/dev/null | tr -d '\r' | grep -qxF -- "$X $Y $WIDTH $HEIGHT"
 }
 
 # The program's own output under Wine's heap checks, with the exceptions it met.
