@@ -82,9 +82,9 @@ void COptionDlg::OnOK() {
     generalPage_.getSettings(settings_.general);
     memoPage_.getSettings(settings_.appearance);
     // The settings files are the only way a change reaches the other windows.
-    // A save may fail after "Quillpad.ini" was replaced: the user is told, and
-    // the run ends with IDOK all the same, so that the opener applies what the
-    // files hold now.
-    if (!saveSettings(settings_.general, settings_.appearance)) win::showWarning(texts::CANNOT_SAVE, hwnd());
+    // A save may fail after "Quillpad.ini" was replaced: the run ends with IDOK
+    // all the same, and the opener applies what the files hold now before it
+    // tells the failure, so that nothing acts on old settings meanwhile.
+    saveFailed_ = !saveSettings(settings_.general, settings_.appearance);
     win::Dialog::OnOK();
 }

@@ -16,6 +16,8 @@ public:
     COptionDlg();
     BOOL OnInitDialog() override;
     void OnOK() override;
+    // After an OK: the settings files could not both be written.
+    bool saveFailed() const { return saveFailed_; }
 
 protected:
     const win::MessageTable* messageTable() const override;
@@ -29,4 +31,5 @@ private:
     CMemoPage memoPage_;
     win::Dialog* const pages_[2] = {&generalPage_, &memoPage_};  // in the order of their tabs
     AppSettings settings_;  // the working copy, changed only at OK
+    bool saveFailed_ = false;
 };

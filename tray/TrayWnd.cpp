@@ -237,6 +237,7 @@ void CTrayWnd::OnOption() {
     unregisterHotKeys();
     std::vector<std::string> taken = registerHotKeys();
     reloadAllMemoSettings();
+    if (dialog.saveFailed()) win::showWarning(texts::CANNOT_SAVE);
     if (taken.empty()) return;
     std::string text;
     for (const std::string& name : taken) text += "「" + name + "」";

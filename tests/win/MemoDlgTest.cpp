@@ -512,11 +512,20 @@ TEST_F(MemoTest, OptionsOkReachesTheOpenMemos) {
         // As another copy of the options would leave it.
         writeFile("Quillpad.ini", c.multiRow ? "TAB_MODE_FLAG-1\r\n" : "TAB_MODE_FLAG-0\r\n");
         SetFileAttributesA("key.ini", c.keyFile);
-        MessageBoxWatcher boxes;
+        // The failure is told once the memos follow the files: nothing acts
+        // on the old settings while the message is up.
+        bool followedWhenTold = false;
+        MessageBoxWatcher boxes(GetCurrentProcessId(), IDOK, [&](const MessageBoxSeen&) {
+            followedWhenTold = bool(GetWindowLongA(tabs, GWL_STYLE) & TCS_MULTILINE) == c.multiRow;
+        });
         EXPECT_TRUE(actOnDialog([&] { SendMessageA(tray.hwnd(), WM_COMMAND, ID_OPTION, 0); },
                                 [](HWND d) { PostMessageA(d, WM_COMMAND, IDOK, 0); }, dialogWith(IDC_OPTION_TABS)));
         SetFileAttributesA("key.ini", FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(boxes.seen().size(), c.keyFile == FILE_ATTRIBUTE_READONLY ? 1u : 0u);
+        if (!boxes.seen().empty()) {
+            EXPECT_EQ(boxes.seen()[0].text, "ファイルに保存できません。");
+            EXPECT_TRUE(followedWhenTold);
+        }
         EXPECT_EQ(bool(GetWindowLongA(tabs, GWL_STYLE) & TCS_MULTILINE), c.multiRow);
         EXPECT_EQ(memo.getAppearance().colors, (MemoColors{255, 1, 65280, 2}));
     }
