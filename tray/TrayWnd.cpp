@@ -232,11 +232,15 @@ void CTrayWnd::OnOption() {
     std::optional<INT_PTR> result = runGreyed(ID_OPTION, dialog);
     if (!result || *result == IDCANCEL) return;
     // Whatever the dialog's save wrote, the hot keys and every memo take what
-    // the settings files hold now, from one reading.
-    SettingsReadBatch oneReading;
-    unregisterHotKeys();
-    std::vector<std::string> taken = registerHotKeys();
-    reloadAllMemoSettings();
+    // the settings files hold now, from one reading. The reading ends before
+    // any message: memos made and options saved meanwhile read afresh.
+    std::vector<std::string> taken;
+    {
+        SettingsReadBatch oneReading;
+        unregisterHotKeys();
+        taken = registerHotKeys();
+        reloadAllMemoSettings();
+    }
     if (dialog.saveFailed()) win::showWarning(texts::CANNOT_SAVE);
     if (taken.empty()) return;
     std::string text;

@@ -816,3 +816,27 @@ TEST_F(MemoTest, EndOfSessionKeepsTheTyping) {
 }
 
 }  // namespace
+
+namespace {
+
+// While the options' failure is told, a memo made reads the settings afresh,
+// not the reading that the memos took after the OK.
+TEST_F(MemoTest, MemoMadeWhileAnOptionsFailureIsToldReadsTheSettingsAfresh) {
+    writeFile("key.ini", std::string("\x71\0\x04\0\x2D\0\x06\0", 8));
+    start();
+    addMemo();
+    SetFileAttributesA("key.ini", FILE_ATTRIBUTE_READONLY);
+    HWND resident = tray.hwnd();
+    MessageBoxWatcher boxes(GetCurrentProcessId(), IDOK, [&](const MessageBoxSeen&) {
+        writeFile("Quillpad.ini", "WORDWRAP_FLAG-1\r\n");  // as another copy of the options would
+        PostMessageA(resident, WM_COMMAND, ID_ADD_MEMO, 0);
+    });
+    EXPECT_TRUE(actOnDialog([&] { SendMessageA(resident, WM_COMMAND, ID_OPTION, 0); },
+                            [](HWND d) { PostMessageA(d, WM_COMMAND, IDOK, 0); }, dialogWith(IDC_OPTION_TABS)));
+    SetFileAttributesA("key.ini", FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    ASSERT_EQ(tray.memoWindows().size(), 2u);
+    EXPECT_TRUE(tray.memoWindows().back()->getAppearance().WORDWRAP_FLAG);
+}
+
+}  // namespace
