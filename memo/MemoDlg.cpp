@@ -136,11 +136,15 @@ void CMemoDlg::makeEditor() {
     if (focused) SetFocus(edit_.hwnd());
 }
 
+// The editor breaks lines a little otherwise than the view: while it still
+// shows first the line it began at, the view goes back exactly where it was.
 CMemoView::Place CMemoDlg::editorPlace() const {
     HWND editor = edit_.hwnd();
     const std::string text = itemText(IDC_MEMO_EDITOR);
-    auto first = uint32_t(SendMessageA(editor, EM_LINEINDEX, SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0), 0));
-    return {countsBytes(editor, text) ? first : offsetOfChar(text, first), 0};
+    const LRESULT first = SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0);
+    if (SendMessageA(editor, EM_LINEFROMCHAR, editorIndex(text, editFrom_.offset), 0) == first) return editFrom_;
+    auto index = uint32_t(SendMessageA(editor, EM_LINEINDEX, first, 0));
+    return {countsBytes(editor, text) ? index : offsetOfChar(text, index), 0};
 }
 
 WPARAM CMemoDlg::editorIndex(const std::string& text, uint32_t offset) const {
@@ -333,16 +337,16 @@ void CMemoDlg::enterEditMode() {
     const std::string& text = tabs_[i].text;
     SetWindowTextA(edit_.hwnd(), text.c_str());
     SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tabs_[i].title.c_str());
-    const CMemoView::Place place = view_.place();
+    editFrom_ = view_.place();
     showEditControls();
     layoutControls();  // the editor wraps at its width before it scrolls
     if (settings_.general.TEXT_SELECT_FLAG) {
         SendMessageA(edit_.hwnd(), EM_SETSEL, 0, -1);
     } else {
-        WPARAM at = editorIndex(text, place.offset);
+        WPARAM at = editorIndex(text, editFrom_.offset);
         SendMessageA(edit_.hwnd(), EM_SETSEL, at, at);
     }
-    scrollEditorTo(place);
+    scrollEditorTo(editFrom_);
     SetFocus(edit_.hwnd());
 }
 

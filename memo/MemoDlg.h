@@ -121,6 +121,7 @@ private:
     CMemoView view_;
     std::vector<CMemoView::Place> places_;  // where each tab was read, while the program runs
     int shownTab_ = -1;                     // the tab the view shows
+    CMemoView::Place editFrom_;             // where the view was when edit mode began
     std::string caption_;
     std::vector<MemoTab> tabs_;
     ColorStatics colorStatics_{IDC_MEMO_CAPTION, IDC_MEMO_TEXT};
