@@ -85,6 +85,9 @@ BOOL CMemoDlg::OnInitDialog() {
                           memoTemplate().laterExStyle(IDC_MEMO_TEXT))) {
         throw std::runtime_error("text view");
     }
+    // Laid out once, when the memo is complete (present): its size, text and
+    // wrapping each change while it is made.
+    SendMessageA(view_.hwnd(), WM_SETREDRAW, FALSE, 0);
     tabs_.clear();
     SetWindowTextA(hwnd(), "クイルパッド");
     return TRUE;

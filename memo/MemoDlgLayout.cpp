@@ -40,6 +40,7 @@ void CMemoDlg::present(const std::string& caption, const PixelRect& place, const
     applyTabMode(settings_.general.TAB_MODE_FLAG);
     setFixed(appearance.NON_MOVE_FLAG);
     setCompact(appearance.COMPACT_FLAG);
+    SendMessageA(item(IDC_MEMO_TEXT), WM_SETREDRAW, TRUE, 0);
     ShowWindow(hwnd(), SW_SHOW);
 }
 

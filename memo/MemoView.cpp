@@ -86,6 +86,7 @@ const win::MessageTable* CMemoView::messageTable() const {
         win::onMessage(WM_VSCROLL, &CMemoView::OnVScroll),
         win::onMessage(WM_HSCROLL, &CMemoView::OnHScroll),
         win::onMessage(WM_SIZE, &CMemoView::OnSize),
+        win::onMessage(WM_SETREDRAW, &CMemoView::OnSetRedraw),
         win::onMessage(WM_STYLECHANGED, &CMemoView::OnStyleChanged),
         win::onMessage(WM_ERASEBKGND, &CMemoView::OnEraseBkgnd),
         win::onMessage(WM_PAINT, &CMemoView::OnPaint),
@@ -228,6 +229,12 @@ void CMemoView::scrollTo(ScrollPlace p) {
 
 void CMemoView::OnSize() { layOut(); }
 
+LRESULT CMemoView::OnSetRedraw(WPARAM redraw, LPARAM) {
+    held_ = !redraw;
+    layOut();
+    return 0;
+}
+
 void CMemoView::OnStyleChanged() {
     bool wrap = (GetWindowLongA(hwnd(), GWL_STYLE) & SS_TYPEMASK) != SS_LEFTNOWORDWRAP;
     if (wrap == wrap_) return;
@@ -238,7 +245,7 @@ void CMemoView::OnStyleChanged() {
 // Showing or hiding a bar resizes the client area, which lays out again: the
 // room is reckoned without the bars, so the second time finds the same.
 void CMemoView::layOut() {
-    if (!widths_ || layingOut_) return;
+    if (!widths_ || layingOut_ || held_) return;
     layingOut_ = true;
     RECT client;
     GetClientRect(hwnd(), &client);
@@ -283,7 +290,7 @@ void CMemoView::OnPaint() {
     win::PaintDC paint(hwnd());
     RECT client;
     GetClientRect(hwnd(), &client);
-    if (IsRectEmpty(&client) || !widths_) return;
+    if (IsRectEmpty(&client) || !widths_ || held_) return;
     win::OffscreenDC buffer(paint.get(), client.right, client.bottom);
     HDC dc = buffer.get();
     // The colours a static gets: the memo answers its colour request.

@@ -40,6 +40,7 @@ private:
     LRESULT OnVScroll(WPARAM, LPARAM);
     LRESULT OnHScroll(WPARAM, LPARAM);
     void OnSize();
+    LRESULT OnSetRedraw(WPARAM, LPARAM);
     void OnStyleChanged();
     LRESULT OnEraseBkgnd(WPARAM, LPARAM);
     void OnPaint();
@@ -63,4 +64,5 @@ private:
     ScrollPlace place_;
     int32_t wheelRest_ = 0;
     bool layingOut_ = false;
+    bool held_ = false;  // WM_SETREDRAW FALSE: neither laid out nor painted until TRUE
 };
