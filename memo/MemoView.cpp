@@ -207,15 +207,15 @@ LRESULT CMemoView::OnHScroll(WPARAM request, LPARAM) {
     return 0;
 }
 
-// A range within the page hides the bar: the same as layOut decided.
-void CMemoView::setBar(int bar, int last, int page, int position) {
+// The range always exceeds the page: SetScrollInfo would hide the bar otherwise.
+void CMemoView::setBar(int bar, int last, int page, int position, bool redraw) {
     SCROLLINFO info = {};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     info.nMax = last;
     info.nPage = UINT(std::max(0, page));
     info.nPos = position;
-    SetScrollInfo(hwnd(), bar, &info, TRUE);
+    SetScrollInfo(hwnd(), bar, &info, redraw);
 }
 
 void CMemoView::scrollTo(ScrollPlace p) {
@@ -262,8 +262,13 @@ void CMemoView::layOut() {
     if (wrap_ && lines.starts.size() > page) {
         lines = breakLines(text_, *widths_, std::max(1, bars.vertical ? width - barWidth : width));
     }
-    if (bars.vertical != bool(style & WS_VSCROLL)) ShowScrollBar(hwnd(), SB_VERT, bars.vertical);
-    if (bars.horizontal != bool(style & WS_HSCROLL)) ShowScrollBar(hwnd(), SB_HORZ, bars.horizontal);
+    // Both bars change the frame at once.
+    const DWORD barStyle = (bars.vertical ? WS_VSCROLL : 0) | (bars.horizontal ? WS_HSCROLL : 0);
+    if ((style & (WS_VSCROLL | WS_HSCROLL)) != barStyle) {
+        SetWindowLongA(hwnd(), GWL_STYLE, (style & ~(WS_VSCROLL | WS_HSCROLL)) | barStyle);
+        SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
     ViewExtent e;
     e.lines = int64_t(lines.starts.size());
     e.widest = lines.widest;
@@ -273,14 +278,11 @@ void CMemoView::layOut() {
     place_ = afterReflow(place_, lines_, lines, e);
     lines_ = std::move(lines);
     extent_ = e;
-    // A bar's range is set only where one is or was shown: setting it
-    // repaints the frame, which costs a memo of a few lines more than its text.
-    if (bars.vertical || (style & WS_VSCROLL)) {
-        setBar(SB_VERT, bars.vertical ? int(e.lines - 1) : 0, int(e.page()), int(place_.top));
-    }
-    if (bars.horizontal || (style & WS_HSCROLL)) setBar(SB_HORZ, bars.horizontal ? e.widest - 1 : 0, e.width, place_.x);
-    // A memo being made is shown, and so painted, once complete.
-    if (IsWindowVisible(hwnd())) InvalidateRect(hwnd(), nullptr, FALSE);
+    // A memo being made is painted once shown: a bar's frame costs more than the text.
+    const bool visible = IsWindowVisible(hwnd());
+    if (bars.vertical) setBar(SB_VERT, int(e.lines - 1), int(e.page()), int(place_.top), visible);
+    if (bars.horizontal) setBar(SB_HORZ, e.widest - 1, e.width, place_.x, visible);
+    if (visible) InvalidateRect(hwnd(), nullptr, FALSE);
     layingOut_ = false;
 }
 

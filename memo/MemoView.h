@@ -52,7 +52,7 @@ private:
     void measure();
     HFONT font() const;
     void scrollTo(ScrollPlace place);
-    void setBar(int bar, int last, int page, int position);
+    void setBar(int bar, int last, int page, int position, bool redraw);
     int32_t trackPosition(int bar) const;
 
     std::string text_;
