@@ -16,7 +16,15 @@ Window::Busy::~Busy() {
     if (--window_.running_ == 0 && window_.deleteWhenIdle_) delete &window_;
 }
 
+// A window of our own class keeps its object in its extra bytes, which are
+// read without a round trip to Wine's server, unlike a property, and it is
+// asked at every message; a subclassed window keeps it in a property.
+bool Window::ownClass(HWND hwnd) {
+    return GetClassLongPtrA(hwnd, GCLP_WNDPROC) == reinterpret_cast<ULONG_PTR>(&Window::windowProc);
+}
+
 Window* Window::fromHandle(HWND hwnd) {
+    if (ownClass(hwnd)) return reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, 0));
     return static_cast<Window*>(GetPropA(hwnd, kObjectProp));
 }
 
@@ -40,6 +48,7 @@ bool Window::create(DWORD exStyle, const char* title, DWORD style, int x, int y,
         wc = WNDCLASSA();
         wc.style = classStyle;
         wc.lpfnWndProc = windowProc;
+        wc.cbWndExtra = sizeof(Window*);
         wc.hInstance = instance;
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         wc.lpszClassName = className.c_str();
@@ -62,7 +71,11 @@ void Window::subclass(HWND control) { attach(control, true); }
 
 void Window::attach(HWND hwnd, bool subclass) {
     hwnd_ = hwnd;
-    SetPropA(hwnd, kObjectProp, this);
+    if (ownClass(hwnd)) {
+        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(this));
+    } else {
+        SetPropA(hwnd, kObjectProp, this);
+    }
     if (subclass) {
         superProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::windowProc)));
@@ -71,7 +84,11 @@ void Window::attach(HWND hwnd, bool subclass) {
 
 void Window::detach() {
     if (hwnd_ && IsWindow(hwnd_)) {
-        RemovePropA(hwnd_, kObjectProp);
+        if (ownClass(hwnd_)) {
+            SetWindowLongPtrA(hwnd_, 0, 0);
+        } else {
+            RemovePropA(hwnd_, kObjectProp);
+        }
         // Someone may have subclassed the window after us: putting our
         // predecessor back would cut them off.
         if (superProc_ && GetWindowLongPtrA(hwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Window::windowProc)) {

@@ -188,6 +188,7 @@ private:
     };
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static bool ownClass(HWND hwnd);
     LRESULT dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     const MessageEntry* find(UINT message, WPARAM wParam, LPARAM lParam) const;
     void detach();
