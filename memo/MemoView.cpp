@@ -242,8 +242,8 @@ void CMemoView::OnStyleChanged() {
     layOut();
 }
 
-// Showing or hiding a bar resizes the client area, which lays out again: the
-// room is reckoned without the bars, so the second time finds the same.
+// The room is reckoned without the bars: the client area that showing or
+// hiding one changes lays out the same, and its WM_SIZE is not laid out within.
 void CMemoView::layOut() {
     if (!widths_ || layingOut_ || held_) return;
     layingOut_ = true;
