@@ -4,7 +4,8 @@
 # commit, the peak working set, the exit and a held settings file; then one
 # drag step against 100 to 1,000 memos beside the native snapping arithmetic;
 # then loading 10 MB of long notes against the same bytes in small memos;
-# last, a save of 500 memos with and without a generation.
+# then a save of 500 memos with and without a generation; last, opening the
+# restore dialog with 121 generations of 5 MB.
 # Arguments go to the start-up benchmark: SIZES [STARTS], e.g. 100,500 1.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/env.sh"
@@ -41,3 +42,8 @@ echo
 echo "== A save of 500 memos with and without a generation"
 mkdir -p "$BENCH/generations"
 (cd "$BENCH/generations" && timeout 120 wine "$WINE_BENCH/generation_bench.exe")
+
+echo
+echo "== The restore dialog with 121 generations of 5 MB"
+mkdir -p "$BENCH/restore"
+(cd "$BENCH/restore" && timeout 300 wine "$WINE_BENCH/restore_open_bench.exe")

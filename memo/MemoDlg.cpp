@@ -128,7 +128,7 @@ void CMemoDlg::addMemo(const MemoTab& tab) {
 }
 
 // The memos of the data file, as it is read: nothing to save.
-void CMemoDlg::addMemo(const StoredMemo& memo) {
+void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
     runHandler("addMemo", [&] {
         tabs_.clear();
         for (const MemoTab& tab : memo.tabs) appendTab(tab);
@@ -139,9 +139,9 @@ void CMemoDlg::addMemo(const StoredMemo& memo) {
         if (index < 0 || index >= static_cast<int>(tabs_.size())) index = 0;
         selectTab(index);
         setDisplayedText(tabs_[index].text);
-        present(memo.CAPTION,
-                keepOnScreen({memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM}, workArea()),
-                memo.appearance);
+        PixelRect place = keepOnScreen({memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM}, workArea());
+        if (besideOthers) place = cascade(place, ownerRects(), captionHeight());
+        present(memo.CAPTION, place, memo.appearance);
     });
 }
 

@@ -23,8 +23,10 @@ public:
     void createMemo(const std::string& text, const std::string& title, const std::string& caption);
     // Appends a tab and asks for a save.
     void addMemo(const MemoTab& tab);
-    // Rebuilds a stored memo and shows it.
-    void addMemo(const StoredMemo& memo);
+    // Rebuilds a stored memo and shows it. `besideOthers`: it joins memos
+    // already shown (a restore's "追加") and cascades off any whose top-left
+    // corner it would cover, as a new memo does.
+    void addMemo(const StoredMemo& memo, bool besideOthers = false);
     // Re-reads the settings files and applies the tab rows.
     void reloadSettings();
     // Keeps the edits of edit mode, without a save of its own: the resident

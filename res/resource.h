@@ -29,6 +29,7 @@
 // Icons
 #define IDI_APP            128
 #define IDI_TRAY           137
+#define IDI_TRAY_WARNING   138  // the tray icon while the notes are not saved
 
 // Tray menu (popup "システム")
 #define ID_DELETE_ALL      32784

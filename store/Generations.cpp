@@ -109,12 +109,14 @@ std::vector<Generation> listGenerations(const char* dataFile) {
 
 GenerationRun::GenerationRun(std::function<LocalTime()> clock) : clock_(std::move(clock)) {}
 
-bool GenerationRun::save(const char* dataFile, const std::string& data, bool causedByDelete) {
+bool GenerationRun::save(const char* dataFile, const std::string& data, bool causedByDelete,
+                         fileio::SaveFailure* why) {
     const LocalTime now = clock_();
-    if (!shouldKeepGeneration(owed_, causedByDelete, newest(dataFile), now)) return fileio::replaceFile(dataFile, data);
+    if (!shouldKeepGeneration(owed_, causedByDelete, newest(dataFile), now))
+        return fileio::replaceFile(dataFile, data, {}, why);
     // A save that fails before its move makes none: the next one still owes it.
     KeepResult result = KeepResult::Failed;
-    const bool saved = fileio::replaceFile(dataFile, data, [&] { result = makeGeneration(dataFile); });
+    const bool saved = fileio::replaceFile(dataFile, data, [&] { result = makeGeneration(dataFile); }, why);
     kept(dataFile, result, now);
     return saved;
 }

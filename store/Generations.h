@@ -67,7 +67,8 @@ public:
 
     // Replaces `dataFile` with `data` as fileio::replaceFile does, and first
     // keeps the file on disk as a generation when shouldKeepGeneration says so.
-    bool save(const char* dataFile, const std::string& data, bool causedByDelete);
+    bool save(const char* dataFile, const std::string& data, bool causedByDelete,
+              fileio::SaveFailure* why = nullptr);
 
     // Keeps the data file as it stands as a generation now, due or not (before
     // a restore, so that the restore can be undone).

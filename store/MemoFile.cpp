@@ -3,7 +3,6 @@
 #include <cstring>
 #include "store/ColorKeys.h"
 #include "store/FileIO.h"
-#include "store/Generations.h"
 #include "store/LineFormat.h"
 
 using lineformat::startsWith;
@@ -187,9 +186,9 @@ std::string formatMemos(const std::vector<StoredMemo>& memos) {
     return out;
 }
 
-LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink& sink) {
+LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink& sink, unsigned patienceMs) {
     std::string data;
-    switch (fileio::readWholeFile(fileName, data, fileio::HELD_FILE_PATIENCE_MS)) {
+    switch (fileio::readWholeFile(fileName, data, patienceMs)) {
     case fileio::ReadStatus::Missing: return LoadResult::Missing;
     case fileio::ReadStatus::Unreadable: return LoadResult::Unreadable;
     case fileio::ReadStatus::Ok: break;
@@ -198,7 +197,6 @@ LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink&
     return LoadResult::Loaded;
 }
 
-bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos, const SaveOptions& options) {
-    if (options.generations) return options.generations->save(fileName, formatMemos(memos), options.causedByDelete);
+bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos) {
     return fileio::replaceFile(fileName, formatMemos(memos));
 }

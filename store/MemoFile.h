@@ -5,11 +5,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "store/FileIO.h"
 #include "store/Settings.h"
-
-namespace generations {
-class GenerationRun;
-}
 
 // One page of a memo. `text` holds its line breaks as CR LF pairs.
 struct MemoTab {
@@ -65,18 +62,11 @@ enum class LoadResult { Loaded, Missing, Unreadable };
 // the caller must then write nothing to it in this run. The sink is called
 // after the file has been closed: saves that the sink causes must be held back
 // until loading has finished, or they would replace the file with the memos
-// loaded so far.
-LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink& sink);
-
-struct SaveOptions {
-    // The run whose saves keep generations (store/Generations.h); none: the save keeps none.
-    generations::GenerationRun* generations = nullptr;
-    // The save removes what a delete took away: a tab, a memo, or everything
-    // after "全削除" was answered Yes.
-    bool causedByDelete = false;
-};
+// loaded so far. A held file is waited for `patienceMs`.
+LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink& sink,
+                        unsigned patienceMs = fileio::HELD_FILE_PATIENCE_MS);
 
 // Replaces `fileName` with these memos in one step; false leaves the old file
-// as it was. With a GenerationRun, the file on disk is first kept as a
-// generation when one is due; a generation that cannot be made fails nothing.
-bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos, const SaveOptions& options = {});
+// as it was. The data file itself is saved by its owner (store/DataFile.h),
+// which also keeps its generations.
+bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos);

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include "dialogs/OptionDlg.h"
 #include "dialogs/RestoreDlg.h"
+#include "dialogs/RestoreText.h"
 #include "dialogs/VersionDlg.h"
 #include "res/Texts.h"
 #include "res/resource.h"
@@ -19,9 +20,12 @@ namespace {
 
 UINT taskbarCreated = 0;
 const UINT_PTR SAVE_FAILED_LATER = 1;  // the timer of a failure message put off
+const UINT_PTR RETRY_SAVE = 2;         // the timer that tries a failed save again
+const UINT RETRY_SAVE_MS = 30000;
 
-// The 88-byte form of NOTIFYICONDATAA that every shell understands.
-const DWORD kNotifyIconDataSize = 88;
+// The form of NOTIFYICONDATAA with a tip of 128 bytes, which every shell since
+// Windows 2000 understands.
+const DWORD kNotifyIconDataSize = NOTIFYICONDATAA_V2_SIZE;
 
 NOTIFYICONDATAA trayIconData(HWND hwnd) {
     NOTIFYICONDATAA data = {};
@@ -31,9 +35,48 @@ NOTIFYICONDATAA trayIconData(HWND hwnd) {
     return data;
 }
 
+const char* saveFailureText(fileio::SaveFailure failure) {
+    switch (failure) {
+    case fileio::SaveFailure::ReadOnly: return texts::SAVE_READ_ONLY;
+    case fileio::SaveFailure::Held: return texts::SAVE_HELD;
+    case fileio::SaveFailure::DiskFull: return texts::SAVE_DISK_FULL;
+    case fileio::SaveFailure::NoAccess: return texts::SAVE_NO_ACCESS;
+    case fileio::SaveFailure::OtherVersionNotKept: return texts::SAVE_OTHER_VERSION_NOT_KEPT;
+    case fileio::SaveFailure::None:
+    case fileio::SaveFailure::Other: break;
+    }
+    return texts::SAVE_OTHER;
+}
+
+// At most `bytes` - 1 bytes of `text`, never half a double-byte character; a
+// cut end becomes "...".
+std::string fitted(const std::string& text, size_t bytes) {
+    if (text.size() < bytes) return text;
+    size_t end = 0;
+    for (size_t next; end < text.size(); end = next) {
+        next = end + (IsDBCSLeadByte(static_cast<BYTE>(text[end])) ? 2 : 1);
+        if (next + 3 >= bytes) break;
+    }
+    return text.substr(0, end) + "...";
+}
+
+std::string cannotSaveText(fileio::SaveFailure failure) {
+    return std::string(texts::CANNOT_SAVE) + "\n" + saveFailureText(failure);
+}
+
+// The folder that holds the data file, as the user would look for it.
+std::string dataFolder(const std::string& dataFile) {
+    char full[MAX_PATH];
+    char* name = nullptr;
+    DWORD length = GetFullPathNameA(dataFile.c_str(), sizeof full, full, &name);
+    if (length == 0 || length >= sizeof full || !name || name == full) return ".";
+    return std::string(full, name - full - 1);
+}
+
 }  // namespace
 
-CTrayWnd::CTrayWnd() : appIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))) {}
+CTrayWnd::CTrayWnd()
+    : appIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))), trayTip_("クイルパッド") {}
 
 CTrayWnd::~CTrayWnd() {
     if (trayMenu_) DestroyMenu(trayMenu_);
@@ -57,6 +100,7 @@ const win::MessageTable* CTrayWnd::messageTable() const {
         win::onMessage(WM_HOTKEY, &CTrayWnd::OnHotKey),
         win::onMessage(WM_SAVE_REQUEST, &CTrayWnd::OnSaveRequest),
         win::onMessage(WM_SAVE_FAILED, &CTrayWnd::OnSaveFailed),
+        win::onMessage(WM_OTHER_VERSION_KEPT, &CTrayWnd::OnOtherVersionKept),
         win::onMessage(WM_TIMER, &CTrayWnd::OnTimer),
         win::onRegistered(taskbarCreated, &CTrayWnd::OnTaskbarCreated),
     };
@@ -134,7 +178,8 @@ void CTrayWnd::saveTellingFailure(bool causedByDelete) {
 }
 
 // A box opened inside a menu's loop or a drag's takes no click while they
-// hold the pointer: it waits until they have ended.
+// hold the pointer: it waits until they have ended. It names why the last
+// save failed; when a save has succeeded meanwhile there is nothing to tell.
 void CTrayWnd::OnSaveFailed() {
     GUITHREADINFO thread = {};
     thread.cbSize = sizeof thread;
@@ -142,13 +187,22 @@ void CTrayWnd::OnSaveFailed() {
         SetTimer(hwnd(), SAVE_FAILED_LATER, 200, nullptr);
         return;
     }
-    win::showWarning(texts::CANNOT_SAVE);
+    if (dataFile_.failure() != fileio::SaveFailure::None) win::showWarning(cannotSaveText(dataFile_.failure()).c_str());
+}
+
+LRESULT CTrayWnd::OnOtherVersionKept(WPARAM date, LPARAM time) {
+    const LocalTime kept{int(date / 10000), int(date / 100 % 100), int(date % 100),
+                         int(time / 10000), int(time / 100 % 100), int(time % 100)};
+    win::showNotice((texts::OTHER_VERSION_KEPT_START + generationTime(kept) + texts::OTHER_VERSION_KEPT_END).c_str());
+    return 0;
 }
 
 LRESULT CTrayWnd::OnTimer(WPARAM id, LPARAM) {
     if (id == SAVE_FAILED_LATER) {
         KillTimer(hwnd(), SAVE_FAILED_LATER);
         OnSaveFailed();
+    } else if (id == RETRY_SAVE) {
+        saveMemos();
     }
     return 0;
 }
@@ -165,13 +219,39 @@ void CTrayWnd::showTrayMenu() {
     PostMessageA(hwnd(), WM_NULL, 0, 0);
 }
 
+// The icon says whether the notes are saved: added with the state of the
+// last save, and changed with it.
 void CTrayWnd::addTrayIcon() {
     NOTIFYICONDATAA data = trayIconData(hwnd());
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAY_CALLBACK;
-    data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY));
-    lstrcpynA(data.szTip, "クイルパッド", sizeof data.szTip);
+    const bool saved = dataFile_.failure() == fileio::SaveFailure::None;
+    data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(saved ? IDI_TRAY : IDI_TRAY_WARNING));
+    lstrcpynA(data.szTip, trayTip_.c_str(), sizeof data.szTip);
     Shell_NotifyIconA(NIM_ADD, &data);
+}
+
+// A failed save is tried again in the background until it lands, so that
+// notes reach the disk once another program lets go of the file.
+void CTrayWnd::showSaveState() {
+    const fileio::SaveFailure failure = dataFile_.failure();
+    std::string tip = "クイルパッド";
+    if (failure != fileio::SaveFailure::None) {
+        tip = fitted(std::string(texts::NOTES_NOT_SAVED) + "\n" + saveFailureText(failure) + "\n" +
+                         dataFolder(dataFile_.path()),
+                     sizeof NOTIFYICONDATAA{}.szTip);
+        SetTimer(hwnd(), RETRY_SAVE, RETRY_SAVE_MS, nullptr);
+    } else {
+        KillTimer(hwnd(), RETRY_SAVE);
+    }
+    if (tip == trayTip_) return;
+    trayTip_ = tip;
+    NOTIFYICONDATAA data = trayIconData(hwnd());
+    data.uFlags = NIF_ICON | NIF_TIP;
+    data.hIcon = LoadIconA(GetModuleHandleA(nullptr),
+                           MAKEINTRESOURCEA(failure == fileio::SaveFailure::None ? IDI_TRAY : IDI_TRAY_WARNING));
+    lstrcpynA(data.szTip, trayTip_.c_str(), sizeof data.szTip);
+    Shell_NotifyIconA(NIM_MODIFY, &data);
 }
 
 void CTrayWnd::removeTrayIcon() {
@@ -257,7 +337,7 @@ void CTrayWnd::commitAllEdits() {
 }
 
 void CTrayWnd::OnRestore() {
-    CRestoreDlg dialog(MEMO_FILE_NAME);
+    CRestoreDlg dialog(dataFile_, [this] { return keepCurrentState(); });
     std::optional<INT_PTR> result = runGreyed(ID_RESTORE, dialog);
     if (result && (*result == IDOK || *result == IDC_RESTORE_ADD)) restoreMemos(dialog.chosenMemos(), *result == IDOK);
 }
@@ -265,7 +345,7 @@ void CTrayWnd::OnRestore() {
 void CTrayWnd::OnClose() {
     commitAllEdits();
     if (!saveMemos()) {
-        win::showWarning(texts::CANNOT_SAVE);
+        win::showWarning(cannotSaveText(dataFile_.failure()).c_str());
         return;
     }
     teardownMemos();
@@ -297,7 +377,9 @@ CMemoDlg& CTrayWnd::createMemoWindow() {
 
 void CTrayWnd::addNewMemo() { createMemoWindow().createMemo(texts::NEW_TAB_TEXT, texts::NEW_TAB_TITLE, texts::NEW_MEMO_CAPTION); }
 
-void CTrayWnd::createMemoFromData(const StoredMemo& memo) { createMemoWindow().addMemo(memo); }
+void CTrayWnd::createMemoFromData(const StoredMemo& memo, bool besideOthers) {
+    createMemoWindow().addMemo(memo, besideOthers);
+}
 
 // The last live memo ends up in front with the focus.
 // A memo lying wholly beyond the work area comes back onto it, as at a start.
@@ -366,7 +448,7 @@ bool CTrayWnd::loadMemos() {
     ScreenSize screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     LoadResult result = LoadResult::Missing;
     showStoredMemos([&] {
-        result = loadMemoFile(MEMO_FILE_NAME, screen, [this](const StoredMemo& memo) { createMemoFromData(memo); });
+        result = dataFile_.load(screen, [this](const StoredMemo& memo) { createMemoFromData(memo); });
     });
     if (result == LoadResult::Unreadable) {
         // The stored memos exist but could not be read: end before any save can
@@ -387,7 +469,12 @@ bool CTrayWnd::saveMemos(bool causedByDelete) {
     for (const auto& slot : memoWindows_) {
         if (isLive(slot) && !slot->getTabs().empty()) memos.push_back(slot->stored());
     }
-    if (!saveMemoFile(MEMO_FILE_NAME, memos, SaveOptions{&generations_, causedByDelete || deleteAllOwed_})) return false;
-    deleteAllOwed_ = false;
-    return true;
+    const bool saved = dataFile_.save(memos, causedByDelete || deleteAllOwed_);
+    if (saved) deleteAllOwed_ = false;
+    if (std::optional<LocalTime> kept = dataFile_.takeOtherVersionKept()) {
+        PostMessageA(hwnd(), WM_OTHER_VERSION_KEPT, kept->year * 10000 + kept->month * 100 + kept->day,
+                     kept->hour * 10000 + kept->minute * 100 + kept->second);
+    }
+    showSaveState();
+    return saved;
 }

@@ -8,7 +8,7 @@
 #include "memo/MemoDlg.h"
 #include "memo/MemoOwner.h"
 #include "memo/PixelRect.h"
-#include "store/Generations.h"
+#include "store/DataFile.h"
 #include "store/MemoFile.h"
 #include "store/Settings.h"
 #include "win/Dialog.h"
@@ -33,7 +33,8 @@ public:
     static bool isLive(const win::Owned<CMemoDlg>& slot) { return slot && slot->hwnd(); }
     CMemoDlg& createMemoWindow();
     void addNewMemo();
-    void createMemoFromData(const StoredMemo& memo);
+    // `besideOthers`: see CMemoDlg::addMemo.
+    void createMemoFromData(const StoredMemo& memo, bool besideOthers = false);
     void bringAllToFront();
     void deleteAllMemos();
     void reloadAllMemoSettings();
@@ -43,7 +44,11 @@ public:
 
     bool loadMemos();
     // `causedByDelete`: the save removes a deleted tab or memo (store/Generations.h).
+    // The tray icon shows whether it failed until the next save.
     bool saveMemos(bool causedByDelete = false);
+    // The tray icon's tip: the program's name, or while the last save failed,
+    // that the notes are not saved, why, and the data file's folder.
+    const std::string& trayTip() const { return trayTip_; }
 
 protected:
     const win::MessageTable* messageTable() const override;
@@ -67,11 +72,14 @@ private:
     LRESULT OnHotKey(WPARAM, LPARAM);
     LRESULT OnSaveRequest(WPARAM, LPARAM);
     void OnSaveFailed();
+    LRESULT OnOtherVersionKept(WPARAM date, LPARAM time);
     LRESULT OnTimer(WPARAM id, LPARAM);
     void OnTaskbarCreated();
 
     void addTrayIcon();
     void removeTrayIcon();
+    // The icon and tip for the last save's outcome, and the retry while it failed.
+    void showSaveState();
     // Answers the names of the entries whose key could not be registered.
     std::vector<std::string> registerHotKeys();
     void unregisterHotKeys();
@@ -83,6 +91,9 @@ private:
     void saveTellingFailure(bool causedByDelete);
     // Shows stored memos as at a start: their own save requests write nothing.
     void showStoredMemos(const std::function<void()>& create);
+    // Before a restore replaces the memos: their edits and the file as it
+    // then stands are kept; false when they could not be.
+    bool keepCurrentState();
     // After the restore dialog: replaces every memo with `memos` or adds them.
     void restoreMemos(const std::vector<StoredMemo>& memos, bool replace);
     HMENU trayPopup() const { return GetSubMenu(trayMenu_, 0); }
@@ -91,7 +102,8 @@ private:
     HMENU trayMenu_ = nullptr;
     AppSettings settings_;
     MemoSlots memoWindows_;
-    generations::GenerationRun generations_;
+    DataFile dataFile_{MEMO_FILE_NAME};
+    std::string trayTip_;
     bool deleteAllOwed_ = false;  // "全削除" emptied the registry; the next save removes those memos
     bool loading_ = false;  // the data file is being read: no save may write it
     bool saveFailureShown_ = false;  // told once; quiet until a save succeeds again

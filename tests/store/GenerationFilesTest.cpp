@@ -70,7 +70,7 @@ protected:
     GenerationRun run_{[this] { return now_; }};
 
     bool save(const std::string& text, bool deleted = false) {
-        return saveMemoFile(MEMO_FILE_NAME, {memoWithText(text)}, {&run_, deleted});
+        return run_.save(MEMO_FILE_NAME, formatMemos({memoWithText(text)}), deleted);
     }
 
 private:
@@ -151,7 +151,7 @@ TEST_F(Generations, TheGenerationIsTheOldFileAndLaterSavesLeaveItAlone) {
         setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, r.linked ? 1 : 2));
         const ino_t oldFile = inodeOf(MEMO_FILE_NAME);
         fileio::failStepForTest(r.failStep);
-        ASSERT_TRUE(saveMemoFile(MEMO_FILE_NAME, {memoWithText("new")}, {&run, false}));
+        ASSERT_TRUE(run.save(MEMO_FILE_NAME, formatMemos({memoWithText("new")}), false));
         fileio::failStepForTest(0);
         const std::string generation = inBackup(at(2026, 12, 8, 9, r.linked ? 1 : 2));
         EXPECT_EQ(readFile(generation), old);
@@ -213,7 +213,7 @@ TEST_F(Generations, OnlySavesThatReplaceTheFileMakeThem) {
 
     GenerationRun other([this] { return now_; });
     fileio::failStepForTest(1);  // the new file cannot be created
-    EXPECT_FALSE(saveMemoFile(MEMO_FILE_NAME, {memoWithText("x")}, {&other, true}));
+    EXPECT_FALSE(other.save(MEMO_FILE_NAME, formatMemos({memoWithText("x")}), true));
     EXPECT_EQ(backupNames().size(), 1u);
 }
 

@@ -136,7 +136,7 @@ TEST_F(MemoTest, FailedSaveIsToldAfterTheMemoHandlerReturns) {
         c.act();
         EXPECT_TRUE(boxes.seen().empty());
         ASSERT_TRUE(boxes.waitFor(1));
-        EXPECT_EQ(boxes.seen()[0].text, "ファイルに保存できません。");
+        EXPECT_EQ(boxes.seen()[0].text, "ファイルに保存できません。\nファイルが読み取り専用です。");
         SetFileAttributesA("Quillpad.dat", FILE_ATTRIBUTE_NORMAL);
         SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
     }
@@ -560,9 +560,16 @@ TEST_F(MemoTest, ReadOnlyDataFileIsReportedOnce) {
     }
     pumpFor(200);
     ASSERT_EQ(boxes.seen().size(), 1u);
-    EXPECT_EQ(boxes.seen()[0].text, "ファイルに保存できません。");
+    EXPECT_EQ(boxes.seen()[0].text, "ファイルに保存できません。\nファイルが読み取り専用です。");
     EXPECT_EQ(readFile("Quillpad.dat"), before);
+    // Until a save lands, the tray icon's tip says that the notes are not saved, why, and where.
+    char folder[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    EXPECT_EQ(tray.trayTip(), std::string("メモが保存されていません\nファイルが読み取り専用です。\n") + folder);
     SetFileAttributesA("Quillpad.dat", FILE_ATTRIBUTE_NORMAL);
+    doubleClick(memo, false);
+    command(memo, IDOK);
+    EXPECT_EQ(tray.trayTip(), "クイルパッド");
 }
 
 // One brush is replaced at every colour request: more requests than the
