@@ -169,9 +169,7 @@ LRESULT CTrayWnd::OnSaveRequest(WPARAM wParam, LPARAM) {
 }
 
 void CTrayWnd::saveTellingFailure(bool causedByDelete) {
-    if (saveMemos(causedByDelete)) {
-        saveFailureShown_ = false;
-    } else if (!loading_ && !saveFailureShown_) {
+    if (!saveMemos(causedByDelete) && !loading_ && !saveFailureShown_) {
         saveFailureShown_ = true;
         PostMessageA(hwnd(), WM_SAVE_FAILED, 0, 0);
     }
@@ -470,7 +468,10 @@ bool CTrayWnd::saveMemos(bool causedByDelete) {
         if (isLive(slot) && !slot->getTabs().empty()) memos.push_back(slot->stored());
     }
     const bool saved = dataFile_.save(memos, causedByDelete || deleteAllOwed_);
-    if (saved) deleteAllOwed_ = false;
+    if (saved) {
+        deleteAllOwed_ = false;
+        saveFailureShown_ = false;  // whichever save landed, the next failure is told again
+    }
     if (std::optional<LocalTime> kept = dataFile_.takeOtherVersionKept()) {
         PostMessageA(hwnd(), WM_OTHER_VERSION_KEPT, kept->year * 10000 + kept->month * 100 + kept->day,
                      kept->hour * 10000 + kept->minute * 100 + kept->second);
