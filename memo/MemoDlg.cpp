@@ -17,6 +17,7 @@ std::string deleteQuestion(const char* what, const std::string& name) {
     return std::string(what) + " [" + name + "] " + texts::DELETE_QUESTION_END;
 }
 
+uint32_t lastMemoId = 0;
 
 }  // namespace
 
@@ -28,7 +29,7 @@ const win::SplitTemplate& CMemoDlg::memoTemplate() {
     return split;
 }
 
-CMemoDlg::CMemoDlg() : win::Dialog(IDD_MEMO) {
+CMemoDlg::CMemoDlg() : win::Dialog(IDD_MEMO), id_(++lastMemoId) {
     initDialogOperation = "OnInitDialog";
     templateInMemory = memoTemplate().withoutLater();
 }
@@ -145,6 +146,19 @@ void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
     });
 }
 
+void CMemoDlg::showMatch(int tab, const TextMatch&) {
+    runHandler("showMatch", [&] {
+        if (editMode()) OnOK();
+        if (!hwnd()) return;
+        if (appearance_.COMPACT_FLAG) {
+            setCompact(false);
+            requestSave();
+        }
+        if (tab >= 0 && tab < tabCount()) selectTab(tab);
+        SetForegroundWindow(hwnd());
+    });
+}
+
 void CMemoDlg::reloadSettings() {
     runHandler("reloadSettings", [this] {
         loadSettings(settings_.general, settings_.appearance);
@@ -199,6 +213,22 @@ void CMemoDlg::setDisplayedText(const std::string& text) {
 void CMemoDlg::requestSave(WPARAM cause) { SendMessageA(GetParent(hwnd()), WM_SAVE_REQUEST, cause, 0); }
 
 // Commands and mouse
+
+// Ctrl+F and F3 are the resident window's: it opens the find window or goes on.
+bool CMemoDlg::preTranslateMessage(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN) return false;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    WPARAM key;
+    if (msg.wParam == 'F' && GetKeyState(VK_CONTROL) < 0) {
+        key = FIND_OPEN;
+    } else if (msg.wParam == VK_F3) {
+        key = shift ? FIND_PREVIOUS : FIND_NEXT;
+    } else {
+        return false;
+    }
+    PostMessageA(GetParent(hwnd()), WM_FIND_KEY, key, 0);
+    return true;
+}
 
 // Enter in view mode has nothing to commit, whether the edit-mode controls
 // were made yet or not.

@@ -9,7 +9,7 @@ const char* const SETTINGS_FILE_NAME = "Quillpad.ini";
 const char* const HOTKEY_FILE_NAME = "key.ini";
 
 std::vector<HotKeyEntry> GeneralSettings::defaultHotKeys() {
-    return {{"全メモを最前面へ表示", 0x71, 4}, {"メモ追加", 0x2D, 6}};
+    return {{"全メモを最前面へ表示", 0x71, 4}, {"メモ追加", 0x2D, 6}, {"検索", 0, 0}};
 }
 
 // One holder's general settings and appearance, as the key table addresses them.
@@ -39,7 +39,7 @@ const std::array<SettingsKey, 7> SETTINGS_KEYS{{
     {"ABSORB-", &GeneralSettings::ABSORB},
 }};
 
-constexpr size_t HOT_KEY_COUNT = 2;
+constexpr size_t HOT_KEY_COUNT = 3;
 
 // One file as read: its status and, when Ok, its bytes.
 struct FileReading {

@@ -50,7 +50,8 @@ bool Dialog::routeToModeless(MSG& msg) {
     auto* dialog = dynamic_cast<Dialog*>(root ? Window::fromHandle(root) : nullptr);
     if (!dialog || !dialog->isModeless()) return false;
     routingModeless = true;
-    bool handled = IsDialogMessageA(root, &msg) != FALSE;
+    bool handled = dialog->runHandler(nullptr, [&] { return dialog->preTranslateMessage(msg); }) ||
+                   (dialog->hwnd() && IsDialogMessageA(root, &msg) != FALSE);
     routingModeless = false;
     return handled;
 }
