@@ -39,7 +39,7 @@ public:
     void deleteAllMemos();
     void reloadAllMemoSettings();
     void teardownMemos();
-    // The other memos, then the primary screen's work area.
+    // The other memos, then the work area of each monitor.
     std::vector<PixelRect> getMemoRects(HWND excluded) const override;
 
     bool loadMemos();
