@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <time.h>
 #include <algorithm>
+#include "store/DataFile.h"
 #include "store/FileIO.h"
 #include "store/Generations.h"
 #include "store/MemoFile.h"
@@ -293,4 +294,42 @@ TEST_F(Generations, ListNewestFirstAndReadWithTheLoader) {
     std::filesystem::create_directory("sub");
     std::filesystem::rename("backup", "sub/backup");
     EXPECT_EQ(listGenerations("sub/Quillpad.dat").front().path, "sub/" + inBackup(times[0]));
+}
+
+// The data file's owner keeps another program's version (a sync tool, an
+// editor) as a generation before a save replaces it, and never replaces one
+// it could not keep.
+TEST_F(Generations, AnotherProgramsChangeIsKeptBeforeASaveReplacesIt) {
+    const std::string ours = formatMemos({memoWithText("ours")});
+    struct Row {
+        const char* what;
+        std::string theirs;  // empty: the file removed
+        bool changed, backupBlocked;
+    } rows[] = {
+        {"the same bytes again", ours, false, false},
+        {"other bytes of the same size", formatMemos({memoWithText("them")}), true, false},
+        {"more bytes", ours + ours, true, false},
+        {"the file removed", "", false, false},
+        {"their version cannot be kept", "theirs", true, true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        std::filesystem::remove_all("backup");
+        writeFile(MEMO_FILE_NAME, "loaded");
+        setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 0, 0));
+        DataFile data(MEMO_FILE_NAME, [this] { return now_; });  // the hourly rule is not due
+        ASSERT_EQ(data.load({}, [](const StoredMemo&) {}), LoadResult::Loaded);
+        ASSERT_TRUE(data.save({memoWithText("ours")}, false));  // the run's first: keeps "loaded"
+        if (r.theirs.empty()) std::filesystem::remove(MEMO_FILE_NAME);
+        else writeFile(MEMO_FILE_NAME, r.theirs), setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 30, 0));
+        if (r.backupBlocked) std::filesystem::remove_all("backup"), writeFile("backup", "in the way");
+
+        EXPECT_EQ(data.save({memoWithText("later")}, false), !r.backupBlocked);
+        EXPECT_EQ(readFile(MEMO_FILE_NAME), r.backupBlocked ? r.theirs : formatMemos({memoWithText("later")}));
+        EXPECT_EQ(data.failure(), r.backupBlocked ? fileio::SaveFailure::OtherVersionNotKept : fileio::SaveFailure::None);
+        const bool kept = r.changed && !r.backupBlocked;
+        if (kept) EXPECT_EQ(readFile(inBackup(at(2026, 12, 8, 9, 30, 0))), r.theirs);
+        EXPECT_EQ(data.takeOtherVersionKept(), kept ? std::optional<LocalTime>(at(2026, 12, 8, 9, 30, 0)) : std::nullopt);
+        EXPECT_EQ(data.takeOtherVersionKept(), std::nullopt);  // told once
+    }
 }
