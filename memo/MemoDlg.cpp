@@ -107,7 +107,7 @@ void CMemoDlg::createMemo(const std::string& text, const std::string& title, con
         appearance.NON_MOVE_FLAG = false;
         appearance.COMPACT_FLAG = false;
         PixelRect place = newMemoRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        present(caption, cascade(place, ownerRects(), captionHeight()), appearance);
+        present(caption, cascade(place, ownerRects(), captionHeight(), workAreaOf(place, workAreas())), appearance);
         // A compact flag from the settings stays, on the expanded window; the
         // first expand keeps its height.
         appearance_.COMPACT_FLAG = settings_.appearance.COMPACT_FLAG;
@@ -140,8 +140,9 @@ void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
         if (index < 0 || index >= static_cast<int>(tabs_.size())) index = 0;
         selectTab(index);
         setDisplayedText(tabs_[index].text);
-        PixelRect place = keepOnScreen({memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM}, workArea());
-        if (besideOthers) place = cascade(place, ownerRects(), captionHeight());
+        const std::vector<PixelRect> areas = workAreas();
+        PixelRect place = keepOnMonitors({memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM}, areas);
+        if (besideOthers) place = cascade(place, ownerRects(), captionHeight(), workAreaOf(place, areas));
         present(memo.CAPTION, place, memo.appearance);
     });
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "dialogs/ColorStatics.h"
+#include "memo/Layout.h"
 #include "memo/PixelRect.h"
 #include "memo/MemoEdit.h"
 #include "memo/Snap.h"
@@ -33,7 +34,7 @@ public:
     // Keeps the edits of edit mode, without a save of its own: the resident
     // window saves once, at its end.
     void commitEdits();
-    // Moves a memo lying wholly beyond the work area back onto it; true when it moved.
+    // Moves a memo that no monitor shows back onto the nearest; true when it moved.
     bool pullBackOnScreen();
     // A match of the find window: the memo in front, expanded, on tab `tab`
     // (-1: the tab it shows) with `mark` in view (none when empty). Typing
@@ -102,7 +103,7 @@ private:
     // The owner's memos and screen, to snap to and to cascade from.
     std::vector<PixelRect> ownerRects() const;
     int32_t captionHeight() const;
-    static PixelRect workArea();
+    static std::vector<PixelRect> workAreas();
     void enterEditMode();
     void selectTab(int index);
     void setDisplayedText(const std::string& text);

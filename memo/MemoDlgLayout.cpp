@@ -50,13 +50,17 @@ std::vector<PixelRect> CMemoDlg::ownerRects() const {
 
 int32_t CMemoDlg::captionHeight() const { return pixels(childRect(item(IDC_MEMO_CAPTION))).height(); }
 
-PixelRect CMemoDlg::workArea() { return pixels(win::workArea()); }
+std::vector<PixelRect> CMemoDlg::workAreas() {
+    std::vector<PixelRect> areas;
+    for (const RECT& area : win::workAreas()) areas.push_back(pixels(area));
+    return areas;
+}
 
 bool CMemoDlg::pullBackOnScreen() {
     return runHandler("pullBackOnScreen", [this] {
         RECT w;
         GetWindowRect(hwnd(), &w);
-        PixelRect kept = keepOnScreen(pixels(w), workArea());
+        PixelRect kept = keepOnMonitors(pixels(w), workAreas());
         if (kept == pixels(w)) return false;
         SetWindowPos(hwnd(), nullptr, kept.left, kept.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return true;

@@ -129,6 +129,12 @@ KeepOutcome keepFileAs(const char* from, const char* to) {
     return !injectedFailure() && os::copyNew(from, to) ? KeepOutcome::Made : KeepOutcome::Failed;
 }
 
+bool sameContent(const char* a, const char* b) {
+    std::string bytesA, bytesB;
+    return readWholeFile(a, bytesA, 0) == ReadStatus::Ok && readWholeFile(b, bytesB, 0) == ReadStatus::Ok &&
+           bytesA == bytesB;
+}
+
 bool lastWriteTime(const char* fileName, LocalTime& out) { return os::lastWriteTime(fileName, out); }
 
 bool sizeAndWriteTime(const char* fileName, uint64_t& size, uint64_t& writeTime) {

@@ -50,6 +50,8 @@ enum class KeepOutcome { Made, Exists, Missing, Failed };
 // that fails leaves no piece behind. An existing `to` is left as it is
 // (Exists). Missing: there is no `from`.
 KeepOutcome keepFileAs(const char* from, const char* to);
+// Whether both files can be read at once and hold the same bytes.
+bool sameContent(const char* a, const char* b);
 
 // The file's last-write time in local time; false when there is no such file.
 bool lastWriteTime(const char* fileName, LocalTime& out);

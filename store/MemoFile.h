@@ -46,12 +46,15 @@ using MemoSink = std::function<void(const StoredMemo&)>;
 
 // Parses the file's bytes and hands each completed memo on in file order, as
 // soon as its block is complete. A memo without tabs is skipped; a
-// MEMO_SELECT_INDEX outside its tabs is handed on as 0.
+// MEMO_SELECT_INDEX outside its tabs is handed on as 0. A block cut off by
+// hand before its end keeps what it held up to the cut, and the next block
+// loads whole; one that the file's end leaves open is skipped.
 void parseMemos(std::string_view data, ScreenSize screen, const MemoSink& sink);
 
 // The file's bytes for these memos (memos without tabs are left out). A tab
-// text line that would read back as the tab's end or its title line is written
-// with one leading blank.
+// text line that is one of the block lines ("[MEMO_TAB_START]", "[MEMO_START]",
+// "[MEMO_END]", "[MEMO_TAB_END]") or would read back as the tab's title line
+// is written with one leading blank.
 std::string formatMemos(const std::vector<StoredMemo>& memos);
 
 enum class LoadResult { Loaded, Missing, Unreadable };

@@ -425,7 +425,8 @@ void CTrayWnd::createMemoFromData(const StoredMemo& memo, bool besideOthers) {
 }
 
 // The last live memo ends up in front with the focus.
-// A memo lying wholly beyond the work area comes back onto it, as at a start.
+// A memo that no monitor shows comes back onto the nearest, as at a start;
+// one that any monitor shows stays where it is.
 void CTrayWnd::bringAllToFront() {
     bool moved = false;
     for (const auto& slot : memoWindows_) {
@@ -466,15 +467,14 @@ void CTrayWnd::teardownMemos() { MemoSlots().swap(memoWindows_); }
 
 std::vector<PixelRect> CTrayWnd::getMemoRects(HWND excluded) const {
     std::vector<PixelRect> rects;
-    rects.reserve(memoWindows_.size() + 1);
+    rects.reserve(memoWindows_.size() + 2);
     for (const auto& slot : memoWindows_) {
         if (!isLive(slot) || slot->hwnd() == excluded) continue;
         RECT r;
         GetWindowRect(slot->hwnd(), &r);
         rects.push_back({r.left, r.top, r.right, r.bottom});
     }
-    RECT area = win::workArea();
-    rects.push_back({area.left, area.top, area.right, area.bottom});
+    for (const RECT& area : win::workAreas()) rects.push_back({area.left, area.top, area.right, area.bottom});
     return rects;
 }
 

@@ -41,7 +41,7 @@ public:
     void deleteAllMemos();
     void reloadAllMemoSettings();
     void teardownMemos();
-    // The other memos, then the primary screen's work area.
+    // The other memos, then the work area of each monitor.
     std::vector<PixelRect> getMemoRects(HWND excluded) const override;
 
     // The find window, brought to the front; one at a time.

@@ -3,7 +3,6 @@
 // manager, whose handling is the default processing.
 #pragma once
 #include <string>
-#include <vector>
 #include "win/Controls.h"
 #include "win/Window.h"
 
@@ -57,8 +56,6 @@ private:
     // The dialog manager's loops ask this before IsDialogMessage (MSGF_DIALOGBOX).
     static LRESULT CALLBACK messageFilter(int code, WPARAM wParam, LPARAM lParam);
     static void filterDialogLoops();
-    // The modal runs on the stack, the innermost last.
-    static std::vector<Dialog*> modalRuns_;
 
     UINT templateId_;
     bool modeless_ = false;

@@ -15,4 +15,22 @@ RECT virtualScreen() {
     return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
+namespace {
+BOOL CALLBACK addWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+    auto& all = *reinterpret_cast<std::vector<RECT>*>(list);
+    all.insert(info.dwFlags & MONITORINFOF_PRIMARY ? all.begin() : all.end(), info.rcWork);
+    return TRUE;
+}
+}  // namespace
+
+std::vector<RECT> workAreas() {
+    std::vector<RECT> all;
+    EnumDisplayMonitors(nullptr, nullptr, addWorkArea, reinterpret_cast<LPARAM>(&all));
+    if (all.empty()) all.push_back(workArea());
+    return all;
+}
+
 }  // namespace win

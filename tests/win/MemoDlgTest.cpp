@@ -772,6 +772,29 @@ TEST_F(MemoTest, DialogKeysReachAMemoWhileABoxIsUp) {
     }
 }
 
+// A memo's delete question opens inside the IsDialogMessage that gave the memo
+// its command: another memo's Escape and Enter still reach that memo.
+TEST_F(MemoTest, DialogKeysReachAMemoWhileAnotherMemoAsks) {
+    start();
+    CMemoDlg& asking = addMemo();
+    CMemoDlg& other = addMemo();
+    SetWindowPos(other.hwnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // clear of the question
+    for (int control : {IDC_MEMO_EDITOR, IDC_MEMO_CAPTION_EDIT}) {  // Escape drops the typing, Enter keeps it
+        SCOPED_TRACE(control);
+        doubleClick(other, false);
+        SetWindowTextA(item(other, IDC_MEMO_EDITOR), "typed");
+        MessageBoxWatcher boxes(GetCurrentProcessId(), IDNO, [&](const MessageBoxSeen&) {
+            click(item(other, control));
+            typeKey(control == IDC_MEMO_EDITOR ? VK_ESCAPE : VK_RETURN);
+            for (int i = 0; i < 200 && other.editMode(); ++i) Sleep(10);
+        });
+        MSG command = {asking.hwnd(), WM_COMMAND, ID_DELETE_MEMO, 0, 0, {}};
+        win::Dialog::routeToModeless(command);  // as the message loop gives it the menu's command
+        EXPECT_FALSE(other.editMode());
+        EXPECT_EQ(other.getTabs()[0].text == "typed", control == IDC_MEMO_CAPTION_EDIT);
+    }
+}
+
 struct MenuSteps {
     std::function<void()> whileOpen, beforeClosing;
     int tick = 0;

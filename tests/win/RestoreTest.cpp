@@ -170,7 +170,7 @@ TEST_F(RestoreTest, WithoutGenerationsTheListSaysSoAndNothingCanBeChosen) {
 // 2026-11-01 with one memo "前のメモ".
 TEST_F(RestoreTest, ChoicesActOnTheMemosAndTheFile) {
     const std::vector<StoredMemo> stored = {memo("今のメモ1", "a", 50), memo("今のメモ2", "b", 400)};
-    const StoredMemo old = memo("前のメモ", "old", 300);
+    const StoredMemo old = memo("前のメモ", "old", 50);  // at the corner of 今のメモ1
     const std::vector<std::string> current = {"今のメモ1", "今のメモ2", "新規メモ"};
     struct Case {
         const char* name;
@@ -214,13 +214,13 @@ TEST_F(RestoreTest, ChoicesActOnTheMemosAndTheFile) {
         std::vector<generations::Generation> kept = generations::listGenerations(MEMO_FILE_NAME);
         const bool replaced = c.button == IDOK && c.answer == IDYES;
         ASSERT_EQ(kept.size(), replaced ? 3u : 2u);
-        if (replaced) {
-            EXPECT_EQ(readFile(kept[0].path.c_str()), before);
-            // Shown as at a start: where the generation had it.
+        if (replaced) EXPECT_EQ(readFile(kept[0].path.c_str()), before);
+        if (captionsShown(rowTray).back() == "前のメモ") {
+            // Shown as at a start where the generation had it; added, it cascades off the memo there.
             RECT r;
             GetWindowRect(rowTray.memoWindows().back()->hwnd(), &r);
-            EXPECT_EQ(r.left, old.RECT_LEFT);
-            EXPECT_EQ(r.bottom, old.RECT_BOTTOM);
+            EXPECT_EQ(r.left == old.RECT_LEFT && r.bottom == old.RECT_BOTTOM, replaced);
+            EXPECT_EQ(r.right - r.left, old.RECT_RIGHT - old.RECT_LEFT);
         }
         SendMessageA(rowTray.hwnd(), WM_CLOSE, 0, 0);
         MSG quit;
@@ -386,35 +386,17 @@ TEST_F(RestoreTest, ReplaceKeepsTheTypingAndNeverLosesTheCurrentMemos) {
     }
 }
 
-// Added memos that would cover an open memo's top-left corner cascade off it.
-TEST_F(RestoreTest, AddedMemosCascadeOffTheOpenOnes) {
-    writeGeneration("Quillpad-20261101-120000.dat", {memo("前のメモ", "old", 100)});
-    writeFile(MEMO_FILE_NAME, formatMemos({memo("今のメモ", "now", 100)}));
-    start();
-    restoreDialog(tray, [&](HWND d) { click(d, IDC_RESTORE_ADD); });
-    ASSERT_EQ(captionsShown(tray), (std::vector<std::string>{"今のメモ", "前のメモ"}));
-    RECT open, added;
-    GetWindowRect(tray.memoWindows()[0]->hwnd(), &open);
-    GetWindowRect(tray.memoWindows()[1]->hwnd(), &added);
-    EXPECT_GT(added.left, open.left);
-    EXPECT_GT(added.top, open.top);
-}
-
 // A file changed by another program (a synced folder, an editor) is kept as a
 // generation before the next save, and the user is told once where it is.
 TEST_F(RestoreTest, AnotherProgramsVersionIsKeptAndToldOnce) {
-    writeFile(MEMO_FILE_NAME, formatMemos({memo("今のメモ")}));
-    setWriteTime(MEMO_FILE_NAME, 600);
     start();
     writeFile(MEMO_FILE_NAME, formatMemos({memo("ほかのPCのメモ")}));
     setWriteTime(MEMO_FILE_NAME, 300);
     MessageBoxWatcher boxes;
     for (int save = 0; save < 2; ++save) SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
     pumpFor(300);
-    const std::vector<generations::Generation> kept = generations::listGenerations(MEMO_FILE_NAME);
-    ASSERT_FALSE(kept.empty());
-    EXPECT_EQ(captionsIn(readFile(kept[0].path.c_str())), std::vector<std::string>{"ほかのPCのメモ"});
-    EXPECT_EQ(captionsIn(readFile(MEMO_FILE_NAME)), std::vector<std::string>{"今のメモ"});
+    const generations::Generation kept = generations::listGenerations(MEMO_FILE_NAME).at(0);
+    EXPECT_EQ(captionsIn(readFile(kept.path.c_str())), std::vector<std::string>{"ほかのPCのメモ"});
     ASSERT_EQ(boxes.seen().size(), 1u);
-    EXPECT_NE(boxes.seen()[0].text.find("「" + generationTime(kept[0].time) + "」"), std::string::npos);
+    EXPECT_NE(boxes.seen()[0].text.find("「" + generationTime(kept.time) + "」"), std::string::npos);
 }
