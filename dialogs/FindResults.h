@@ -12,7 +12,7 @@
 
 // Lines the list shows at most: a list box takes longer to fill with
 // thousands than a keystroke may take. The count still counts them all.
-constexpr size_t FIND_MOST_LINES = 500;
+constexpr size_t FIND_MOST_LINES = 200;
 
 // One match: its memo (by the id that the memo keeps while the program runs,
 // never its place among the memos), where in it, and its list line.
