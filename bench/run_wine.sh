@@ -3,10 +3,11 @@
 # 100 to 1,000 memos against a floor of bare memo windows, and at 500 memos a
 # commit, the peak working set, the exit and a held settings file; then one
 # drag step against 100 to 1,000 memos beside the native snapping arithmetic;
-# then loading 10 MB of long notes against the same bytes in small memos;
-# then a save of 500 memos with and without a generation; opening the
-# restore dialog with 121 generations of 5 MB; last, typing in the find
-# window over 500 memos of 10 MB beside a plain memmem pass, and going to a match.
+# then loading 10 MB of long notes against the same bytes in small memos,
+# and a wheel step and a switch of tabs on wrapped 1 MB tabs; then a save of
+# 500 memos with and without a generation; opening the restore dialog with
+# 121 generations of 5 MB; last, typing in the find window over 500 memos of
+# 10 MB beside a plain memmem pass, and going to a match.
 # Arguments go to the start-up benchmark: SIZES [STARTS], e.g. 100,500 1.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/env.sh"
@@ -35,7 +36,7 @@ native=$("$QP_BUILD/native/bench/snap_bench" --benchmark_format=csv --benchmark_
 (cd "$BENCH/moving" && timeout 120 wine "$WINE_BENCH/moving_bench.exe" $native)
 
 echo
-echo "== Long notes: 10 MB in 1 MB tabs against the same bytes in small memos"
+echo "== Long notes: 10 MB in 1 MB tabs against the same bytes in small memos; reading 1 MB tabs"
 mkdir -p "$BENCH/long"
 (cd "$BENCH/long" && timeout 300 wine "$WINE_BENCH/long_note_bench.exe")
 

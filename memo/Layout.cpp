@@ -7,14 +7,25 @@ MemoLayout layoutMemo(const LayoutInput& in) {
     MemoLayout out;
     // Room for the tab rows and the strip's own border at the bottom.
     const int tabTop = c.bottom - in.rows * in.tabHeight - 6;
+    const int rowTop = c.bottom - in.cancel.height();
+    // However narrow the memo, the bottom row fits: the title editor gives
+    // up its room first, then the label, "OK" and last "×".
+    int room = std::max(0, c.width());
+    auto take = [&room](int wanted) {
+        int got = std::clamp(wanted, 0, room);
+        room -= got;
+        return got;
+    };
+    const int cancel = take(in.cancel.width()), ok = take(in.ok.width()), label = take(in.label.width());
     out.caption = {c.left, c.top, c.right, in.caption.bottom};
-    out.cancel = {c.right - in.cancel.width(), c.bottom - in.cancel.height(), c.right, c.bottom};
-    const int rowTop = out.cancel.top;
-    out.ok = {out.cancel.left - in.ok.width(), rowTop, out.cancel.left, c.bottom};
-    out.label = {c.left, rowTop, c.left + in.label.width(), c.bottom};
+    out.cancel = {c.right - cancel, rowTop, c.right, c.bottom};
+    out.ok = {out.cancel.left - ok, rowTop, out.cancel.left, c.bottom};
+    out.label = {c.left, rowTop, c.left + label, c.bottom};
     out.title = {out.label.right, rowTop, out.ok.left, c.bottom};
-    out.text = {c.left, in.caption.bottom, c.right, in.tabsHidden ? c.bottom : tabTop};
-    out.editor = {c.left, in.caption.bottom + 1, c.right, in.editMode ? rowTop : tabTop};
+    // A memo lower than its parts gives them no negative heights.
+    auto below = [&](int top, int bottom) { return PixelRect{c.left, top, c.right, std::max(top, bottom)}; };
+    out.text = below(in.caption.bottom, in.tabsHidden ? c.bottom : tabTop);
+    out.editor = below(in.caption.bottom + 1, in.editMode ? rowTop : tabTop);
     out.tabs = {c.left, tabTop, c.right, c.bottom};
     return out;
 }

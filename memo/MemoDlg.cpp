@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include "dialogs/ColorSetDlg.h"
 #include "memo/Layout.h"
+#include "memo/TextLines.h"
 #include "res/Messages.h"
 #include "res/Texts.h"
 #include "res/resource.h"
@@ -17,15 +18,23 @@ std::string deleteQuestion(const char* what, const std::string& name) {
     return std::string(what) + " [" + name + "] " + texts::DELETE_QUESTION_END;
 }
 
+// Windows counts an ANSI edit control's text in bytes, Wine in characters:
+// whether `editor`, holding `text`, counts bytes.
+bool countsBytes(HWND editor, const std::string& text) {
+    LRESULT last = SendMessageA(editor, EM_LINEINDEX, SendMessageA(editor, EM_GETLINECOUNT, 0, 0) - 1, 0);
+    return size_t(last + SendMessageA(editor, EM_LINELENGTH, last, 0)) == text.size();
+}
+
 uint32_t lastMemoId = 0;
 
 }  // namespace
 
 // The edit-mode controls are made when a memo first enters edit mode: most
 // memos are only ever read, and each control is a window to make and to end.
+// The text static's place is the view's.
 const win::SplitTemplate& CMemoDlg::memoTemplate() {
     static const win::SplitTemplate split(
-        IDD_MEMO, {IDC_MEMO_CAPTION_EDIT, IDC_MEMO_TAB_TITLE, IDOK, IDCANCEL, IDC_MEMO_TAB_LABEL});
+        IDD_MEMO, {IDC_MEMO_CAPTION_EDIT, IDC_MEMO_TAB_TITLE, IDOK, IDCANCEL, IDC_MEMO_TAB_LABEL}, {IDC_MEMO_TEXT});
     return split;
 }
 
@@ -45,7 +54,9 @@ const win::MessageTable* CMemoDlg::messageTable() const {
         win::onMessage(WM_LBUTTONDBLCLK, &CMemoDlg::OnLButtonDblClk),
         win::onMessage(WM_SIZE, &CMemoDlg::OnSize),
         win::onCtlColor(WM_CTLCOLORSTATIC, &CMemoDlg::OnCtlColor),
+        win::onMessage(WM_MOUSEWHEEL, &CMemoDlg::OnMouseWheel),
         win::onMessage(WM_GETMINMAXINFO, &CMemoDlg::OnGetMinMaxInfo),
+        win::onMessage(WM_SYSCOMMAND, &CMemoDlg::OnSysCommand),
         win::onMessage(WM_ENTERSIZEMOVE, &CMemoDlg::OnEnterSizeMove),
         win::onMessage(WM_MOVING, &CMemoDlg::OnMoving, "OnMoving"),
         win::onMessage(WM_EXITSIZEMOVE, &CMemoDlg::OnExitSizeMove),
@@ -70,30 +81,81 @@ BOOL CMemoDlg::OnInitDialog() {
     loadSettings(settings_.general, settings_.appearance);
     appearance_ = settings_.appearance;  // a new memo takes the default appearance
     win::initCommonControls(ICC_TAB_CLASSES);
+    if (!view_.createView(hwnd(), IDC_MEMO_TEXT, memoTemplate().laterRect(hwnd(), IDC_MEMO_TEXT),
+                          memoTemplate().laterExStyle(IDC_MEMO_TEXT))) {
+        throw std::runtime_error("text view");
+    }
     tabs_.clear();
     SetWindowTextA(hwnd(), "クイルパッド");
     return TRUE;
 }
 
 // The edit-mode controls, made once, filled with what they would hold had
-// they been there from the start: the caption, the displayed text and the
-// selected tab's title. Both callers lay them out afterwards.
+// they been there from the start: the caption and the selected tab's title.
+// The caller fills the editor and lays them out.
 void CMemoDlg::createEditControls() {
     if (edit_.hwnd()) return;
     if (!memoTemplate().createLater(hwnd())) throw std::runtime_error("edit controls");
-    HWND title = item(IDC_MEMO_TAB_TITLE);
-    DWORD style = GetWindowLongA(title, GWL_STYLE) | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN;
-    if (!edit_.createControl("EDIT", style & ~(WS_TABSTOP | WS_VISIBLE), hwnd(), IDC_MEMO_EDITOR)) {
-        throw std::runtime_error("text editor");
+    makeEditor();
+    SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, caption_.c_str());
+    int i = getSelectedTab();
+    if (i >= 0 && i < static_cast<int>(tabs_.size())) SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tabs_[i].title.c_str());
+}
+
+// An edit control takes ES_AUTOHSCROLL only when it is made: switching
+// wrapping makes it anew, with the text, selection, first shown line and
+// focus of the one before (its undo is lost).
+void CMemoDlg::makeEditor() {
+    HWND old = edit_.hwnd();
+    std::string text;
+    DWORD start = 0, end = 0;
+    CMemoView::Place place;
+    const bool shown = old && win::hasVisibleStyle(old), focused = old && GetFocus() == old;
+    if (old) {
+        text = itemText(IDC_MEMO_EDITOR);
+        SendMessageA(old, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        place = editorPlace();
+        DestroyWindow(old);
     }
+    HWND title = item(IDC_MEMO_TAB_TITLE);
+    DWORD style = GetWindowLongA(title, GWL_STYLE) | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL;
+    style &= ~(WS_TABSTOP | WS_VISIBLE | ES_AUTOHSCROLL);
+    if (!appearance_.WORDWRAP_FLAG) style |= ES_AUTOHSCROLL;
+    if (!edit_.createControl("EDIT", style, hwnd(), IDC_MEMO_EDITOR)) throw std::runtime_error("text editor");
     SendMessageA(edit_.hwnd(), WM_SETFONT, SendMessageA(title, WM_GETFONT, 0, 0), TRUE);
     // The default limit stops typing at about 32,000 characters without a
     // word to the user; a note may be as long as the data file holds.
     SendMessageA(edit_.hwnd(), EM_SETLIMITTEXT, 0, 0);
-    SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, caption_.c_str());
-    SetWindowTextA(edit_.hwnd(), itemText(IDC_MEMO_TEXT).c_str());
-    int i = getSelectedTab();
-    if (i >= 0 && i < static_cast<int>(tabs_.size())) SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tabs_[i].title.c_str());
+    int tabStop = TAB_STOP_UNITS;
+    SendMessageA(edit_.hwnd(), EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
+    if (!old) return;
+    SetWindowTextA(edit_.hwnd(), text.c_str());
+    win::showAndEnable(edit_.hwnd(), shown);
+    layoutControls();
+    SendMessageA(edit_.hwnd(), EM_SETSEL, start, end);
+    scrollEditorTo(place);
+    if (focused) SetFocus(edit_.hwnd());
+}
+
+// The editor breaks lines a little otherwise than the view: while it still
+// shows first the line it began at, the view goes back exactly where it was.
+CMemoView::Place CMemoDlg::editorPlace() const {
+    HWND editor = edit_.hwnd();
+    const std::string text = itemText(IDC_MEMO_EDITOR);
+    const LRESULT first = SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0);
+    if (SendMessageA(editor, EM_LINEFROMCHAR, editorIndex(text, editFrom_.offset), 0) == first) return editFrom_;
+    auto index = uint32_t(SendMessageA(editor, EM_LINEINDEX, first, 0));
+    return {countsBytes(editor, text) ? index : offsetOfChar(text, index), 0};
+}
+
+WPARAM CMemoDlg::editorIndex(const std::string& text, uint32_t offset) const {
+    return countsBytes(edit_.hwnd(), text) ? offset : charsBefore(text, offset);
+}
+
+void CMemoDlg::scrollEditorTo(const CMemoView::Place& place) {
+    HWND editor = edit_.hwnd();
+    LRESULT line = SendMessageA(editor, EM_LINEFROMCHAR, editorIndex(itemText(IDC_MEMO_EDITOR), place.offset), 0);
+    SendMessageA(editor, EM_LINESCROLL, 0, line - SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0));
 }
 
 // Direct calls of the resident window: counted like handlers, so that a memo
@@ -102,7 +164,7 @@ void CMemoDlg::createMemo(const std::string& text, const std::string& title, con
     runHandler("createMemo", [&] {
         tabs_.clear();
         appendTab(MemoTab{text, title});
-        setDisplayedText(text);
+        showTab(0);
         MemoAppearance appearance = appearance_;  // the settings' appearance, never fixed, shown expanded
         appearance.NON_MOVE_FLAG = false;
         appearance.COMPACT_FLAG = false;
@@ -139,7 +201,7 @@ void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
         int index = memo.MEMO_SELECT_INDEX;
         if (index < 0 || index >= static_cast<int>(tabs_.size())) index = 0;
         selectTab(index);
-        setDisplayedText(tabs_[index].text);
+        showTab(index);
         const std::vector<PixelRect> areas = workAreas();
         PixelRect place = keepOnMonitors({memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM}, areas);
         if (besideOthers) place = cascade(place, ownerRects(), captionHeight(), workAreaOf(place, areas));
@@ -206,9 +268,13 @@ int CMemoDlg::tabCount() const {
 // Selecting through the focus sends TCN_SELCHANGE, which shows the tab's text.
 void CMemoDlg::selectTab(int index) { SendMessageA(item(IDC_MEMO_TABS), TCM_SETCURFOCUS, index, 0); }
 
-void CMemoDlg::setDisplayedText(const std::string& text) {
-    SetDlgItemTextA(hwnd(), IDC_MEMO_TEXT, text.c_str());
-    SetWindowTextA(edit_.hwnd(), text.c_str());
+// The editor takes the text when edit mode begins: a long one costs it time.
+void CMemoDlg::showTab(int i) {
+    places_.resize(tabs_.size());
+    if (shownTab_ >= 0 && shownTab_ < static_cast<int>(places_.size())) places_[shownTab_] = view_.place();
+    SetDlgItemTextA(hwnd(), IDC_MEMO_TEXT, tabs_[i].text.c_str());
+    view_.setPlace(places_[i]);
+    shownTab_ = i;
 }
 
 void CMemoDlg::requestSave(WPARAM cause) { SendMessageA(GetParent(hwnd()), WM_SAVE_REQUEST, cause, 0); }
@@ -292,26 +358,33 @@ void CMemoDlg::OnLButtonDblClk() {
     defaultProcessing();
 }
 
+// The editor shows the part of the text that was being read, with the caret
+// at its start, or with all of the text selected.
 void CMemoDlg::enterEditMode() {
     createEditControls();
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, itemText(IDC_MEMO_CAPTION).c_str());
-    SetWindowTextA(edit_.hwnd(), itemText(IDC_MEMO_TEXT).c_str());
     int i = getSelectedTab();
     if (i < 0) return;
+    const std::string& text = tabs_[i].text;
+    SetWindowTextA(edit_.hwnd(), text.c_str());
     SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tabs_[i].title.c_str());
+    editFrom_ = view_.place();
     showEditControls();
+    layoutControls();  // the editor wraps at its width before it scrolls
     if (settings_.general.TEXT_SELECT_FLAG) {
         SendMessageA(edit_.hwnd(), EM_SETSEL, 0, -1);
-        SendMessageA(edit_.hwnd(), EM_SCROLLCARET, 0, 0);
+    } else {
+        WPARAM at = editorIndex(text, editFrom_.offset);
+        SendMessageA(edit_.hwnd(), EM_SETSEL, at, at);
     }
+    scrollEditorTo(editFrom_);
     SetFocus(edit_.hwnd());
-    layoutControls();
 }
 
 LRESULT CMemoDlg::OnSelChangeTab(const NMHDR&) {
     int i = getSelectedTab();
     if (i >= 0 && i < static_cast<int>(tabs_.size())) {
-        setDisplayedText(tabs_[i].text);
+        showTab(i);
         SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tabs_[i].title.c_str());
         ShowWindow(item(IDC_MEMO_TEXT), SW_SHOW);
         ShowWindow(edit_.hwnd(), SW_HIDE);
@@ -356,6 +429,8 @@ void CMemoDlg::OnDeleteTab() {
     if (!hwnd()) return;  // every memo was deleted while the question was open
     SendMessageA(item(IDC_MEMO_TABS), TCM_DELETEITEM, i, 0);
     tabs_.erase(tabs_.begin() + i);
+    if (i < static_cast<int>(places_.size())) places_.erase(places_.begin() + i);
+    shownTab_ = -1;
     int count = tabCount();
     if (count <= 0) {
         OnDeleteMemo();

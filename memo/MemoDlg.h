@@ -8,6 +8,7 @@
 #include "memo/Layout.h"
 #include "memo/PixelRect.h"
 #include "memo/MemoEdit.h"
+#include "memo/MemoView.h"
 #include "memo/Snap.h"
 #include "store/MemoFile.h"
 #include "store/Settings.h"
@@ -70,6 +71,8 @@ private:
     void OnSize();
     HBRUSH OnCtlColor(HDC dc, HWND control);
     LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
+    LRESULT OnSysCommand(WPARAM, LPARAM);
+    LRESULT OnMouseWheel(WPARAM, LPARAM);
     void OnEnterSizeMove();
     LRESULT OnMoving(WPARAM, LPARAM);
     void OnExitSizeMove();
@@ -99,6 +102,13 @@ private:
 
     static const win::SplitTemplate& memoTemplate();
     void createEditControls();
+    // The text editor (control 1000), made anew when wrapping is switched.
+    void makeEditor();
+    // The editor's first shown line, and scrolling it there.
+    CMemoView::Place editorPlace() const;
+    void scrollEditorTo(const CMemoView::Place& place);
+    // A byte offset of the editor's `text` in the editor's own count.
+    WPARAM editorIndex(const std::string& text, uint32_t offset) const;
     bool commit();
     // The owner's memos and screen, to snap to and to cascade from.
     std::vector<PixelRect> ownerRects() const;
@@ -106,7 +116,8 @@ private:
     static std::vector<PixelRect> workAreas();
     void enterEditMode();
     void selectTab(int index);
-    void setDisplayedText(const std::string& text);
+    // Shows tab `i`'s text where its reader left it.
+    void showTab(int i);
     // Asks the resident window to write the data file; it answers at once
     // and tells a failure later, from its own message. `cause`: 0, or
     // SAVE_AFTER_DELETE when the save removes a deleted tab.
@@ -120,12 +131,17 @@ private:
     const uint32_t id_;
     HMENU menu_ = nullptr;
     CMemoEdit edit_;
+    CMemoView view_;
+    std::vector<CMemoView::Place> places_;  // where each tab was read, while the program runs
+    int shownTab_ = -1;                     // the tab the view shows
+    CMemoView::Place editFrom_;             // where the view was when edit mode began
     std::string caption_;
     std::vector<MemoTab> tabs_;
     ColorStatics colorStatics_{IDC_MEMO_CAPTION, IDC_MEMO_TEXT};
     RECT fullRect_ = {};  // the expanded window rectangle, kept while collapsed
     MemoSnap snap_;
     RECT dragStart_ = {};  // the window rectangle when the drag or resize began
+    bool sizing_ = false;  // the user drags a border
     AppSettings settings_;
     MemoAppearance appearance_;
 };

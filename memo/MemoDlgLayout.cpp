@@ -94,11 +94,26 @@ LRESULT CMemoDlg::OnMoving(WPARAM, LPARAM lParam) {
     return TRUE;
 }
 
-// Edit mode needs its caption strip, a line of text and its bottom row; a
-// collapsed memo is its caption strip alone.
+// A border dragged by the user: the size it starts from is the minimum's
+// while the drag lasts.
+LRESULT CMemoDlg::OnSysCommand(WPARAM command, LPARAM) {
+    if ((command & 0xFFF0) != SC_SIZE) return defaultProcessing();
+    GetWindowRect(hwnd(), &dragStart_);
+    sizing_ = true;
+    LRESULT result = defaultProcessing();
+    sizing_ = false;
+    return result;
+}
+
+// A size is shown as it is stored, however small. Only a user's resize keeps
+// the room edit mode needs (its caption strip, a line of text and its bottom
+// row), or the size the memo had when it began where that is smaller; a
+// collapsed memo has no border to drag.
 LRESULT CMemoDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam) {
     defaultProcessing();
-    if (appearance_.COMPACT_FLAG) return 0;
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    info->ptMinTrackSize = {0, 0};
+    if (!sizing_ || appearance_.COMPACT_FLAG) return 0;
     LayoutInput in;
     in.caption = pixels(childRect(item(IDC_MEMO_CAPTION)));
     in.label = pixels(memoTemplate().laterRect(hwnd(), IDC_MEMO_TAB_LABEL));
@@ -109,10 +124,16 @@ LRESULT CMemoDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam) {
     PixelRect client = minimumClient(in, oneLine.bottom);
     RECT window = rect(client);
     AdjustWindowRectEx(&window, GetWindowLongA(hwnd(), GWL_STYLE), FALSE, GetWindowLongA(hwnd(), GWL_EXSTYLE));
-    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-    info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, window.right - window.left);
-    info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, window.bottom - window.top);
+    info->ptMinTrackSize.x = std::min(window.right - window.left, dragStart_.right - dragStart_.left);
+    info->ptMinTrackSize.y = std::min(window.bottom - window.top, dragStart_.bottom - dragStart_.top);
     return 0;
+}
+
+// The wheel reaches the memo when it has the focus itself, or where the
+// system sends it to the window under the pointer (the text lets the pointer through).
+LRESULT CMemoDlg::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
+    if (editMode()) return defaultProcessing();
+    return SendMessageA(view_.hwnd(), WM_MOUSEWHEEL, wParam, lParam);
 }
 
 void CMemoDlg::OnSize() {
@@ -168,13 +189,16 @@ void CMemoDlg::showEditControls() {
     for (int id : {IDC_MEMO_TAB_LABEL, IDC_MEMO_TAB_TITLE}) win::showAndEnable(item(id), !appearance_.NOT_SHOW_TAB_FLAG);
 }
 
+// The view goes on where the editor was.
 void CMemoDlg::leaveEditMode() {
     if (!editMode()) return;
+    const CMemoView::Place place = editorPlace();
     for (int id : {IDC_MEMO_CAPTION, IDC_MEMO_TEXT}) win::showAndEnable(item(id), true);
     if (!appearance_.NOT_SHOW_TAB_FLAG) win::showAndEnable(item(IDC_MEMO_TABS), true);
     for (int id : {IDC_MEMO_CAPTION_EDIT, IDC_MEMO_TAB_LABEL, IDC_MEMO_EDITOR, IDC_MEMO_TAB_TITLE, IDOK, IDCANCEL}) {
         win::showAndEnable(item(id), false);
     }
+    view_.setPlace(place);
 }
 
 void CMemoDlg::setShowTabs(bool showTabs) {
@@ -193,7 +217,9 @@ void CMemoDlg::setWordWrap(bool wrap) {
     win::checkMenuItem(editPopup(), ID_WORDWRAP, wrap);
     // SS_LEFTNOWORDWRAP holds SS_LEFT's bits: without it the text wraps.
     win::setStyle(item(IDC_MEMO_TEXT), SS_LEFTNOWORDWRAP, !wrap);
+    const bool switched = appearance_.WORDWRAP_FLAG != wrap;
     appearance_.WORDWRAP_FLAG = wrap;
+    if (switched && edit_.hwnd()) makeEditor();
     if (editMode()) showEditControls();
     layoutControls();
 }

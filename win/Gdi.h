@@ -45,6 +45,45 @@ private:
     HDC dc_;
 };
 
+// A bitmap to paint a window's client area into, copied to the screen at
+// once when it goes: the user never sees it half painted. The bitmap is kept
+// for the thread's later paints, one at a time, and grows as they need:
+// making one for each paint costs more than the paint.
+class OffscreenDC {
+public:
+    OffscreenDC(HDC screen, int width, int height) : screen_(screen), width_(width), height_(height) {
+        Kept& kept = this->kept();
+        if (!kept.dc) kept.dc = CreateCompatibleDC(screen);
+        if (width > kept.width || height > kept.height) {
+            kept.width = width > kept.width ? width : kept.width;
+            kept.height = height > kept.height ? height : kept.height;
+            HBITMAP bitmap = CreateCompatibleBitmap(screen, kept.width, kept.height);
+            SelectObject(kept.dc, bitmap);
+            kept.bitmap.reset(bitmap);
+        }
+    }
+    OffscreenDC(const OffscreenDC&) = delete;
+    OffscreenDC& operator=(const OffscreenDC&) = delete;
+    ~OffscreenDC() { BitBlt(screen_, 0, 0, width_, height_, kept().dc, 0, 0, SRCCOPY); }
+    HDC get() const { return kept().dc; }
+
+private:
+    struct Kept {
+        HDC dc = nullptr;
+        GdiObject<HBITMAP> bitmap;
+        int width = 0, height = 0;
+        ~Kept() {
+            if (dc) DeleteDC(dc);
+        }
+    };
+    static Kept& kept() {
+        static Kept kept;
+        return kept;
+    }
+    HDC screen_;
+    int width_, height_;
+};
+
 // The width in pixels of `text` in the font `window` draws with (WM_GETFONT).
 inline int textWidth(HWND window, const std::string& text) {
     HDC dc = GetDC(window);

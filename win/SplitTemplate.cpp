@@ -46,7 +46,8 @@ std::string nameOrNumber(Bytes& p) {
 
 }  // namespace
 
-SplitTemplate::SplitTemplate(UINT templateId, std::initializer_list<int> laterIds) {
+SplitTemplate::SplitTemplate(UINT templateId, std::initializer_list<int> laterIds, std::initializer_list<int> ownIds)
+    : own_(ownIds) {
     const auto* start = reinterpret_cast<Bytes>(dialogResource(templateId));
     if (!start || word(start) != 1 || word(start + 2) != 0xFFFF) throw std::runtime_error("dialog template");
     // The extended header: version, signature, help id, extended style,
@@ -78,7 +79,8 @@ SplitTemplate::SplitTemplate(UINT templateId, std::initializer_list<int> laterId
         c.className = nameOrNumber(p);
         c.text = nameOrNumber(p);
         p += 2 + word(p);
-        if (std::find(laterIds.begin(), laterIds.end(), c.id) != laterIds.end()) {
+        if (std::find(laterIds.begin(), laterIds.end(), c.id) != laterIds.end() ||
+            std::find(ownIds.begin(), ownIds.end(), c.id) != ownIds.end()) {
             later_.push_back(c);
         } else {
             kept.resize((kept.size() + 3) & ~size_t(3));
@@ -94,6 +96,7 @@ SplitTemplate::SplitTemplate(UINT templateId, std::initializer_list<int> laterId
 bool SplitTemplate::createLater(HWND dialog) const {
     auto font = reinterpret_cast<WPARAM>(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
     for (const Control& c : later_) {
+        if (std::find(own_.begin(), own_.end(), c.id) != own_.end()) continue;
         RECT r = c.units;
         MapDialogRect(dialog, &r);
         HWND control = CreateWindowExA(c.exStyle | WS_EX_NOPARENTNOTIFY, c.className.c_str(), c.text.c_str(),
@@ -115,6 +118,13 @@ RECT SplitTemplate::laterRect(HWND dialog, int id) const {
         return r;
     }
     return {};
+}
+
+DWORD SplitTemplate::laterExStyle(int id) const {
+    for (const Control& c : later_) {
+        if (c.id == id) return c.exStyle;
+    }
+    return 0;
 }
 
 }  // namespace win

@@ -13,10 +13,12 @@ namespace win {
 class SplitTemplate {
 public:
     // Throws when the template is missing or not an extended template.
-    SplitTemplate(UINT templateId, std::initializer_list<int> laterIds);
+    // `ownIds`: controls left out that the program makes itself, of its own
+    // class, in their template place.
+    SplitTemplate(UINT templateId, std::initializer_list<int> laterIds, std::initializer_list<int> ownIds = {});
 
     const DLGTEMPLATE* withoutLater() const { return reinterpret_cast<const DLGTEMPLATE*>(bytes_.data()); }
-    // Creates the controls left out in `dialog` as the dialog manager would
+    // Creates the controls left out (but the own ones) in `dialog` as the dialog manager would
     // have: in template order (so in the tab order after the controls made
     // with the dialog), each in its template place with its style and text,
     // the dialog's font and the default button. False when one could not be
@@ -25,6 +27,8 @@ public:
     // Where a control left out lies in `dialog`, in its client pixels, made or
     // not; an empty rectangle for an id that is not one of them.
     RECT laterRect(HWND dialog, int id) const;
+    // A control left out's extended style in the template, or 0.
+    DWORD laterExStyle(int id) const;
 
 private:
     struct Control {
@@ -35,6 +39,7 @@ private:
     };
     std::vector<DWORD> bytes_;  // dialog templates are DWORD aligned
     std::vector<Control> later_;
+    std::vector<int> own_;
 };
 
 }  // namespace win

@@ -32,7 +32,7 @@ void Window::destroyAndDelete(Window* window) {
 }
 
 bool Window::create(DWORD exStyle, const char* title, DWORD style, int x, int y, int width, int height,
-                    HWND parent, UINT classStyle) {
+                    HWND parent, UINT classStyle, int id) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     std::string className = "Quillpad:" + std::to_string(classStyle);
     WNDCLASSA wc;
@@ -45,8 +45,8 @@ bool Window::create(DWORD exStyle, const char* title, DWORD style, int x, int y,
         wc.lpszClassName = className.c_str();
         if (!RegisterClassA(&wc)) return false;
     }
-    return CreateWindowExA(exStyle, className.c_str(), title, style, x, y, width, height, parent, nullptr,
-                           instance, this) != nullptr;
+    return CreateWindowExA(exStyle, className.c_str(), title, style, x, y, width, height, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this) != nullptr;
 }
 
 bool Window::createControl(const char* className, DWORD style, HWND parent, int id) {

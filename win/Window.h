@@ -156,9 +156,10 @@ protected:
     // no longer bound to it.
     virtual void OnFinalMessage() {}
 
-    // Creates a top-level or child window of a private class with `classStyle`.
+    // Creates a top-level or child window of a private class with `classStyle`;
+    // a child has the control id `id`.
     bool create(DWORD exStyle, const char* title, DWORD style, int x, int y, int width, int height,
-                HWND parent, UINT classStyle);
+                HWND parent, UINT classStyle, int id = 0);
     // Binds the object to a window created elsewhere and, when `subclass` is set,
     // routes the window's messages through the message table.
     void attach(HWND hwnd, bool subclass);

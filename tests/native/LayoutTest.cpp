@@ -132,6 +132,23 @@ TEST(Layout, ControlsFollowTheClientAreaAndTheMode) {
     EXPECT_EQ(layoutMemo(in).editor.bottom, 122);
     // Label, a title as wide as "OK", "OK" and "×"; caption, a line, the row.
     EXPECT_EQ(minimumClient(in, 12), (PixelRect{0, 0, 60 + 37 + 37 + 23, 15 + 1 + 12 + 22}));
+
+    // A stored memo of any size: the bottom row fits, the title editor
+    // giving up its room first, then the label, "OK" and "×"; the editor is
+    // never of a negative height.
+    struct Narrow {
+        int32_t width, label, title, ok, cancel;
+    } narrow[] = {{100, 40, 0, 37, 23}, {50, 0, 0, 27, 23}, {10, 0, 0, 0, 10}};
+    for (const Narrow& n : narrow) {
+        SCOPED_TRACE(n.width);
+        in.client = {0, 0, n.width, 20};
+        MemoLayout out = layoutMemo(in);
+        EXPECT_EQ(out.cancel.right, n.width);
+        EXPECT_EQ(out.label.left, 0);
+        EXPECT_EQ((std::vector<int32_t>{out.label.width(), out.title.width(), out.ok.width(), out.cancel.width()}),
+                  (std::vector<int32_t>{n.label, n.title, n.ok, n.cancel}));
+        EXPECT_EQ(out.editor.height(), 0);
+    }
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 // edit control's default limit of about 32,000 characters.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <climits>
 #include <string>
+#include <vector>
 #include "TestSupport.h"
 #include "res/resource.h"
 #include "store/MemoFile.h"
@@ -113,6 +115,82 @@ TEST_F(LongNoteTest, TypingGoesOnPastThirtyTwoThousandCharacters) {
     EXPECT_EQ(text.size(), pasted.size() + 4);
     EXPECT_TRUE(text == pasted + "more") << "differs at " << firstDifference(text, pasted + "more");
     EXPECT_NE(readFile("Quillpad.dat").find("\r\nmore\r\n[MEMO_END]"), std::string::npos);
+}
+
+// Short lines: a line of the view is a line of the editor.
+TEST_F(LongNoteTest, PlaceIsKeptPerTabAndThroughEditMode) {
+    std::string text;
+    for (int i = 0; i < 200; ++i) text += "line " + std::to_string(i) + "\r\n";
+    StoredMemo stored = memoWith(text);
+    stored.tabs.push_back(MemoTab{text, "two"});
+    writeFile("Quillpad.dat", formatMemos({stored}));
+    ASSERT_TRUE(tray.createWindow());
+    CMemoDlg& memo = *tray.memoWindows()[0];
+    HWND view = GetDlgItem(memo.hwnd(), IDC_MEMO_TEXT), tabs = GetDlgItem(memo.hwnd(), IDC_MEMO_TABS);
+    auto top = [&] { return GetScrollPos(view, SB_VERT); };
+    EXPECT_TRUE(GetWindowLongA(view, GWL_STYLE) & WS_VSCROLL);
+    SendMessageA(memo.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, -2 * WHEEL_DELTA), 0);
+    SendMessageA(view, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(top(), 7);
+    SendMessageA(tabs, TCM_SETCURFOCUS, 1, 0);
+    EXPECT_EQ(top(), 0);
+    SendMessageA(tabs, TCM_SETCURFOCUS, 0, 0);
+    EXPECT_EQ(top(), 7);
+    // The whole text is selected, the editor stays where the view was, and
+    // the view goes on where the editor was.
+    HWND editor = edit(memo);
+    EXPECT_EQ(SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0), 7);
+    DWORD start = 1, end = 0;
+    SendMessageA(editor, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+    EXPECT_EQ(end - start, text.size());
+    SendMessageA(editor, EM_LINESCROLL, 0, 10);
+    SendMessageA(memo.hwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(top(), 17);
+}
+
+// The first dark column of a window's row `y` (client pixels), its right end being background.
+int firstInk(HWND window, int y) {
+    RECT r;
+    GetClientRect(window, &r);
+    HDC dc = GetDC(window);
+    const COLORREF background = GetPixel(dc, r.right - 1, y);
+    int x = 0;
+    while (x < r.right && GetPixel(dc, x, y) == background) ++x;
+    ReleaseDC(window, dc);
+    return x;
+}
+
+// A tab stop is as wide in both modes; wrapping holds in edit mode too, and
+// switching it there keeps the typing and the selection.
+TEST_F(LongNoteTest, BothModesShowTheTextAlike) {
+    StoredMemo stored = memoWith("\tX\r\n" + longText(1000));
+    stored.appearance.WORDWRAP_FLAG = true;
+    writeFile("Quillpad.dat", formatMemos({stored}));
+    ASSERT_TRUE(tray.createWindow());
+    CMemoDlg& memo = *tray.memoWindows()[0];
+    HWND view = GetDlgItem(memo.hwnd(), IDC_MEMO_TEXT);
+    RedrawWindow(memo.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const int inView = firstInk(view, 6);
+    HWND editor = edit(memo);
+    SendMessageA(editor, EM_SETSEL, 4, 4);  // neither the selection nor the caret on the first line
+    RedrawWindow(editor, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT format;
+    SendMessageA(editor, EM_GETRECT, 0, (LPARAM)&format);
+    EXPECT_GT(inView, 40);
+    EXPECT_EQ(firstInk(editor, format.top + 6) - format.left, inView);
+    EXPECT_FALSE(GetWindowLongA(editor, GWL_STYLE) & ES_AUTOHSCROLL);
+    EXPECT_TRUE(GetWindowLongA(editor, GWL_STYLE) & WS_VSCROLL);
+    SendMessageA(editor, EM_SETSEL, 0, 0);
+    type(editor, "typed");
+    SendMessageA(editor, EM_SETSEL, 2, 7);
+    SendMessageA(memo.hwnd(), WM_COMMAND, ID_WORDWRAP, 0);
+    editor = GetDlgItem(memo.hwnd(), IDC_MEMO_EDITOR);
+    EXPECT_TRUE(GetWindowLongA(editor, GWL_STYLE) & ES_AUTOHSCROLL);
+    DWORD start = 0, end = 0;
+    SendMessageA(editor, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+    EXPECT_EQ(std::vector<DWORD>({start, end}), std::vector<DWORD>({2, 7}));
+    EXPECT_EQ(wholeText(memo.hwnd(), IDC_MEMO_EDITOR).substr(0, 8), "typed\tX\r");
+    EXPECT_EQ(GetFocus(), editor);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 #include "res/resource.h"
 #include "res/Messages.h"
+#include "store/MemoFile.h"
 #include "tray/TrayWnd.h"
 #include "win/MessageBox.h"
 
@@ -723,19 +724,19 @@ TEST_F(MemoTest, NewMemosCascadeAndFrontBringsThemBack) {
     EXPECT_NE(readFile("Quillpad.dat").find("RECT_LEFT-0\r\n"), std::string::npos);
 }
 
-// At its smallest, an expanded memo still has room for edit mode; collapsed,
-// it is its caption strip.
+// A user's resize stops where edit mode still has room; collapsed, the memo
+// is its caption strip.
 TEST_F(MemoTest, MemoIsNeverTooSmallForEditMode) {
     start();
     CMemoDlg& memo = addMemo();
-    MINMAXINFO info = {};
-    SendMessageA(memo.hwnd(), WM_GETMINMAXINFO, 0, (LPARAM)&info);
-    SetWindowPos(memo.hwnd(), nullptr, 0, 0, info.ptMinTrackSize.x, info.ptMinTrackSize.y, SWP_NOMOVE | SWP_NOZORDER);
+    RECT before = rectOf(memo.hwnd());
+    dragMouse({before.right - 1, before.bottom - 1}, {before.left, before.top});
     doubleClick(memo, false);
     ASSERT_TRUE(memo.editMode());
     RECT client = rectOf(memo.hwnd()), editor = rectOf(item(memo, IDC_MEMO_EDITOR));
     RECT caption = rectOf(item(memo, IDC_MEMO_CAPTION_EDIT)), ok = rectOf(item(memo, IDOK));
     RECT title = rectOf(item(memo, IDC_MEMO_TAB_TITLE)), cancel = rectOf(item(memo, IDCANCEL));
+    EXPECT_LT(client.right - client.left, before.right - before.left);  // the drag made it smaller
     EXPECT_GE(editor.bottom - editor.top, 10);  // a line of text
     EXPECT_GE(editor.top, caption.bottom);
     EXPECT_GE(ok.top, editor.bottom);
@@ -744,10 +745,34 @@ TEST_F(MemoTest, MemoIsNeverTooSmallForEditMode) {
     EXPECT_GE(title.right - title.left, ok.right - ok.left);
     command(memo, IDCANCEL);
     doubleClick(memo, true);
-    ASSERT_TRUE(collapsed(memo));
-    MINMAXINFO collapsedInfo = {};
-    SendMessageA(memo.hwnd(), WM_GETMINMAXINFO, 0, (LPARAM)&collapsedInfo);
-    EXPECT_LT(collapsedInfo.ptMinTrackSize.y, info.ptMinTrackSize.y);
+    EXPECT_TRUE(collapsed(memo));
+}
+
+// A stored size is shown and saved as stored, however small (memos laid out
+// side by side by their user stay so), and edit mode fits in it.
+TEST_F(MemoTest, StoredSizeIsShownAndSavedAsStored) {
+    for (SIZE size : {SIZE{100, 60}, SIZE{60, 50}}) {
+        SCOPED_TRACE(size.cx);
+        StoredMemo stored;
+        stored.tabs = {MemoTab{"text", "tab"}};
+        stored.RECT_LEFT = stored.RECT_TOP = 100;
+        stored.RECT_RIGHT = 100 + size.cx, stored.RECT_BOTTOM = 100 + size.cy;
+        writeFile("Quillpad.dat", formatMemos({stored}));
+        CTrayWnd shown;
+        ASSERT_TRUE(shown.createWindow());
+        CMemoDlg& memo = *shown.memoWindows()[0];
+        RECT r = rectOf(memo.hwnd());
+        EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{100, 100, 100 + size.cx, 100 + size.cy}));
+        doubleClick(memo, false);
+        ASSERT_TRUE(memo.editMode());
+        EXPECT_LE(rectOf(item(memo, IDCANCEL)).right, r.right);
+        EXPECT_GE(rectOf(item(memo, IDC_MEMO_TAB_TITLE)).left, rectOf(item(memo, IDC_MEMO_TAB_LABEL)).right);
+        command(memo, IDOK);
+        EXPECT_NE(readFile("Quillpad.dat").find("RECT_BOTTOM-" + std::to_string(100 + size.cy) + "\r\nRECT_RIGHT-" +
+                                                std::to_string(100 + size.cx) + "\r\n"),
+                  std::string::npos);
+        exit(shown);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,320 @@
+#include "memo/MemoView.h"
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <utility>
+#include "win/Gdi.h"
+
+namespace {
+
+// A font's average character width, as dialog units and the edit control's
+// tab stops reckon it.
+int32_t averageCharWidth(HDC dc) {
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &size);
+    return (size.cx / 26 + 1) / 2;
+}
+
+// A DC of `window` with `font` selected, for measuring.
+class MeasuringDC {
+public:
+    MeasuringDC(HWND window, HFONT font) : window_(window), dc_(GetDC(window)), before_(SelectObject(dc_, font)) {}
+    MeasuringDC(const MeasuringDC&) = delete;
+    MeasuringDC& operator=(const MeasuringDC&) = delete;
+    ~MeasuringDC() {
+        SelectObject(dc_, before_);
+        ReleaseDC(window_, dc_);
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+    HGDIOBJ before_;
+};
+
+// The widths of `font`, kept once for the process: the dialog manager makes
+// a font for each memo, all alike, and most memos hold the same characters.
+CharWidths& widthsOf(HWND window, HFONT font) {
+    static std::vector<std::pair<LOGFONTA, std::unique_ptr<CharWidths>>> known;
+    LOGFONTA f = {};
+    GetObjectA(font, sizeof f, &f);
+    for (auto& [k, widths] : known) {
+        if (k.lfHeight == f.lfHeight && k.lfWidth == f.lfWidth && k.lfWeight == f.lfWeight &&
+            k.lfItalic == f.lfItalic && k.lfCharSet == f.lfCharSet && lstrcmpA(k.lfFaceName, f.lfFaceName) == 0) {
+            return *widths;
+        }
+    }
+    MeasuringDC dc(window, font);
+    auto widths = std::make_unique<CharWidths>();
+    widths->tab = std::max(1, TAB_STOP_UNITS * averageCharWidth(dc.get()) / 4);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc.get(), &metrics);
+    widths->lineHeight = std::max<int>(1, metrics.tmHeight);
+    known.emplace_back(f, std::move(widths));
+    return *known.back().second;
+}
+
+// Measures the characters of `text` that `widths` does not know yet, in one call.
+void measureNew(HWND window, HFONT font, CharWidths& widths, std::string_view text) {
+    const std::vector<CharCode> codes = widths.unknown(text);
+    if (codes.empty()) return;
+    MeasuringDC dc(window, font);
+    std::wstring wide;
+    std::vector<size_t> ends;  // where each character ends in `wide`
+    for (CharCode c : codes) {
+        const char bytes[2] = {char(c >> 8), char(c & 0xFF)};
+        WCHAR converted[4];
+        int n = MultiByteToWideChar(CP_ACP, 0, c > 0xFF ? bytes : bytes + 1, c > 0xFF ? 2 : 1, converted, 4);
+        wide.append(converted, std::max(n, 0));
+        ends.push_back(wide.size());
+    }
+    std::vector<int> extents(wide.size() + 1);
+    SIZE size;
+    GetTextExtentExPointW(dc.get(), wide.data(), int(wide.size()), 0, nullptr, extents.data() + 1, &size);
+    size_t start = 0;
+    for (size_t i = 0; i < codes.size(); ++i) {
+        widths.set(codes[i], extents[ends[i]] - extents[start]);
+        start = ends[i];
+    }
+}
+
+}  // namespace
+
+bool CMemoView::createView(HWND parent, int id, const RECT& rect, DWORD exStyle) {
+    if (!create(exStyle | WS_EX_NOPARENTNOTIFY, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect.left, rect.top,
+                rect.right - rect.left, rect.bottom - rect.top, parent, 0, id)) {
+        return false;
+    }
+    SendMessageA(hwnd(), WM_SETFONT, SendMessageA(parent, WM_GETFONT, 0, 0), FALSE);
+    return true;
+}
+
+const win::MessageTable* CMemoView::messageTable() const {
+    static const win::MessageEntry rows[] = {
+        win::onMessage(WM_SETTEXT, &CMemoView::OnSetText),
+        win::onMessage(WM_GETTEXT, &CMemoView::OnGetText),
+        win::onMessage(WM_GETTEXTLENGTH, &CMemoView::OnGetTextLength),
+        win::onMessage(WM_SETFONT, &CMemoView::OnSetFont),
+        win::onMessage(WM_GETFONT, &CMemoView::OnGetFont),
+        win::onMessage(WM_NCHITTEST, &CMemoView::OnNcHitTest),
+        win::onMessage(WM_GETDLGCODE, &CMemoView::OnGetDlgCode),
+        win::onMessage(WM_KEYDOWN, &CMemoView::OnKeyDown),
+        win::onMessage(WM_MOUSEWHEEL, &CMemoView::OnMouseWheel),
+        win::onMessage(WM_VSCROLL, &CMemoView::OnVScroll),
+        win::onMessage(WM_HSCROLL, &CMemoView::OnHScroll),
+        win::onMessage(WM_SIZE, &CMemoView::OnSize),
+        win::onMessage(WM_STYLECHANGED, &CMemoView::OnStyleChanged),
+        win::onMessage(WM_ERASEBKGND, &CMemoView::OnEraseBkgnd),
+        win::onMessage(WM_PAINT, &CMemoView::OnPaint),
+    };
+    static const win::MessageTable table(rows, Window::messageTable());
+    return &table;
+}
+
+CMemoView::Place CMemoView::place() const { return {lines_.starts[size_t(place_.top)], place_.x}; }
+
+void CMemoView::setPlace(const Place& place) {
+    scrollTo(clampPlace({int64_t(lineOf(lines_, place.offset)), place.x}, extent_));
+}
+
+LRESULT CMemoView::OnSetText(WPARAM, LPARAM text) {
+    text_ = text ? reinterpret_cast<const char*>(text) : "";
+    measure();
+    lines_ = TextLines{{0}, 0};
+    place_ = {};
+    layOut();
+    return TRUE;
+}
+
+LRESULT CMemoView::OnGetText(WPARAM size, LPARAM buffer) {
+    if (size == 0 || !buffer) return 0;
+    const size_t n = std::min<size_t>(size - 1, text_.size());
+    std::memcpy(reinterpret_cast<char*>(buffer), text_.data(), n);
+    reinterpret_cast<char*>(buffer)[n] = '\0';
+    return LRESULT(n);
+}
+
+LRESULT CMemoView::OnGetTextLength(WPARAM, LPARAM) { return LRESULT(text_.size()); }
+
+LRESULT CMemoView::OnSetFont(WPARAM font, LPARAM) {
+    font_ = reinterpret_cast<HFONT>(font);
+    measure();
+    layOut();
+    return 0;
+}
+
+LRESULT CMemoView::OnGetFont(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(font_); }
+
+HFONT CMemoView::font() const { return font_ ? font_ : static_cast<HFONT>(GetStockObject(SYSTEM_FONT)); }
+
+void CMemoView::measure() {
+    widths_ = &widthsOf(hwnd(), font());
+    measureNew(hwnd(), font(), *widths_, text_);
+}
+
+// The text lets clicks through to the memo; the bars keep theirs.
+LRESULT CMemoView::OnNcHitTest(WPARAM, LPARAM) {
+    LRESULT hit = defaultProcessing();
+    return hit == HTVSCROLL || hit == HTHSCROLL ? hit : HTTRANSPARENT;
+}
+
+// The dialog manager would move the focus with the arrow keys.
+LRESULT CMemoView::OnGetDlgCode(WPARAM, LPARAM) { return DLGC_WANTARROWS; }
+
+LRESULT CMemoView::OnKeyDown(WPARAM key, LPARAM) {
+    static const std::pair<WPARAM, ScrollKey> keys[] = {
+        {VK_UP, ScrollKey::Up},         {VK_DOWN, ScrollKey::Down}, {VK_PRIOR, ScrollKey::PageUp},
+        {VK_NEXT, ScrollKey::PageDown}, {VK_HOME, ScrollKey::Home}, {VK_END, ScrollKey::End},
+        {VK_LEFT, ScrollKey::Left},     {VK_RIGHT, ScrollKey::Right},
+    };
+    for (const auto& [k, scrollKey] : keys) {
+        if (k != key) continue;
+        scrollTo(afterKey(place_, scrollKey, extent_));
+        return 0;
+    }
+    return defaultProcessing();
+}
+
+LRESULT CMemoView::OnMouseWheel(WPARAM wParam, LPARAM) {
+    UINT perNotch = 3;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &perNotch, 0);
+    scrollTo(afterWheel(place_, GET_WHEEL_DELTA_WPARAM(wParam), wheelRest_, perNotch, extent_));
+    return 0;
+}
+
+// The thumb's place while it is dragged, in 32 bits (the message carries 16).
+int32_t CMemoView::trackPosition(int bar) const {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_TRACKPOS;
+    GetScrollInfo(hwnd(), bar, &info);
+    return info.nTrackPos;
+}
+
+LRESULT CMemoView::OnVScroll(WPARAM request, LPARAM) {
+    ScrollPlace p = place_;
+    switch (LOWORD(request)) {
+        case SB_LINEUP: p = afterKey(p, ScrollKey::Up, extent_); break;
+        case SB_LINEDOWN: p = afterKey(p, ScrollKey::Down, extent_); break;
+        case SB_PAGEUP: p = afterKey(p, ScrollKey::PageUp, extent_); break;
+        case SB_PAGEDOWN: p = afterKey(p, ScrollKey::PageDown, extent_); break;
+        case SB_TOP: p = afterKey(p, ScrollKey::Home, extent_); break;
+        case SB_BOTTOM: p = afterKey(p, ScrollKey::End, extent_); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: p.top = trackPosition(SB_VERT); break;
+    }
+    scrollTo(clampPlace(p, extent_));
+    return 0;
+}
+
+LRESULT CMemoView::OnHScroll(WPARAM request, LPARAM) {
+    ScrollPlace p = place_;
+    switch (LOWORD(request)) {
+        case SB_LINELEFT: p = afterKey(p, ScrollKey::Left, extent_); break;
+        case SB_LINERIGHT: p = afterKey(p, ScrollKey::Right, extent_); break;
+        case SB_PAGELEFT: p.x -= extent_.width; break;
+        case SB_PAGERIGHT: p.x += extent_.width; break;
+        case SB_LEFT: p.x = 0; break;
+        case SB_RIGHT: p.x = extent_.widest; break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: p.x = trackPosition(SB_HORZ); break;
+    }
+    scrollTo(clampPlace(p, extent_));
+    return 0;
+}
+
+// A range within the page hides the bar: the same as layOut decided.
+void CMemoView::setBar(int bar, int last, int page, int position) {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMax = last;
+    info.nPage = UINT(std::max(0, page));
+    info.nPos = position;
+    SetScrollInfo(hwnd(), bar, &info, TRUE);
+}
+
+void CMemoView::scrollTo(ScrollPlace p) {
+    if (p == place_) return;
+    place_ = p;
+    const DWORD style = GetWindowLongA(hwnd(), GWL_STYLE);
+    if (style & WS_VSCROLL) SetScrollPos(hwnd(), SB_VERT, int(p.top), TRUE);
+    if (style & WS_HSCROLL) SetScrollPos(hwnd(), SB_HORZ, p.x, TRUE);
+    InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void CMemoView::OnSize() { layOut(); }
+
+void CMemoView::OnStyleChanged() {
+    bool wrap = (GetWindowLongA(hwnd(), GWL_STYLE) & SS_TYPEMASK) != SS_LEFTNOWORDWRAP;
+    if (wrap == wrap_) return;
+    wrap_ = wrap;
+    layOut();
+}
+
+// Showing or hiding a bar resizes the client area, which lays out again: the
+// room is reckoned without the bars, so the second time finds the same.
+void CMemoView::layOut() {
+    if (!widths_ || layingOut_) return;
+    layingOut_ = true;
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    const DWORD style = GetWindowLongA(hwnd(), GWL_STYLE);
+    const int32_t barWidth = GetSystemMetrics(SM_CXVSCROLL), barHeight = GetSystemMetrics(SM_CYHSCROLL);
+    const int32_t width = client.right + (style & WS_VSCROLL ? barWidth : 0);
+    const int32_t height = client.bottom + (style & WS_HSCROLL ? barHeight : 0);
+    const int32_t lineHeight = widths_->lineHeight;
+    const size_t page = size_t(std::max(1, height / lineHeight));
+    // Wrapped, the lines are counted only as far as a bar needs.
+    TextLines lines = breakLines(text_, *widths_, wrap_ ? std::max(1, width) : 0, wrap_ ? page : SIZE_MAX);
+    const ScrollBars bars = barsFor(int64_t(lines.starts.size()), lines.widest, width, height, lineHeight, barWidth,
+                                    wrap_);
+    if (wrap_ && lines.starts.size() > page) {
+        lines = breakLines(text_, *widths_, std::max(1, bars.vertical ? width - barWidth : width));
+    }
+    if (bars.vertical != bool(style & WS_VSCROLL)) ShowScrollBar(hwnd(), SB_VERT, bars.vertical);
+    if (bars.horizontal != bool(style & WS_HSCROLL)) ShowScrollBar(hwnd(), SB_HORZ, bars.horizontal);
+    ViewExtent e;
+    e.lines = int64_t(lines.starts.size());
+    e.widest = lines.widest;
+    e.width = width - (bars.vertical ? barWidth : 0);
+    e.height = height - (bars.horizontal ? barHeight : 0);
+    e.lineHeight = lineHeight;
+    place_ = afterReflow(place_, lines_, lines, e);
+    lines_ = std::move(lines);
+    extent_ = e;
+    // A bar's range is set only where one is or was shown: setting it
+    // repaints the frame, which costs a memo of a few lines more than its text.
+    if (bars.vertical || (style & WS_VSCROLL)) {
+        setBar(SB_VERT, bars.vertical ? int(e.lines - 1) : 0, int(e.page()), int(place_.top));
+    }
+    if (bars.horizontal || (style & WS_HSCROLL)) setBar(SB_HORZ, bars.horizontal ? e.widest - 1 : 0, e.width, place_.x);
+    // A memo being made is shown, and so painted, once complete.
+    if (IsWindowVisible(hwnd())) InvalidateRect(hwnd(), nullptr, FALSE);
+    layingOut_ = false;
+}
+
+LRESULT CMemoView::OnEraseBkgnd(WPARAM, LPARAM) { return 1; }  // painted with the text, at once
+
+void CMemoView::OnPaint() {
+    win::PaintDC paint(hwnd());
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    if (IsRectEmpty(&client) || !widths_) return;
+    win::OffscreenDC buffer(paint.get(), client.right, client.bottom);
+    HDC dc = buffer.get();
+    // The colours a static gets: the memo answers its colour request.
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(GetParent(hwnd()), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd())));
+    FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+    SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ before = SelectObject(dc, font());
+    int32_t y = 0;
+    for (size_t line = size_t(place_.top); line < lines_.starts.size() && y < client.bottom; ++line, y += widths_->lineHeight) {
+        for (const TextRun& run : lineRuns(text_, lines_, line, *widths_, place_.x, place_.x + client.right)) {
+            ExtTextOutA(dc, run.x - place_.x, y, 0, nullptr, text_.data() + run.offset, run.length, nullptr);
+        }
+    }
+    SelectObject(dc, before);
+}

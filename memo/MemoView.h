@@ -1,0 +1,66 @@
+// A memo's text in view mode, control 1002 in the text static's place: a view
+// of our own that paints the text in the colours its parent gives a static
+// (WM_CTLCOLORSTATIC), wraps it unless its style has SS_LEFTNOWORDWRAP, and
+// scrolls it with its own bars, the wheel and, with the focus, the keys.
+// Clicks on the text go through to the memo (a drag, a double-click, its
+// menu); only the bars take clicks of their own.
+#pragma once
+#include <string>
+#include "memo/Scrolling.h"
+#include "memo/TextLines.h"
+#include "win/Window.h"
+
+class CMemoView : public win::Window {
+public:
+    // Where the reader is: the first shown line's first byte, and how far
+    // the text is scrolled to the left.
+    struct Place {
+        uint32_t offset = 0;
+        int32_t x = 0;
+    };
+
+    // Made in `parent` at `rect` (its client pixels), with the parent's font.
+    bool createView(HWND parent, int id, const RECT& rect, DWORD exStyle);
+    Place place() const;
+    void setPlace(const Place& place);
+
+protected:
+    const win::MessageTable* messageTable() const override;
+
+private:
+    LRESULT OnSetText(WPARAM, LPARAM);
+    LRESULT OnGetText(WPARAM, LPARAM);
+    LRESULT OnGetTextLength(WPARAM, LPARAM);
+    LRESULT OnSetFont(WPARAM, LPARAM);
+    LRESULT OnGetFont(WPARAM, LPARAM);
+    LRESULT OnNcHitTest(WPARAM, LPARAM);
+    LRESULT OnGetDlgCode(WPARAM, LPARAM);
+    LRESULT OnKeyDown(WPARAM, LPARAM);
+    LRESULT OnMouseWheel(WPARAM, LPARAM);
+    LRESULT OnVScroll(WPARAM, LPARAM);
+    LRESULT OnHScroll(WPARAM, LPARAM);
+    void OnSize();
+    void OnStyleChanged();
+    LRESULT OnEraseBkgnd(WPARAM, LPARAM);
+    void OnPaint();
+
+    // Breaks the text into lines for the view's size and wrapping, shows the
+    // bars it needs and keeps the first shown line.
+    void layOut();
+    // The font's line height and the widths of the text's characters.
+    void measure();
+    HFONT font() const;
+    void scrollTo(ScrollPlace place);
+    void setBar(int bar, int last, int page, int position);
+    int32_t trackPosition(int bar) const;
+
+    std::string text_;
+    HFONT font_ = nullptr;
+    CharWidths* widths_ = nullptr;  // shared by the views of one font
+    bool wrap_ = true;
+    TextLines lines_{{0}, 0};
+    ViewExtent extent_;
+    ScrollPlace place_;
+    int32_t wheelRest_ = 0;
+    bool layingOut_ = false;
+};
