@@ -209,7 +209,7 @@ void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
     });
 }
 
-void CMemoDlg::showMatch(int tab, const TextMatch&) {
+void CMemoDlg::showMatch(int tab, const TextMatch& mark) {
     runHandler("showMatch", [&] {
         if (editMode()) OnOK();
         if (!hwnd()) return;
@@ -218,6 +218,7 @@ void CMemoDlg::showMatch(int tab, const TextMatch&) {
             requestSave();
         }
         if (tab >= 0 && tab < tabCount()) selectTab(tab);
+        if (mark.length > 0) view_.showMark(mark);
         SetForegroundWindow(hwnd());
     });
 }
@@ -281,8 +282,14 @@ void CMemoDlg::requestSave(WPARAM cause) { SendMessageA(GetParent(hwnd()), WM_SA
 
 // Commands and mouse
 
-// Ctrl+F and F3 are the resident window's: it opens the find window or goes on.
+// A match's mark goes at the next click or key. Ctrl+F and F3 are the
+// resident window's: it opens the find window or goes on.
 bool CMemoDlg::preTranslateMessage(const MSG& msg) {
+    switch (msg.message) {
+    case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN:
+        view_.clearMark();
+    }
     if (msg.message != WM_KEYDOWN) return false;
     const bool shift = GetKeyState(VK_SHIFT) < 0;
     WPARAM key;
