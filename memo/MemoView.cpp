@@ -135,11 +135,15 @@ void CMemoView::showMark(const TextMatch& mark) {
     ScrollPlace p = place_;
     const int64_t line = int64_t(lineOf(lines_, mark.offset));
     if (line < p.top || line >= p.top + extent_.page()) p.top = line - extent_.page() / 3;
-    // Without wrapping, the mark's start is shown too.
+    // Without wrapping, the mark is shown across too, from its start.
     for (const TextRun& run : lineRuns(text_, lines_, size_t(line), *widths_, 0, INT32_MAX)) {
-        if (mark.offset < run.offset || mark.offset > run.offset + run.length) continue;
+        const uint32_t runEnd = run.offset + run.length;
+        if (mark.offset < run.offset || mark.offset > runEnd) continue;
         const int32_t x = run.x + runWidth(text_, run.offset, mark.offset, *widths_);
-        if (x < p.x || x >= p.x + extent_.width) p.x = x - extent_.width / 4;
+        const int32_t width = runWidth(text_, mark.offset, std::min(mark.offset + mark.length, runEnd), *widths_);
+        if (x < p.x || x + width > p.x + extent_.width) {
+            p.x = x - std::clamp(extent_.width - width, 0, extent_.width / 4);
+        }
         break;
     }
     scrollTo(clampPlace(p, extent_));

@@ -95,7 +95,9 @@ int main() {
                 plainHits = 0;
                 for (const StoredMemo& memo : memos) {
                     plainHits += plainCount(memo.CAPTION, typed);
-                    for (const MemoTab& tab : memo.tabs) plainHits += plainCount(tab.title, typed) + plainCount(tab.text, typed);
+                    for (const MemoTab& tab : memo.tabs) {
+                        plainHits += plainCount(tab.title, typed) + plainCount(tab.text, typed);
+                    }
                 }
                 plain.push_back((seconds() - start) * 1000);
             }

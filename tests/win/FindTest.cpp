@@ -90,7 +90,9 @@ bool highlightIn(HWND window, int y) {
 TEST_F(FindTest, GoingToAMatchShowsItsLineMarked) {
     StoredMemo stored = memo("A", 100);
     stored.tabs.push_back({"", "long"});
-    for (int i = 0; i < 200; ++i) stored.tabs[1].text += (i == 150 ? "the needle " : "line ") + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 200; ++i) {
+        stored.tabs[1].text += (i == 150 ? "the needle " : "line ") + std::to_string(i) + "\r\n";
+    }
     stored.appearance.COMPACT_FLAG = true;
     writeFile("Quillpad.dat", formatMemos({stored}));
     ASSERT_TRUE(tray.createWindow());
