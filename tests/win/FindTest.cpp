@@ -1,6 +1,5 @@
 // The find window over the memos of the real resident window.
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <string>
 #include "TestSupport.h"
 #include "res/resource.h"
@@ -45,7 +44,6 @@ TEST_F(FindTest, ALineWhoseMemoWasDeletedGoesNowhere) {
     ASSERT_TRUE(tray.createWindow());
     HWND window = find("WORD"), list = GetDlgItem(window, IDC_FIND_LIST);
     ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 3);
-    EXPECT_EQ(itemText(window, IDC_FIND_COUNT), "3 件 (3 個のメモ)");
     SendMessageA(list, LB_SETCURSEL, 1, 0);
     SendMessageA(tray.memoWindows()[1]->hwnd(), WM_COMMAND, ID_DELETE_MEMO, 0);
     SendMessageA(window, WM_COMMAND, IDOK, 0);
@@ -61,12 +59,10 @@ bool showsMark(HWND window) {
     RECT r;
     GetClientRect(window, &r);
     HDC dc = GetDC(window);
-    bool found = false;
-    for (int i = 0; i < r.right * r.bottom && !found; i += 2) {
-        found = GetPixel(dc, i % r.right, i / r.right) == GetSysColor(COLOR_HIGHLIGHT);
-    }
+    int i = 0;
+    while (i < r.right * r.bottom && GetPixel(dc, i % r.right, i / r.right) != GetSysColor(COLOR_HIGHLIGHT)) i += 2;
     ReleaseDC(window, dc);
-    return found;
+    return i < r.right * r.bottom;
 }
 
 // A match far down the second tab of a collapsed memo: the memo comes
