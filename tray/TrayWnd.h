@@ -41,6 +41,7 @@ public:
     void teardownMemos();
     // The other memos, then the work area of each monitor.
     std::vector<PixelRect> getMemoRects(HWND excluded) const override;
+    std::vector<HWND> getMemoWindows() const override;
 
     bool loadMemos();
     // `causedByDelete`: the save removes a deleted tab or memo (store/Generations.h).
