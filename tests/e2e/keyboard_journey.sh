@@ -6,10 +6,12 @@ data=$(mktemp -d)
 for memo in "100 400 low" "600 100 right" "100 100 left"; do
     read -r x y caption <<< "$memo"
     printf '%s\r\n' "[MEMO_TAB_START]" "RECT_TOP-$y" "RECT_LEFT-$x" "RECT_BOTTOM-$((y + 150))" "RECT_RIGHT-$((x + 300))" \
-        "CAPTION-$caption" "[MEMO_START]" MEMO_TAB_TITLE-t text "[MEMO_END]" "[MEMO_TAB_END]" >> "$data/Quillpad.dat"
+        BACK_CAPTION_COLOR-11162880 TEXT_CAPTION_COLOR-16777215 "CAPTION-$caption" "[MEMO_START]" MEMO_TAB_TITLE-t text \
+        "[MEMO_END]" "[MEMO_TAB_END]" >> "$data/Quillpad.dat"
 done
 start_quillpad "$1" "$data"
-wait_for 10 has_memo || fail "no memos"
+all_shown() { [ "$(memo_windows | wc -l)" -eq 3 ]; }  # the last one shown is the last activated at start
+wait_for 10 all_shown || fail "not every memo was shown"
 read -r low right left <<< "$(memo_windows | xargs)"
 # framed WINDOW: the frame in its caption strip is white, the caption text's colour, from end to end.
 framed() { [ "$(xwd -id "$1" -silent | convert xwd:- -crop 200x1+50+4 txt:- | grep -c '#FFFFFF')" -eq 200 ]; }
