@@ -27,6 +27,7 @@ bool countsBytes(HWND editor, const std::string& text) {
 }
 
 uint32_t lastActivation = 0;
+uint32_t lastMemoId = 0;
 
 }  // namespace
 
@@ -39,7 +40,7 @@ const win::SplitTemplate& CMemoDlg::memoTemplate() {
     return split;
 }
 
-CMemoDlg::CMemoDlg() : win::Dialog(IDD_MEMO) {
+CMemoDlg::CMemoDlg() : win::Dialog(IDD_MEMO), id_(++lastMemoId) {
     initDialogOperation = "OnInitDialog";
     templateInMemory = memoTemplate().withoutLater();
 }
@@ -226,6 +227,20 @@ void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
     });
 }
 
+void CMemoDlg::showMatch(int tab, const TextMatch& mark) {
+    runHandler("showMatch", [&] {
+        if (editMode()) OnOK();
+        if (!hwnd()) return;
+        if (appearance_.COMPACT_FLAG) {
+            setCompact(false);
+            requestSave();
+        }
+        if (tab >= 0 && tab < tabCount()) selectTab(tab);
+        if (mark.length > 0) view_.showMark(mark);
+        SetForegroundWindow(hwnd());
+    });
+}
+
 void CMemoDlg::reloadSettings() {
     runHandler("reloadSettings", [this] {
         loadSettings(settings_.general, settings_.appearance);
@@ -287,8 +302,14 @@ void CMemoDlg::requestSave(WPARAM cause) { SendMessageA(GetParent(hwnd()), WM_SA
 
 // The memo's keys: each works in view mode, in edit mode or in both, with
 // exactly its Ctrl and Shift. Enter, Tab and Escape otherwise are the dialog
-// manager's.
+// manager's; Ctrl+F and F3 the resident window's: it opens the find window or
+// goes on. A match's mark goes at the next click or key.
 bool CMemoDlg::preTranslateMessage(const MSG& msg) {
+    switch (msg.message) {
+    case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN:
+        view_.clearMark();
+    }
     if (msg.message != WM_KEYDOWN) return false;
     enum Mode { VIEW, EDIT, BOTH };
     struct Key {
@@ -314,7 +335,16 @@ bool CMemoDlg::preTranslateMessage(const MSG& msg) {
             return true;
         }
     }
-    return false;
+    WPARAM key;
+    if (msg.wParam == 'F' && ctrl) {
+        key = FIND_OPEN;
+    } else if (msg.wParam == VK_F3) {
+        key = shift ? FIND_PREVIOUS : FIND_NEXT;
+    } else {
+        return false;
+    }
+    PostMessageA(GetParent(hwnd()), WM_FIND_KEY, key, 0);
+    return true;
 }
 
 // As a double-click on the text; a collapsed memo opens first.

@@ -14,6 +14,7 @@
 #include "memo/Snap.h"
 #include "store/MemoFile.h"
 #include "store/Settings.h"
+#include "store/TextMatch.h"
 #include "win/Dialog.h"
 #include "win/SplitTemplate.h"
 #include "res/resource.h"
@@ -40,6 +41,13 @@ public:
     void commitEdits();
     // Moves a memo that no monitor shows back onto the nearest; true when it moved.
     bool pullBackOnScreen();
+    // A match of the find window: the memo in front, expanded, on tab `tab`
+    // (-1: the tab it shows) with `mark` in view (none when empty). Typing
+    // in edit mode is kept first.
+    void showMatch(int tab, const TextMatch& mark);
+
+    // Unique among the memos of a run: the find window names a memo by it.
+    uint32_t id() const { return id_; }
 
     // What a save writes: the committed state, never text still being edited.
     const std::string& getCaption() const { return caption_; }
@@ -141,6 +149,7 @@ private:
     // The memo's context menu, "編集".
     HMENU editPopup() const { return GetSubMenu(menu_, 0); }
 
+    const uint32_t id_;
     HMENU menu_ = nullptr;
     CMemoEdit edit_;
     CCaptionStrip captionStrip_;
