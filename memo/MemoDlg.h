@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 #include "dialogs/ColorStatics.h"
+#include "memo/CaptionStrip.h"
 #include "memo/Layout.h"
 #include "memo/PixelRect.h"
 #include "memo/MemoEdit.h"
@@ -17,6 +18,8 @@
 #include "win/Dialog.h"
 #include "win/SplitTemplate.h"
 #include "res/resource.h"
+
+class MemoOwner;
 
 class CMemoDlg : public win::Dialog {
 public:
@@ -55,6 +58,9 @@ public:
     StoredMemo stored() const;
 
     bool editMode() const;
+    // When the memo was last the active window, in the order of activations
+    // among all memos; 0: never.
+    uint32_t activation() const { return activation_; }
     HMENU menu() const { return menu_; }
 
     BOOL OnInitDialog() override;
@@ -63,9 +69,11 @@ public:
 
 protected:
     const win::MessageTable* messageTable() const override;
+    // The memo's own keys (MemoDlg.cpp), before the dialog manager sees them.
     bool preTranslateMessage(const MSG& msg) override;
 
 private:
+    LRESULT OnActivate(WPARAM, LPARAM);
     void OnContextMenu(const POINT* at);
     void OnLButtonDown();
     void OnLButtonDblClk();
@@ -88,6 +96,14 @@ private:
     void OnWordWrap();
     void OnTopMost();
     void OnFixPosition();
+    void OnEditKey();
+    void focusNextControl();
+    void focusPreviousControl();
+    void activateNextMemo();
+    void activatePreviousMemo();
+    void openFind();
+    void findNext();
+    void findPrevious();
 
     // Layout and the switches of the appearance (MemoDlgLayout.cpp).
     // Caption, place and appearance of a memo being made, then shown.
@@ -116,6 +132,10 @@ private:
     bool commit();
     // The owner's memos and screen, to snap to and to cascade from.
     std::vector<PixelRect> ownerRects() const;
+    const MemoOwner* owner() const;
+    // Activates the memo after this one in the order of their places on the
+    // screen, or the one before.
+    void activateNeighbour(bool backwards);
     int32_t captionHeight() const;
     static std::vector<PixelRect> workAreas();
     void enterEditMode();
@@ -135,6 +155,8 @@ private:
     const uint32_t id_;
     HMENU menu_ = nullptr;
     CMemoEdit edit_;
+    CCaptionStrip captionStrip_;
+    uint32_t activation_ = 0;
     CMemoView view_;
     std::vector<CMemoView::Place> places_;  // where each tab was read, while the program runs
     int shownTab_ = -1;                     // the tab the view shows

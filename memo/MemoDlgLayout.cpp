@@ -43,9 +43,25 @@ void CMemoDlg::present(const std::string& caption, const PixelRect& place, const
     ShowWindow(hwnd(), SW_SHOW);
 }
 
+const MemoOwner* CMemoDlg::owner() const {
+    return dynamic_cast<const MemoOwner*>(win::Window::fromHandle(GetParent(hwnd())));
+}
+
 std::vector<PixelRect> CMemoDlg::ownerRects() const {
-    auto* owner = dynamic_cast<const MemoOwner*>(win::Window::fromHandle(GetParent(hwnd())));
-    return owner ? owner->getMemoRects(hwnd()) : std::vector<PixelRect>();
+    return owner() ? owner()->getMemoRects(hwnd()) : std::vector<PixelRect>();
+}
+
+void CMemoDlg::activateNeighbour(bool backwards) {
+    const std::vector<HWND> memos = owner() ? owner()->getMemoWindows() : std::vector<HWND>();
+    std::vector<PixelRect> places;
+    size_t self = memos.size();
+    for (HWND memo : memos) {
+        if (memo == hwnd()) self = places.size();
+        RECT r;
+        GetWindowRect(memo, &r);
+        places.push_back(pixels(r));
+    }
+    if (self < memos.size()) SetForegroundWindow(memos[nextInPlaceOrder(places, self, backwards)]);
 }
 
 int32_t CMemoDlg::captionHeight() const { return pixels(childRect(item(IDC_MEMO_CAPTION))).height(); }

@@ -433,16 +433,26 @@ void CTrayWnd::createMemoFromData(const StoredMemo& memo, bool besideOthers) {
     createMemoWindow().addMemo(memo, besideOthers);
 }
 
-// The last live memo ends up in front with the focus.
+// The memo that was active last (or the last one made) ends up in front
+// with the focus, so that the keyboard goes on from there.
 // A memo that no monitor shows comes back onto the nearest, as at a start;
 // one that any monitor shows stays where it is.
 void CTrayWnd::bringAllToFront() {
+    HWND last = nullptr;
+    uint32_t lastActivation = 0;
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot) && slot->activation() >= lastActivation) {
+            last = slot->hwnd();
+            lastActivation = slot->activation();
+        }
+    }
     bool moved = false;
     for (const auto& slot : memoWindows_) {
         if (!isLive(slot)) continue;
         moved |= slot->pullBackOnScreen();
-        SetForegroundWindow(slot->hwnd());
+        if (slot->hwnd() != last) SetForegroundWindow(slot->hwnd());
     }
+    if (last && IsWindow(last)) SetForegroundWindow(last);
     if (moved) saveTellingFailure(false);
 }
 
@@ -485,6 +495,14 @@ std::vector<PixelRect> CTrayWnd::getMemoRects(HWND excluded) const {
     }
     for (const RECT& area : win::workAreas()) rects.push_back({area.left, area.top, area.right, area.bottom});
     return rects;
+}
+
+std::vector<HWND> CTrayWnd::getMemoWindows() const {
+    std::vector<HWND> windows;
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot)) windows.push_back(slot->hwnd());
+    }
+    return windows;
 }
 
 // Loading and saving
