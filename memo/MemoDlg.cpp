@@ -52,6 +52,7 @@ const win::MessageTable* CMemoDlg::messageTable() const {
         win::onMessage(WM_LBUTTONDOWN, &CMemoDlg::OnLButtonDown),
         win::onMessage(WM_LBUTTONDBLCLK, &CMemoDlg::OnLButtonDblClk),
         win::onMessage(WM_SIZE, &CMemoDlg::OnSize),
+        win::onMessage(WM_WINDOWPOSCHANGED, &CMemoDlg::OnWindowPosChanged),
         win::onCtlColor(WM_CTLCOLORSTATIC, &CMemoDlg::OnCtlColor),
         win::onMessage(WM_MOUSEWHEEL, &CMemoDlg::OnMouseWheel),
         win::onMessage(WM_GETMINMAXINFO, &CMemoDlg::OnGetMinMaxInfo),
@@ -172,6 +173,7 @@ void CMemoDlg::createMemo(const std::string& text, const std::string& title, con
         // A compact flag from the settings stays, on the expanded window; the
         // first expand keeps its height.
         appearance_.COMPACT_FLAG = settings_.appearance.COMPACT_FLAG;
+        markChanged();
         // Saved once complete: a kill right after it restores the memo as shown.
         requestSave();
     });
@@ -179,6 +181,7 @@ void CMemoDlg::createMemo(const std::string& text, const std::string& title, con
 
 void CMemoDlg::appendTab(const MemoTab& tab) {
     tabs_.push_back(tab);
+    markChanged();
     win::insertTab(item(IDC_MEMO_TABS), static_cast<int>(tabs_.size()) - 1, tab.title);
     selectTab(tabCount() - 1);
     SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tab.title.c_str());
@@ -245,6 +248,15 @@ StoredMemo CMemoDlg::stored() const {
     return memo;
 }
 
+const std::string& CMemoDlg::fileBlock() {
+    if (blockStale_) {
+        block_.clear();
+        appendMemoBlock(block_, stored());
+        blockStale_ = false;
+    }
+    return block_;
+}
+
 bool CMemoDlg::editMode() const { return win::hasVisibleStyle(edit_.hwnd()); }
 
 int CMemoDlg::tabCount() const {
@@ -252,7 +264,10 @@ int CMemoDlg::tabCount() const {
 }
 
 // Selecting through the focus sends TCN_SELCHANGE, which shows the tab's text.
-void CMemoDlg::selectTab(int index) { SendMessageA(item(IDC_MEMO_TABS), TCM_SETCURFOCUS, index, 0); }
+void CMemoDlg::selectTab(int index) {
+    SendMessageA(item(IDC_MEMO_TABS), TCM_SETCURFOCUS, index, 0);
+    markChanged();
+}
 
 // The editor takes the text when edit mode begins: a long one costs it time.
 void CMemoDlg::showTab(int i) {
@@ -284,6 +299,7 @@ void CMemoDlg::commitEdits() {
 // tab was selected and nothing was kept.
 bool CMemoDlg::commit() {
     bool kept = false;
+    markChanged();
     caption_ = itemText(IDC_MEMO_CAPTION_EDIT);
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
     int i = getSelectedTab();
@@ -352,6 +368,7 @@ void CMemoDlg::enterEditMode() {
 }
 
 LRESULT CMemoDlg::OnSelChangeTab(const NMHDR&) {
+    markChanged();
     int i = getSelectedTab();
     if (i >= 0 && i < static_cast<int>(tabs_.size())) {
         showTab(i);
@@ -399,6 +416,7 @@ void CMemoDlg::OnDeleteTab() {
     if (!hwnd()) return;  // every memo was deleted while the question was open
     SendMessageA(item(IDC_MEMO_TABS), TCM_DELETEITEM, i, 0);
     tabs_.erase(tabs_.begin() + i);
+    markChanged();
     if (i < static_cast<int>(places_.size())) places_.erase(places_.begin() + i);
     shownTab_ = -1;
     int count = tabCount();
@@ -432,6 +450,7 @@ void CMemoDlg::OnChangeColor() {
     dialog.setColors(appearance_.colors);
     if (dialog.doModal(hwnd()) == IDCANCEL || !hwnd()) return;
     appearance_.colors = dialog.getColors();
+    markChanged();
     repaintNow(hwnd());
     requestSave();
 }

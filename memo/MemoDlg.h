@@ -44,6 +44,9 @@ public:
     int getSelectedTab() const;
     const MemoAppearance& getAppearance() const { return appearance_; }
     StoredMemo stored() const;
+    // The memo's block of the data file (appendMemoBlock of stored()), kept
+    // until the memo changes: a save of many memos formats only those that did.
+    const std::string& fileBlock();
 
     bool editMode() const;
     HMENU menu() const { return menu_; }
@@ -60,6 +63,7 @@ private:
     void OnLButtonDown();
     void OnLButtonDblClk();
     void OnSize();
+    void OnWindowPosChanged();
     HBRUSH OnCtlColor(HDC dc, HWND control);
     LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
     LRESULT OnSysCommand(WPARAM, LPARAM);
@@ -116,6 +120,8 @@ private:
     // Appends a tab and selects it, without asking for a save.
     void appendTab(const MemoTab& tab);
     int tabCount() const;
+    // Every change of what stored() answers calls this: the kept block is stale.
+    void markChanged() { blockStale_ = true; }
     // The memo's context menu, "編集".
     HMENU editPopup() const { return GetSubMenu(menu_, 0); }
 
@@ -134,4 +140,6 @@ private:
     bool sizing_ = false;  // the user drags a border
     AppSettings settings_;
     MemoAppearance appearance_;
+    std::string block_;
+    bool blockStale_ = true;
 };

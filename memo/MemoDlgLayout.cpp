@@ -30,6 +30,7 @@ void moveTo(HWND control, const PixelRect& r) { MoveWindow(control, r.left, r.to
 // costs no hide and show of its own.
 void CMemoDlg::present(const std::string& caption, const PixelRect& place, const MemoAppearance& appearance) {
     caption_ = caption;
+    markChanged();
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, caption_.c_str());
     SetWindowPos(hwnd(), HWND_TOP, place.left, place.top, place.width(), place.height(), SWP_NOACTIVATE);
@@ -141,6 +142,12 @@ void CMemoDlg::OnSize() {
     layoutControls();
 }
 
+// Every move and resize, however made, changes the rectangle a save writes.
+void CMemoDlg::OnWindowPosChanged() {
+    markChanged();
+    defaultProcessing();
+}
+
 void CMemoDlg::layoutControls() {
     for (int id : {IDC_MEMO_CAPTION, IDC_MEMO_TEXT, IDC_MEMO_TABS}) {
         if (!item(id)) return;  // still being made
@@ -209,6 +216,7 @@ void CMemoDlg::setShowTabs(bool showTabs) {
     win::checkMenuItem(editPopup(), ID_SHOW_TAB, showTabs);
     win::enableMenuItem(editPopup(), ID_DELETE_TAB, showTabs);
     appearance_.NOT_SHOW_TAB_FLAG = !showTabs;
+    markChanged();
     if (editMode()) showEditControls();
     layoutControls();
 }
@@ -219,6 +227,7 @@ void CMemoDlg::setWordWrap(bool wrap) {
     win::setStyle(item(IDC_MEMO_TEXT), SS_LEFTNOWORDWRAP, !wrap);
     const bool switched = appearance_.WORDWRAP_FLAG != wrap;
     appearance_.WORDWRAP_FLAG = wrap;
+    markChanged();
     if (switched && edit_.hwnd()) makeEditor();
     if (editMode()) showEditControls();
     layoutControls();
@@ -226,6 +235,7 @@ void CMemoDlg::setWordWrap(bool wrap) {
 
 void CMemoDlg::setFixed(bool fixed) {
     appearance_.NON_MOVE_FLAG = fixed;
+    markChanged();
     win::checkMenuItem(menu_, ID_FIX_POSITION, fixed);
 }
 
@@ -247,6 +257,7 @@ void CMemoDlg::setCompact(bool compact) {
     RECT cap, w;
     GetWindowRect(item(IDC_MEMO_CAPTION), &cap);
     appearance_.COMPACT_FLAG = compact;
+    markChanged();
     GetWindowRect(hwnd(), &w);
     HWND tabsControl = item(IDC_MEMO_TABS);
     LONG bottom;
