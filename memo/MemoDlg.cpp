@@ -187,8 +187,11 @@ void CMemoDlg::appendTab(const MemoTab& tab) {
     SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tab.title.c_str());
 }
 
+// The save holds the tabs shown, as the memo now shows them.
 void CMemoDlg::addMemo(const MemoTab& tab) {
     appendTab(tab);
+    setShowTabs(true);
+    applyTabMode(settings_.general.TAB_MODE_FLAG);
     requestSave();
 }
 
@@ -264,10 +267,7 @@ int CMemoDlg::tabCount() const {
 }
 
 // Selecting through the focus sends TCN_SELCHANGE, which shows the tab's text.
-void CMemoDlg::selectTab(int index) {
-    SendMessageA(item(IDC_MEMO_TABS), TCM_SETCURFOCUS, index, 0);
-    markChanged();
-}
+void CMemoDlg::selectTab(int index) { SendMessageA(item(IDC_MEMO_TABS), TCM_SETCURFOCUS, index, 0); }
 
 // The editor takes the text when edit mode begins: a long one costs it time.
 void CMemoDlg::showTab(int i) {
@@ -367,6 +367,7 @@ void CMemoDlg::enterEditMode() {
     SetFocus(edit_.hwnd());
 }
 
+// Every change of the selection, by the user or by selectTab, passes here.
 LRESULT CMemoDlg::OnSelChangeTab(const NMHDR&) {
     markChanged();
     int i = getSelectedTab();
@@ -403,9 +404,6 @@ LRESULT CMemoDlg::OnRClickTab(const NMHDR&) {
 void CMemoDlg::OnAddTab() {
     if (editMode()) OnOK();
     addMemo(MemoTab{texts::NEW_TAB_TEXT, texts::NEW_TAB_TITLE});
-    if (!hwnd()) return;
-    setShowTabs(true);
-    applyTabMode(settings_.general.TAB_MODE_FLAG);
 }
 
 void CMemoDlg::OnDeleteTab() {

@@ -23,7 +23,7 @@ public:
 
     // A new memo with one tab, centred on the screen and shown.
     void createMemo(const std::string& text, const std::string& title, const std::string& caption);
-    // Appends a tab and asks for a save.
+    // Appends a tab, shows the tabs and asks for a save.
     void addMemo(const MemoTab& tab);
     // Rebuilds a stored memo and shows it. `besideOthers`: it joins memos
     // already shown (a restore's "追加") and cascades off any whose top-left
@@ -138,6 +138,7 @@ private:
     MemoSnap snap_;
     RECT dragStart_ = {};  // the window rectangle when the drag or resize began
     bool sizing_ = false;  // the user drags a border
+    bool layoutHeld_ = false;  // present() lays the memo out once, at its end
     AppSettings settings_;
     MemoAppearance appearance_;
     std::string block_;

@@ -33,12 +33,16 @@ void CMemoDlg::present(const std::string& caption, const PixelRect& place, const
     markChanged();
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, caption_.c_str());
+    // One layout for the place and the switches, each of which would lay the memo out.
+    layoutHeld_ = true;
     SetWindowPos(hwnd(), HWND_TOP, place.left, place.top, place.width(), place.height(), SWP_NOACTIVATE);
     fullRect_ = rect(place);
     appearance_.colors = appearance.colors;
     setShowTabs(!appearance.NOT_SHOW_TAB_FLAG);
     setWordWrap(appearance.WORDWRAP_FLAG);
     applyTabMode(settings_.general.TAB_MODE_FLAG);
+    layoutHeld_ = false;
+    layoutControls();
     setFixed(appearance.NON_MOVE_FLAG);
     setCompact(appearance.COMPACT_FLAG);
     ShowWindow(hwnd(), SW_SHOW);
@@ -149,6 +153,7 @@ void CMemoDlg::OnWindowPosChanged() {
 }
 
 void CMemoDlg::layoutControls() {
+    if (layoutHeld_) return;
     for (int id : {IDC_MEMO_CAPTION, IDC_MEMO_TEXT, IDC_MEMO_TABS}) {
         if (!item(id)) return;  // still being made
     }

@@ -435,8 +435,9 @@ std::vector<PixelRect> CTrayWnd::getMemoRects(HWND excluded) const {
 // Loading and saving
 
 void CTrayWnd::showStoredMemos(const std::function<void()>& create) {
-    // Every restored memo reads the settings: one reading serves them all.
+    // Every restored memo reads the settings and the monitors: one reading serves them all.
     SettingsReadBatch settingsOnce;
+    win::WorkAreasOnce monitorsOnce;
     loading_ = true;
     create();
     loading_ = false;
