@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "win/MessageBox.h"
 #include "win/Controls.h"
+#include "win/Gdi.h"
 #include "win/SplitTemplate.h"
 #include "win/SystemLibrary.h"
 
@@ -137,15 +138,24 @@ void CMemoDlg::makeEditor() {
     if (focused) SetFocus(edit_.hwnd());
 }
 
-// The editor breaks lines a little otherwise than the view: while it still
-// shows first the line it began at, the view goes back exactly where it was.
-CMemoView::Place CMemoDlg::editorPlace() const {
+std::pair<LRESULT, int> CMemoDlg::editorShows() const {
     HWND editor = edit_.hwnd();
-    const std::string text = itemText(IDC_MEMO_EDITOR);
     const LRESULT first = SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0);
-    if (SendMessageA(editor, EM_LINEFROMCHAR, editorIndex(text, editFrom_.offset), 0) == first) return editFrom_;
-    auto index = uint32_t(SendMessageA(editor, EM_LINEINDEX, first, 0));
-    return {countsBytes(editor, text) ? index : offsetOfChar(text, index), 0};
+    RECT format;
+    SendMessageA(editor, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    LRESULT at = SendMessageA(editor, EM_POSFROMCHAR, SendMessageA(editor, EM_LINEINDEX, first, 0), 0);
+    return {first, at == -1 ? 0 : format.left - static_cast<short>(LOWORD(at))};
+}
+
+// The editor breaks lines a little otherwise than the view, and scrolls
+// sideways by characters: while it shows what it was scrolled to, the view
+// goes back exactly where it was.
+CMemoView::Place CMemoDlg::editorPlace() const {
+    const std::pair<LRESULT, int> shows = editorShows();
+    if (shows == editShows_) return editFrom_;
+    const std::string text = itemText(IDC_MEMO_EDITOR);
+    auto index = uint32_t(SendMessageA(edit_.hwnd(), EM_LINEINDEX, shows.first, 0));
+    return {countsBytes(edit_.hwnd(), text) ? index : offsetOfChar(text, index), shows.second};
 }
 
 WPARAM CMemoDlg::editorIndex(const std::string& text, uint32_t offset) const {
@@ -154,8 +164,12 @@ WPARAM CMemoDlg::editorIndex(const std::string& text, uint32_t offset) const {
 
 void CMemoDlg::scrollEditorTo(const CMemoView::Place& place) {
     HWND editor = edit_.hwnd();
+    const std::pair<LRESULT, int> shows = editorShows();
     LRESULT line = SendMessageA(editor, EM_LINEFROMCHAR, editorIndex(itemText(IDC_MEMO_EDITOR), place.offset), 0);
-    SendMessageA(editor, EM_LINESCROLL, 0, line - SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0));
+    const int average = std::max<int>(1, win::textMetrics(editor).tmAveCharWidth);
+    SendMessageA(editor, EM_LINESCROLL, (place.x - shows.second + average / 2) / average, line - shows.first);
+    editFrom_ = place;
+    editShows_ = editorShows();
 }
 
 // Direct calls of the resident window: counted like handlers, so that a memo
@@ -354,16 +368,16 @@ void CMemoDlg::enterEditMode() {
     const std::string& text = tabs_[i].text;
     SetWindowTextA(edit_.hwnd(), text.c_str());
     SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tabs_[i].title.c_str());
-    editFrom_ = view_.place();
+    const CMemoView::Place place = view_.place();
     showEditControls();
     layoutControls();  // the editor wraps at its width before it scrolls
     if (settings_.general.TEXT_SELECT_FLAG) {
         SendMessageA(edit_.hwnd(), EM_SETSEL, 0, -1);
     } else {
-        WPARAM at = editorIndex(text, editFrom_.offset);
+        WPARAM at = editorIndex(text, place.offset);
         SendMessageA(edit_.hwnd(), EM_SETSEL, at, at);
     }
-    scrollEditorTo(editFrom_);
+    scrollEditorTo(place);
     SetFocus(edit_.hwnd());
 }
 

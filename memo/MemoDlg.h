@@ -3,6 +3,7 @@
 // and its context menu.
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 #include "dialogs/ColorStatics.h"
 #include "memo/Layout.h"
@@ -99,9 +100,12 @@ private:
     void createEditControls();
     // The text editor (control 1000), made anew when wrapping is switched.
     void makeEditor();
-    // The editor's first shown line, and scrolling it there.
+    // Where the editor is, as a place of the view, and scrolling it to one
+    // (sideways by whole average characters).
     CMemoView::Place editorPlace() const;
     void scrollEditorTo(const CMemoView::Place& place);
+    // The editor's first shown line and how far it is scrolled sideways in pixels.
+    std::pair<LRESULT, int> editorShows() const;
     // A byte offset of the editor's `text` in the editor's own count.
     WPARAM editorIndex(const std::string& text, uint32_t offset) const;
     bool commit();
@@ -130,7 +134,8 @@ private:
     CMemoView view_;
     std::vector<CMemoView::Place> places_;  // where each tab was read, while the program runs
     int shownTab_ = -1;                     // the tab the view shows
-    CMemoView::Place editFrom_;             // where the view was when edit mode began
+    CMemoView::Place editFrom_;             // where the editor was last scrolled to
+    std::pair<LRESULT, int> editShows_;     // and what it showed then
     std::string caption_;
     std::vector<MemoTab> tabs_;
     ColorStatics colorStatics_{IDC_MEMO_CAPTION, IDC_MEMO_TEXT};

@@ -15,24 +15,6 @@ int32_t averageCharWidth(HDC dc) {
     return (size.cx / 26 + 1) / 2;
 }
 
-// A DC of `window` with `font` selected, for measuring.
-class MeasuringDC {
-public:
-    MeasuringDC(HWND window, HFONT font) : window_(window), dc_(GetDC(window)), before_(SelectObject(dc_, font)) {}
-    MeasuringDC(const MeasuringDC&) = delete;
-    MeasuringDC& operator=(const MeasuringDC&) = delete;
-    ~MeasuringDC() {
-        SelectObject(dc_, before_);
-        ReleaseDC(window_, dc_);
-    }
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-    HGDIOBJ before_;
-};
-
 // The widths of `font`, kept once for the process: the dialog manager makes
 // a font for each memo, all alike, and most memos hold the same characters.
 CharWidths& widthsOf(HWND window, HFONT font) {
@@ -45,7 +27,7 @@ CharWidths& widthsOf(HWND window, HFONT font) {
             return *widths;
         }
     }
-    MeasuringDC dc(window, font);
+    win::FontDC dc(window, font);
     auto widths = std::make_unique<CharWidths>();
     widths->tab = std::max(1, TAB_STOP_UNITS * averageCharWidth(dc.get()) / 4);
     TEXTMETRICA metrics = {};
@@ -59,7 +41,7 @@ CharWidths& widthsOf(HWND window, HFONT font) {
 void measureNew(HWND window, HFONT font, CharWidths& widths, std::string_view text) {
     const std::vector<CharCode> codes = widths.unknown(text);
     if (codes.empty()) return;
-    MeasuringDC dc(window, font);
+    win::FontDC dc(window, font);
     std::wstring wide;
     std::vector<size_t> ends;  // where each character ends in `wide`
     for (CharCode c : codes) {

@@ -185,7 +185,16 @@ void CTrayWnd::OnSaveFailed() {
         SetTimer(hwnd(), SAVE_FAILED_LATER, 200, nullptr);
         return;
     }
-    if (dataFile_.failure() != fileio::SaveFailure::None) win::showWarning(cannotSaveText(dataFile_.failure()).c_str());
+    if (dataFile_.failure() != fileio::SaveFailure::None) showSaveFailure();
+}
+
+// The box's loop runs our handlers: a failed "終了(&X)", or a failure after a
+// save that succeeded meanwhile (a retry's too), would open the same box again over it.
+void CTrayWnd::showSaveFailure() {
+    if (saveFailureOpen_) return;
+    saveFailureOpen_ = true;
+    win::showWarning(cannotSaveText(dataFile_.failure()).c_str());
+    saveFailureOpen_ = false;
 }
 
 LRESULT CTrayWnd::OnOtherVersionKept(WPARAM date, LPARAM time) {
@@ -343,7 +352,7 @@ void CTrayWnd::OnRestore() {
 void CTrayWnd::OnClose() {
     commitAllEdits();
     if (!saveMemos()) {
-        win::showWarning(cannotSaveText(dataFile_.failure()).c_str());
+        showSaveFailure();
         return;
     }
     teardownMemos();

@@ -89,6 +89,8 @@ private:
     void commitAllEdits();
     // Saves, and tells a failure once from a posted message.
     void saveTellingFailure(bool causedByDelete);
+    // The failure box with why the last save failed, unless it is open already.
+    void showSaveFailure();
     // Shows stored memos as at a start: their own save requests write nothing.
     void showStoredMemos(const std::function<void()>& create);
     // Before a restore replaces the memos: their edits and the file as it
@@ -107,4 +109,5 @@ private:
     bool deleteAllOwed_ = false;  // "全削除" emptied the registry; the next save removes those memos
     bool loading_ = false;  // the data file is being read: no save may write it
     bool saveFailureShown_ = false;  // told once; quiet until a save succeeds again
+    bool saveFailureOpen_ = false;  // the failure box is up (its loop runs our handlers)
 };

@@ -84,15 +84,41 @@ private:
     int width_, height_;
 };
 
-// The width in pixels of `text` in the font `window` draws with (WM_GETFONT).
+// A DC of `window` with `font` selected, to measure text with; by default
+// the font the window draws with (WM_GETFONT).
+class FontDC {
+public:
+    explicit FontDC(HWND window, HFONT font = nullptr)
+        : window_(window), dc_(GetDC(window)),
+          before_(SelectObject(dc_, font ? font : reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)))) {}
+    FontDC(const FontDC&) = delete;
+    FontDC& operator=(const FontDC&) = delete;
+    ~FontDC() {
+        SelectObject(dc_, before_);
+        ReleaseDC(window_, dc_);
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+    HGDIOBJ before_;
+};
+
+// The width in pixels of `text` in the font `window` draws with.
 inline int textWidth(HWND window, const std::string& text) {
-    HDC dc = GetDC(window);
-    HGDIOBJ before = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0)));
+    FontDC dc(window);
     SIZE size = {};
-    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, before);
-    ReleaseDC(window, dc);
+    GetTextExtentPoint32A(dc.get(), text.data(), static_cast<int>(text.size()), &size);
     return size.cx;
+}
+
+// The metrics of the font `window` draws with.
+inline TEXTMETRICA textMetrics(HWND window) {
+    FontDC dc(window);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc.get(), &metrics);
+    return metrics;
 }
 
 }  // namespace win

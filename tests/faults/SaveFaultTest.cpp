@@ -146,11 +146,14 @@ TEST_P(SaveFault, ToldOnceNothingLostAndSavedWhenGone) {
     EXPECT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(storedTexts(), std::vector<std::string>(texts.begin(), texts.begin() + 3));
 
-    // The first failure after a success speaks again; so does "終了(&X)",
-    // which leaves the program running until it can save.
+    // The first failure after a success speaks again; so does "終了(&X)" once
+    // that box is answered (while it is up, it tells this too), which leaves
+    // the program running until it can save.
     before = readFile(MEMO_FILE_NAME);
     obstacle->put();
     ASSERT_TRUE(commitMemoText(windows[0], texts[3]));
+    EXPECT_TRUE(boxes.waitFor(2));
+    EXPECT_TRUE(pumpUntil([&] { return !findMessageBox(program.pid()); }));
     PostMessageA(tray, WM_COMMAND, ID_EXIT, 0);
     EXPECT_TRUE(boxes.waitFor(3));
     EXPECT_EQ(boxTexts(), std::vector<std::string>(3, cannotSave));

@@ -307,6 +307,18 @@ TEST_F(TrayWndTest, EndOfSessionSavesWithoutMessageAndTearsNothingDown) {
     EXPECT_TRUE(trayIconPresent(tray.hwnd()));
 }
 
+// The failure box of a failed "終了(&X)" runs the next one in its loop: that
+// opens no second box over the first.
+TEST_F(TrayWndTest, OneFailureBoxAtATime) {
+    SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);  // the file as this run wrote it
+    SetFileAttributesA("Quillpad.dat", FILE_ATTRIBUTE_READONLY);
+    MessageBoxWatcher boxes;
+    for (int exit = 0; exit < 2; ++exit) PostMessageA(tray.hwnd(), WM_COMMAND, ID_EXIT, 0);
+    pumpFor(1000);
+    SetFileAttributesA("Quillpad.dat", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(boxes.seen().size(), 1u);
+}
+
 // key.ini: Alt+F5 for bringing to front, Ctrl+F6 for adding.
 const std::string kAltF5CtrlF6("\x74\0\x01\0\x75\0\x02\0", 8);
 
