@@ -267,8 +267,9 @@ StoredMemo CMemoDlg::stored() const {
 
 const std::string& CMemoDlg::fileBlock() {
     if (blockStale_) {
-        block_.clear();
-        appendMemoBlock(block_, stored());
+        std::string block;
+        appendMemoBlock(block, stored());
+        block_ = block;  // only as long as it is: 500 memos hold their blocks
         blockStale_ = false;
     }
     return block_;
