@@ -26,6 +26,7 @@ bool countsBytes(HWND editor, const std::string& text) {
     return size_t(last + SendMessageA(editor, EM_LINELENGTH, last, 0)) == text.size();
 }
 
+uint32_t lastMemoId = 0;
 
 }  // namespace
 
@@ -38,7 +39,7 @@ const win::SplitTemplate& CMemoDlg::memoTemplate() {
     return split;
 }
 
-CMemoDlg::CMemoDlg() : win::Dialog(IDD_MEMO) {
+CMemoDlg::CMemoDlg() : win::Dialog(IDD_MEMO), id_(++lastMemoId) {
     initDialogOperation = "OnInitDialog";
     templateInMemory = memoTemplate().withoutLater();
 }
@@ -228,6 +229,20 @@ void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
     });
 }
 
+void CMemoDlg::showMatch(int tab, const TextMatch& mark) {
+    runHandler("showMatch", [&] {
+        if (editMode()) OnOK();
+        if (!hwnd()) return;
+        if (appearance_.COMPACT_FLAG) {
+            setCompact(false);
+            requestSave();
+        }
+        if (tab >= 0 && tab < tabCount()) selectTab(tab);
+        if (mark.length > 0) view_.showMark(mark);
+        SetForegroundWindow(hwnd());
+    });
+}
+
 void CMemoDlg::reloadSettings() {
     runHandler("reloadSettings", [this] {
         loadSettings(settings_.general, settings_.appearance);
@@ -296,6 +311,28 @@ void CMemoDlg::showTab(int i) {
 void CMemoDlg::requestSave(WPARAM cause) { SendMessageA(GetParent(hwnd()), WM_SAVE_REQUEST, cause, 0); }
 
 // Commands and mouse
+
+// A match's mark goes at the next click or key. Ctrl+F and F3 are the
+// resident window's: it opens the find window or goes on.
+bool CMemoDlg::preTranslateMessage(const MSG& msg) {
+    switch (msg.message) {
+    case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN:
+        view_.clearMark();
+    }
+    if (msg.message != WM_KEYDOWN) return false;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    WPARAM key;
+    if (msg.wParam == 'F' && GetKeyState(VK_CONTROL) < 0) {
+        key = FIND_OPEN;
+    } else if (msg.wParam == VK_F3) {
+        key = shift ? FIND_PREVIOUS : FIND_NEXT;
+    } else {
+        return false;
+    }
+    PostMessageA(GetParent(hwnd()), WM_FIND_KEY, key, 0);
+    return true;
+}
 
 // Enter in view mode has nothing to commit, whether the edit-mode controls
 // were made yet or not.

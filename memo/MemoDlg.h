@@ -13,6 +13,7 @@
 #include "memo/Snap.h"
 #include "store/MemoFile.h"
 #include "store/Settings.h"
+#include "store/TextMatch.h"
 #include "win/Dialog.h"
 #include "win/SplitTemplate.h"
 #include "res/resource.h"
@@ -37,6 +38,13 @@ public:
     void commitEdits();
     // Moves a memo that no monitor shows back onto the nearest; true when it moved.
     bool pullBackOnScreen();
+    // A match of the find window: the memo in front, expanded, on tab `tab`
+    // (-1: the tab it shows) with `mark` in view (none when empty). Typing
+    // in edit mode is kept first.
+    void showMatch(int tab, const TextMatch& mark);
+
+    // Unique among the memos of a run: the find window names a memo by it.
+    uint32_t id() const { return id_; }
 
     // What a save writes: the committed state, never text still being edited.
     const std::string& getCaption() const { return caption_; }
@@ -58,6 +66,7 @@ public:
 
 protected:
     const win::MessageTable* messageTable() const override;
+    bool preTranslateMessage(const MSG& msg) override;
 
 private:
     void OnContextMenu(const POINT* at);
@@ -129,6 +138,7 @@ private:
     // The memo's context menu, "編集".
     HMENU editPopup() const { return GetSubMenu(menu_, 0); }
 
+    const uint32_t id_;
     HMENU menu_ = nullptr;
     CMemoEdit edit_;
     CMemoView view_;

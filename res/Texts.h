@@ -30,6 +30,10 @@ const char* const NO_GENERATIONS = "バックアップはありません。";
 const char* const RESET_COLORS_QUESTION = "デフォルト設定に戻します。\nよろしいですか？";
 // Hot keys that another program holds: "「name」" for each, followed by this.
 const char* const HOT_KEYS_TAKEN_END = "のショートカットキーは他のプログラムが使用中のため、登録できません。";
+// The find window's count: matches, then memos; and how many it lists when not all.
+const char* const FIND_COUNT = "%u 件 (%u 個のメモ)";
+const char* const FIND_COUNT_LISTED = "、先頭の %u 件を表示";
+const char* const FIND_NOTHING = "見つかりません";
 
 // What a new memo and a new tab start with.
 const char* const NEW_MEMO_CAPTION = "新規メモ";

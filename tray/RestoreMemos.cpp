@@ -20,4 +20,5 @@ void CTrayWnd::restoreMemos(const std::vector<StoredMemo>& memos, bool replace) 
         for (const StoredMemo& memo : memos) createMemoFromData(memo, !replace);
     });
     saveTellingFailure(false);
+    memosChanged();
 }

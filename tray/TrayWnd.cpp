@@ -92,6 +92,7 @@ const win::MessageTable* CTrayWnd::messageTable() const {
         win::onMessage(WM_QUERYENDSESSION, &CTrayWnd::OnQueryEndSession),
         win::onCommand(ID_DELETE_ALL, &CTrayWnd::OnDeleteAll),
         win::onCommand(ID_ADD_MEMO, &CTrayWnd::OnAddMemo),
+        win::onCommand(ID_FIND, &CTrayWnd::OnFind),
         win::onCommand(ID_OPTION, &CTrayWnd::OnOption),
         win::onCommand(ID_RESTORE, &CTrayWnd::OnRestore),
         win::onCommand(ID_VERSION, &CTrayWnd::OnVersion),
@@ -99,6 +100,7 @@ const win::MessageTable* CTrayWnd::messageTable() const {
         win::onMessage(WM_TRAY_CALLBACK, &CTrayWnd::OnTrayCallback),
         win::onMessage(WM_HOTKEY, &CTrayWnd::OnHotKey),
         win::onMessage(WM_SAVE_REQUEST, &CTrayWnd::OnSaveRequest),
+        win::onMessage(WM_FIND_KEY, &CTrayWnd::OnFindKey),
         win::onMessage(WM_SAVE_FAILED, &CTrayWnd::OnSaveFailed),
         win::onMessage(WM_OTHER_VERSION_KEPT, &CTrayWnd::OnOtherVersionKept),
         win::onMessage(WM_TIMER, &CTrayWnd::OnTimer),
@@ -143,6 +145,8 @@ LRESULT CTrayWnd::OnHotKey(WPARAM wParam, LPARAM) {
     } else if (static_cast<int>(wParam) == hotKeyId(keys[1])) {
         addNewMemo();
         bringAllToFront();
+    } else if (static_cast<int>(wParam) == hotKeyId(keys[2])) {
+        openFind();
     }
     return 0;
 }
@@ -165,6 +169,7 @@ LRESULT CTrayWnd::OnTrayCallback(WPARAM, LPARAM lParam) {
 LRESULT CTrayWnd::OnSaveRequest(WPARAM wParam, LPARAM) {
     releaseEndedMemos();
     saveTellingFailure(wParam == SAVE_AFTER_DELETE);
+    memosChanged();
     return 0;
 }
 
@@ -298,6 +303,45 @@ void CTrayWnd::OnAddMemo() { addNewMemo(); }
 
 void CTrayWnd::OnDeleteAll() { deleteAllMemos(); }
 
+void CTrayWnd::OnFind() { openFind(); }
+
+// F3 in a memo while the find window is hidden opens it, as Ctrl+F does.
+LRESULT CTrayWnd::OnFindKey(WPARAM key, LPARAM) {
+    if (key == FIND_OPEN || !find_ || !IsWindowVisible(find_->hwnd())) {
+        openFind();
+    } else {
+        find_->goToNext(key == FIND_NEXT);
+    }
+    return 0;
+}
+
+void CTrayWnd::openFind() {
+    if (!find_) find_.reset(new CFindDlg(*this));
+    find_->open(hwnd());
+}
+
+void CTrayWnd::memosChanged() {
+    if (find_) find_->memosChanged();
+}
+
+void CTrayWnd::forEachMemo(const MemoVisitor& visit) const {
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot)) visit(slot->id(), slot->getCaption(), slot->getTabs());
+    }
+}
+
+// The memo is found before it is shown: showing it may commit its edits, and
+// the save that asks for lets go of ended memos in the registry.
+bool CTrayWnd::showHit(const FindHit& hit) {
+    CMemoDlg* memo = nullptr;
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot) && slot->id() == hit.memo) memo = slot.get();
+    }
+    if (!memo || hit.tab >= static_cast<int>(memo->getTabs().size())) return false;
+    memo->showMatch(hit.tab, hit.tab >= 0 && !hit.inTitle ? hit.match : TextMatch{});
+    return true;
+}
+
 // A dialog's menu item is grey while it is open, so that it cannot be opened
 // twice from the nested message loop. No result when the resident window
 // ended meanwhile ("終了(&X)" was chosen): nothing of it may be used then.
@@ -356,6 +400,7 @@ void CTrayWnd::OnClose() {
         return;
     }
     teardownMemos();
+    find_.reset();
     defaultProcessing();  // destroys the window
 }
 
@@ -422,6 +467,7 @@ void CTrayWnd::deleteAllMemos() {
     if (!hwnd()) return;
     teardownMemos();
     deleteAllOwed_ = true;
+    memosChanged();
 }
 
 // A memo whose handler waits in a nested loop (a question, a dialog) is

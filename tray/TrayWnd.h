@@ -1,10 +1,12 @@
-// The hidden resident window: tray icon and menu, the two global hot keys,
-// loading and saving of the memo data file, and the registry of memo windows.
+// The hidden resident window: tray icon and menu, the three global hot keys,
+// loading and saving of the memo data file, the registry of memo windows and
+// the find window over them.
 #pragma once
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+#include "dialogs/FindDlg.h"
 #include "memo/MemoDlg.h"
 #include "memo/MemoOwner.h"
 #include "memo/PixelRect.h"
@@ -14,7 +16,7 @@
 #include "win/Dialog.h"
 #include "win/Window.h"
 
-class CTrayWnd : public win::Window, public MemoOwner {
+class CTrayWnd : public win::Window, public MemoOwner, public FindSource {
 public:
     CTrayWnd();
     ~CTrayWnd() override;
@@ -42,6 +44,11 @@ public:
     // The other memos, then the work area of each monitor.
     std::vector<PixelRect> getMemoRects(HWND excluded) const override;
 
+    // The find window, brought to the front; one at a time.
+    void openFind();
+    void forEachMemo(const MemoVisitor& visit) const override;
+    bool showHit(const FindHit& hit) override;
+
     bool loadMemos();
     // `causedByDelete`: the save removes a deleted tab or memo (store/Generations.h).
     // The tray icon shows whether it failed until the next save.
@@ -64,6 +71,8 @@ private:
     LRESULT OnQueryEndSession(WPARAM, LPARAM);
     void OnExit();
     void OnAddMemo();
+    void OnFind();
+    LRESULT OnFindKey(WPARAM key, LPARAM);
     void OnDeleteAll();
     void OnOption();
     void OnRestore();
@@ -87,6 +96,8 @@ private:
     std::optional<INT_PTR> runGreyed(UINT command, win::Dialog& dialog);
     void releaseEndedMemos();
     void commitAllEdits();
+    // Memos were added, changed or deleted: the find window follows.
+    void memosChanged();
     // Saves, and tells a failure once from a posted message.
     void saveTellingFailure(bool causedByDelete);
     // The failure box with why the last save failed, unless it is open already.
@@ -104,6 +115,7 @@ private:
     HMENU trayMenu_ = nullptr;
     AppSettings settings_;
     MemoSlots memoWindows_;
+    win::Owned<CFindDlg> find_;  // made when first opened; hidden, not ended, by Escape
     DataFile dataFile_{MEMO_FILE_NAME};
     std::string trayTip_;
     bool deleteAllOwed_ = false;  // "全削除" emptied the registry; the next save removes those memos

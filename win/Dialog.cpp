@@ -65,6 +65,7 @@ bool Dialog::routeToModeless(MSG& msg) {
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     auto* dialog = dynamic_cast<Dialog*>(root ? Window::fromHandle(root) : nullptr);
     if (!dialog || !dialog->isModeless()) return false;
+    if (dialog->runHandler(nullptr, [&] { return dialog->preTranslateMessage(msg); })) return true;
     const MSG* outer = loops.routing;
     loops.routing = &msg;
     bool handled = IsDialogMessageA(root, &msg) != FALSE;

@@ -41,9 +41,9 @@ public:
 
 protected:
     const MessageTable* messageTable() const override;
-    // A message for this modal dialog or one of its controls, before the
-    // dialog manager sees it (keys the dialog manager would take, such as
-    // Ctrl+Tab); true when it was handled.
+    // A message for this dialog or one of its controls, before the dialog
+    // manager sees it (keys the dialog manager would take, such as Ctrl+Tab);
+    // true when it was handled.
     virtual bool preTranslateMessage(const MSG&) { return false; }
     // Named in the failure message of OnInitDialog, or null.
     const char* initDialogOperation = nullptr;

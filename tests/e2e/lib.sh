@@ -84,7 +84,8 @@ last_item() { LAST_X=$((X + 20)); LAST_Y=$((Y + HEIGHT - 12)); }
 choose_from_tray_menu() {
     local offset
     case $1 in
-        d) offset=11 ;; a) offset=28 ;; o) offset=54 ;; r) offset=71 ;; v) offset=97 ;; x) offset=114 ;;
+        d) offset=11 ;; a) offset=28 ;; f) offset=54 ;; o) offset=71 ;; r) offset=88 ;; v) offset=114 ;;
+        x) offset=131 ;;
         *) fail "no tray menu item $1" ;;
     esac
     find_tray_icon
