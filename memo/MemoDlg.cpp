@@ -26,8 +26,8 @@ bool countsBytes(HWND editor, const std::string& text) {
     return size_t(last + SendMessageA(editor, EM_LINELENGTH, last, 0)) == text.size();
 }
 
-uint32_t lastActivation = 0;
 uint32_t lastMemoId = 0;
+uint32_t lastActivation = 0;
 
 }  // namespace
 
@@ -56,6 +56,7 @@ const win::MessageTable* CMemoDlg::messageTable() const {
         win::onMessage(WM_LBUTTONDOWN, &CMemoDlg::OnLButtonDown),
         win::onMessage(WM_LBUTTONDBLCLK, &CMemoDlg::OnLButtonDblClk),
         win::onMessage(WM_SIZE, &CMemoDlg::OnSize),
+        win::onMessage(WM_WINDOWPOSCHANGED, &CMemoDlg::OnWindowPosChanged),
         win::onCtlColor(WM_CTLCOLORSTATIC, &CMemoDlg::OnCtlColor),
         win::onMessage(WM_MOUSEWHEEL, &CMemoDlg::OnMouseWheel),
         win::onMessage(WM_GETMINMAXINFO, &CMemoDlg::OnGetMinMaxInfo),
@@ -191,6 +192,7 @@ void CMemoDlg::createMemo(const std::string& text, const std::string& title, con
         // A compact flag from the settings stays, on the expanded window; the
         // first expand keeps its height.
         appearance_.COMPACT_FLAG = settings_.appearance.COMPACT_FLAG;
+        markChanged();
         // Saved once complete: a kill right after it restores the memo as shown.
         requestSave();
     });
@@ -198,13 +200,17 @@ void CMemoDlg::createMemo(const std::string& text, const std::string& title, con
 
 void CMemoDlg::appendTab(const MemoTab& tab) {
     tabs_.push_back(tab);
+    markChanged();
     win::insertTab(item(IDC_MEMO_TABS), static_cast<int>(tabs_.size()) - 1, tab.title);
     selectTab(tabCount() - 1);
     SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tab.title.c_str());
 }
 
+// The save holds the tabs shown, as the memo now shows them.
 void CMemoDlg::addMemo(const MemoTab& tab) {
     appendTab(tab);
+    setShowTabs(true);
+    applyTabMode(settings_.general.TAB_MODE_FLAG);
     requestSave();
 }
 
@@ -278,6 +284,16 @@ StoredMemo CMemoDlg::stored() const {
     return memo;
 }
 
+const std::string& CMemoDlg::fileBlock() {
+    if (blockStale_) {
+        std::string block;
+        appendMemoBlock(block, stored());
+        block_ = block;  // only as long as it is: 500 memos hold their blocks
+        blockStale_ = false;
+    }
+    return block_;
+}
+
 bool CMemoDlg::editMode() const { return win::hasVisibleStyle(edit_.hwnd()); }
 
 int CMemoDlg::tabCount() const {
@@ -302,8 +318,8 @@ void CMemoDlg::requestSave(WPARAM cause) { SendMessageA(GetParent(hwnd()), WM_SA
 
 // The memo's keys: each works in view mode, in edit mode or in both, with
 // exactly its Ctrl and Shift. Enter, Tab and Escape otherwise are the dialog
-// manager's; Ctrl+F and F3 the resident window's: it opens the find window or
-// goes on. A match's mark goes at the next click or key.
+// manager's. A match's mark goes at the next click or key. Ctrl+F and F3 are
+// the resident window's: it opens the find window or goes on.
 bool CMemoDlg::preTranslateMessage(const MSG& msg) {
     switch (msg.message) {
     case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
@@ -326,6 +342,9 @@ bool CMemoDlg::preTranslateMessage(const MSG& msg) {
         {VK_RETURN, true, false, EDIT, &CMemoDlg::OnOK},
         {VK_F6, true, false, BOTH, &CMemoDlg::activateNextMemo},
         {VK_F6, true, true, BOTH, &CMemoDlg::activatePreviousMemo},
+        {'F', true, false, BOTH, &CMemoDlg::openFind},
+        {VK_F3, false, false, BOTH, &CMemoDlg::findNext},
+        {VK_F3, false, true, BOTH, &CMemoDlg::findPrevious},
     };
     const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
     const Mode mode = editMode() ? EDIT : VIEW;
@@ -335,17 +354,12 @@ bool CMemoDlg::preTranslateMessage(const MSG& msg) {
             return true;
         }
     }
-    WPARAM key;
-    if (msg.wParam == 'F' && ctrl) {
-        key = FIND_OPEN;
-    } else if (msg.wParam == VK_F3) {
-        key = shift ? FIND_PREVIOUS : FIND_NEXT;
-    } else {
-        return false;
-    }
-    PostMessageA(GetParent(hwnd()), WM_FIND_KEY, key, 0);
-    return true;
+    return false;
 }
+
+void CMemoDlg::openFind() { PostMessageA(GetParent(hwnd()), WM_FIND_KEY, FIND_OPEN, 0); }
+void CMemoDlg::findNext() { PostMessageA(GetParent(hwnd()), WM_FIND_KEY, FIND_NEXT, 0); }
+void CMemoDlg::findPrevious() { PostMessageA(GetParent(hwnd()), WM_FIND_KEY, FIND_PREVIOUS, 0); }
 
 // As a double-click on the text; a collapsed memo opens first.
 void CMemoDlg::OnEditKey() {
@@ -387,6 +401,7 @@ void CMemoDlg::commitEdits() {
 // tab was selected and nothing was kept.
 bool CMemoDlg::commit() {
     bool kept = false;
+    markChanged();
     caption_ = itemText(IDC_MEMO_CAPTION_EDIT);
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
     int i = getSelectedTab();
@@ -454,7 +469,9 @@ void CMemoDlg::enterEditMode() {
     SetFocus(edit_.hwnd());
 }
 
+// Every change of the selection, by the user or by selectTab, passes here.
 LRESULT CMemoDlg::OnSelChangeTab(const NMHDR&) {
+    markChanged();
     int i = getSelectedTab();
     if (i >= 0 && i < static_cast<int>(tabs_.size())) {
         showTab(i);
@@ -489,9 +506,6 @@ LRESULT CMemoDlg::OnRClickTab(const NMHDR&) {
 void CMemoDlg::OnAddTab() {
     if (editMode()) OnOK();
     addMemo(MemoTab{texts::NEW_TAB_TEXT, texts::NEW_TAB_TITLE});
-    if (!hwnd()) return;
-    setShowTabs(true);
-    applyTabMode(settings_.general.TAB_MODE_FLAG);
 }
 
 void CMemoDlg::OnDeleteTab() {
@@ -502,6 +516,7 @@ void CMemoDlg::OnDeleteTab() {
     if (!hwnd()) return;  // every memo was deleted while the question was open
     SendMessageA(item(IDC_MEMO_TABS), TCM_DELETEITEM, i, 0);
     tabs_.erase(tabs_.begin() + i);
+    markChanged();
     if (i < static_cast<int>(places_.size())) places_.erase(places_.begin() + i);
     shownTab_ = -1;
     int count = tabCount();
@@ -535,6 +550,7 @@ void CMemoDlg::OnChangeColor() {
     dialog.setColors(appearance_.colors);
     if (dialog.doModal(hwnd()) == IDCANCEL || !hwnd()) return;
     appearance_.colors = dialog.getColors();
+    markChanged();
     repaintNow(hwnd());
     requestSave();
 }

@@ -28,7 +28,7 @@ public:
 
     // A new memo with one tab, centred on the screen and shown.
     void createMemo(const std::string& text, const std::string& title, const std::string& caption);
-    // Appends a tab and asks for a save.
+    // Appends a tab, shows the tabs and asks for a save.
     void addMemo(const MemoTab& tab);
     // Rebuilds a stored memo and shows it. `besideOthers`: it joins memos
     // already shown (a restore's "追加") and cascades off any whose top-left
@@ -56,6 +56,9 @@ public:
     int getSelectedTab() const;
     const MemoAppearance& getAppearance() const { return appearance_; }
     StoredMemo stored() const;
+    // The memo's block of the data file (appendMemoBlock of stored()), kept
+    // until the memo changes: a save of many memos formats only those that did.
+    const std::string& fileBlock();
 
     bool editMode() const;
     // When the memo was last the active window, in the order of activations
@@ -78,6 +81,7 @@ private:
     void OnLButtonDown();
     void OnLButtonDblClk();
     void OnSize();
+    void OnWindowPosChanged();
     HBRUSH OnCtlColor(HDC dc, HWND control);
     LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
     LRESULT OnSysCommand(WPARAM, LPARAM);
@@ -101,6 +105,9 @@ private:
     void focusPreviousControl();
     void activateNextMemo();
     void activatePreviousMemo();
+    void openFind();
+    void findNext();
+    void findPrevious();
 
     // Layout and the switches of the appearance (MemoDlgLayout.cpp).
     // Caption, place and appearance of a memo being made, then shown.
@@ -146,6 +153,8 @@ private:
     // Appends a tab and selects it, without asking for a save.
     void appendTab(const MemoTab& tab);
     int tabCount() const;
+    // Every change of what stored() answers calls this: the kept block is stale.
+    void markChanged() { blockStale_ = true; }
     // The memo's context menu, "編集".
     HMENU editPopup() const { return GetSubMenu(menu_, 0); }
 
@@ -166,6 +175,9 @@ private:
     MemoSnap snap_;
     RECT dragStart_ = {};  // the window rectangle when the drag or resize began
     bool sizing_ = false;  // the user drags a border
+    bool layoutHeld_ = false;  // present() lays the memo out once, at its end
     AppSettings settings_;
     MemoAppearance appearance_;
+    std::string block_;
+    bool blockStale_ = true;
 };

@@ -508,8 +508,9 @@ std::vector<HWND> CTrayWnd::getMemoWindows() const {
 // Loading and saving
 
 void CTrayWnd::showStoredMemos(const std::function<void()>& create) {
-    // Every restored memo reads the settings: one reading serves them all.
+    // Every restored memo reads the settings and the monitors: one reading serves them all.
     SettingsReadBatch settingsOnce;
+    win::WorkAreasOnce monitorsOnce;
     loading_ = true;
     create();
     loading_ = false;
@@ -535,12 +536,17 @@ bool CTrayWnd::loadMemos() {
 // request while the file is being read write nothing and cost nothing.
 bool CTrayWnd::saveMemos(bool causedByDelete) {
     if (loading_) return false;
-    std::vector<StoredMemo> memos;
-    memos.reserve(memoWindows_.size());
+    // Each memo keeps its block until it changes; the file is them, in one buffer.
+    size_t size = 0;
     for (const auto& slot : memoWindows_) {
-        if (isLive(slot) && !slot->getTabs().empty()) memos.push_back(slot->stored());
+        if (isLive(slot)) size += slot->fileBlock().size();
     }
-    const bool saved = dataFile_.save(memos, causedByDelete || deleteAllOwed_);
+    std::string data;
+    data.reserve(size);
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot)) data += slot->fileBlock();
+    }
+    const bool saved = dataFile_.save(data, causedByDelete || deleteAllOwed_);
     if (saved) {
         deleteAllOwed_ = false;
         saveFailureShown_ = false;  // whichever save landed, the next failure is told again
