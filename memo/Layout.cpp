@@ -1,5 +1,6 @@
 #include "memo/Layout.h"
 #include <algorithm>
+#include <utility>
 #include "store/MemoFile.h"
 
 MemoLayout layoutMemo(const LayoutInput& in) {
@@ -106,6 +107,17 @@ PixelRect keepOnMonitors(const PixelRect& r, const std::vector<PixelRect>& workA
     if (workAreas.empty()) return r;
     const PixelRect& area = workAreaOf(r, workAreas);
     return overlap(r, area) ? r : keepOnScreen(r, area);
+}
+
+size_t nextInPlaceOrder(const std::vector<PixelRect>& places, size_t current, bool backwards) {
+    std::vector<size_t> order(places.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return std::pair(places[a].top, places[a].left) < std::pair(places[b].top, places[b].left);
+    });
+    const size_t at = size_t(std::find(order.begin(), order.end(), current) - order.begin());
+    if (at == order.size()) return current;
+    return order[(at + (backwards ? order.size() - 1 : 1)) % order.size()];
 }
 
 PixelRect minimumClient(const LayoutInput& in, int32_t lineHeight) {

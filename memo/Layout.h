@@ -49,6 +49,11 @@ const PixelRect& workAreaOf(const PixelRect& r, const std::vector<PixelRect>& wo
 // monitor nearest to it (as keepOnScreen). No monitors: it stays.
 PixelRect keepOnMonitors(const PixelRect& r, const std::vector<PixelRect>& workAreas);
 
+// Of the memos at `places`, the one after `current` (before it when
+// `backwards`) in the order of their place on the screen: top to bottom, then
+// left to right, then as listed; after the last comes the first again.
+size_t nextInPlaceOrder(const std::vector<PixelRect>& places, size_t current, bool backwards);
+
 // The smallest client area in which edit mode still works: the caption
 // strip, one line of text and the bottom row of label, title, "OK" and "×".
 PixelRect minimumClient(const LayoutInput& in, int32_t lineHeight);

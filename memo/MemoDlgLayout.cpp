@@ -30,22 +30,43 @@ void moveTo(HWND control, const PixelRect& r) { MoveWindow(control, r.left, r.to
 // costs no hide and show of its own.
 void CMemoDlg::present(const std::string& caption, const PixelRect& place, const MemoAppearance& appearance) {
     caption_ = caption;
+    markChanged();
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, caption_.c_str());
+    // One layout for the place and the switches, each of which would lay the memo out.
+    layoutHeld_ = true;
     SetWindowPos(hwnd(), HWND_TOP, place.left, place.top, place.width(), place.height(), SWP_NOACTIVATE);
     fullRect_ = rect(place);
     appearance_.colors = appearance.colors;
     setShowTabs(!appearance.NOT_SHOW_TAB_FLAG);
     setWordWrap(appearance.WORDWRAP_FLAG);
     applyTabMode(settings_.general.TAB_MODE_FLAG);
+    layoutHeld_ = false;
+    layoutControls();
     setFixed(appearance.NON_MOVE_FLAG);
     setCompact(appearance.COMPACT_FLAG);
     ShowWindow(hwnd(), SW_SHOW);
 }
 
+const MemoOwner* CMemoDlg::owner() const {
+    return dynamic_cast<const MemoOwner*>(win::Window::fromHandle(GetParent(hwnd())));
+}
+
 std::vector<PixelRect> CMemoDlg::ownerRects() const {
-    auto* owner = dynamic_cast<const MemoOwner*>(win::Window::fromHandle(GetParent(hwnd())));
-    return owner ? owner->getMemoRects(hwnd()) : std::vector<PixelRect>();
+    return owner() ? owner()->getMemoRects(hwnd()) : std::vector<PixelRect>();
+}
+
+void CMemoDlg::activateNeighbour(bool backwards) {
+    const std::vector<HWND> memos = owner() ? owner()->getMemoWindows() : std::vector<HWND>();
+    std::vector<PixelRect> places;
+    size_t self = memos.size();
+    for (HWND memo : memos) {
+        if (memo == hwnd()) self = places.size();
+        RECT r;
+        GetWindowRect(memo, &r);
+        places.push_back(pixels(r));
+    }
+    if (self < memos.size()) SetForegroundWindow(memos[nextInPlaceOrder(places, self, backwards)]);
 }
 
 int32_t CMemoDlg::captionHeight() const { return pixels(childRect(item(IDC_MEMO_CAPTION))).height(); }
@@ -141,7 +162,14 @@ void CMemoDlg::OnSize() {
     layoutControls();
 }
 
+// Every move and resize, however made, changes the rectangle a save writes.
+void CMemoDlg::OnWindowPosChanged() {
+    markChanged();
+    defaultProcessing();
+}
+
 void CMemoDlg::layoutControls() {
+    if (layoutHeld_) return;
     for (int id : {IDC_MEMO_CAPTION, IDC_MEMO_TEXT, IDC_MEMO_TABS}) {
         if (!item(id)) return;  // still being made
     }
@@ -209,6 +237,7 @@ void CMemoDlg::setShowTabs(bool showTabs) {
     win::checkMenuItem(editPopup(), ID_SHOW_TAB, showTabs);
     win::enableMenuItem(editPopup(), ID_DELETE_TAB, showTabs);
     appearance_.NOT_SHOW_TAB_FLAG = !showTabs;
+    markChanged();
     if (editMode()) showEditControls();
     layoutControls();
 }
@@ -219,6 +248,7 @@ void CMemoDlg::setWordWrap(bool wrap) {
     win::setStyle(item(IDC_MEMO_TEXT), SS_LEFTNOWORDWRAP, !wrap);
     const bool switched = appearance_.WORDWRAP_FLAG != wrap;
     appearance_.WORDWRAP_FLAG = wrap;
+    markChanged();
     if (switched && edit_.hwnd()) makeEditor();
     if (editMode()) showEditControls();
     layoutControls();
@@ -226,6 +256,7 @@ void CMemoDlg::setWordWrap(bool wrap) {
 
 void CMemoDlg::setFixed(bool fixed) {
     appearance_.NON_MOVE_FLAG = fixed;
+    markChanged();
     win::checkMenuItem(menu_, ID_FIX_POSITION, fixed);
 }
 
@@ -247,6 +278,7 @@ void CMemoDlg::setCompact(bool compact) {
     RECT cap, w;
     GetWindowRect(item(IDC_MEMO_CAPTION), &cap);
     appearance_.COMPACT_FLAG = compact;
+    markChanged();
     GetWindowRect(hwnd(), &w);
     HWND tabsControl = item(IDC_MEMO_TABS);
     LONG bottom;

@@ -34,8 +34,7 @@ LoadResult DataFile::load(ScreenSize screen, const MemoSink& sink) {
     return LoadResult::Loaded;
 }
 
-bool DataFile::save(const std::vector<StoredMemo>& memos, bool causedByDelete) {
-    const std::string data = formatMemos(memos);
+bool DataFile::save(const std::string& data, bool causedByDelete) {
     if (changedByAnother()) {
         // Kept first, whatever the hourly rule says; a version that cannot be
         // kept is not replaced.

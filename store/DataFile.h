@@ -21,12 +21,12 @@ public:
     // As loadMemoFile; what was read is what a save compares the file with.
     LoadResult load(ScreenSize screen, const MemoSink& sink);
 
-    // Replaces the file with these memos in one step, first keeping the file
+    // Replaces the file with these bytes (formatMemos') in one step, first keeping the file
     // on disk as a generation when one is due (store/Generations.h), or
     // whatever is due when another program has changed the file since this
     // run last read or wrote it. `causedByDelete`: the save removes a deleted
     // tab or memo. False leaves the file as it was, and failure() says why.
-    bool save(const std::vector<StoredMemo>& memos, bool causedByDelete);
+    bool save(const std::string& data, bool causedByDelete);
 
     // Keeps the file as it stands as a generation now, due or not.
     generations::KeepResult keepNow();

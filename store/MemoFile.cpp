@@ -196,6 +196,21 @@ void parseMemos(std::string_view data, ScreenSize screen, const MemoSink& sink) 
     lineformat::forEachLine(data, [&](std::string_view line) { reader.line(line); });
 }
 
+void appendMemoBlock(std::string& out, const StoredMemo& m) {
+    if (m.tabs.empty()) return;
+    appendLine(out, MEMO_OPEN);
+    appendHeader(out, m);
+    for (const MemoTab& tab : m.tabs) {
+        appendLine(out, TAB_OPEN);
+        out += TAB_TITLE;
+        lineformat::appendValue(out, tab.title);
+        out += "\r\n";
+        appendTabText(out, tab.text);
+        appendLine(out, TAB_CLOSE);
+    }
+    appendLine(out, MEMO_CLOSE);
+}
+
 std::string formatMemos(const std::vector<StoredMemo>& memos) {
     size_t estimate = 0;
     for (const StoredMemo& m : memos) {
@@ -204,20 +219,7 @@ std::string formatMemos(const std::vector<StoredMemo>& memos) {
     }
     std::string out;
     out.reserve(estimate);
-    for (const StoredMemo& m : memos) {
-        if (m.tabs.empty()) continue;
-        appendLine(out, MEMO_OPEN);
-        appendHeader(out, m);
-        for (const MemoTab& tab : m.tabs) {
-            appendLine(out, TAB_OPEN);
-            out += TAB_TITLE;
-            lineformat::appendValue(out, tab.title);
-            out += "\r\n";
-            appendTabText(out, tab.text);
-            appendLine(out, TAB_CLOSE);
-        }
-        appendLine(out, MEMO_CLOSE);
-    }
+    for (const StoredMemo& m : memos) appendMemoBlock(out, m);
     return out;
 }
 

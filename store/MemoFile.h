@@ -56,6 +56,10 @@ void parseMemos(std::string_view data, ScreenSize screen, const MemoSink& sink);
 // "[MEMO_END]", "[MEMO_TAB_END]") or would read back as the tab's title line
 // is written with one leading blank.
 std::string formatMemos(const std::vector<StoredMemo>& memos);
+// Appends one memo's block as formatMemos writes it (nothing for a memo
+// without tabs): the file is its memos' blocks one after another, so a block
+// kept while its memo does not change can be written again as it is.
+void appendMemoBlock(std::string& out, const StoredMemo& memo);
 
 enum class LoadResult { Loaded, Missing, Unreadable };
 

@@ -433,16 +433,26 @@ void CTrayWnd::createMemoFromData(const StoredMemo& memo, bool besideOthers) {
     createMemoWindow().addMemo(memo, besideOthers);
 }
 
-// The last live memo ends up in front with the focus.
+// The memo that was active last (or the last one made) ends up in front
+// with the focus, so that the keyboard goes on from there.
 // A memo that no monitor shows comes back onto the nearest, as at a start;
 // one that any monitor shows stays where it is.
 void CTrayWnd::bringAllToFront() {
+    HWND last = nullptr;
+    uint32_t lastActivation = 0;
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot) && slot->activation() >= lastActivation) {
+            last = slot->hwnd();
+            lastActivation = slot->activation();
+        }
+    }
     bool moved = false;
     for (const auto& slot : memoWindows_) {
         if (!isLive(slot)) continue;
         moved |= slot->pullBackOnScreen();
-        SetForegroundWindow(slot->hwnd());
+        if (slot->hwnd() != last) SetForegroundWindow(slot->hwnd());
     }
+    if (last && IsWindow(last)) SetForegroundWindow(last);
     if (moved) saveTellingFailure(false);
 }
 
@@ -487,11 +497,20 @@ std::vector<PixelRect> CTrayWnd::getMemoRects(HWND excluded) const {
     return rects;
 }
 
+std::vector<HWND> CTrayWnd::getMemoWindows() const {
+    std::vector<HWND> windows;
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot)) windows.push_back(slot->hwnd());
+    }
+    return windows;
+}
+
 // Loading and saving
 
 void CTrayWnd::showStoredMemos(const std::function<void()>& create) {
-    // Every restored memo reads the settings: one reading serves them all.
+    // Every restored memo reads the settings and the monitors: one reading serves them all.
     SettingsReadBatch settingsOnce;
+    win::WorkAreasOnce monitorsOnce;
     loading_ = true;
     create();
     loading_ = false;
@@ -517,12 +536,17 @@ bool CTrayWnd::loadMemos() {
 // request while the file is being read write nothing and cost nothing.
 bool CTrayWnd::saveMemos(bool causedByDelete) {
     if (loading_) return false;
-    std::vector<StoredMemo> memos;
-    memos.reserve(memoWindows_.size());
+    // Each memo keeps its block until it changes; the file is them, in one buffer.
+    size_t size = 0;
     for (const auto& slot : memoWindows_) {
-        if (isLive(slot) && !slot->getTabs().empty()) memos.push_back(slot->stored());
+        if (isLive(slot)) size += slot->fileBlock().size();
     }
-    const bool saved = dataFile_.save(memos, causedByDelete || deleteAllOwed_);
+    std::string data;
+    data.reserve(size);
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot)) data += slot->fileBlock();
+    }
+    const bool saved = dataFile_.save(data, causedByDelete || deleteAllOwed_);
     if (saved) {
         deleteAllOwed_ = false;
         saveFailureShown_ = false;  // whichever save landed, the next failure is told again

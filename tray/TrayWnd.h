@@ -43,6 +43,7 @@ public:
     void teardownMemos();
     // The other memos, then the work area of each monitor.
     std::vector<PixelRect> getMemoRects(HWND excluded) const override;
+    std::vector<HWND> getMemoWindows() const override;
 
     // The find window, brought to the front; one at a time.
     void openFind();

@@ -105,6 +105,18 @@ TEST(Layout, MemoStaysOnAnyMonitorAndComesBackToTheNearest) {
     }
 }
 
+// Ctrl+F6 goes through the memos top to bottom, then left to right, then as listed.
+TEST(Layout, NextMemoInPlaceOrder) {
+    const std::vector<PixelRect> memos = {{500, 300, 800, 450}, {400, 100, 700, 250}, {-900, 100, -600, 250},
+                                          {500, 300, 800, 400}};
+    const size_t after[] = {3, 0, 1, 2}, before[] = {1, 2, 3, 0};
+    for (size_t i = 0; i < memos.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(nextInPlaceOrder(memos, i, false), after[i]);
+        EXPECT_EQ(nextInPlaceOrder(memos, i, true), before[i]);
+    }
+}
+
 TEST(Layout, ControlsFollowTheClientAreaAndTheMode) {
     LayoutInput in;
     in.client = {0, 0, 294, 144};

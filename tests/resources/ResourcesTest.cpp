@@ -129,7 +129,7 @@ const Dialog kDialogs[] = {
          5, 80, 250, 80},
         {1, "Button", "OK", SHOWN | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_FLAT, 0, 125, 170, 40, 14},
         {1042, "Button", "追加", SHOWN | WS_TABSTOP | BS_FLAT, 0, 170, 170, 40, 14},
-        {2, "Button", "ｷｬﾝｾﾙ", SHOWN | WS_TABSTOP | BS_FLAT, 0, 215, 170, 40, 14},
+        {2, "Button", "キャンセル", SHOWN | WS_TABSTOP | BS_FLAT, 0, 215, 170, 40, 14},
     }},
     {"Find", 142, FRAMED, 0, "検索", 330, 170, {
         {-1, "Static", "検索する文字列(&N):", SHOWN | SS_LEFT | SS_CENTERIMAGE, 0, 5, 5, 70, 12},

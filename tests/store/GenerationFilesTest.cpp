@@ -319,12 +319,12 @@ TEST_F(Generations, AnotherProgramsChangeIsKeptBeforeASaveReplacesIt) {
         setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 0, 0));
         DataFile data(MEMO_FILE_NAME, [this] { return now_; });  // the hourly rule is not due
         ASSERT_EQ(data.load({}, [](const StoredMemo&) {}), LoadResult::Loaded);
-        ASSERT_TRUE(data.save({memoWithText("ours")}, false));  // the run's first: keeps "loaded"
+        ASSERT_TRUE(data.save(formatMemos({memoWithText("ours")}), false));  // the run's first: keeps "loaded"
         if (r.theirs.empty()) std::filesystem::remove(MEMO_FILE_NAME);
         else writeFile(MEMO_FILE_NAME, r.theirs), setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 30, 0));
         if (r.backupBlocked) std::filesystem::remove_all("backup"), writeFile("backup", "in the way");
 
-        EXPECT_EQ(data.save({memoWithText("later")}, false), !r.backupBlocked);
+        EXPECT_EQ(data.save(formatMemos({memoWithText("later")}), false), !r.backupBlocked);
         EXPECT_EQ(readFile(MEMO_FILE_NAME), r.backupBlocked ? r.theirs : formatMemos({memoWithText("later")}));
         EXPECT_EQ(data.failure(), r.backupBlocked ? fileio::SaveFailure::OtherVersionNotKept : fileio::SaveFailure::None);
         const bool kept = r.changed && !r.backupBlocked;

@@ -437,6 +437,7 @@ TEST_F(MemoTest, ColourDialogChangesTheMemosColours) {
     CMemoDlg& memo = *tray.memoWindows()[0];
     const MemoColors stored{255, 1, 65280, 2}, factory;
     MessageBoxWatcher resetQuestion(GetCurrentProcessId(), IDYES);
+    SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);  // the memo's block is kept from here on
     for (int end : {IDCANCEL, IDOK}) {
         SCOPED_TRACE(end);
         bool acted = actOnDialog([&] { command(memo, ID_CHANGE_COLOR); },
@@ -448,6 +449,7 @@ TEST_F(MemoTest, ColourDialogChangesTheMemosColours) {
         EXPECT_TRUE(acted);
         EXPECT_EQ(memo.getAppearance().colors, end == IDOK ? factory : stored);
     }
+    EXPECT_EQ(readFile("Quillpad.dat"), formatMemos({memo.stored()}));
     pumpFor(300);  // the closed dialog's place is painted again
     HWND text = item(memo, IDC_MEMO_TEXT);
     RECT r;
@@ -683,6 +685,7 @@ TEST_F(MemoTest, EveryChangeReachesTheFile) {
     struct Case {
         const char* name;
         std::function<void()> change;
+        bool savesItself = true;
     } cases[] = {
         {"collapse", [&] { doubleClick(memo, true); }},
         {"expand", [&] { doubleClick(memo, true); }},
@@ -694,18 +697,45 @@ TEST_F(MemoTest, EveryChangeReachesTheFile) {
              SetWindowPos(memo.hwnd(), nullptr, 20, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
              SendMessageA(memo.hwnd(), WM_EXITSIZEMOVE, 0, 0);
          }},
+        {"a tab added", [&] { command(memo, ID_ADD_TAB); }},
+        {"a tab selected", [&] { SendMessageA(item(memo, IDC_MEMO_TABS), TCM_SETCURFOCUS, 0, 0); }, false},
+        {"a resize", [&] { SetWindowPos(memo.hwnd(), nullptr, 0, 0, 250, 180, SWP_NOMOVE | SWP_NOZORDER); }, false},
+        {"an edit kept at the end", [&] {
+             doubleClick(memo, false);
+             SetWindowTextA(item(memo, IDC_MEMO_CAPTION_EDIT), "見出し");
+             memo.commitEdits();
+         }, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         writeFile("Quillpad.dat", "before");
         c.change();
-        EXPECT_NE(readFile("Quillpad.dat").find("[MEMO_TAB_START]"), std::string::npos);
+        if (!c.savesItself) SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
+        // The block the memo kept is the one it would format afresh.
+        EXPECT_EQ(readFile("Quillpad.dat"), formatMemos({memo.stored()}));
     }
     // A click on the body is a drag that moves nothing: nothing to save.
     writeFile("Quillpad.dat", "before");
     SendMessageA(memo.hwnd(), WM_ENTERSIZEMOVE, 0, 0);
     SendMessageA(memo.hwnd(), WM_EXITSIZEMOVE, 0, 0);
     EXPECT_EQ(readFile("Quillpad.dat"), "before");
+}
+
+// A save of memos as they were read writes the bytes they were read from.
+TEST_F(MemoTest, SavedBytesAreThoseOfTheMemosFormatted) {
+    StoredMemo plain, rich;
+    plain.tabs = {{"text\r\n", "one"}};
+    plain.RECT_LEFT = 10, plain.RECT_TOP = 20, plain.RECT_RIGHT = 310, plain.RECT_BOTTOM = 170;
+    rich = plain;
+    rich.tabs = {{"", ""}, {"[MEMO_END]\r\nMEMO_TAB_TITLE-x\r\nlone\rCR", "日本語"}, {"no line end", "three"}};
+    rich.CAPTION = "見出し";
+    rich.appearance = {{255, 1, 65280, 2}, true, true, true, true};
+    rich.MEMO_SELECT_INDEX = 2;
+    const std::string file = formatMemos({plain, rich, plain});
+    writeFile("Quillpad.dat", file);
+    start();
+    SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
+    EXPECT_EQ(readFile("Quillpad.dat"), file);
 }
 
 // New memos do not hide each other; the front command brings a memo that
