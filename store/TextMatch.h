@@ -1,9 +1,9 @@
 // How a search matches what the user typed against memo texts (Shift-JIS), as
 // a Japanese reader expects: case-insensitive; full-width and half-width forms
 // of a letter, digit or katakana alike (a half-width katakana with its voicing
-// mark is the one voiced katakana); hiragana alike with katakana. The text is
-// read character by character: a search for an ASCII character never matches
-// the second byte of a two-byte character (the "\" of "ソ" or "表").
+// mark is the one voiced katakana); hiragana alike with katakana. A match
+// begins and ends between characters: a search for an ASCII character never
+// matches the second byte of a two-byte character (the "\" of "ソ" or "表").
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +14,6 @@
 // `length` bytes of the text from `offset`.
 struct TextMatch {
     uint32_t offset = 0, length = 0;
-    bool operator==(const TextMatch& o) const { return offset == o.offset && length == o.length; }
 };
 
 // What the user typed, folded once for every text it is matched against.
