@@ -48,6 +48,7 @@ private:
     void OnTextChange();
     void OnListDoubleClick();
     void OnRefresh();
+    LRESULT OnDrawItem(WPARAM, LPARAM item);
 
     // Searches the memos for the text and fills the list, keeping the
     // selected line's place.
@@ -57,5 +58,6 @@ private:
 
     FindSource& source_;
     std::vector<FindHit> hits_;  // the list's lines, in order
+    int tabStops_[2] = {};       // where the list's columns start, in pixels
     bool refreshPosted_ = false;
 };
