@@ -113,7 +113,6 @@ TEST_F(RestoreTest, ListsTheGenerationsNewestFirstAndPreviewsTheSelected) {
     bool acted = actOnDialog([&] { EXPECT_EQ(dialog.doModal(), IDCANCEL); },
                              [&](HWND d) {
                                  // The list opens with the times; the memos follow, one generation a tick.
-                                 EXPECT_EQ(listLines(d)[2], "2026/11/29 23:59:59");
                                  pumpUntil([&] { return listLines(d)[2].size() > 20; });
                                  lines = listLines(d);
                                  selectedAtOpen = SendMessageA(GetDlgItem(d, IDC_RESTORE_LIST), LB_GETCURSEL, 0, 0);
@@ -214,7 +213,9 @@ TEST_F(RestoreTest, ChoicesActOnTheMemosAndTheFile) {
         std::vector<generations::Generation> kept = generations::listGenerations(MEMO_FILE_NAME);
         const bool replaced = c.button == IDOK && c.answer == IDYES;
         ASSERT_EQ(kept.size(), replaced ? 3u : 2u);
-        if (replaced) EXPECT_EQ(readFile(kept[0].path.c_str()), before);
+        if (replaced) {
+            EXPECT_EQ(readFile(kept[0].path.c_str()), before);
+        }
         if (captionsShown(rowTray).back() == "前のメモ") {
             // Shown as at a start where the generation had it; added, it cascades off the memo there.
             RECT r;
