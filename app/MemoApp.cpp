@@ -1,10 +1,8 @@
 #include "app/MemoApp.h"
 #include "res/Texts.h"
-#include "win/Failure.h"
 #include "win/MessageBox.h"
 
 bool CMemoApp::InitInstance() {
-    win::setFailureText(texts::UNEXPECTED_FAILURE);
     // The mutex marks a running copy in this logon session; its handle stays
     // open until the process ends.
     HANDLE mutex = CreateMutexA(nullptr, TRUE, "Quillpad");

@@ -1,7 +1,7 @@
 #include <windows.h>
 #include "app/MemoApp.h"
-#include "win/Failure.h"
-#include "win/SystemLibrary.h"
+#include "res/Texts.h"
+#include "win/Application.h"
 
 static CMemoApp theApp;
 
@@ -9,6 +9,6 @@ static CMemoApp theApp;
 // their first call (app/CMakeLists.txt), and they and what they load must come
 // from the system folder only.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    win::guarded(nullptr, win::restrictDllSearch);
+    win::startProcess(texts::UNEXPECTED_FAILURE);
     return theApp.run();
 }

@@ -129,7 +129,9 @@ void BM_Save500(benchmark::State& state) {
         utimensat(AT_FDCWD, dataFile.c_str(), times, 0);
         ++stamp;
         state.ResumeTiming();
-        if (!saveMemoFile(dataFile.c_str(), memos, {keep ? &run : nullptr, keep})) state.SkipWithError("save failed");
+        const bool saved =
+            keep ? run.save(dataFile.c_str(), formatMemos(memos), true) : saveMemoFile(dataFile.c_str(), memos);
+        if (!saved) state.SkipWithError("save failed");
         if (keep && run.lastKeep() != generations::KeepResult::Made) state.SkipWithError("no generation");
     }
     state.counters["generations"] = double(generations::listGenerations(dataFile.c_str()).size());

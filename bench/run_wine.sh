@@ -4,8 +4,10 @@
 # commit, the peak working set, the exit and a held settings file; then one
 # drag step against 100 to 1,000 memos beside the native snapping arithmetic;
 # then loading 10 MB of long notes against the same bytes in small memos,
-# and a wheel step and a switch of tabs on wrapped 1 MB tabs; last, a save of
-# 500 memos with and without a generation.
+# and a wheel step and a switch of tabs on wrapped 1 MB tabs; then a save of
+# 500 memos with and without a generation; opening the restore dialog with
+# 121 generations of 5 MB; last, typing in the find window over 500 memos of
+# 10 MB beside a plain memmem pass, and going to a match.
 # Arguments go to the start-up benchmark: SIZES [STARTS], e.g. 100,500 1.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/env.sh"
@@ -42,3 +44,13 @@ echo
 echo "== A save of 500 memos with and without a generation"
 mkdir -p "$BENCH/generations"
 (cd "$BENCH/generations" && timeout 120 wine "$WINE_BENCH/generation_bench.exe")
+
+echo
+echo "== The restore dialog with 121 generations of 5 MB"
+mkdir -p "$BENCH/restore"
+(cd "$BENCH/restore" && timeout 300 wine "$WINE_BENCH/restore_open_bench.exe")
+
+echo
+echo "== The find window over 500 memos of 3 tabs (10 MB), against memmem over the same bytes"
+mkdir -p "$BENCH/find"
+(cd "$BENCH/find" && timeout 300 wine "$WINE_BENCH/find_bench.exe" | iconv -f CP932 -t UTF-8)

@@ -6,21 +6,30 @@
 
 namespace {
 
+// The list opens at once with the times of the generations; their memos are
+// read one a tick afterwards, behind the user's input and painting.
+const UINT_PTR DESCRIBE_NEXT = 1;
+const UINT DESCRIBE_EVERY_MS = 10;
+
 ScreenSize primaryScreen() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
-LoadResult readGeneration(const std::string& path, std::vector<StoredMemo>& memos) {
+LoadResult readGeneration(const std::string& path, std::vector<StoredMemo>& memos,
+                          unsigned patienceMs = fileio::HELD_FILE_PATIENCE_MS) {
     memos.clear();
-    return loadMemoFile(path.c_str(), primaryScreen(), [&](const StoredMemo& memo) { memos.push_back(memo); });
+    return loadMemoFile(
+        path.c_str(), primaryScreen(), [&](const StoredMemo& memo) { memos.push_back(memo); }, patienceMs);
 }
 
 }  // namespace
 
-CRestoreDlg::CRestoreDlg(const char* dataFile) : win::Dialog(IDD_RESTORE), dataFile_(dataFile) {}
+CRestoreDlg::CRestoreDlg(const DataFile& dataFile, std::function<bool()> keepCurrent)
+    : win::Dialog(IDD_RESTORE), dataFile_(dataFile), keepCurrent_(std::move(keepCurrent)) {}
 
 const win::MessageTable* CRestoreDlg::messageTable() const {
     static const win::MessageEntry rows[] = {
         win::onCommand(IDC_RESTORE_ADD, &CRestoreDlg::OnAdd),
         win::onControl(IDC_RESTORE_LIST, LBN_SELCHANGE, &CRestoreDlg::OnSelChange),
+        win::onMessage(WM_TIMER, &CRestoreDlg::OnTimer),
     };
     static const win::MessageTable table(rows, Dialog::messageTable());
     return &table;
@@ -28,18 +37,10 @@ const win::MessageTable* CRestoreDlg::messageTable() const {
 
 BOOL CRestoreDlg::OnInitDialog() {
     HWND list = item(IDC_RESTORE_LIST);
-    generations_ = generations::listGenerations(dataFile_.c_str());
+    generations_ = dataFile_.generations();
+    previews_.assign(generations_.size(), std::nullopt);
     for (const generations::Generation& g : generations_) {
-        std::vector<StoredMemo> memos;
-        std::string line;
-        if (readGeneration(g.path, memos) == LoadResult::Loaded) {
-            line = generationLine(g.time, memos);
-            previews_.push_back(generationPreview(memos));
-        } else {
-            line = generationTime(g.time) + "  " + texts::CANNOT_READ;
-            previews_.emplace_back();
-        }
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(generationTime(g.time).c_str()));
     }
     if (generations_.empty()) {
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(texts::NO_GENERATIONS));
@@ -49,7 +50,38 @@ BOOL CRestoreDlg::OnInitDialog() {
     }
     SendMessageA(list, LB_SETCURSEL, 0, 0);
     OnSelChange();
+    SetTimer(hwnd(), DESCRIBE_NEXT, DESCRIBE_EVERY_MS, nullptr);
     return TRUE;
+}
+
+// A held file is not waited for here: its line says so, and a selection reads it again.
+LRESULT CRestoreDlg::OnTimer(WPARAM id, LPARAM) {
+    if (id != DESCRIBE_NEXT) return 0;
+    for (size_t i = 0; i < previews_.size(); ++i) {
+        if (!previews_[i]) {
+            describe(i, 0);
+            return 0;
+        }
+    }
+    KillTimer(hwnd(), DESCRIBE_NEXT);
+    return 0;
+}
+
+void CRestoreDlg::describe(size_t i, unsigned patienceMs) {
+    std::vector<StoredMemo> memos;
+    std::string line;
+    if (readGeneration(generations_[i].path, memos, patienceMs) == LoadResult::Loaded) {
+        line = generationLine(generations_[i].time, memos);
+        previews_[i] = generationPreview(memos);
+    } else {
+        line = generationTime(generations_[i].time) + "  " + texts::CANNOT_READ;
+        previews_[i] = std::string();
+    }
+    HWND list = item(IDC_RESTORE_LIST);
+    const LRESULT selection = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    SendMessageA(list, LB_DELETESTRING, i, 0);
+    SendMessageA(list, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(line.c_str()));
+    if (selection == static_cast<LRESULT>(i)) SendMessageA(list, LB_SETCURSEL, i, 0);
 }
 
 int CRestoreDlg::selected() const {
@@ -59,7 +91,8 @@ int CRestoreDlg::selected() const {
 
 void CRestoreDlg::OnSelChange() {
     int i = selected();
-    SetDlgItemTextA(hwnd(), IDC_RESTORE_PREVIEW, i < 0 ? "" : previews_[i].c_str());
+    if (i >= 0 && (!previews_[i] || previews_[i]->empty())) describe(i, fileio::HELD_FILE_PATIENCE_MS);
+    SetDlgItemTextA(hwnd(), IDC_RESTORE_PREVIEW, i < 0 ? "" : previews_[i]->c_str());
 }
 
 void CRestoreDlg::OnOK() {
@@ -71,7 +104,9 @@ void CRestoreDlg::OnOK() {
 void CRestoreDlg::OnAdd() { choose(IDC_RESTORE_ADD); }
 
 // Read at the moment of the choice: the generation may have changed or gone
-// since the list was made, and the opener acts on what was read here.
+// since the list was made, and the opener acts on what was read here. A
+// replace then has the memos shown kept first; keeping them runs their
+// handlers, and the dialog may have ended meanwhile.
 void CRestoreDlg::choose(INT_PTR result) {
     int i = selected();
     if (i < 0) return;
@@ -80,5 +115,10 @@ void CRestoreDlg::choose(INT_PTR result) {
         win::showWarning(texts::CANNOT_READ, hwnd());
         return;
     }
-    endDialog(result);
+    if (result == IDOK && !keepCurrent_()) {
+        chosen_.clear();
+        if (hwnd()) win::showWarning(texts::CANNOT_KEEP_CURRENT, hwnd());
+        return;
+    }
+    if (hwnd()) endDialog(result);
 }

@@ -5,15 +5,18 @@
 // `chosenMemos()` or adds them. A generation that cannot be read is told
 // here, and the dialog stays open.
 #pragma once
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
-#include "store/Generations.h"
-#include "store/MemoFile.h"
+#include "store/DataFile.h"
 #include "win/Dialog.h"
 
 class CRestoreDlg : public win::Dialog {
 public:
-    explicit CRestoreDlg(const char* dataFile);
+    // `keepCurrent`, called before a replace, keeps the memos as they are;
+    // false when it could not, and then nothing is replaced.
+    CRestoreDlg(const DataFile& dataFile, std::function<bool()> keepCurrent);
     BOOL OnInitDialog() override;
     void OnOK() override;  // replace, after the question
 
@@ -26,13 +29,17 @@ protected:
 private:
     void OnAdd();
     void OnSelChange();
+    LRESULT OnTimer(WPARAM, LPARAM);
 
+    // Reads generation `i` once, for its list line and its preview.
+    void describe(size_t i, unsigned patienceMs);
     // Reads the selected generation and ends the run with `result`.
     void choose(INT_PTR result);
     int selected() const;
 
-    std::string dataFile_;
+    const DataFile& dataFile_;
+    std::function<bool()> keepCurrent_;
     std::vector<generations::Generation> generations_;
-    std::vector<std::string> previews_;  // one for each generation, in list order
+    std::vector<std::optional<std::string>> previews_;  // in list order; none until read
     std::vector<StoredMemo> chosen_;
 };

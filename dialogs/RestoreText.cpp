@@ -27,8 +27,13 @@ std::string generationLine(const LocalTime& t, const std::vector<StoredMemo>& me
 
 std::string generationPreview(const std::vector<StoredMemo>& memos) {
     std::string preview;
-    for (const StoredMemo& memo : memos) {
+    for (size_t i = 0; i < memos.size(); ++i) {
+        const StoredMemo& memo = memos[i];
         if (!preview.empty()) preview += "\r\n";
+        if (i == PREVIEW_MEMOS) {
+            preview += std::string(MORE) + "\r\n";
+            break;
+        }
         preview += "■ " + memo.CAPTION + "\r\n";
         for (const MemoTab& tab : memo.tabs) {
             std::string_view rest = tab.text;

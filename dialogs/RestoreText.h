@@ -10,6 +10,9 @@
 constexpr size_t LINE_CAPTIONS = 3;
 // Lines of a tab's text the preview shows at most.
 constexpr size_t PREVIEW_LINES = 3;
+// Memos the preview shows at most: the list line counts them all, and an edit
+// control takes seconds to lay out the preview of thousands.
+constexpr size_t PREVIEW_MEMOS = 100;
 
 // "2026/12/08 10:33:56"
 std::string generationTime(const LocalTime& t);
@@ -20,5 +23,5 @@ std::string generationLine(const LocalTime& t, const std::vector<StoredMemo>& me
 
 // What the generation holds, for a read-only multi-line edit (CR LF): each
 // memo's caption, then the first lines of each tab's text that are not empty,
-// "…" standing for the rest.
+// "…" standing for the rest; after PREVIEW_MEMOS memos, "…" for the others.
 std::string generationPreview(const std::vector<StoredMemo>& memos);

@@ -9,8 +9,8 @@
 namespace {
 
 // The text as the writer stores it and the reader gives it back: CRs dropped,
-// a line end added unless it ended in LF, lines that would end the tab or set
-// its title led by a blank, every line end CR LF.
+// a line end added unless it ended in LF, block lines and lines that would set
+// the tab's title led by a blank, every line end CR LF.
 std::string storedText(std::string text) {
     const bool endsInLf = !text.empty() && text.back() == '\n';  // judged before the CRs go
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
@@ -19,7 +19,9 @@ std::string storedText(std::string text) {
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find('\n', start);
         std::string line = text.substr(start, end - start);
-        if (line == "[MEMO_END]" || line.rfind("MEMO_TAB_TITLE-", 0) == 0) out += ' ';
+        if (line == "[MEMO_TAB_START]" || line == "[MEMO_START]" || line == "[MEMO_END]" || line == "[MEMO_TAB_END]" ||
+            line.rfind("MEMO_TAB_TITLE-", 0) == 0)
+            out += ' ';
         out += line + "\r\n";
         start = end + 1;
     }

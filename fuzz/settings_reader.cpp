@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoAppearance appearance;
     parseSettings(rest.substr(0, rest.size() - keyBytes), general, appearance);
     parseHotKeys(rest.substr(rest.size() - keyBytes), general.hotKeys);
-    if (general.hotKeys.size() != 2) std::abort();
+    if (general.hotKeys.size() != 3) std::abort();
 
     std::string settingsFile = formatSettings(general, appearance), hotKeyFile = formatHotKeys(general.hotKeys);
     GeneralSettings general2;

@@ -1,5 +1,6 @@
 #include "memo/Layout.h"
 #include <algorithm>
+#include <utility>
 #include "store/MemoFile.h"
 
 MemoLayout layoutMemo(const LayoutInput& in) {
@@ -59,7 +60,7 @@ PixelRect newMemoRect(int cx, int cy) {
     return {left, top, left + NEW_MEMO_WIDTH, top + NEW_MEMO_HEIGHT};
 }
 
-PixelRect cascade(PixelRect r, const std::vector<PixelRect>& others, int32_t step) {
+PixelRect cascade(PixelRect r, const std::vector<PixelRect>& others, int32_t step, const PixelRect& area) {
     if (step <= 0) return r;
     auto covered = [&] {
         return std::any_of(others.begin(), others.end(),
@@ -69,8 +70,54 @@ PixelRect cascade(PixelRect r, const std::vector<PixelRect>& others, int32_t ste
     for (size_t i = 0; i <= others.size() && covered(); ++i) {
         r = {clamp32(int64_t(r.left) + step), clamp32(int64_t(r.top) + step), clamp32(int64_t(r.right) + step),
              clamp32(int64_t(r.bottom) + step)};
+        if (r.right > area.right || r.bottom > area.bottom) {
+            r = {area.left, area.top, clamp32(int64_t(area.left) + r.width()), clamp32(int64_t(area.top) + r.height())};
+        }
     }
     return r;
+}
+
+namespace {
+// How far apart two rectangles lie, across and down (0 when they overlap or touch).
+int64_t distance(const PixelRect& a, const PixelRect& b) {
+    const int64_t dx = std::max<int64_t>({0, int64_t(b.left) - a.right, int64_t(a.left) - b.right});
+    const int64_t dy = std::max<int64_t>({0, int64_t(b.top) - a.bottom, int64_t(a.top) - b.bottom});
+    return dx + dy;
+}
+
+// The area two rectangles share; within a monitor it stays far from 64 bits.
+int64_t overlap(const PixelRect& a, const PixelRect& b) {
+    const int64_t w = std::min<int64_t>(a.right, b.right) - std::max<int64_t>(a.left, b.left);
+    const int64_t h = std::min<int64_t>(a.bottom, b.bottom) - std::max<int64_t>(a.top, b.top);
+    return w > 0 && h > 0 ? w * h : 0;
+}
+}  // namespace
+
+const PixelRect& workAreaOf(const PixelRect& r, const std::vector<PixelRect>& workAreas) {
+    const PixelRect* best = &workAreas.front();
+    for (const PixelRect& area : workAreas) {
+        const int64_t shared = overlap(r, area), bestShared = overlap(r, *best);
+        if (shared > bestShared || (bestShared == 0 && shared == 0 && distance(r, area) < distance(r, *best)))
+            best = &area;
+    }
+    return *best;
+}
+
+PixelRect keepOnMonitors(const PixelRect& r, const std::vector<PixelRect>& workAreas) {
+    if (workAreas.empty()) return r;
+    const PixelRect& area = workAreaOf(r, workAreas);
+    return overlap(r, area) ? r : keepOnScreen(r, area);
+}
+
+size_t nextInPlaceOrder(const std::vector<PixelRect>& places, size_t current, bool backwards) {
+    std::vector<size_t> order(places.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return std::pair(places[a].top, places[a].left) < std::pair(places[b].top, places[b].left);
+    });
+    const size_t at = size_t(std::find(order.begin(), order.end(), current) - order.begin());
+    if (at == order.size()) return current;
+    return order[(at + (backwards ? order.size() - 1 : 1)) % order.size()];
 }
 
 PixelRect minimumClient(const LayoutInput& in, int32_t lineHeight) {

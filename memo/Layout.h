@@ -36,8 +36,23 @@ constexpr int32_t FARTHEST_EDGE = 1 << 28;
 // A new memo: 300 x 150, centred on the primary screen.
 PixelRect newMemoRect(int cx, int cy);
 // A new memo that would lie exactly over another memo moves down and right
-// by `step` until it lies over none.
-PixelRect cascade(PixelRect r, const std::vector<PixelRect>& others, int32_t step);
+// by `step` until it lies over none; one that would leave `area` (the work
+// area of its monitor) starts again at its top left corner.
+PixelRect cascade(PixelRect r, const std::vector<PixelRect>& others, int32_t step, const PixelRect& area);
+
+// Of the monitors' work areas (without taskbars), the one a rectangle is on:
+// the one it overlaps most, else the nearest. `workAreas` is not empty.
+const PixelRect& workAreaOf(const PixelRect& r, const std::vector<PixelRect>& workAreas);
+
+// A memo that can be seen on any monitor (overlaps its work area: a taskbar
+// hides the rest) stays where it is; one that can be seen on none comes back, keeping its size, onto the work area of the
+// monitor nearest to it (as keepOnScreen). No monitors: it stays.
+PixelRect keepOnMonitors(const PixelRect& r, const std::vector<PixelRect>& workAreas);
+
+// Of the memos at `places`, the one after `current` (before it when
+// `backwards`) in the order of their place on the screen: top to bottom, then
+// left to right, then as listed; after the last comes the first again.
+size_t nextInPlaceOrder(const std::vector<PixelRect>& places, size_t current, bool backwards);
 
 // The smallest client area in which edit mode still works: the caption
 // strip, one line of text and the bottom row of label, title, "OK" and "×".

@@ -26,6 +26,8 @@ bool countsBytes(HWND editor, const std::string& text) {
     return size_t(last + SendMessageA(editor, EM_LINELENGTH, last, 0)) == text.size();
 }
 
+uint32_t lastMemoId = 0;
+uint32_t lastActivation = 0;
 
 }  // namespace
 
@@ -38,7 +40,7 @@ const win::SplitTemplate& CMemoDlg::memoTemplate() {
     return split;
 }
 
-CMemoDlg::CMemoDlg() : win::Dialog(IDD_MEMO) {
+CMemoDlg::CMemoDlg() : win::Dialog(IDD_MEMO), id_(++lastMemoId) {
     initDialogOperation = "OnInitDialog";
     templateInMemory = memoTemplate().withoutLater();
 }
@@ -49,10 +51,12 @@ CMemoDlg::~CMemoDlg() {
 
 const win::MessageTable* CMemoDlg::messageTable() const {
     static const win::MessageEntry rows[] = {
+        win::onMessage(WM_ACTIVATE, &CMemoDlg::OnActivate),
         win::onContextMenu(&CMemoDlg::OnContextMenu),
         win::onMessage(WM_LBUTTONDOWN, &CMemoDlg::OnLButtonDown),
         win::onMessage(WM_LBUTTONDBLCLK, &CMemoDlg::OnLButtonDblClk),
         win::onMessage(WM_SIZE, &CMemoDlg::OnSize),
+        win::onMessage(WM_WINDOWPOSCHANGED, &CMemoDlg::OnWindowPosChanged),
         win::onCtlColor(WM_CTLCOLORSTATIC, &CMemoDlg::OnCtlColor),
         win::onMessage(WM_MOUSEWHEEL, &CMemoDlg::OnMouseWheel),
         win::onMessage(WM_GETMINMAXINFO, &CMemoDlg::OnGetMinMaxInfo),
@@ -88,6 +92,7 @@ BOOL CMemoDlg::OnInitDialog() {
     // Laid out once, when the memo is complete (present): its size, text and
     // wrapping each change while it is made.
     SendMessageA(view_.hwnd(), WM_SETREDRAW, FALSE, 0);
+    captionStrip_.subclass(item(IDC_MEMO_CAPTION));
     tabs_.clear();
     SetWindowTextA(hwnd(), "クイルパッド");
     return TRUE;
@@ -121,8 +126,9 @@ void CMemoDlg::makeEditor() {
         DestroyWindow(old);
     }
     HWND title = item(IDC_MEMO_TAB_TITLE);
+    // Last in the Tab order, after "×".
     DWORD style = GetWindowLongA(title, GWL_STYLE) | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL;
-    style &= ~(WS_TABSTOP | WS_VISIBLE | ES_AUTOHSCROLL);
+    style &= ~(WS_VISIBLE | ES_AUTOHSCROLL);
     if (!appearance_.WORDWRAP_FLAG) style |= ES_AUTOHSCROLL;
     if (!edit_.createControl("EDIT", style, hwnd(), IDC_MEMO_EDITOR)) throw std::runtime_error("text editor");
     SendMessageA(edit_.hwnd(), WM_SETFONT, SendMessageA(title, WM_GETFONT, 0, 0), TRUE);
@@ -185,10 +191,11 @@ void CMemoDlg::createMemo(const std::string& text, const std::string& title, con
         appearance.NON_MOVE_FLAG = false;
         appearance.COMPACT_FLAG = false;
         PixelRect place = newMemoRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        present(caption, cascade(place, ownerRects(), captionHeight()), appearance);
+        present(caption, cascade(place, ownerRects(), captionHeight(), workAreaOf(place, workAreas())), appearance);
         // A compact flag from the settings stays, on the expanded window; the
         // first expand keeps its height.
         appearance_.COMPACT_FLAG = settings_.appearance.COMPACT_FLAG;
+        markChanged();
         // Saved once complete: a kill right after it restores the memo as shown.
         requestSave();
     });
@@ -196,18 +203,22 @@ void CMemoDlg::createMemo(const std::string& text, const std::string& title, con
 
 void CMemoDlg::appendTab(const MemoTab& tab) {
     tabs_.push_back(tab);
+    markChanged();
     win::insertTab(item(IDC_MEMO_TABS), static_cast<int>(tabs_.size()) - 1, tab.title);
     selectTab(tabCount() - 1);
     SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tab.title.c_str());
 }
 
+// The save holds the tabs shown, as the memo now shows them.
 void CMemoDlg::addMemo(const MemoTab& tab) {
     appendTab(tab);
+    setShowTabs(true);
+    applyTabMode(settings_.general.TAB_MODE_FLAG);
     requestSave();
 }
 
 // The memos of the data file, as it is read: nothing to save.
-void CMemoDlg::addMemo(const StoredMemo& memo) {
+void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
     runHandler("addMemo", [&] {
         tabs_.clear();
         for (const MemoTab& tab : memo.tabs) appendTab(tab);
@@ -218,9 +229,24 @@ void CMemoDlg::addMemo(const StoredMemo& memo) {
         if (index < 0 || index >= static_cast<int>(tabs_.size())) index = 0;
         selectTab(index);
         showTab(index);
-        present(memo.CAPTION,
-                keepOnScreen({memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM}, workArea()),
-                memo.appearance);
+        const std::vector<PixelRect> areas = workAreas();
+        PixelRect place = keepOnMonitors({memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM}, areas);
+        if (besideOthers) place = cascade(place, ownerRects(), captionHeight(), workAreaOf(place, areas));
+        present(memo.CAPTION, place, memo.appearance);
+    });
+}
+
+void CMemoDlg::showMatch(int tab, const TextMatch& mark) {
+    runHandler("showMatch", [&] {
+        if (editMode()) OnOK();
+        if (!hwnd()) return;
+        if (appearance_.COMPACT_FLAG) {
+            setCompact(false);
+            requestSave();
+        }
+        if (tab >= 0 && tab < tabCount()) selectTab(tab);
+        if (mark.length > 0) view_.showMark(mark);
+        SetForegroundWindow(hwnd());
     });
 }
 
@@ -261,6 +287,16 @@ StoredMemo CMemoDlg::stored() const {
     return memo;
 }
 
+const std::string& CMemoDlg::fileBlock() {
+    if (blockStale_) {
+        std::string block;
+        appendMemoBlock(block, stored());
+        block_ = block;  // only as long as it is: 500 memos hold their blocks
+        blockStale_ = false;
+    }
+    return block_;
+}
+
 bool CMemoDlg::editMode() const { return win::hasVisibleStyle(edit_.hwnd()); }
 
 int CMemoDlg::tabCount() const {
@@ -283,6 +319,74 @@ void CMemoDlg::requestSave(WPARAM cause) { SendMessageA(GetParent(hwnd()), WM_SA
 
 // Commands and mouse
 
+// The memo's keys: each works in view mode, in edit mode or in both, with
+// exactly its Ctrl and Shift. Enter, Tab and Escape otherwise are the dialog
+// manager's. A match's mark goes at the next click or key. Ctrl+F and F3 are
+// the resident window's: it opens the find window or goes on.
+bool CMemoDlg::preTranslateMessage(const MSG& msg) {
+    switch (msg.message) {
+    case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN:
+        view_.clearMark();
+    }
+    if (msg.message != WM_KEYDOWN) return false;
+    enum Mode { VIEW, EDIT, BOTH };
+    struct Key {
+        WPARAM key;
+        bool ctrl, shift;
+        Mode mode;
+        void (CMemoDlg::*action)();
+    };
+    static const Key keys[] = {
+        {VK_RETURN, false, false, VIEW, &CMemoDlg::OnEditKey},
+        {VK_F2, false, false, VIEW, &CMemoDlg::OnEditKey},
+        {VK_TAB, true, false, EDIT, &CMemoDlg::focusNextControl},
+        {VK_TAB, true, true, EDIT, &CMemoDlg::focusPreviousControl},
+        {VK_RETURN, true, false, EDIT, &CMemoDlg::OnOK},
+        {VK_F6, true, false, BOTH, &CMemoDlg::activateNextMemo},
+        {VK_F6, true, true, BOTH, &CMemoDlg::activatePreviousMemo},
+        {'F', true, false, BOTH, &CMemoDlg::openFind},
+        {VK_F3, false, false, BOTH, &CMemoDlg::findNext},
+        {VK_F3, false, true, BOTH, &CMemoDlg::findPrevious},
+    };
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+    const Mode mode = editMode() ? EDIT : VIEW;
+    for (const Key& k : keys) {
+        if (k.key == msg.wParam && k.ctrl == ctrl && k.shift == shift && (k.mode == BOTH || k.mode == mode)) {
+            (this->*k.action)();
+            return true;
+        }
+    }
+    return false;
+}
+
+void CMemoDlg::openFind() { PostMessageA(GetParent(hwnd()), WM_FIND_KEY, FIND_OPEN, 0); }
+void CMemoDlg::findNext() { PostMessageA(GetParent(hwnd()), WM_FIND_KEY, FIND_NEXT, 0); }
+void CMemoDlg::findPrevious() { PostMessageA(GetParent(hwnd()), WM_FIND_KEY, FIND_PREVIOUS, 0); }
+
+// As a double-click on the text; a collapsed memo opens first.
+void CMemoDlg::OnEditKey() {
+    if (appearance_.COMPACT_FLAG) {
+        setCompact(false);
+        requestSave();
+    }
+    enterEditMode();
+}
+
+void CMemoDlg::focusNextControl() { SendMessageA(hwnd(), WM_NEXTDLGCTL, 0, FALSE); }
+void CMemoDlg::focusPreviousControl() { SendMessageA(hwnd(), WM_NEXTDLGCTL, 1, FALSE); }
+void CMemoDlg::activateNextMemo() { activateNeighbour(false); }
+void CMemoDlg::activatePreviousMemo() { activateNeighbour(true); }
+
+// The active memo wears a frame in its caption strip.
+LRESULT CMemoDlg::OnActivate(WPARAM state, LPARAM) {
+    LRESULT result = defaultProcessing();
+    const bool active = LOWORD(state) != WA_INACTIVE;
+    if (active) activation_ = ++lastActivation;
+    captionStrip_.setFramed(active);
+    return result;
+}
+
 // Enter in view mode has nothing to commit, whether the edit-mode controls
 // were made yet or not.
 void CMemoDlg::OnOK() {
@@ -300,6 +404,7 @@ void CMemoDlg::commitEdits() {
 // tab was selected and nothing was kept.
 bool CMemoDlg::commit() {
     bool kept = false;
+    markChanged();
     caption_ = itemText(IDC_MEMO_CAPTION_EDIT);
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
     int i = getSelectedTab();
@@ -367,7 +472,9 @@ void CMemoDlg::enterEditMode() {
     SetFocus(edit_.hwnd());
 }
 
+// Every change of the selection, by the user or by selectTab, passes here.
 LRESULT CMemoDlg::OnSelChangeTab(const NMHDR&) {
+    markChanged();
     int i = getSelectedTab();
     if (i >= 0 && i < static_cast<int>(tabs_.size())) {
         showTab(i);
@@ -402,9 +509,6 @@ LRESULT CMemoDlg::OnRClickTab(const NMHDR&) {
 void CMemoDlg::OnAddTab() {
     if (editMode()) OnOK();
     addMemo(MemoTab{texts::NEW_TAB_TEXT, texts::NEW_TAB_TITLE});
-    if (!hwnd()) return;
-    setShowTabs(true);
-    applyTabMode(settings_.general.TAB_MODE_FLAG);
 }
 
 void CMemoDlg::OnDeleteTab() {
@@ -415,6 +519,7 @@ void CMemoDlg::OnDeleteTab() {
     if (!hwnd()) return;  // every memo was deleted while the question was open
     SendMessageA(item(IDC_MEMO_TABS), TCM_DELETEITEM, i, 0);
     tabs_.erase(tabs_.begin() + i);
+    markChanged();
     if (i < static_cast<int>(places_.size())) places_.erase(places_.begin() + i);
     shownTab_ = -1;
     int count = tabCount();
@@ -448,6 +553,7 @@ void CMemoDlg::OnChangeColor() {
     dialog.setColors(appearance_.colors);
     if (dialog.doModal(hwnd()) == IDCANCEL || !hwnd()) return;
     appearance_.colors = dialog.getColors();
+    markChanged();
     repaintNow(hwnd());
     requestSave();
 }

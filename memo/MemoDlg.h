@@ -6,15 +6,20 @@
 #include <utility>
 #include <vector>
 #include "dialogs/ColorStatics.h"
+#include "memo/CaptionStrip.h"
+#include "memo/Layout.h"
 #include "memo/PixelRect.h"
 #include "memo/MemoEdit.h"
 #include "memo/MemoView.h"
 #include "memo/Snap.h"
 #include "store/MemoFile.h"
 #include "store/Settings.h"
+#include "store/TextMatch.h"
 #include "win/Dialog.h"
 #include "win/SplitTemplate.h"
 #include "res/resource.h"
+
+class MemoOwner;
 
 class CMemoDlg : public win::Dialog {
 public:
@@ -23,17 +28,26 @@ public:
 
     // A new memo with one tab, centred on the screen and shown.
     void createMemo(const std::string& text, const std::string& title, const std::string& caption);
-    // Appends a tab and asks for a save.
+    // Appends a tab, shows the tabs and asks for a save.
     void addMemo(const MemoTab& tab);
-    // Rebuilds a stored memo and shows it.
-    void addMemo(const StoredMemo& memo);
+    // Rebuilds a stored memo and shows it. `besideOthers`: it joins memos
+    // already shown (a restore's "追加") and cascades off any whose top-left
+    // corner it would cover, as a new memo does.
+    void addMemo(const StoredMemo& memo, bool besideOthers = false);
     // Re-reads the settings files and applies the tab rows.
     void reloadSettings();
     // Keeps the edits of edit mode, without a save of its own: the resident
     // window saves once, at its end.
     void commitEdits();
-    // Moves a memo lying wholly beyond the work area back onto it; true when it moved.
+    // Moves a memo that no monitor shows back onto the nearest; true when it moved.
     bool pullBackOnScreen();
+    // A match of the find window: the memo in front, expanded, on tab `tab`
+    // (-1: the tab it shows) with `mark` in view (none when empty). Typing
+    // in edit mode is kept first.
+    void showMatch(int tab, const TextMatch& mark);
+
+    // Unique among the memos of a run: the find window names a memo by it.
+    uint32_t id() const { return id_; }
 
     // What a save writes: the committed state, never text still being edited.
     const std::string& getCaption() const { return caption_; }
@@ -42,8 +56,14 @@ public:
     int getSelectedTab() const;
     const MemoAppearance& getAppearance() const { return appearance_; }
     StoredMemo stored() const;
+    // The memo's block of the data file (appendMemoBlock of stored()), kept
+    // until the memo changes: a save of many memos formats only those that did.
+    const std::string& fileBlock();
 
     bool editMode() const;
+    // When the memo was last the active window, in the order of activations
+    // among all memos; 0: never.
+    uint32_t activation() const { return activation_; }
     HMENU menu() const { return menu_; }
 
     BOOL OnInitDialog() override;
@@ -52,12 +72,16 @@ public:
 
 protected:
     const win::MessageTable* messageTable() const override;
+    // The memo's own keys (MemoDlg.cpp), before the dialog manager sees them.
+    bool preTranslateMessage(const MSG& msg) override;
 
 private:
+    LRESULT OnActivate(WPARAM, LPARAM);
     void OnContextMenu(const POINT* at);
     void OnLButtonDown();
     void OnLButtonDblClk();
     void OnSize();
+    void OnWindowPosChanged();
     HBRUSH OnCtlColor(HDC dc, HWND control);
     LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
     LRESULT OnSysCommand(WPARAM, LPARAM);
@@ -76,6 +100,14 @@ private:
     void OnWordWrap();
     void OnTopMost();
     void OnFixPosition();
+    void OnEditKey();
+    void focusNextControl();
+    void focusPreviousControl();
+    void activateNextMemo();
+    void activatePreviousMemo();
+    void openFind();
+    void findNext();
+    void findPrevious();
 
     // Layout and the switches of the appearance (MemoDlgLayout.cpp).
     // Caption, place and appearance of a memo being made, then shown.
@@ -104,8 +136,12 @@ private:
     bool commit();
     // The owner's memos and screen, to snap to and to cascade from.
     std::vector<PixelRect> ownerRects() const;
+    const MemoOwner* owner() const;
+    // Activates the memo after this one in the order of their places on the
+    // screen, or the one before.
+    void activateNeighbour(bool backwards);
     int32_t captionHeight() const;
-    static PixelRect workArea();
+    static std::vector<PixelRect> workAreas();
     void enterEditMode();
     void selectTab(int index);
     // Shows tab `i`'s text where its reader left it.
@@ -117,11 +153,16 @@ private:
     // Appends a tab and selects it, without asking for a save.
     void appendTab(const MemoTab& tab);
     int tabCount() const;
+    // Every change of what stored() answers calls this: the kept block is stale.
+    void markChanged() { blockStale_ = true; }
     // The memo's context menu, "編集".
     HMENU editPopup() const { return GetSubMenu(menu_, 0); }
 
+    const uint32_t id_;
     HMENU menu_ = nullptr;
     CMemoEdit edit_;
+    CCaptionStrip captionStrip_;
+    uint32_t activation_ = 0;
     CMemoView view_;
     std::vector<CMemoView::Place> places_;  // where each tab was read, while the program runs
     int shownTab_ = -1;                     // the tab the view shows
@@ -134,6 +175,9 @@ private:
     MemoSnap snap_;
     RECT dragStart_ = {};  // the window rectangle when the drag or resize began
     bool sizing_ = false;  // the user drags a border
+    bool layoutHeld_ = false;  // present() lays the memo out once, at its end
     AppSettings settings_;
     MemoAppearance appearance_;
+    std::string block_;
+    bool blockStale_ = true;
 };

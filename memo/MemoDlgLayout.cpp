@@ -30,34 +30,59 @@ void moveTo(HWND control, const PixelRect& r) { MoveWindow(control, r.left, r.to
 // costs no hide and show of its own.
 void CMemoDlg::present(const std::string& caption, const PixelRect& place, const MemoAppearance& appearance) {
     caption_ = caption;
+    markChanged();
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, caption_.c_str());
+    // One layout for the place and the switches, each of which would lay the memo out.
+    layoutHeld_ = true;
     SetWindowPos(hwnd(), HWND_TOP, place.left, place.top, place.width(), place.height(), SWP_NOACTIVATE);
     fullRect_ = rect(place);
     appearance_.colors = appearance.colors;
     setShowTabs(!appearance.NOT_SHOW_TAB_FLAG);
     setWordWrap(appearance.WORDWRAP_FLAG);
     applyTabMode(settings_.general.TAB_MODE_FLAG);
+    layoutHeld_ = false;
+    layoutControls();
     setFixed(appearance.NON_MOVE_FLAG);
     setCompact(appearance.COMPACT_FLAG);
     SendMessageA(item(IDC_MEMO_TEXT), WM_SETREDRAW, TRUE, 0);
     ShowWindow(hwnd(), SW_SHOW);
 }
 
+const MemoOwner* CMemoDlg::owner() const {
+    return dynamic_cast<const MemoOwner*>(win::Window::fromHandle(GetParent(hwnd())));
+}
+
 std::vector<PixelRect> CMemoDlg::ownerRects() const {
-    auto* owner = dynamic_cast<const MemoOwner*>(win::Window::fromHandle(GetParent(hwnd())));
-    return owner ? owner->getMemoRects(hwnd()) : std::vector<PixelRect>();
+    return owner() ? owner()->getMemoRects(hwnd()) : std::vector<PixelRect>();
+}
+
+void CMemoDlg::activateNeighbour(bool backwards) {
+    const std::vector<HWND> memos = owner() ? owner()->getMemoWindows() : std::vector<HWND>();
+    std::vector<PixelRect> places;
+    size_t self = memos.size();
+    for (HWND memo : memos) {
+        if (memo == hwnd()) self = places.size();
+        RECT r;
+        GetWindowRect(memo, &r);
+        places.push_back(pixels(r));
+    }
+    if (self < memos.size()) SetForegroundWindow(memos[nextInPlaceOrder(places, self, backwards)]);
 }
 
 int32_t CMemoDlg::captionHeight() const { return pixels(childRect(item(IDC_MEMO_CAPTION))).height(); }
 
-PixelRect CMemoDlg::workArea() { return pixels(win::workArea()); }
+std::vector<PixelRect> CMemoDlg::workAreas() {
+    std::vector<PixelRect> areas;
+    for (const RECT& area : win::workAreas()) areas.push_back(pixels(area));
+    return areas;
+}
 
 bool CMemoDlg::pullBackOnScreen() {
     return runHandler("pullBackOnScreen", [this] {
         RECT w;
         GetWindowRect(hwnd(), &w);
-        PixelRect kept = keepOnScreen(pixels(w), workArea());
+        PixelRect kept = keepOnMonitors(pixels(w), workAreas());
         if (kept == pixels(w)) return false;
         SetWindowPos(hwnd(), nullptr, kept.left, kept.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return true;
@@ -138,7 +163,14 @@ void CMemoDlg::OnSize() {
     layoutControls();
 }
 
+// Every move and resize, however made, changes the rectangle a save writes.
+void CMemoDlg::OnWindowPosChanged() {
+    markChanged();
+    defaultProcessing();
+}
+
 void CMemoDlg::layoutControls() {
+    if (layoutHeld_) return;
     for (int id : {IDC_MEMO_CAPTION, IDC_MEMO_TEXT, IDC_MEMO_TABS}) {
         if (!item(id)) return;  // still being made
     }
@@ -206,6 +238,7 @@ void CMemoDlg::setShowTabs(bool showTabs) {
     win::checkMenuItem(editPopup(), ID_SHOW_TAB, showTabs);
     win::enableMenuItem(editPopup(), ID_DELETE_TAB, showTabs);
     appearance_.NOT_SHOW_TAB_FLAG = !showTabs;
+    markChanged();
     if (editMode()) showEditControls();
     layoutControls();
 }
@@ -216,6 +249,7 @@ void CMemoDlg::setWordWrap(bool wrap) {
     win::setStyle(item(IDC_MEMO_TEXT), SS_LEFTNOWORDWRAP, !wrap);
     const bool switched = appearance_.WORDWRAP_FLAG != wrap;
     appearance_.WORDWRAP_FLAG = wrap;
+    markChanged();
     if (switched && edit_.hwnd()) makeEditor();
     if (editMode()) showEditControls();
     layoutControls();
@@ -223,6 +257,7 @@ void CMemoDlg::setWordWrap(bool wrap) {
 
 void CMemoDlg::setFixed(bool fixed) {
     appearance_.NON_MOVE_FLAG = fixed;
+    markChanged();
     win::checkMenuItem(menu_, ID_FIX_POSITION, fixed);
 }
 
@@ -244,6 +279,7 @@ void CMemoDlg::setCompact(bool compact) {
     RECT cap, w;
     GetWindowRect(item(IDC_MEMO_CAPTION), &cap);
     appearance_.COMPACT_FLAG = compact;
+    markChanged();
     GetWindowRect(hwnd(), &w);
     HWND tabsControl = item(IDC_MEMO_TABS);
     LONG bottom;

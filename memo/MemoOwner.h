@@ -9,6 +9,8 @@ class MemoOwner {
 public:
     // Rectangles a moving memo snaps to: the other memos, then the screen.
     virtual std::vector<PixelRect> getMemoRects(HWND excluded) const = 0;
+    // Every memo window, the asking one among them.
+    virtual std::vector<HWND> getMemoWindows() const = 0;
 
 protected:
     ~MemoOwner() = default;

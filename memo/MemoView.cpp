@@ -61,6 +61,18 @@ void measureNew(HWND window, HFONT font, CharWidths& widths, std::string_view te
     }
 }
 
+// The pixels of the characters from `from` to `to` of a run, which holds no tab.
+int32_t runWidth(std::string_view text, uint32_t from, uint32_t to, const CharWidths& widths) {
+    int32_t width = 0;
+    for (uint32_t i = from; i < to;) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool pair = isLeadByte(c) && i + 1 < text.size();
+        width += widths.width(pair ? CharCode(c << 8 | static_cast<unsigned char>(text[i + 1])) : c);
+        i += pair ? 2 : 1;
+    }
+    return width;
+}
+
 }  // namespace
 
 bool CMemoView::createView(HWND parent, int id, const RECT& rect, DWORD exStyle) {
@@ -101,8 +113,35 @@ void CMemoView::setPlace(const Place& place) {
     scrollTo(clampPlace({int64_t(lineOf(lines_, place.offset)), place.x}, extent_));
 }
 
+void CMemoView::showMark(const TextMatch& mark) {
+    mark_ = mark;
+    ScrollPlace p = place_;
+    const int64_t line = int64_t(lineOf(lines_, mark.offset));
+    if (line < p.top || line >= p.top + extent_.page()) p.top = line - extent_.page() / 3;
+    // Without wrapping, the mark is shown across too, from its start.
+    for (const TextRun& run : lineRuns(text_, lines_, size_t(line), *widths_, 0, INT32_MAX)) {
+        const uint32_t runEnd = run.offset + run.length;
+        if (mark.offset < run.offset || mark.offset > runEnd) continue;
+        const int32_t x = run.x + runWidth(text_, run.offset, mark.offset, *widths_);
+        const int32_t width = runWidth(text_, mark.offset, std::min(mark.offset + mark.length, runEnd), *widths_);
+        if (x < p.x || x + width > p.x + extent_.width) {
+            p.x = x - std::clamp(extent_.width - width, 0, extent_.width / 4);
+        }
+        break;
+    }
+    scrollTo(clampPlace(p, extent_));
+    InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void CMemoView::clearMark() {
+    if (mark_.length == 0) return;
+    mark_ = {};
+    InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
 LRESULT CMemoView::OnSetText(WPARAM, LPARAM text) {
     text_ = text ? reinterpret_cast<const char*>(text) : "";
+    mark_ = {};
     measure();
     lines_ = TextLines{{0}, 0};
     place_ = {};
@@ -286,6 +325,16 @@ void CMemoView::layOut() {
     layingOut_ = false;
 }
 
+void CMemoView::paintMark(HDC dc, int32_t x, int32_t y, uint32_t from, uint32_t to) const {
+    const COLORREF text = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    const COLORREF back = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+    SetBkMode(dc, OPAQUE);
+    ExtTextOutA(dc, x, y, 0, nullptr, text_.data() + from, to - from, nullptr);
+    SetBkMode(dc, TRANSPARENT);
+    SetBkColor(dc, back);
+    SetTextColor(dc, text);
+}
+
 LRESULT CMemoView::OnEraseBkgnd(WPARAM, LPARAM) { return 1; }  // painted with the text, at once
 
 void CMemoView::OnPaint() {
@@ -305,6 +354,9 @@ void CMemoView::OnPaint() {
     for (size_t line = size_t(place_.top); line < lines_.starts.size() && y < client.bottom; ++line, y += widths_->lineHeight) {
         for (const TextRun& run : lineRuns(text_, lines_, line, *widths_, place_.x, place_.x + client.right)) {
             ExtTextOutA(dc, run.x - place_.x, y, 0, nullptr, text_.data() + run.offset, run.length, nullptr);
+            const uint32_t from = std::max(run.offset, mark_.offset);
+            const uint32_t to = std::min(run.offset + run.length, mark_.offset + mark_.length);
+            if (from < to) paintMark(dc, run.x - place_.x + runWidth(text_, run.offset, from, *widths_), y, from, to);
         }
     }
     SelectObject(dc, before);

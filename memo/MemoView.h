@@ -8,6 +8,7 @@
 #include <string>
 #include "memo/Scrolling.h"
 #include "memo/TextLines.h"
+#include "store/TextMatch.h"
 #include "win/Window.h"
 
 class CMemoView : public win::Window {
@@ -23,6 +24,11 @@ public:
     bool createView(HWND parent, int id, const RECT& rect, DWORD exStyle);
     Place place() const;
     void setPlace(const Place& place);
+    // Marks a match of the find window in the highlight colours and scrolls
+    // it into view: its line a third down the page when it was not shown.
+    // A new text ends the mark.
+    void showMark(const TextMatch& mark);
+    void clearMark();
 
 protected:
     const win::MessageTable* messageTable() const override;
@@ -53,9 +59,12 @@ private:
     HFONT font() const;
     void scrollTo(ScrollPlace place);
     void setBar(int bar, int last, int page, int position, bool redraw);
+    // Characters `from` to `to` of the mark, at `x`, `y` of the view.
+    void paintMark(HDC dc, int32_t x, int32_t y, uint32_t from, uint32_t to) const;
     int32_t trackPosition(int bar) const;
 
     std::string text_;
+    TextMatch mark_;  // none while empty
     HFONT font_ = nullptr;
     CharWidths* widths_ = nullptr;  // shared by the views of one font
     bool wrap_ = true;

@@ -33,7 +33,8 @@ struct MemoSnap {
 
     // Rewrites the proposed rectangle r of one WM_MOVING step (after the default
     // processing) against the obstacles: the other memos in registry order,
-    // then the screen rectangle. A later obstacle may move an edge an earlier
+    // then the work area of each monitor (an edge snaps only to a monitor the
+    // memo lies beside or on, so it docks to the inner edges of two monitors too). A later obstacle may move an edge an earlier
     // one snapped; last, the memo is kept within reach. Any absorb and any
     // rectangles are safe: the arithmetic runs in 64 bits, and a coordinate
     // beyond 32 bits is clamped.

@@ -7,6 +7,21 @@ const char* const ALREADY_RUNNING = "既に起動中です";
 const char* const UNEXPECTED_FAILURE = "不明例外が発生しました。";
 const char* const CANNOT_SAVE = "ファイルに保存できません。";
 const char* const CANNOT_READ = "ファイルを読み込めません。";
+// Why a save failed: the second line of CANNOT_SAVE's box and of the tray icon's tip.
+const char* const SAVE_READ_ONLY = "ファイルが読み取り専用です。";
+const char* const SAVE_HELD = "ファイルがほかのプログラムに使用されています。";
+const char* const SAVE_DISK_FULL = "ディスクの空き領域が足りません。";
+const char* const SAVE_NO_ACCESS = "ファイルへのアクセスが拒否されました。";
+const char* const SAVE_OTHER = "書き込み中にエラーが発生しました。";
+const char* const SAVE_OTHER_VERSION_NOT_KEPT = "ほかのプログラムが変更した内容をバックアップに残せません。";
+// The tray icon's tip while the last save failed, above the reason and the folder.
+const char* const NOTES_NOT_SAVED = "メモが保存されていません";
+// Another program's version of the data file was kept before a save: this,
+// the time of that backup as the restore list shows it, then the end.
+const char* const OTHER_VERSION_KEPT_START =
+    "ほかのプログラムがメモのファイルを変更していました。\nその内容はバックアップ「";
+const char* const OTHER_VERSION_KEPT_END = "」として残し、このメモを保存しました。\n「バックアップから復元」の一覧から開けます。";
+const char* const CANNOT_KEEP_CURRENT = "現在のメモをバックアップに残せないため、置き換えませんでした。";
 const char* const DELETE_ALL_QUESTION = "全てのメモを削除します。\nよろしいですか？";
 // A delete question is "タブ [title] " or "メモ [caption] " followed by this.
 const char* const DELETE_QUESTION_END = "を削除します。\nよろしいですか？";
@@ -15,6 +30,10 @@ const char* const NO_GENERATIONS = "バックアップはありません。";
 const char* const RESET_COLORS_QUESTION = "デフォルト設定に戻します。\nよろしいですか？";
 // Hot keys that another program holds: "「name」" for each, followed by this.
 const char* const HOT_KEYS_TAKEN_END = "のショートカットキーは他のプログラムが使用中のため、登録できません。";
+// The find window's count: matches, then memos; and how many it lists when not all.
+const char* const FIND_COUNT = "%u 件 (%u 個のメモ)";
+const char* const FIND_COUNT_LISTED = "、先頭の %u 件を表示";
+const char* const FIND_NOTHING = "見つかりません";
 
 // What a new memo and a new tab start with.
 const char* const NEW_MEMO_CAPTION = "新規メモ";

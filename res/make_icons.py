@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Draws Quillpad's two icons and writes them as .ico files.
+"""Draws Quillpad's icons and writes them as .ico files.
 
-    python3 res/make_icons.py        (writes res/icons/app.ico and tray.ico)
+    python3 res/make_icons.py        (writes res/icons/app.ico, tray.ico and tray_warning.ico)
 
 The motif: a yellow sticky note with a blue caption strip, lines of text and
 a folded corner, and a dark quill pen lying across it from the lower left to
@@ -11,6 +11,9 @@ the upper right.
                        anti-aliased by supersampling.
   tray.ico (icon 137): 32x32 and 16x16, 4 bits per pixel (16 colours, the
                        standard VGA palette), one sample per pixel.
+  tray_warning.ico (icon 138): the tray icon with a red badge and a white
+                       exclamation mark at its lower right, shown while the
+                       notes are not saved.
 
 Only the standard library is used and the output is byte-for-byte the same on
 every run, so the committed files can always be checked against this script.
@@ -65,6 +68,8 @@ SIXTEEN = {
     "spine":    VGA[7],
     "nib":      VGA[8],
     "ink":      VGA[0],
+    "badge":    VGA[9],
+    "mark":     VGA[15],
 }
 
 # --- Geometry ---------------------------------------------------------------
@@ -74,6 +79,8 @@ NOTE_L, NOTE_T, NOTE_R, NOTE_B = 2.0, 5.0, 26.0, 29.0
 STRIP_B = 11.0
 FOLD = 7.0
 SHADOW = 1.5
+
+BADGE = (23.0, 23.0, 8.5)  # centre and radius of the warning badge
 
 QUILL_NIB = (5.5, 26.5)   # point of the nib
 QUILL_TOP = (30.5, 1.0)   # tip of the feather
@@ -119,8 +126,20 @@ def in_quill(x, y, grow):
         if VANE_FROM - g <= t <= 1.0 + g else False
 
 
-def shade(x, y, small):
+def badge_shade(x, y):
+    """The warning badge over everything: a red disc with a white "!"."""
+    bx, by, r = BADGE
+    if math.hypot(x - bx, y - by) > r:
+        return None
+    if bx - 1.5 <= x < bx + 1.5 and (by - 6.0 <= y < by + 2.0 or by + 3.5 <= y < by + 6.5):
+        return "mark"
+    return "badge"
+
+
+def shade(x, y, small, warning=False):
     """The shade name at grid point (x, y), or None where it is transparent."""
+    if warning and badge_shade(x, y):
+        return badge_shade(x, y)
     t, d, length = quill_coords(x, y)
 
     # The quill, topmost.
@@ -168,7 +187,7 @@ def shade(x, y, small):
 
 # --- Rendering ----------------------------------------------------------------
 
-def render(size, colours, samples):
+def render(size, colours, samples, warning=False):
     """Rows of (r, g, b) or None, top row first. Each pixel averages the
     opaque ones of samples x samples points; it is transparent when fewer
     than half of the points are opaque."""
@@ -184,7 +203,7 @@ def render(size, colours, samples):
                 for sx in range(samples):
                     x = (px + (sx + 0.5) / samples) * scale
                     y = (py + (sy + 0.5) / samples) * scale
-                    name = shade(x, y, small)
+                    name = shade(x, y, small, warning)
                     if name is not None:
                         c = colours[name]
                         acc[0] += c[0]
@@ -271,8 +290,8 @@ def make_app_icon():
     return ico([(img, palette) for img in images], 8)
 
 
-def make_tray_icon():
-    images = [render(n, SIXTEEN, 1) for n in (32, 16)]
+def make_tray_icon(warning=False):
+    images = [render(n, SIXTEEN, 1, warning) for n in (32, 16)]
     return ico([(img, VGA) for img in images], 4)
 
 
@@ -282,7 +301,8 @@ def main():
         out_dir = sys.argv[1]
     os.makedirs(out_dir, exist_ok=True)
     for name, data in (("app.ico", make_app_icon()),
-                       ("tray.ico", make_tray_icon())):
+                       ("tray.ico", make_tray_icon()),
+                       ("tray_warning.ico", make_tray_icon(True))):
         with open(os.path.join(out_dir, name), "wb") as f:
             f.write(data)
 

@@ -21,6 +21,7 @@
 #define IDD_MEMO_PAGE      139
 #define IDD_GENERAL_PAGE   140
 #define IDD_RESTORE        141
+#define IDD_FIND           142
 
 // Menus
 #define IDR_MEMO_MENU      130
@@ -29,10 +30,12 @@
 // Icons
 #define IDI_APP            128
 #define IDI_TRAY           137
+#define IDI_TRAY_WARNING   138  // the tray icon while the notes are not saved
 
 // Tray menu (popup "システム")
 #define ID_DELETE_ALL      32784
 #define ID_ADD_MEMO        32774
+#define ID_FIND            32801
 #define ID_OPTION          32781
 #define ID_RESTORE         32800
 #define ID_VERSION         32777
@@ -93,3 +96,8 @@
 #define IDC_RESTORE_LIST      1040
 #define IDC_RESTORE_PREVIEW   1041
 #define IDC_RESTORE_ADD       1042
+
+// Find window (template 142)
+#define IDC_FIND_TEXT         1050
+#define IDC_FIND_COUNT        1051
+#define IDC_FIND_LIST         1052

@@ -10,6 +10,9 @@ options=()
 while [ "${1:-}" != "${1#--}" ]; do options+=("$1"); shift; done
 "$QP_ROOT/scripts/build.sh" --program
 cmake --build "$QP_BUILD/win32" --target monkey_hands -- -j2
-qp_wine_session "$QP_BUILD/monkey"
+# A session folder of its own: two runs may go on at the same time. Its
+# Wine prefix (about 600 MB) goes at the end; the session's log is elsewhere.
+qp_wine_session "$QP_BUILD/monkey/$$"
+trap 'qp_wine_session_end; rm -rf "$QP_BUILD/monkey/$$"' EXIT
 bash "$QP_ROOT/tests/e2e/monkey.sh" "${options[@]}" "$QP_BUILD/win32/app/Quillpad.exe" \
     "$QP_BUILD/win32/tests/e2e/monkey_hands.exe" "${1:-1800}" ${2:+"$2"}

@@ -19,26 +19,64 @@ constexpr auto RETRY_PAUSE = std::chrono::milliseconds(50);
 // Another program holding the file being replaced is waited for this long.
 constexpr auto REPLACE_PATIENCE = std::chrono::milliseconds(300);
 
-bool writeAll(os::File* file, const std::string& data) {
+// Why a step failed: an injected failure is Other, the system's is read from its error.
+SaveFailure failedStep(bool injected) {
+    if (injected) return SaveFailure::Other;
+    switch (os::lastCause()) {
+    case os::Cause::Held: return SaveFailure::Held;
+    case os::Cause::DiskFull: return SaveFailure::DiskFull;
+    case os::Cause::NoAccess: return SaveFailure::NoAccess;
+    case os::Cause::Other: break;
+    }
+    return SaveFailure::Other;
+}
+
+// Each step answers None or why it failed.
+SaveFailure writeAll(os::File* file, const std::string& data) {
     for (size_t pos = 0; pos < data.size(); pos += WRITE_CHUNK_SIZE) {
         size_t size = std::min(WRITE_CHUNK_SIZE, data.size() - pos);
         size_t want = size;
-        if (injectedFailure()) size /= 2;
+        const bool injected = injectedFailure();
+        if (injected) size /= 2;
         // Fewer bytes than asked is a failure, even when the system called it a success.
-        if (os::write(file, data.data() + pos, size) != want) return false;
+        if (os::write(file, data.data() + pos, size) != want) return failedStep(injected);
     }
-    return true;
+    return SaveFailure::None;
 }
 
-bool moveOver(const std::string& from, const char* to) {
-    if (injectedFailure()) return false;
+SaveFailure moveOver(const std::string& from, const char* to) {
+    if (injectedFailure()) return failedStep(true);
     const auto giveUp = Clock::now() + REPLACE_PATIENCE;
     for (;;) {
         os::Outcome outcome = os::rename(from.c_str(), to);
-        if (outcome == os::Outcome::Ok) return true;
-        if (outcome != os::Outcome::Busy || Clock::now() >= giveUp) return false;
+        if (outcome == os::Outcome::Ok) return SaveFailure::None;
+        if (outcome != os::Outcome::Busy) return failedStep(false);
+        if (Clock::now() >= giveUp) return SaveFailure::Held;
         std::this_thread::sleep_for(RETRY_PAUSE);
     }
+}
+
+// Windows refuses to replace a read-only file, but not every system that
+// runs the program does: check by hand.
+SaveFailure replaceFileWhy(const char* fileName, const std::string& data, const std::function<void()>& beforeMove) {
+    if (os::isReadOnly(fileName)) return SaveFailure::ReadOnly;
+    const std::string temp = std::string(fileName) + ".tmp";
+    bool injected = injectedFailure();
+    os::File* file = injected ? nullptr : os::create(temp.c_str());
+    SaveFailure failure = file ? writeAll(file, data) : failedStep(injected);
+    if (file) {
+        if (failure == SaveFailure::None && ((injected = injectedFailure()) || !os::flush(file)))
+            failure = failedStep(injected);
+        const bool closed = os::close(file);
+        injected = injectedFailure();  // the close is counted, whatever came before
+        if (failure == SaveFailure::None && (injected || !closed)) failure = failedStep(injected);
+    }
+    if (failure == SaveFailure::None) {
+        if (beforeMove) beforeMove();
+        failure = moveOver(temp, fileName);
+    }
+    if (failure != SaveFailure::None) os::remove(temp.c_str());
+    return failure;
 }
 
 }  // namespace
@@ -68,22 +106,11 @@ ReadStatus readWholeFile(const char* fileName, std::string& out, unsigned patien
     }
 }
 
-bool replaceFile(const char* fileName, const std::string& data, const std::function<void()>& beforeMove) {
-    // Windows refuses to replace a read-only file, but not every system that
-    // runs the program does: check by hand.
-    if (os::isReadOnly(fileName)) return false;
-    const std::string temp = std::string(fileName) + ".tmp";
-    os::File* file = injectedFailure() ? nullptr : os::create(temp.c_str());
-    bool ok = file != nullptr;
-    if (ok) {
-        ok = writeAll(file, data) && !injectedFailure() && os::flush(file);
-        bool closed = os::close(file);
-        ok = !injectedFailure() && closed && ok;
-    }
-    if (ok && beforeMove) beforeMove();
-    ok = ok && moveOver(temp, fileName);
-    if (!ok) os::remove(temp.c_str());
-    return ok;
+bool replaceFile(const char* fileName, const std::string& data, const std::function<void()>& beforeMove,
+                 SaveFailure* why) {
+    SaveFailure failure = replaceFileWhy(fileName, data, beforeMove);
+    if (why) *why = failure;
+    return failure == SaveFailure::None;
 }
 
 std::string besideFile(const char* fileName, const std::string& name) {
@@ -102,7 +129,17 @@ KeepOutcome keepFileAs(const char* from, const char* to) {
     return !injectedFailure() && os::copyNew(from, to) ? KeepOutcome::Made : KeepOutcome::Failed;
 }
 
+bool sameContent(const char* a, const char* b) {
+    std::string bytesA, bytesB;
+    return readWholeFile(a, bytesA, 0) == ReadStatus::Ok && readWholeFile(b, bytesB, 0) == ReadStatus::Ok &&
+           bytesA == bytesB;
+}
+
 bool lastWriteTime(const char* fileName, LocalTime& out) { return os::lastWriteTime(fileName, out); }
+
+bool sizeAndWriteTime(const char* fileName, uint64_t& size, uint64_t& writeTime) {
+    return os::sizeAndWriteTime(fileName, size, writeTime);
+}
 
 bool makeFolder(const char* folder) { return os::makeFolder(folder); }
 

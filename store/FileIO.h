@@ -2,6 +2,7 @@
 // given (bare names are relative to the current directory).
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,14 +22,21 @@ ReadStatus readWholeFile(const char* fileName, std::string& out, unsigned patien
 // again for about a second before they count as unreadable.
 constexpr unsigned HELD_FILE_PATIENCE_MS = 1000;
 
+// Why a save failed, in the terms the user is told. OtherVersionNotKept: the
+// data file was changed by another program, and that version could not be
+// kept as a generation before it would have been replaced (store/DataFile.h).
+enum class SaveFailure { None, ReadOnly, Held, DiskFull, NoAccess, Other, OtherVersionNotKept };
+
 // Writes `data` to "<fileName>.tmp" in the same folder, flushes it to disk and
 // moves it over `fileName` in one step. A file marked read-only is not
 // replaced; one held by another program is tried again for a few hundred
 // milliseconds. On any failure the old file is left byte-identical, the
 // temporary file is removed and the answer is false; true means the whole
 // new content is on disk under `fileName`. `beforeMove` runs once the new
-// content is on disk, just before it replaces the old file.
-bool replaceFile(const char* fileName, const std::string& data, const std::function<void()>& beforeMove = {});
+// content is on disk, just before it replaces the old file. On failure `why`,
+// when given, says why.
+bool replaceFile(const char* fileName, const std::string& data, const std::function<void()>& beforeMove = {},
+                 SaveFailure* why = nullptr);
 
 // `name` in the folder that holds `fileName`.
 std::string besideFile(const char* fileName, const std::string& name);
@@ -42,9 +50,14 @@ enum class KeepOutcome { Made, Exists, Missing, Failed };
 // that fails leaves no piece behind. An existing `to` is left as it is
 // (Exists). Missing: there is no `from`.
 KeepOutcome keepFileAs(const char* from, const char* to);
+// Whether both files can be read at once and hold the same bytes.
+bool sameContent(const char* a, const char* b);
 
 // The file's last-write time in local time; false when there is no such file.
 bool lastWriteTime(const char* fileName, LocalTime& out);
+// The file's size and last-write time (in the system's finest unit); false
+// when there is no such file.
+bool sizeAndWriteTime(const char* fileName, uint64_t& size, uint64_t& writeTime);
 // Creates the folder if needed; false when it cannot be made (no rights, a file of that name).
 bool makeFolder(const char* folder);
 // The names of the plain files in `folder`, in no particular order; none when it cannot be listed.

@@ -36,6 +36,19 @@ std::string folderOf(const char* fileName) {
 
 }  // namespace
 
+Cause lastCause() {
+    switch (errno) {
+    case EBUSY:
+    case ETXTBSY: return Cause::Held;
+    case ENOSPC:
+    case EDQUOT: return Cause::DiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS: return Cause::NoAccess;
+    default: return Cause::Other;
+    }
+}
+
 Outcome readAll(const char* fileName, std::string& out) {
     int fd = openRetrying(fileName, O_RDONLY);
     if (fd < 0) return (errno == ENOENT || errno == ENOTDIR) ? Outcome::Missing : Outcome::Failed;
@@ -143,6 +156,14 @@ bool lastWriteTime(const char* fileName, LocalTime& out) {
     struct stat st;
     if (::stat(fileName, &st) != 0) return false;
     out = toLocalTime(st.st_mtime);
+    return true;
+}
+
+bool sizeAndWriteTime(const char* fileName, uint64_t& size, uint64_t& writeTime) {
+    struct stat st;
+    if (::stat(fileName, &st) != 0) return false;
+    size = uint64_t(st.st_size);
+    writeTime = uint64_t(st.st_mtim.tv_sec) * 1000000000u + uint64_t(st.st_mtim.tv_nsec);
     return true;
 }
 

@@ -21,6 +21,18 @@ bool heldByAnother(DWORD error) {
 
 }  // namespace
 
+Cause lastCause() {
+    switch (GetLastError()) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return Cause::Held;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return Cause::DiskFull;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT: return Cause::NoAccess;
+    default: return Cause::Other;
+    }
+}
+
 Outcome readAll(const char* fileName, std::string& out) {
     // Shared for reading only: nobody writes the file while it is read.
     HANDLE h = CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -112,6 +124,14 @@ bool lastWriteTime(const char* fileName, LocalTime& out) {
     if (!FileTimeToSystemTime(&data.ftLastWriteTime, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
         return false;
     out = {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+    return true;
+}
+
+bool sizeAndWriteTime(const char* fileName, uint64_t& size, uint64_t& writeTime) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(fileName, GetFileExInfoStandard, &data)) return false;
+    size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    writeTime = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
     return true;
 }
 

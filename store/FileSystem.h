@@ -2,6 +2,7 @@
 // each, no retries. FileIO_win32.cpp and FileIO_posix.cpp implement them.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 #include "store/LocalTime.h"
@@ -12,6 +13,11 @@ namespace fileio::os {
 extern const char PATH_SEPARATOR;
 
 enum class Outcome { Ok, Missing, Busy, Failed };
+
+// What the user can be told of the failed call just made on this thread:
+// read the error before any other call.
+enum class Cause { Other, Held, DiskFull, NoAccess };
+Cause lastCause();
 
 // Reads the whole file. Busy: another program holds it; Failed: anything
 // else (no access, not a plain file, too large for memory).
@@ -47,6 +53,8 @@ bool copyNew(const char* from, const char* to);
 
 // The file's last-write time in local time.
 bool lastWriteTime(const char* fileName, LocalTime& out);
+// The file's size and last-write time in the system's finest unit; false when there is no such file.
+bool sizeAndWriteTime(const char* fileName, uint64_t& size, uint64_t& writeTime);
 // Creates the folder; true also when it exists already.
 bool makeFolder(const char* name);
 // The names of the plain files in the folder; false when it cannot be listed.

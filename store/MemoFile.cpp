@@ -3,7 +3,6 @@
 #include <cstring>
 #include "store/ColorKeys.h"
 #include "store/FileIO.h"
-#include "store/Generations.h"
 #include "store/LineFormat.h"
 
 using lineformat::startsWith;
@@ -53,6 +52,12 @@ constexpr std::string_view TAB_OPEN = "[MEMO_START]";
 constexpr std::string_view TAB_CLOSE = "[MEMO_END]";
 constexpr std::string_view TAB_TITLE = "MEMO_TAB_TITLE-";
 
+// The lines that the writer gives a leading blank in a tab's text: inside a
+// text, one of them as it stands can only mean a block cut off by hand.
+bool isBlockLine(std::string_view line) {
+    return line == TAB_CLOSE || line == TAB_OPEN || line == MEMO_OPEN || line == MEMO_CLOSE;
+}
+
 // Reads the file line by line. The working values are reset only where a
 // rule says so; whatever a block leaves out it takes from the block before.
 class MemoReader {
@@ -67,6 +72,14 @@ public:
     }
 
     void line(std::string_view line) {
+        // A "[MEMO_START]" in a text followed at once by a title line as it
+        // stands, which no writer puts into a text, opens a tab: the one it
+        // stood in was cut off. The lines read again may leave one more pending.
+        while (tabOpenAt_ != NONE) {
+            const size_t at = tabOpenAt_;
+            tabOpenAt_ = NONE;
+            if (startsWith(line, TAB_TITLE)) endCutTab(at);
+        }
         if (memoOpen_ && !tabOpen_ && readHeaderLine(line, work_)) return;
         if (tabOpen_) {
             if (line == TAB_CLOSE) {
@@ -75,6 +88,8 @@ public:
                 title_.assign(line.substr(TAB_TITLE.size()));
                 tabHasTitleLine_ = true;
             } else {
+                if (line == TAB_OPEN) tabOpenAt_ = text_.size();
+                if (line == MEMO_OPEN) memoOpenAt_ = text_.size();
                 text_.append(line);
                 text_.append("\r\n");
             }
@@ -82,7 +97,9 @@ public:
             text_.clear();
             tabOpen_ = true;
             tabHasTitleLine_ = false;
+            memoOpenAt_ = NONE;
         } else if (line == MEMO_OPEN) {
+            if (memoOpen_) closeMemo();  // a block cut off keeps what it held
             work_.tabs.clear();
             work_.CAPTION.clear();
             memoOpen_ = true;
@@ -92,6 +109,20 @@ public:
     }
 
 private:
+    static constexpr size_t NONE = std::string::npos;
+
+    // A tab cut off before its "[MEMO_END]": its text ends at the last
+    // "[MEMO_TAB_START]" in it, which begins the next memo, or else at the
+    // "[MEMO_START]" at `tabOpenAt`, the next tab of the same memo. The lines
+    // from there on are read again, once each.
+    void endCutTab(size_t tabOpenAt) {
+        const size_t end = memoOpenAt_ != NONE ? memoOpenAt_ : tabOpenAt;
+        const std::string next = text_.substr(end);
+        text_.resize(end);
+        closeTab();
+        lineformat::forEachLine(next, [&](std::string_view l) { line(l); });
+    }
+
     void closeTab() {
         // A tab without a title line carries the title before it; those copies
         // are limited to the file's size, so that memory stays a small multiple of it.
@@ -117,13 +148,16 @@ private:
     StoredMemo work_;
     std::string title_, text_;
     bool memoOpen_ = false, tabOpen_ = false, tabHasTitleLine_ = false;
+    // Where in the open tab's text the last "[MEMO_TAB_START]" line begins,
+    // and the "[MEMO_START]" line when it is the line just read.
+    size_t memoOpenAt_ = NONE, tabOpenAt_ = NONE;
     size_t carryBudget_;
     const MemoSink& sink_;
 };
 
 // Tab text: CRs dropped, each LF written as CR LF, and a line end added when
-// the text is empty or does not end in LF. A line that would read back as the
-// end of the tab or as its title gets one leading blank.
+// the text is empty or does not end in LF. A block line and a line that would
+// read back as the tab's title get one leading blank.
 void appendTabText(std::string& out, const std::string& text) {
     const char* p = text.data();
     const char* const end = p + text.size();
@@ -143,7 +177,7 @@ void appendTabText(std::string& out, const std::string& text) {
             out.append("\r\n", lf ? 2 : 0);
         }
         std::string_view written(out.data() + firstChar, out.size() - firstChar - (lf ? 2 : 0));
-        if (written == TAB_CLOSE || startsWith(written, TAB_TITLE)) out.insert(firstChar, 1, ' ');
+        if (isBlockLine(written) || startsWith(written, TAB_TITLE)) out.insert(firstChar, 1, ' ');
         if (!lf) break;
         p = lf + 1;
     }
@@ -162,6 +196,21 @@ void parseMemos(std::string_view data, ScreenSize screen, const MemoSink& sink) 
     lineformat::forEachLine(data, [&](std::string_view line) { reader.line(line); });
 }
 
+void appendMemoBlock(std::string& out, const StoredMemo& m) {
+    if (m.tabs.empty()) return;
+    appendLine(out, MEMO_OPEN);
+    appendHeader(out, m);
+    for (const MemoTab& tab : m.tabs) {
+        appendLine(out, TAB_OPEN);
+        out += TAB_TITLE;
+        lineformat::appendValue(out, tab.title);
+        out += "\r\n";
+        appendTabText(out, tab.text);
+        appendLine(out, TAB_CLOSE);
+    }
+    appendLine(out, MEMO_CLOSE);
+}
+
 std::string formatMemos(const std::vector<StoredMemo>& memos) {
     size_t estimate = 0;
     for (const StoredMemo& m : memos) {
@@ -170,26 +219,13 @@ std::string formatMemos(const std::vector<StoredMemo>& memos) {
     }
     std::string out;
     out.reserve(estimate);
-    for (const StoredMemo& m : memos) {
-        if (m.tabs.empty()) continue;
-        appendLine(out, MEMO_OPEN);
-        appendHeader(out, m);
-        for (const MemoTab& tab : m.tabs) {
-            appendLine(out, TAB_OPEN);
-            out += TAB_TITLE;
-            lineformat::appendValue(out, tab.title);
-            out += "\r\n";
-            appendTabText(out, tab.text);
-            appendLine(out, TAB_CLOSE);
-        }
-        appendLine(out, MEMO_CLOSE);
-    }
+    for (const StoredMemo& m : memos) appendMemoBlock(out, m);
     return out;
 }
 
-LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink& sink) {
+LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink& sink, unsigned patienceMs) {
     std::string data;
-    switch (fileio::readWholeFile(fileName, data, fileio::HELD_FILE_PATIENCE_MS)) {
+    switch (fileio::readWholeFile(fileName, data, patienceMs)) {
     case fileio::ReadStatus::Missing: return LoadResult::Missing;
     case fileio::ReadStatus::Unreadable: return LoadResult::Unreadable;
     case fileio::ReadStatus::Ok: break;
@@ -198,7 +234,6 @@ LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink&
     return LoadResult::Loaded;
 }
 
-bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos, const SaveOptions& options) {
-    if (options.generations) return options.generations->save(fileName, formatMemos(memos), options.causedByDelete);
+bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos) {
     return fileio::replaceFile(fileName, formatMemos(memos));
 }

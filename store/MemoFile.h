@@ -5,11 +5,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "store/FileIO.h"
 #include "store/Settings.h"
-
-namespace generations {
-class GenerationRun;
-}
 
 // One page of a memo. `text` holds its line breaks as CR LF pairs.
 struct MemoTab {
@@ -49,13 +46,20 @@ using MemoSink = std::function<void(const StoredMemo&)>;
 
 // Parses the file's bytes and hands each completed memo on in file order, as
 // soon as its block is complete. A memo without tabs is skipped; a
-// MEMO_SELECT_INDEX outside its tabs is handed on as 0.
+// MEMO_SELECT_INDEX outside its tabs is handed on as 0. A block cut off by
+// hand before its end keeps what it held up to the cut, and the next block
+// loads whole; one that the file's end leaves open is skipped.
 void parseMemos(std::string_view data, ScreenSize screen, const MemoSink& sink);
 
 // The file's bytes for these memos (memos without tabs are left out). A tab
-// text line that would read back as the tab's end or its title line is written
-// with one leading blank.
+// text line that is one of the block lines ("[MEMO_TAB_START]", "[MEMO_START]",
+// "[MEMO_END]", "[MEMO_TAB_END]") or would read back as the tab's title line
+// is written with one leading blank.
 std::string formatMemos(const std::vector<StoredMemo>& memos);
+// Appends one memo's block as formatMemos writes it (nothing for a memo
+// without tabs): the file is its memos' blocks one after another, so a block
+// kept while its memo does not change can be written again as it is.
+void appendMemoBlock(std::string& out, const StoredMemo& memo);
 
 enum class LoadResult { Loaded, Missing, Unreadable };
 
@@ -65,18 +69,11 @@ enum class LoadResult { Loaded, Missing, Unreadable };
 // the caller must then write nothing to it in this run. The sink is called
 // after the file has been closed: saves that the sink causes must be held back
 // until loading has finished, or they would replace the file with the memos
-// loaded so far.
-LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink& sink);
-
-struct SaveOptions {
-    // The run whose saves keep generations (store/Generations.h); none: the save keeps none.
-    generations::GenerationRun* generations = nullptr;
-    // The save removes what a delete took away: a tab, a memo, or everything
-    // after "全削除" was answered Yes.
-    bool causedByDelete = false;
-};
+// loaded so far. A held file is waited for `patienceMs`.
+LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink& sink,
+                        unsigned patienceMs = fileio::HELD_FILE_PATIENCE_MS);
 
 // Replaces `fileName` with these memos in one step; false leaves the old file
-// as it was. With a GenerationRun, the file on disk is first kept as a
-// generation when one is due; a generation that cannot be made fails nothing.
-bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos, const SaveOptions& options = {});
+// as it was. The data file itself is saved by its owner (store/DataFile.h),
+// which also keeps its generations.
+bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos);

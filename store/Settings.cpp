@@ -1,4 +1,5 @@
 #include "store/Settings.h"
+#include <algorithm>
 #include <array>
 #include <optional>
 #include "store/ColorKeys.h"
@@ -9,7 +10,7 @@ const char* const SETTINGS_FILE_NAME = "Quillpad.ini";
 const char* const HOTKEY_FILE_NAME = "key.ini";
 
 std::vector<HotKeyEntry> GeneralSettings::defaultHotKeys() {
-    return {{"全メモを最前面へ表示", 0x71, 4}, {"メモ追加", 0x2D, 6}};
+    return {{"全メモを最前面へ表示", 0x71, 4}, {"メモ追加", 0x2D, 6}, {"検索", 0, 0}};
 }
 
 // One holder's general settings and appearance, as the key table addresses them.
@@ -39,7 +40,15 @@ const std::array<SettingsKey, 7> SETTINGS_KEYS{{
     {"ABSORB-", &GeneralSettings::ABSORB},
 }};
 
+// The hot keys of "key.ini".
 constexpr size_t HOT_KEY_COUNT = 2;
+
+// The third hot key has a line of its own: the previous version reads 8
+// bytes of "key.ini" and passes over key lines it does not know. The line is
+// written only while a key is set, so that a file without one is that
+// version's, byte for byte.
+constexpr size_t FIND_HOT_KEY = 2;
+constexpr std::string_view FIND_HOT_KEY_LINE = "FIND_HOTKEY-";
 
 // One file as read: its status and, when Ok, its bytes.
 struct FileReading {
@@ -82,7 +91,7 @@ bool applyReading(const Reading& reading, GeneralSettings& general, MemoAppearan
         parseHotKeys(reading.hotKeys.bytes, general.hotKeys);
         return true;
     }
-    if (hotKeys.size() == HOT_KEY_COUNT) general.hotKeys = std::move(hotKeys);
+    if (hotKeys.size() >= HOT_KEY_COUNT) std::copy_n(hotKeys.begin(), HOT_KEY_COUNT, general.hotKeys.begin());
     return false;
 }
 
@@ -91,6 +100,12 @@ bool applyReading(const Reading& reading, GeneralSettings& general, MemoAppearan
 void parseSettings(std::string_view text, GeneralSettings& general, MemoAppearance& appearance) {
     SettingsHalves<GeneralSettings, MemoAppearance> target{general, appearance};
     lineformat::forEachLine(text, [&](std::string_view line) {
+        if (lineformat::startsWith(line, FIND_HOT_KEY_LINE) && general.hotKeys.size() > FIND_HOT_KEY) {
+            const uint32_t value = lineformat::parseNumber(line.substr(FIND_HOT_KEY_LINE.size()));
+            general.hotKeys[FIND_HOT_KEY].key = uint16_t(value);
+            general.hotKeys[FIND_HOT_KEY].modifiers = uint16_t(value >> 16);
+            return;
+        }
         lineformat::readKeyLine(COLOR_KEYS, line, appearance.colors) || lineformat::readKeyLine(SETTINGS_KEYS, line, target);
     });
 }
@@ -110,6 +125,14 @@ std::string formatSettings(const GeneralSettings& general, const MemoAppearance&
     std::string out;
     lineformat::appendKeyLines(out, COLOR_KEYS, appearance.colors);
     lineformat::appendKeyLines(out, SETTINGS_KEYS, SettingsHalves<const GeneralSettings, const MemoAppearance>{general, appearance});
+    if (general.hotKeys.size() > FIND_HOT_KEY) {
+        const HotKeyEntry& find = general.hotKeys[FIND_HOT_KEY];
+        if (const uint32_t value = find.key | uint32_t(find.modifiers) << 16) {
+            out += FIND_HOT_KEY_LINE;
+            lineformat::appendValue(out, value);
+            out += "\r\n";
+        }
+    }
     return out;
 }
 

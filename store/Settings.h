@@ -1,5 +1,6 @@
-// The settings record and its two files, "Quillpad.ini" (text key lines) and
-// "key.ini" (two hot keys, 8 bytes little-endian), both in the current directory.
+// The settings record and its two files, "Quillpad.ini" (text key lines, and
+// the third hot key's) and "key.ini" (the first two hot keys, 8 bytes
+// little-endian), both in the current directory.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -34,7 +35,8 @@ struct GeneralSettings {
     int32_t ABSORB = 20;
     std::vector<HotKeyEntry> hotKeys = defaultHotKeys();
 
-    // Entry 0 "全メモを最前面へ表示" Shift+F2, entry 1 "メモ追加" Ctrl+Shift+Insert.
+    // Entry 0 "全メモを最前面へ表示" Shift+F2, entry 1 "メモ追加" Ctrl+Shift+Insert,
+    // entry 2 "検索" none: any key would be one that other programs use.
     static std::vector<HotKeyEntry> defaultHotKeys();
 };
 
@@ -88,12 +90,13 @@ bool saveSettings(const GeneralSettings& general, const MemoAppearance& appearan
 
 // The two files' contents, without file access.
 // Applies the key lines of "Quillpad.ini" to both (other lines change nothing).
+// "FIND_HOTKEY-" is the third hot key: its key plus its modifiers times 65536.
 void parseSettings(std::string_view text, GeneralSettings& general, MemoAppearance& appearance);
 // Applies the bytes of "key.ini" to the first two entries: as far as the bytes
 // reach, key then modifiers, 16-bit little-endian each; a field the bytes end
 // in gets only its low byte replaced; bytes after the eighth are ignored.
 void parseHotKeys(std::string_view bytes, std::vector<HotKeyEntry>& hotKeys);
-// The eleven lines of "Quillpad.ini".
+// The eleven lines of "Quillpad.ini", and "FIND_HOTKEY-" while that key is set.
 std::string formatSettings(const GeneralSettings& general, const MemoAppearance& appearance);
 // The 8 bytes of "key.ini"; a missing entry is written with its default.
 std::string formatHotKeys(const std::vector<HotKeyEntry>& hotKeys);

@@ -2,16 +2,23 @@
 // acted on against the memos as they are at that moment.
 #include "tray/TrayWnd.h"
 
-// Replacing keeps the data file as it stands first, so that the restore can
-// itself be undone; the memos end without committing an edit in progress, as
-// at "全削除".
+// Typing in progress is committed and saved first, as at "終了(&X)", and the
+// file as it then stands is kept as a generation: a replace can itself be
+// undone, and goes ahead only when that copy exists.
+bool CTrayWnd::keepCurrentState() {
+    commitAllEdits();
+    if (!saveMemos()) return false;
+    const generations::KeepResult kept = dataFile_.keepNow();
+    return kept == generations::KeepResult::Made || kept == generations::KeepResult::AlreadyKept;
+}
+
+// Added memos join the open ones: one that would cover another's corner
+// cascades, so that the user sees what was added.
 void CTrayWnd::restoreMemos(const std::vector<StoredMemo>& memos, bool replace) {
-    if (replace) {
-        generations_.keepNow(MEMO_FILE_NAME);
-        teardownMemos();
-    }
+    if (replace) teardownMemos();
     showStoredMemos([&] {
-        for (const StoredMemo& memo : memos) createMemoFromData(memo);
+        for (const StoredMemo& memo : memos) createMemoFromData(memo, !replace);
     });
     saveTellingFailure(false);
+    memosChanged();
 }

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include "dialogs/OptionDlg.h"
 #include "dialogs/RestoreDlg.h"
+#include "dialogs/RestoreText.h"
 #include "dialogs/VersionDlg.h"
 #include "res/Texts.h"
 #include "res/resource.h"
@@ -19,9 +20,12 @@ namespace {
 
 UINT taskbarCreated = 0;
 const UINT_PTR SAVE_FAILED_LATER = 1;  // the timer of a failure message put off
+const UINT_PTR RETRY_SAVE = 2;         // the timer that tries a failed save again
+const UINT RETRY_SAVE_MS = 30000;
 
-// The 88-byte form of NOTIFYICONDATAA that every shell understands.
-const DWORD kNotifyIconDataSize = 88;
+// The form of NOTIFYICONDATAA with a tip of 128 bytes, which every shell since
+// Windows 2000 understands.
+const DWORD kNotifyIconDataSize = NOTIFYICONDATAA_V2_SIZE;
 
 NOTIFYICONDATAA trayIconData(HWND hwnd) {
     NOTIFYICONDATAA data = {};
@@ -31,9 +35,48 @@ NOTIFYICONDATAA trayIconData(HWND hwnd) {
     return data;
 }
 
+const char* saveFailureText(fileio::SaveFailure failure) {
+    switch (failure) {
+    case fileio::SaveFailure::ReadOnly: return texts::SAVE_READ_ONLY;
+    case fileio::SaveFailure::Held: return texts::SAVE_HELD;
+    case fileio::SaveFailure::DiskFull: return texts::SAVE_DISK_FULL;
+    case fileio::SaveFailure::NoAccess: return texts::SAVE_NO_ACCESS;
+    case fileio::SaveFailure::OtherVersionNotKept: return texts::SAVE_OTHER_VERSION_NOT_KEPT;
+    case fileio::SaveFailure::None:
+    case fileio::SaveFailure::Other: break;
+    }
+    return texts::SAVE_OTHER;
+}
+
+// At most `bytes` - 1 bytes of `text`, never half a double-byte character; a
+// cut end becomes "...".
+std::string fitted(const std::string& text, size_t bytes) {
+    if (text.size() < bytes) return text;
+    size_t end = 0;
+    for (size_t next; end < text.size(); end = next) {
+        next = end + (IsDBCSLeadByte(static_cast<BYTE>(text[end])) ? 2 : 1);
+        if (next + 3 >= bytes) break;
+    }
+    return text.substr(0, end) + "...";
+}
+
+std::string cannotSaveText(fileio::SaveFailure failure) {
+    return std::string(texts::CANNOT_SAVE) + "\n" + saveFailureText(failure);
+}
+
+// The folder that holds the data file, as the user would look for it.
+std::string dataFolder(const std::string& dataFile) {
+    char full[MAX_PATH];
+    char* name = nullptr;
+    DWORD length = GetFullPathNameA(dataFile.c_str(), sizeof full, full, &name);
+    if (length == 0 || length >= sizeof full || !name || name == full) return ".";
+    return std::string(full, name - full - 1);
+}
+
 }  // namespace
 
-CTrayWnd::CTrayWnd() : appIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))) {}
+CTrayWnd::CTrayWnd()
+    : appIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))), trayTip_("クイルパッド") {}
 
 CTrayWnd::~CTrayWnd() {
     if (trayMenu_) DestroyMenu(trayMenu_);
@@ -49,6 +92,7 @@ const win::MessageTable* CTrayWnd::messageTable() const {
         win::onMessage(WM_QUERYENDSESSION, &CTrayWnd::OnQueryEndSession),
         win::onCommand(ID_DELETE_ALL, &CTrayWnd::OnDeleteAll),
         win::onCommand(ID_ADD_MEMO, &CTrayWnd::OnAddMemo),
+        win::onCommand(ID_FIND, &CTrayWnd::OnFind),
         win::onCommand(ID_OPTION, &CTrayWnd::OnOption),
         win::onCommand(ID_RESTORE, &CTrayWnd::OnRestore),
         win::onCommand(ID_VERSION, &CTrayWnd::OnVersion),
@@ -56,7 +100,9 @@ const win::MessageTable* CTrayWnd::messageTable() const {
         win::onMessage(WM_TRAY_CALLBACK, &CTrayWnd::OnTrayCallback),
         win::onMessage(WM_HOTKEY, &CTrayWnd::OnHotKey),
         win::onMessage(WM_SAVE_REQUEST, &CTrayWnd::OnSaveRequest),
+        win::onMessage(WM_FIND_KEY, &CTrayWnd::OnFindKey),
         win::onMessage(WM_SAVE_FAILED, &CTrayWnd::OnSaveFailed),
+        win::onMessage(WM_OTHER_VERSION_KEPT, &CTrayWnd::OnOtherVersionKept),
         win::onMessage(WM_TIMER, &CTrayWnd::OnTimer),
         win::onRegistered(taskbarCreated, &CTrayWnd::OnTaskbarCreated),
     };
@@ -99,6 +145,8 @@ LRESULT CTrayWnd::OnHotKey(WPARAM wParam, LPARAM) {
     } else if (static_cast<int>(wParam) == hotKeyId(keys[1])) {
         addNewMemo();
         bringAllToFront();
+    } else if (static_cast<int>(wParam) == hotKeyId(keys[2])) {
+        openFind();
     }
     return 0;
 }
@@ -121,20 +169,20 @@ LRESULT CTrayWnd::OnTrayCallback(WPARAM, LPARAM lParam) {
 LRESULT CTrayWnd::OnSaveRequest(WPARAM wParam, LPARAM) {
     releaseEndedMemos();
     saveTellingFailure(wParam == SAVE_AFTER_DELETE);
+    memosChanged();
     return 0;
 }
 
 void CTrayWnd::saveTellingFailure(bool causedByDelete) {
-    if (saveMemos(causedByDelete)) {
-        saveFailureShown_ = false;
-    } else if (!loading_ && !saveFailureShown_) {
+    if (!saveMemos(causedByDelete) && !loading_ && !saveFailureShown_) {
         saveFailureShown_ = true;
         PostMessageA(hwnd(), WM_SAVE_FAILED, 0, 0);
     }
 }
 
 // A box opened inside a menu's loop or a drag's takes no click while they
-// hold the pointer: it waits until they have ended.
+// hold the pointer: it waits until they have ended. It names why the last
+// save failed; when a save has succeeded meanwhile there is nothing to tell.
 void CTrayWnd::OnSaveFailed() {
     GUITHREADINFO thread = {};
     thread.cbSize = sizeof thread;
@@ -142,13 +190,31 @@ void CTrayWnd::OnSaveFailed() {
         SetTimer(hwnd(), SAVE_FAILED_LATER, 200, nullptr);
         return;
     }
-    win::showWarning(texts::CANNOT_SAVE);
+    if (dataFile_.failure() != fileio::SaveFailure::None) showSaveFailure();
+}
+
+// The box's loop runs our handlers: a failed "終了(&X)", or a failure after a
+// save that succeeded meanwhile (a retry's too), would open the same box again over it.
+void CTrayWnd::showSaveFailure() {
+    if (saveFailureOpen_) return;
+    saveFailureOpen_ = true;
+    win::showWarning(cannotSaveText(dataFile_.failure()).c_str());
+    saveFailureOpen_ = false;
+}
+
+LRESULT CTrayWnd::OnOtherVersionKept(WPARAM date, LPARAM time) {
+    const LocalTime kept{int(date / 10000), int(date / 100 % 100), int(date % 100),
+                         int(time / 10000), int(time / 100 % 100), int(time % 100)};
+    win::showNotice((texts::OTHER_VERSION_KEPT_START + generationTime(kept) + texts::OTHER_VERSION_KEPT_END).c_str());
+    return 0;
 }
 
 LRESULT CTrayWnd::OnTimer(WPARAM id, LPARAM) {
     if (id == SAVE_FAILED_LATER) {
         KillTimer(hwnd(), SAVE_FAILED_LATER);
         OnSaveFailed();
+    } else if (id == RETRY_SAVE) {
+        saveMemos();
     }
     return 0;
 }
@@ -165,13 +231,39 @@ void CTrayWnd::showTrayMenu() {
     PostMessageA(hwnd(), WM_NULL, 0, 0);
 }
 
+// The icon says whether the notes are saved: added with the state of the
+// last save, and changed with it.
 void CTrayWnd::addTrayIcon() {
     NOTIFYICONDATAA data = trayIconData(hwnd());
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAY_CALLBACK;
-    data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY));
-    lstrcpynA(data.szTip, "クイルパッド", sizeof data.szTip);
+    const bool saved = dataFile_.failure() == fileio::SaveFailure::None;
+    data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(saved ? IDI_TRAY : IDI_TRAY_WARNING));
+    lstrcpynA(data.szTip, trayTip_.c_str(), sizeof data.szTip);
     Shell_NotifyIconA(NIM_ADD, &data);
+}
+
+// A failed save is tried again in the background until it lands, so that
+// notes reach the disk once another program lets go of the file.
+void CTrayWnd::showSaveState() {
+    const fileio::SaveFailure failure = dataFile_.failure();
+    std::string tip = "クイルパッド";
+    if (failure != fileio::SaveFailure::None) {
+        tip = fitted(std::string(texts::NOTES_NOT_SAVED) + "\n" + saveFailureText(failure) + "\n" +
+                         dataFolder(dataFile_.path()),
+                     sizeof NOTIFYICONDATAA{}.szTip);
+        SetTimer(hwnd(), RETRY_SAVE, RETRY_SAVE_MS, nullptr);
+    } else {
+        KillTimer(hwnd(), RETRY_SAVE);
+    }
+    if (tip == trayTip_) return;
+    trayTip_ = tip;
+    NOTIFYICONDATAA data = trayIconData(hwnd());
+    data.uFlags = NIF_ICON | NIF_TIP;
+    data.hIcon = LoadIconA(GetModuleHandleA(nullptr),
+                           MAKEINTRESOURCEA(failure == fileio::SaveFailure::None ? IDI_TRAY : IDI_TRAY_WARNING));
+    lstrcpynA(data.szTip, trayTip_.c_str(), sizeof data.szTip);
+    Shell_NotifyIconA(NIM_MODIFY, &data);
 }
 
 void CTrayWnd::removeTrayIcon() {
@@ -210,6 +302,45 @@ void CTrayWnd::OnExit() {
 void CTrayWnd::OnAddMemo() { addNewMemo(); }
 
 void CTrayWnd::OnDeleteAll() { deleteAllMemos(); }
+
+void CTrayWnd::OnFind() { openFind(); }
+
+// F3 in a memo while the find window is hidden opens it, as Ctrl+F does.
+LRESULT CTrayWnd::OnFindKey(WPARAM key, LPARAM) {
+    if (key == FIND_OPEN || !find_ || !IsWindowVisible(find_->hwnd())) {
+        openFind();
+    } else {
+        find_->goToNext(key == FIND_NEXT);
+    }
+    return 0;
+}
+
+void CTrayWnd::openFind() {
+    if (!find_) find_.reset(new CFindDlg(*this));
+    find_->open(hwnd());
+}
+
+void CTrayWnd::memosChanged() {
+    if (find_) find_->memosChanged();
+}
+
+void CTrayWnd::forEachMemo(const MemoVisitor& visit) const {
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot)) visit(slot->id(), slot->getCaption(), slot->getTabs());
+    }
+}
+
+// The memo is found before it is shown: showing it may commit its edits, and
+// the save that asks for lets go of ended memos in the registry.
+bool CTrayWnd::showHit(const FindHit& hit) {
+    CMemoDlg* memo = nullptr;
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot) && slot->id() == hit.memo) memo = slot.get();
+    }
+    if (!memo || hit.tab >= static_cast<int>(memo->getTabs().size())) return false;
+    memo->showMatch(hit.tab, hit.tab >= 0 && !hit.inTitle ? hit.match : TextMatch{});
+    return true;
+}
 
 // A dialog's menu item is grey while it is open, so that it cannot be opened
 // twice from the nested message loop. No result when the resident window
@@ -257,7 +388,7 @@ void CTrayWnd::commitAllEdits() {
 }
 
 void CTrayWnd::OnRestore() {
-    CRestoreDlg dialog(MEMO_FILE_NAME);
+    CRestoreDlg dialog(dataFile_, [this] { return keepCurrentState(); });
     std::optional<INT_PTR> result = runGreyed(ID_RESTORE, dialog);
     if (result && (*result == IDOK || *result == IDC_RESTORE_ADD)) restoreMemos(dialog.chosenMemos(), *result == IDOK);
 }
@@ -265,10 +396,11 @@ void CTrayWnd::OnRestore() {
 void CTrayWnd::OnClose() {
     commitAllEdits();
     if (!saveMemos()) {
-        win::showWarning(texts::CANNOT_SAVE);
+        showSaveFailure();
         return;
     }
     teardownMemos();
+    find_.reset();
     defaultProcessing();  // destroys the window
 }
 
@@ -297,17 +429,30 @@ CMemoDlg& CTrayWnd::createMemoWindow() {
 
 void CTrayWnd::addNewMemo() { createMemoWindow().createMemo(texts::NEW_TAB_TEXT, texts::NEW_TAB_TITLE, texts::NEW_MEMO_CAPTION); }
 
-void CTrayWnd::createMemoFromData(const StoredMemo& memo) { createMemoWindow().addMemo(memo); }
+void CTrayWnd::createMemoFromData(const StoredMemo& memo, bool besideOthers) {
+    createMemoWindow().addMemo(memo, besideOthers);
+}
 
-// The last live memo ends up in front with the focus.
-// A memo lying wholly beyond the work area comes back onto it, as at a start.
+// The memo that was active last (or the last one made) ends up in front
+// with the focus, so that the keyboard goes on from there.
+// A memo that no monitor shows comes back onto the nearest, as at a start;
+// one that any monitor shows stays where it is.
 void CTrayWnd::bringAllToFront() {
+    HWND last = nullptr;
+    uint32_t lastActivation = 0;
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot) && slot->activation() >= lastActivation) {
+            last = slot->hwnd();
+            lastActivation = slot->activation();
+        }
+    }
     bool moved = false;
     for (const auto& slot : memoWindows_) {
         if (!isLive(slot)) continue;
         moved |= slot->pullBackOnScreen();
-        SetForegroundWindow(slot->hwnd());
+        if (slot->hwnd() != last) SetForegroundWindow(slot->hwnd());
     }
+    if (last && IsWindow(last)) SetForegroundWindow(last);
     if (moved) saveTellingFailure(false);
 }
 
@@ -332,6 +477,7 @@ void CTrayWnd::deleteAllMemos() {
     if (!hwnd()) return;
     teardownMemos();
     deleteAllOwed_ = true;
+    memosChanged();
 }
 
 // A memo whose handler waits in a nested loop (a question, a dialog) is
@@ -340,23 +486,31 @@ void CTrayWnd::teardownMemos() { MemoSlots().swap(memoWindows_); }
 
 std::vector<PixelRect> CTrayWnd::getMemoRects(HWND excluded) const {
     std::vector<PixelRect> rects;
-    rects.reserve(memoWindows_.size() + 1);
+    rects.reserve(memoWindows_.size() + 2);
     for (const auto& slot : memoWindows_) {
         if (!isLive(slot) || slot->hwnd() == excluded) continue;
         RECT r;
         GetWindowRect(slot->hwnd(), &r);
         rects.push_back({r.left, r.top, r.right, r.bottom});
     }
-    RECT area = win::workArea();
-    rects.push_back({area.left, area.top, area.right, area.bottom});
+    for (const RECT& area : win::workAreas()) rects.push_back({area.left, area.top, area.right, area.bottom});
     return rects;
+}
+
+std::vector<HWND> CTrayWnd::getMemoWindows() const {
+    std::vector<HWND> windows;
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot)) windows.push_back(slot->hwnd());
+    }
+    return windows;
 }
 
 // Loading and saving
 
 void CTrayWnd::showStoredMemos(const std::function<void()>& create) {
-    // Every restored memo reads the settings: one reading serves them all.
+    // Every restored memo reads the settings and the monitors: one reading serves them all.
     SettingsReadBatch settingsOnce;
+    win::WorkAreasOnce monitorsOnce;
     loading_ = true;
     create();
     loading_ = false;
@@ -366,7 +520,7 @@ bool CTrayWnd::loadMemos() {
     ScreenSize screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     LoadResult result = LoadResult::Missing;
     showStoredMemos([&] {
-        result = loadMemoFile(MEMO_FILE_NAME, screen, [this](const StoredMemo& memo) { createMemoFromData(memo); });
+        result = dataFile_.load(screen, [this](const StoredMemo& memo) { createMemoFromData(memo); });
     });
     if (result == LoadResult::Unreadable) {
         // The stored memos exist but could not be read: end before any save can
@@ -382,12 +536,25 @@ bool CTrayWnd::loadMemos() {
 // request while the file is being read write nothing and cost nothing.
 bool CTrayWnd::saveMemos(bool causedByDelete) {
     if (loading_) return false;
-    std::vector<StoredMemo> memos;
-    memos.reserve(memoWindows_.size());
+    // Each memo keeps its block until it changes; the file is them, in one buffer.
+    size_t size = 0;
     for (const auto& slot : memoWindows_) {
-        if (isLive(slot) && !slot->getTabs().empty()) memos.push_back(slot->stored());
+        if (isLive(slot)) size += slot->fileBlock().size();
     }
-    if (!saveMemoFile(MEMO_FILE_NAME, memos, SaveOptions{&generations_, causedByDelete || deleteAllOwed_})) return false;
-    deleteAllOwed_ = false;
-    return true;
+    std::string data;
+    data.reserve(size);
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot)) data += slot->fileBlock();
+    }
+    const bool saved = dataFile_.save(data, causedByDelete || deleteAllOwed_);
+    if (saved) {
+        deleteAllOwed_ = false;
+        saveFailureShown_ = false;  // whichever save landed, the next failure is told again
+    }
+    if (std::optional<LocalTime> kept = dataFile_.takeOtherVersionKept()) {
+        PostMessageA(hwnd(), WM_OTHER_VERSION_KEPT, kept->year * 10000 + kept->month * 100 + kept->day,
+                     kept->hour * 10000 + kept->minute * 100 + kept->second);
+    }
+    showSaveState();
+    return saved;
 }

@@ -1,20 +1,22 @@
-// The hidden resident window: tray icon and menu, the two global hot keys,
-// loading and saving of the memo data file, and the registry of memo windows.
+// The hidden resident window: tray icon and menu, the three global hot keys,
+// loading and saving of the memo data file, the registry of memo windows and
+// the find window over them.
 #pragma once
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+#include "dialogs/FindDlg.h"
 #include "memo/MemoDlg.h"
 #include "memo/MemoOwner.h"
 #include "memo/PixelRect.h"
-#include "store/Generations.h"
+#include "store/DataFile.h"
 #include "store/MemoFile.h"
 #include "store/Settings.h"
 #include "win/Dialog.h"
 #include "win/Window.h"
 
-class CTrayWnd : public win::Window, public MemoOwner {
+class CTrayWnd : public win::Window, public MemoOwner, public FindSource {
 public:
     CTrayWnd();
     ~CTrayWnd() override;
@@ -33,17 +35,28 @@ public:
     static bool isLive(const win::Owned<CMemoDlg>& slot) { return slot && slot->hwnd(); }
     CMemoDlg& createMemoWindow();
     void addNewMemo();
-    void createMemoFromData(const StoredMemo& memo);
+    // `besideOthers`: see CMemoDlg::addMemo.
+    void createMemoFromData(const StoredMemo& memo, bool besideOthers = false);
     void bringAllToFront();
     void deleteAllMemos();
     void reloadAllMemoSettings();
     void teardownMemos();
-    // The other memos, then the primary screen's work area.
+    // The other memos, then the work area of each monitor.
     std::vector<PixelRect> getMemoRects(HWND excluded) const override;
+    std::vector<HWND> getMemoWindows() const override;
+
+    // The find window, brought to the front; one at a time.
+    void openFind();
+    void forEachMemo(const MemoVisitor& visit) const override;
+    bool showHit(const FindHit& hit) override;
 
     bool loadMemos();
     // `causedByDelete`: the save removes a deleted tab or memo (store/Generations.h).
+    // The tray icon shows whether it failed until the next save.
     bool saveMemos(bool causedByDelete = false);
+    // The tray icon's tip: the program's name, or while the last save failed,
+    // that the notes are not saved, why, and the data file's folder.
+    const std::string& trayTip() const { return trayTip_; }
 
 protected:
     const win::MessageTable* messageTable() const override;
@@ -59,6 +72,8 @@ private:
     LRESULT OnQueryEndSession(WPARAM, LPARAM);
     void OnExit();
     void OnAddMemo();
+    void OnFind();
+    LRESULT OnFindKey(WPARAM key, LPARAM);
     void OnDeleteAll();
     void OnOption();
     void OnRestore();
@@ -67,11 +82,14 @@ private:
     LRESULT OnHotKey(WPARAM, LPARAM);
     LRESULT OnSaveRequest(WPARAM, LPARAM);
     void OnSaveFailed();
+    LRESULT OnOtherVersionKept(WPARAM date, LPARAM time);
     LRESULT OnTimer(WPARAM id, LPARAM);
     void OnTaskbarCreated();
 
     void addTrayIcon();
     void removeTrayIcon();
+    // The icon and tip for the last save's outcome, and the retry while it failed.
+    void showSaveState();
     // Answers the names of the entries whose key could not be registered.
     std::vector<std::string> registerHotKeys();
     void unregisterHotKeys();
@@ -79,10 +97,17 @@ private:
     std::optional<INT_PTR> runGreyed(UINT command, win::Dialog& dialog);
     void releaseEndedMemos();
     void commitAllEdits();
+    // Memos were added, changed or deleted: the find window follows.
+    void memosChanged();
     // Saves, and tells a failure once from a posted message.
     void saveTellingFailure(bool causedByDelete);
+    // The failure box with why the last save failed, unless it is open already.
+    void showSaveFailure();
     // Shows stored memos as at a start: their own save requests write nothing.
     void showStoredMemos(const std::function<void()>& create);
+    // Before a restore replaces the memos: their edits and the file as it
+    // then stands are kept; false when they could not be.
+    bool keepCurrentState();
     // After the restore dialog: replaces every memo with `memos` or adds them.
     void restoreMemos(const std::vector<StoredMemo>& memos, bool replace);
     HMENU trayPopup() const { return GetSubMenu(trayMenu_, 0); }
@@ -91,8 +116,11 @@ private:
     HMENU trayMenu_ = nullptr;
     AppSettings settings_;
     MemoSlots memoWindows_;
-    generations::GenerationRun generations_;
+    win::Owned<CFindDlg> find_;  // made when first opened; hidden, not ended, by Escape
+    DataFile dataFile_{MEMO_FILE_NAME};
+    std::string trayTip_;
     bool deleteAllOwed_ = false;  // "全削除" emptied the registry; the next save removes those memos
     bool loading_ = false;  // the data file is being read: no save may write it
     bool saveFailureShown_ = false;  // told once; quiet until a save succeeds again
+    bool saveFailureOpen_ = false;  // the failure box is up (its loop runs our handlers)
 };

@@ -1,8 +1,14 @@
 #include "win/Application.h"
 #include <windows.h>
 #include "win/Dialog.h"
+#include "win/Failure.h"
 
 namespace win {
+
+void startProcess(const char* failureText, FunctionLookup lookup) {
+    setFailureText(failureText);
+    guarded("SetDefaultDllDirectories", [lookup] { restrictDllSearch(lookup); });
+}
 
 int Application::run() { return InitInstance() ? runMessageLoop(mainWindow()) : 0; }
 

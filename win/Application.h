@@ -2,8 +2,15 @@
 // until the main window ends it.
 #pragma once
 #include <windows.h>
+#include "win/SystemLibrary.h"
 
 namespace win {
+
+// The process's first call, in WinMain: failures from here on show
+// `failureText`, then the DLL search is limited to the system folder. A
+// kernel32 without SetDefaultDllDirectories (`lookup` finds it) is such a
+// failure, and the message names that function.
+void startProcess(const char* failureText, FunctionLookup lookup = kernel32Function);
 
 class Application {
 public:

@@ -1,5 +1,6 @@
 #include "win/Dialog.h"
 #include <commctrl.h>
+#include <vector>
 #include "win/Centring.h"
 #include "win/SystemLibrary.h"
 
@@ -19,17 +20,32 @@ const DLGTEMPLATE* Dialog::dialogTemplate() const {
     return templateInMemory ? templateInMemory : dialogResource(templateId_);
 }
 
-std::vector<Dialog*> Dialog::modalRuns_;
-
 namespace {
-HHOOK filterHook = nullptr;
-bool routingModeless = false;  // a modeless dialog's IsDialogMessage is running
+
+// The thread's dialog loops, as the message filter needs to know them.
+struct DialogLoops {
+    HHOOK filter = nullptr;          // set with the first dialog, kept
+    std::vector<Dialog*> modalRuns;  // the modal runs on the stack, the innermost last
+    // The message a modeless dialog's IsDialogMessage is handling. That call
+    // asks the filter about this same message first, which must not route it
+    // again; any other message, one of a box opened meanwhile, is routed.
+    const MSG* routing = nullptr;
+
+    bool isRouting(const MSG& msg) const {
+        // The filter may see a copy whose character was made wide (Wine's
+        // IsDialogMessageA): the character is not compared.
+        return routing && routing->hwnd == msg.hwnd && routing->message == msg.message &&
+               routing->lParam == msg.lParam && routing->time == msg.time;
+    }
+};
+DialogLoops loops;
+
 }  // namespace
 
 // Every dialog loop of the thread asks the filter, message boxes' too: it is
 // set once, with the first dialog, and stays.
 void Dialog::filterDialogLoops() {
-    if (!filterHook) filterHook = SetWindowsHookExA(WH_MSGFILTER, messageFilter, nullptr, GetCurrentThreadId());
+    if (!loops.filter) loops.filter = SetWindowsHookExA(WH_MSGFILTER, messageFilter, nullptr, GetCurrentThreadId());
 }
 
 INT_PTR Dialog::doModal(HWND owner) {
@@ -37,26 +53,28 @@ INT_PTR Dialog::doModal(HWND owner) {
     const DLGTEMPLATE* source = dialogTemplate();
     if (!source) return -1;
     filterDialogLoops();
-    modalRuns_.push_back(this);
+    loops.modalRuns.push_back(this);
     INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), source, owner, dialogProc,
                                              reinterpret_cast<LPARAM>(this));
-    modalRuns_.pop_back();
+    loops.modalRuns.pop_back();
     return result;
 }
 
 bool Dialog::routeToModeless(MSG& msg) {
-    if (routingModeless || !msg.hwnd) return false;
+    if (!msg.hwnd || loops.isRouting(msg)) return false;
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     auto* dialog = dynamic_cast<Dialog*>(root ? Window::fromHandle(root) : nullptr);
     if (!dialog || !dialog->isModeless()) return false;
-    routingModeless = true;
+    if (dialog->runHandler(nullptr, [&] { return dialog->preTranslateMessage(msg); })) return true;
+    const MSG* outer = loops.routing;
+    loops.routing = &msg;
     bool handled = IsDialogMessageA(root, &msg) != FALSE;
-    routingModeless = false;
+    loops.routing = outer;
     return handled;
 }
 
 void Dialog::cancelModalRuns() {
-    std::vector<Dialog*> runs(modalRuns_.rbegin(), modalRuns_.rend());
+    std::vector<Dialog*> runs(loops.modalRuns.rbegin(), loops.modalRuns.rend());
     for (Dialog* dialog : runs) {
         if (dialog->hwnd()) dialog->runHandler(nullptr, [dialog] { dialog->OnCancel(); });
     }
@@ -69,7 +87,7 @@ LRESULT CALLBACK Dialog::messageFilter(int code, WPARAM wParam, LPARAM lParam) {
     auto* msg = reinterpret_cast<MSG*>(lParam);
     if (code == MSGF_DIALOGBOX && !failing()) {
         if (routeToModeless(*msg)) return TRUE;
-        for (auto run = modalRuns_.rbegin(); run != modalRuns_.rend(); ++run) {
+        for (auto run = loops.modalRuns.rbegin(); run != loops.modalRuns.rend(); ++run) {
             Dialog* dialog = *run;
             HWND hwnd = dialog->hwnd();
             if (!hwnd || (msg->hwnd != hwnd && !IsChild(hwnd, msg->hwnd))) continue;
@@ -77,7 +95,7 @@ LRESULT CALLBACK Dialog::messageFilter(int code, WPARAM wParam, LPARAM lParam) {
             break;
         }
     }
-    return CallNextHookEx(filterHook, code, wParam, lParam);
+    return CallNextHookEx(loops.filter, code, wParam, lParam);
 }
 
 bool Dialog::createModeless(HWND owner) {

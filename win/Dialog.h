@@ -3,7 +3,6 @@
 // manager, whose handling is the default processing.
 #pragma once
 #include <string>
-#include <vector>
 #include "win/Controls.h"
 #include "win/Window.h"
 
@@ -42,9 +41,9 @@ public:
 
 protected:
     const MessageTable* messageTable() const override;
-    // A message for this modal dialog or one of its controls, before the
-    // dialog manager sees it (keys the dialog manager would take, such as
-    // Ctrl+Tab); true when it was handled.
+    // A message for this dialog or one of its controls, before the dialog
+    // manager sees it (keys the dialog manager would take, such as Ctrl+Tab);
+    // true when it was handled.
     virtual bool preTranslateMessage(const MSG&) { return false; }
     // Named in the failure message of OnInitDialog, or null.
     const char* initDialogOperation = nullptr;
@@ -57,8 +56,6 @@ private:
     // The dialog manager's loops ask this before IsDialogMessage (MSGF_DIALOGBOX).
     static LRESULT CALLBACK messageFilter(int code, WPARAM wParam, LPARAM lParam);
     static void filterDialogLoops();
-    // The modal runs on the stack, the innermost last.
-    static std::vector<Dialog*> modalRuns_;
 
     UINT templateId_;
     bool modeless_ = false;

@@ -15,6 +15,10 @@ int showMessage(const char* text, UINT type, HWND owner = nullptr);
 inline void showWarning(const char* text, HWND owner = nullptr) {
     showMessage(text, MB_OK | MB_ICONEXCLAMATION, owner);
 }
+// The information box of something the user should know (nothing was lost).
+inline void showNotice(const char* text, HWND owner = nullptr) {
+    showMessage(text, MB_OK | MB_ICONINFORMATION, owner);
+}
 // A Yes/No question; true for Yes. No is the default button: every question
 // asks before something is lost, and a stray Enter must lose nothing.
 inline bool askYesNo(const std::string& text, HWND owner = nullptr) {

@@ -1,4 +1,5 @@
 #include "win/Screen.h"
+#include <optional>
 
 namespace win {
 
@@ -13,6 +14,35 @@ RECT workArea() {
 RECT virtualScreen() {
     const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
     return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+namespace {
+BOOL CALLBACK addWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+    auto& all = *reinterpret_cast<std::vector<RECT>*>(list);
+    all.insert(info.dwFlags & MONITORINFOF_PRIMARY ? all.begin() : all.end(), info.rcWork);
+    return TRUE;
+}
+
+int onceDepth = 0;
+std::optional<std::vector<RECT>> onceAreas;
+}  // namespace
+
+std::vector<RECT> workAreas() {
+    if (onceAreas) return *onceAreas;
+    std::vector<RECT> all;
+    EnumDisplayMonitors(nullptr, nullptr, addWorkArea, reinterpret_cast<LPARAM>(&all));
+    if (all.empty()) all.push_back(workArea());
+    if (onceDepth) onceAreas = all;
+    return all;
+}
+
+WorkAreasOnce::WorkAreasOnce() { ++onceDepth; }
+
+WorkAreasOnce::~WorkAreasOnce() {
+    if (--onceDepth == 0) onceAreas.reset();
 }
 
 }  // namespace win

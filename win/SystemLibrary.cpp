@@ -33,12 +33,14 @@ SystemDll version("version.dll");
 
 }  // namespace
 
+FARPROC kernel32Function(const char* name) { return GetProcAddress(GetModuleHandleA("kernel32.dll"), name); }
+
 // SetDefaultDllDirectories is not in every kernel32 (Windows 7 has it with its
 // security updates): taken by name, so that its absence is our failure
 // message and not the loader's refusal to start.
-void restrictDllSearch() {
+void restrictDllSearch(FunctionLookup lookup) {
     using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-    FARPROC address = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    FARPROC address = lookup("SetDefaultDllDirectories");
     if (!address) throw std::runtime_error("no SetDefaultDllDirectories");
     auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(address));
     if (!setDefaultDllDirectories(SEARCH_SYSTEM32)) throw std::runtime_error("SetDefaultDllDirectories");

@@ -8,9 +8,14 @@
 
 namespace win {
 
-// Limits the process's DLL search to the system folder. The program's first
-// call: every later load, its own and the system's, follows it.
-void restrictDllSearch();
+// A kernel32 function by name (GetProcAddress), or null.
+FARPROC kernel32Function(const char* name);
+using FunctionLookup = FARPROC (*)(const char* name);
+
+// Limits the process's DLL search to the system folder, with the
+// SetDefaultDllDirectories that `lookup` finds. Every later load, the
+// program's and the system's, follows it: see startProcess.
+void restrictDllSearch(FunctionLookup lookup);
 
 // The functions below throw std::runtime_error when their DLL or function
 // cannot be had: an unexpected failure for the program.

@@ -44,7 +44,7 @@ int main() {
         const bool keep = i / BLOCK_SAVES % 2;
         stampDataFile(stamp++);
         const double start = seconds();
-        const bool saved = saveMemoFile(MEMO_FILE_NAME, memos, {keep ? &run : nullptr, keep});
+        const bool saved = keep ? run.save(MEMO_FILE_NAME, formatMemos(memos), true) : saveMemoFile(MEMO_FILE_NAME, memos);
         const double ms = (seconds() - start) * 1000;
         if (!saved) return 1;
         (keep ? kept : plain).push_back(ms);

@@ -272,6 +272,19 @@ void report(const Figures& f, int starts) {
            "in %zu pairs: %.2f s against %.2f s, the median delay %+.2f s\n",
            kReferenceSize, f.heldDelay.size(), median(f.heldStart), median(f.freeStart), delay);
     printf("  target: delays start-up by <= about 1 s: %s\n", verdict(delay <= 1.0));
+
+    // The figures above in one table, each beside its floor. Exit has no
+    // floor program: its column is the limit.
+    const double floorStart = median(f.floorStart.at(kReferenceSize)), start = median(f.quillpadStart.at(kReferenceSize));
+    const double floorPeak = *std::max_element(f.floorPeak.begin(), f.floorPeak.end());
+    printf("\nAt %d memos        Quillpad      floor   ratio  target\n", kReferenceSize);
+    printf("  start-up        %8.2f s %8.2f s  %6.2f  <= 1.0x the floor: %s\n", start, floorStart, start / floorStart,
+           verdict(start <= floorStart));
+    printf("  commit          %7.1f ms %7.1f ms  %6.2f  <= 2x the write+flush+rename: %s\n", commit, write,
+           commit / write, verdict(commit <= 2 * write));
+    printf("  exit            %8.2f s %8.2f s  %6.2f  <= 0.5 s: %s\n", exit, 0.5, exit / 0.5, verdict(exit <= 0.5));
+    printf("  peak memory     %7.1f MB %7.1f MB  %6.2f  <= 100 MB: %s\n", peak, floorPeak, peak / floorPeak,
+           verdict(peak <= 100));
 }
 
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }

@@ -42,6 +42,17 @@ find_tray_icon() {
     TRAY_X=$((X + 13)); TRAY_Y=$((Y + HEIGHT - 13))
 }
 
+# unnamed_since BEFORE: the visible windows not among BEFORE that have no name,
+# as menus and the version dialog; not a message box that opened meanwhile
+# (its caption is the program's name).
+unnamed_since() {
+    local w name
+    for w in $(comm -13 <(echo "$1") <(visible_windows)); do
+        name=$(xdotool getwindowname "$w" 2>/dev/null) && [ -z "$name" ] && echo "$w"
+    done
+    return 0
+}
+
 # open_menu X Y [BUTTON]: clicks there (right button by default) and waits for
 # a menu; sets MENU to it and X, Y, WIDTH, HEIGHT to its place. The tray icon's tip is a new
 # window too, but a low one. Menu items are chosen with the mouse: Wine's
@@ -52,7 +63,7 @@ open_menu() {
     xdotool mousemove "$1" "$2" click "${3:-3}"
     menu_window() {
         local w
-        for w in $(comm -13 <(echo "$before") <(visible_windows)); do
+        for w in $(unnamed_since "$before"); do
             eval "$(xdotool getwindowgeometry --shell "$w")"
             [ "$HEIGHT" -gt 30 ] && { echo "$w"; return 0; }
         done
@@ -73,7 +84,8 @@ last_item() { LAST_X=$((X + 20)); LAST_Y=$((Y + HEIGHT - 12)); }
 choose_from_tray_menu() {
     local offset
     case $1 in
-        d) offset=11 ;; a) offset=28 ;; o) offset=54 ;; r) offset=71 ;; v) offset=97 ;; x) offset=114 ;;
+        d) offset=11 ;; a) offset=28 ;; f) offset=54 ;; o) offset=71 ;; r) offset=88 ;; v) offset=114 ;;
+        x) offset=131 ;;
         *) fail "no tray menu item $1" ;;
     esac
     find_tray_icon

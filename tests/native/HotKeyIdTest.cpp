@@ -17,7 +17,7 @@ TEST(HotKeyId, DefaultsAndHighBytesDropped) {
 
 TEST(HotKeyId, DefaultEntriesAreDistinct) {
     auto keys = GeneralSettings::defaultHotKeys();
-    ASSERT_EQ(keys.size(), 2u);
+    ASSERT_EQ(keys.size(), 3u);
     EXPECT_EQ(hotKeyId(keys[0]), 0x0471);
     EXPECT_EQ(hotKeyId(keys[1]), 0x062D);
 }

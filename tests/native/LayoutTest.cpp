@@ -72,9 +72,49 @@ TEST(Layout, NewMemoCascadesOffTheMemosItWouldCover) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(cascade(centre, c.others, 15), c.placed);
+        EXPECT_EQ(cascade(centre, c.others, 15, {0, 0, 1024, 768}), c.placed);
     }
-    EXPECT_EQ(cascade(centre, {centre}, 0), centre);  // no step, no loop
+    EXPECT_EQ(cascade(centre, {centre}, 0, {0, 0, 1024, 768}), centre);  // no step, no loop
+    // At the bottom of its monitor's work area it starts again at the top left.
+    EXPECT_EQ(cascade(centre, {centre}, 15, {0, 0, 1024, 470}), (PixelRect{0, 0, 300, 150}));
+}
+
+// Only a memo that no monitor shows is moved, onto the nearest work area.
+TEST(Layout, MemoStaysOnAnyMonitorAndComesBackToTheNearest) {
+    // Work areas: a taskbar at the bottom of the primary and of the monitor above it.
+    const PixelRect primary{0, 0, 1920, 1040}, right{1920, 0, 3200, 1024}, left{-1280, -200, 0, 784},
+        above{0, -1080, 1920, -40};
+    struct Case {
+        const char* name;
+        std::vector<PixelRect> monitors;
+        PixelRect stored, kept;
+    } cases[] = {
+        {"on the right of two side by side", {primary, right}, {2500, 300, 2800, 450}, {2500, 300, 2800, 450}},
+        {"across the two", {primary, right}, {1800, 300, 2100, 450}, {1800, 300, 2100, 450}},
+        {"below the smaller, beside the larger", {primary, right}, {2500, 1050, 2800, 1200}, {2500, 874, 2800, 1024}},
+        {"on a monitor left of the primary", {primary, left}, {-900, -150, -600, 0}, {-900, -150, -600, 0}},
+        {"beyond the left one", {primary, left}, {-2000, 100, -1700, 250}, {-1280, 100, -980, 250}},
+        {"on a monitor above", {primary, above}, {100, -900, 400, -750}, {100, -900, 400, -750}},
+        {"that monitor unplugged", {primary}, {100, -900, 400, -750}, {100, 0, 400, 150}},
+        {"hidden under the primary's taskbar", {primary}, {10, 1050, 310, 1200}, {10, 890, 310, 1040}},
+        {"no monitors", {}, {-5000, 0, -4700, 150}, {-5000, 0, -4700, 150}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(keepOnMonitors(c.stored, c.monitors), c.kept);
+    }
+}
+
+// Ctrl+F6 goes through the memos top to bottom, then left to right, then as listed.
+TEST(Layout, NextMemoInPlaceOrder) {
+    const std::vector<PixelRect> memos = {{500, 300, 800, 450}, {400, 100, 700, 250}, {-900, 100, -600, 250},
+                                          {500, 300, 800, 400}};
+    const size_t after[] = {3, 0, 1, 2}, before[] = {1, 2, 3, 0};
+    for (size_t i = 0; i < memos.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(nextInPlaceOrder(memos, i, false), after[i]);
+        EXPECT_EQ(nextInPlaceOrder(memos, i, true), before[i]);
+    }
 }
 
 TEST(Layout, ControlsFollowTheClientAreaAndTheMode) {

@@ -55,6 +55,8 @@ TEST(GenerationPreview, CaptionsAndTheFirstLinesThatAreNotEmpty) {
         {"each tab", {memo("c", {"1\r\n2\r\n3\r\n4", "t2"})},
          "■ c\r\n    1\r\n    2\r\n    3\r\n    …\r\n    t2\r\n"},
         {"memos apart", {memo("a", {"x"}), memo("b", {"y"})}, "■ a\r\n    x\r\n\r\n■ b\r\n    y\r\n"},
+        {"the first memos of many", std::vector<StoredMemo>(PREVIEW_MEMOS + 2, memo("a", {""})),
+         [] { std::string p; for (size_t i = 0; i < PREVIEW_MEMOS; ++i) p += "■ a\r\n\r\n"; return p + "…\r\n"; }()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Reads a built Quillpad.exe and fails when its hardening regresses: ASLR
-with relocations, DEP, terminal-server awareness; an import table naming only
-DLLs that Windows always takes from its own folder; the embedded manifest."""
+with relocations, DEP, terminal-server awareness; imports and delay-loads of
+only DLLs that Windows always takes from its own folder; the embedded manifest."""
+import re
 import struct
 import sys
 import xml.etree.ElementTree as ElementTree
@@ -16,8 +17,11 @@ KNOWN_DLLS = {
 }
 DLL_CHARACTERISTICS = {"DYNAMIC_BASE": 0x0040, "NX_COMPAT": 0x0100, "TERMINAL_SERVER_AWARE": 0x8000}
 RELOCS_STRIPPED = 0x0001
-IMPORT, RESOURCE, BASERELOC, DELAY_IMPORT = 1, 2, 5, 13
+IMPORT, RESOURCE, BASERELOC = 1, 2, 5
 RT_MANIFEST = 24
+# dlltool's binding code of a delay-loaded DLL: push ecx, edx, eax and the DLL's
+# descriptor, call __delayLoadHelper2, pop edx, ecx, jump to the bound function.
+TAIL_MERGE = re.compile(rb"\x51\x52\x50\x68(.{4})\xE8.{4}\x5A\x59\xFF\xE0", re.S)
 SUPPORTED_OS = {
     "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}": "Windows 7",
     "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}": "Windows 8",
@@ -36,6 +40,7 @@ class Image:
         optional = pe + 24
         if struct.unpack_from("<H", data, optional)[0] != 0x10B:
             raise SystemExit("not a 32-bit image")
+        self.image_base = struct.unpack_from("<I", data, optional + 28)[0]
         self.dll_characteristics = struct.unpack_from("<H", data, optional + 70)[0]
         count = struct.unpack_from("<I", data, optional + 92)[0]
         self.directories = [struct.unpack_from("<II", data, optional + 96 + 8 * i) for i in range(count)]
@@ -65,6 +70,12 @@ class Image:
             names.append(self.string(struct.unpack_from("<I", entry, name_at)[0]).lower())
             rva += entry_size
         return names
+
+    def delay_loaded_dlls(self):
+        """The names in the descriptors that the binding code hands to the helper
+        (GNU ld leaves the delay import directory empty)."""
+        descriptors = [struct.unpack("<I", m.group(1))[0] - self.image_base for m in TAIL_MERGE.finditer(self.data)]
+        return [self.string(struct.unpack_from("<I", self.data, self.offset(rva) + 4)[0]).lower() for rva in descriptors]
 
     def resource(self, type_id, name_id):
         """The data of the first language of resource type_id/name_id, or None."""
@@ -100,8 +111,10 @@ def problems(image):
             yield f"DllCharacteristics lacks {name}"
     if image.characteristics & RELOCS_STRIPPED or not image.directory(BASERELOC)[1]:
         yield "no base relocations: the image cannot move"
-    for kind, names in (("imports", image.imported_dlls(IMPORT, 20, 12)),
-                        ("delay-loads", image.imported_dlls(DELAY_IMPORT, 32, 4))):
+    delay_loads = image.delay_loaded_dlls()
+    if not delay_loads:
+        yield "no delay-loaded DLL found: the binding code is not as expected"
+    for kind, names in (("imports", image.imported_dlls(IMPORT, 20, 12)), ("delay-loads", delay_loads)):
         for name in names:
             if name not in KNOWN_DLLS:
                 yield f"{kind} {name}, which Windows looks for beside the program first"

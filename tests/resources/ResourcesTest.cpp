@@ -129,7 +129,14 @@ const Dialog kDialogs[] = {
          5, 80, 250, 80},
         {1, "Button", "OK", SHOWN | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_FLAT, 0, 125, 170, 40, 14},
         {1042, "Button", "追加", SHOWN | WS_TABSTOP | BS_FLAT, 0, 170, 170, 40, 14},
-        {2, "Button", "ｷｬﾝｾﾙ", SHOWN | WS_TABSTOP | BS_FLAT, 0, 215, 170, 40, 14},
+        {2, "Button", "キャンセル", SHOWN | WS_TABSTOP | BS_FLAT, 0, 215, 170, 40, 14},
+    }},
+    {"Find", 142, FRAMED, 0, "検索", 330, 170, {
+        {-1, "Static", "検索する文字列(&N):", SHOWN | SS_LEFT | SS_CENTERIMAGE, 0, 5, 5, 70, 12},
+        {1050, "Edit", "", SHOWN | WS_TABSTOP | WS_BORDER | ES_LEFT | ES_AUTOHSCROLL, 0, 75, 5, 250, 12},
+        {1051, "Static", "", SHOWN | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE, 0, 5, 20, 320, 10},
+        {1052, "ListBox", "", SHOWN | WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NODATA |
+         LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT, 0, 5, 32, 320, 133},
     }},
 };
 
@@ -364,6 +371,7 @@ const Menu kMenus[] = {
         {"全削除(&D)", 32784, {}},
         {"メモの追加(&A)", 32774, {}},
         SEPARATOR,
+        {"検索(&F)...", 32801, {}},
         {"オプション(&O)", 32781, {}},
         {"バックアップから復元(&R)...", 32800, {}},
         SEPARATOR,

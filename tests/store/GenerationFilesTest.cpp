@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <time.h>
 #include <algorithm>
+#include "store/DataFile.h"
 #include "store/FileIO.h"
 #include "store/Generations.h"
 #include "store/MemoFile.h"
@@ -70,7 +71,7 @@ protected:
     GenerationRun run_{[this] { return now_; }};
 
     bool save(const std::string& text, bool deleted = false) {
-        return saveMemoFile(MEMO_FILE_NAME, {memoWithText(text)}, {&run_, deleted});
+        return run_.save(MEMO_FILE_NAME, formatMemos({memoWithText(text)}), deleted);
     }
 
 private:
@@ -116,6 +117,9 @@ TEST_F(Generations, WhichSavesKeepOne) {
         {"an hour and a second", at(2026, 12, 8, 10, 30, 1), false, true},
         {"a delete", at(2026, 12, 8, 10, 31, 0), true, true},
         {"right after", at(2026, 12, 8, 10, 32, 0), false, false},
+        {"the clock put back two hours", at(2026, 12, 8, 8, 32, 0), false, true},
+        {"ten minutes on: the newest is still from before", at(2026, 12, 8, 8, 42, 0), false, true},
+        {"ten minutes on: the newest is dated by this clock", at(2026, 12, 8, 8, 52, 0), false, false},
     };
     std::vector<std::string> expected;
     std::string previous = "v0";
@@ -151,7 +155,7 @@ TEST_F(Generations, TheGenerationIsTheOldFileAndLaterSavesLeaveItAlone) {
         setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, r.linked ? 1 : 2));
         const ino_t oldFile = inodeOf(MEMO_FILE_NAME);
         fileio::failStepForTest(r.failStep);
-        ASSERT_TRUE(saveMemoFile(MEMO_FILE_NAME, {memoWithText("new")}, {&run, false}));
+        ASSERT_TRUE(run.save(MEMO_FILE_NAME, formatMemos({memoWithText("new")}), false));
         fileio::failStepForTest(0);
         const std::string generation = inBackup(at(2026, 12, 8, 9, r.linked ? 1 : 2));
         EXPECT_EQ(readFile(generation), old);
@@ -201,8 +205,38 @@ TEST_F(Generations, AnExistingNameIsKept) {
     std::filesystem::create_directory("backup");
     writeFile(inBackup(at(2026, 12, 8, 9, 0, 0)), "there first");
     ASSERT_TRUE(save("x"));
-    EXPECT_EQ(run_.lastKeep(), KeepResult::AlreadyKept);
+    EXPECT_EQ(run_.lastKeep(), KeepResult::Made);  // as "-2"
     EXPECT_EQ(readFile(inBackup(at(2026, 12, 8, 9, 0, 0))), "there first");
+}
+
+// A keep with a wrong clock, in the hour the autumn clock change repeats, or a third in one second deletes nothing.
+TEST_F(Generations, EveryStateSurvivesAWrongClock) {
+    std::vector<std::string> old;  // 30 of one morning, then one a day for 60 days
+    for (int i = 0; i < 90; ++i)
+        old.push_back(generationName(addDays(at(2026, 12, 8, 0, i % 30), std::min(0, 29 - i))));
+    struct Row { const char *what, *tz; std::vector<std::string> onDisk; LocalTime written, now; std::string made; };
+    const Row rows[] = {
+        {"clock set back years", "UTC0", old, at(2026, 12, 8, 10), at(2010, 1, 1), "Quillpad-20261208-100000.dat"},
+        {"clock set months ahead", "UTC0", old, at(2026, 12, 8, 10), at(2027, 6, 1), "Quillpad-20261208-100000.dat"},
+        {"the one made older than all", "UTC0", old, at(2001, 1, 1), at(2026, 12, 8), "Quillpad-20010101-000000.dat"},
+        {"a third in one second", "UTC0", {"Quillpad-20261208-100000.dat", "Quillpad-20261208-100000-2.dat"},
+         at(2026, 12, 8, 10), at(2026, 12, 8, 10), "Quillpad-20261208-100000-3.dat"},
+        {"the hour repeated (last: the zone stays)", "CET-1CEST,M3.5.0,M10.5.0/3", {"Quillpad-20261025-023000.dat"},
+         at(2026, 10, 25, 1, 30), at(2026, 10, 25, 2, 40), "Quillpad-20261025-023000-2.dat"},  // written in UTC
+    };
+    writeFile(MEMO_FILE_NAME, "current");
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        std::filesystem::remove_all("backup");
+        std::filesystem::create_directory("backup");
+        for (const std::string& name : r.onDisk) writeFile("backup/" + name, "old");
+        setLastWrite(MEMO_FILE_NAME, r.written);
+        setTz(r.tz);
+        now_ = r.now;
+        ASSERT_EQ(run_.keepNow(MEMO_FILE_NAME), KeepResult::Made);
+        EXPECT_EQ(readFile("backup/" + r.made), "current");
+        EXPECT_EQ(listGenerations(MEMO_FILE_NAME).size(), r.onDisk.size() + 1);
+    }
 }
 
 TEST_F(Generations, OnlySavesThatReplaceTheFileMakeThem) {
@@ -213,7 +247,7 @@ TEST_F(Generations, OnlySavesThatReplaceTheFileMakeThem) {
 
     GenerationRun other([this] { return now_; });
     fileio::failStepForTest(1);  // the new file cannot be created
-    EXPECT_FALSE(saveMemoFile(MEMO_FILE_NAME, {memoWithText("x")}, {&other, true}));
+    EXPECT_FALSE(other.save(MEMO_FILE_NAME, formatMemos({memoWithText("x")}), true));
     EXPECT_EQ(backupNames().size(), 1u);
 }
 
@@ -260,4 +294,42 @@ TEST_F(Generations, ListNewestFirstAndReadWithTheLoader) {
     std::filesystem::create_directory("sub");
     std::filesystem::rename("backup", "sub/backup");
     EXPECT_EQ(listGenerations("sub/Quillpad.dat").front().path, "sub/" + inBackup(times[0]));
+}
+
+// The data file's owner keeps another program's version (a sync tool, an
+// editor) as a generation before a save replaces it, and never replaces one
+// it could not keep.
+TEST_F(Generations, AnotherProgramsChangeIsKeptBeforeASaveReplacesIt) {
+    const std::string ours = formatMemos({memoWithText("ours")});
+    struct Row {
+        const char* what;
+        std::string theirs;  // empty: the file removed
+        bool changed, backupBlocked;
+    } rows[] = {
+        {"the same bytes again", ours, false, false},
+        {"other bytes of the same size", formatMemos({memoWithText("them")}), true, false},
+        {"more bytes", ours + ours, true, false},
+        {"the file removed", "", false, false},
+        {"their version cannot be kept", "theirs", true, true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        std::filesystem::remove_all("backup");
+        writeFile(MEMO_FILE_NAME, "loaded");
+        setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 0, 0));
+        DataFile data(MEMO_FILE_NAME, [this] { return now_; });  // the hourly rule is not due
+        ASSERT_EQ(data.load({}, [](const StoredMemo&) {}), LoadResult::Loaded);
+        ASSERT_TRUE(data.save(formatMemos({memoWithText("ours")}), false));  // the run's first: keeps "loaded"
+        if (r.theirs.empty()) std::filesystem::remove(MEMO_FILE_NAME);
+        else writeFile(MEMO_FILE_NAME, r.theirs), setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 30, 0));
+        if (r.backupBlocked) std::filesystem::remove_all("backup"), writeFile("backup", "in the way");
+
+        EXPECT_EQ(data.save(formatMemos({memoWithText("later")}), false), !r.backupBlocked);
+        EXPECT_EQ(readFile(MEMO_FILE_NAME), r.backupBlocked ? r.theirs : formatMemos({memoWithText("later")}));
+        EXPECT_EQ(data.failure(), r.backupBlocked ? fileio::SaveFailure::OtherVersionNotKept : fileio::SaveFailure::None);
+        const bool kept = r.changed && !r.backupBlocked;
+        if (kept) EXPECT_EQ(readFile(inBackup(at(2026, 12, 8, 9, 30, 0))), r.theirs);
+        EXPECT_EQ(data.takeOtherVersionKept(), kept ? std::optional<LocalTime>(at(2026, 12, 8, 9, 30, 0)) : std::nullopt);
+        EXPECT_EQ(data.takeOtherVersionKept(), std::nullopt);  // told once
+    }
 }

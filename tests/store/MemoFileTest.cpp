@@ -219,8 +219,8 @@ TEST(MemoWriter, TabTextRules) {
         {"x\r\n[MEMO_E\rND]\r\ny", "x\r\n [MEMO_END]\r\ny\r\n", "x\r\n [MEMO_END]\r\ny\r\n"},
         {"MEMO_TAB_TITLE-t\r\nmore", " MEMO_TAB_TITLE-t\r\nmore\r\n", " MEMO_TAB_TITLE-t\r\nmore\r\n"},
         {"[MEMO_END]x\r\n [MEMO_END]\r\nMEMO_TAB_TITLE\r\n[MEMO_TAB_END]\r\nRECT_TOP-1",
-         "[MEMO_END]x\r\n [MEMO_END]\r\nMEMO_TAB_TITLE\r\n[MEMO_TAB_END]\r\nRECT_TOP-1\r\n",
-         "[MEMO_END]x\r\n [MEMO_END]\r\nMEMO_TAB_TITLE\r\n[MEMO_TAB_END]\r\nRECT_TOP-1\r\n"},
+         "[MEMO_END]x\r\n [MEMO_END]\r\nMEMO_TAB_TITLE\r\n [MEMO_TAB_END]\r\nRECT_TOP-1\r\n",
+         "[MEMO_END]x\r\n [MEMO_END]\r\nMEMO_TAB_TITLE\r\n [MEMO_TAB_END]\r\nRECT_TOP-1\r\n"},
     };
     const std::string before = "MEMO_TAB_TITLE-T\r\n", after = "[MEMO_END]\r\n[MEMO_TAB_END]\r\n";
     for (const Case& c : cases) {
@@ -259,11 +259,35 @@ TEST(MemoWriter, RoundTripKeepsEveryMemoInOrder) {
     second.appearance.colors = {0xFFFFFFFF, 0x80000000, 1, 0};
     second.appearance.WORDWRAP_FLAG = second.appearance.NON_MOVE_FLAG = true;
     second.MEMO_SELECT_INDEX = 2;
-    second.tabs = {{"one\r\n", ""}, {"\r\n", NEW_TAB}, {"[MEMO_TAB_END]\r\nMEMO_TAB_TITLE\r\n\r\n", "MEMO_TAB_TITLE-x"}};
+    second.tabs = {{"one\r\n", ""}, {"\r\n", NEW_TAB}, {"[MEMO_TAB_END] \r\nMEMO_TAB_TITLE\r\n\r\n", "MEMO_TAB_TITLE-x"}};
     StoredMemo withoutTabs = second;
     withoutTabs.tabs.clear();  // a memo being deleted leaves no block
     std::vector<StoredMemo> memos{exampleMemo(), withoutTabs, second, exampleMemo()};
     EXPECT_EQ(parse(formatMemos(memos)), (std::vector<StoredMemo>{exampleMemo(), second, exampleMemo()}));
+}
+
+TEST(MemoReader, ACutBlockEndsWhereTheNextBegins) {
+    const std::string a = "[MEMO_TAB_START]\nCAPTION-A\n[MEMO_START]\nMEMO_TAB_TITLE-a\none\n",
+                      b = "[MEMO_TAB_START]\nCAPTION-B\n[MEMO_START]\nMEMO_TAB_TITLE-b\n[MEMO_END]\n[MEMO_TAB_END]\n",
+                      old = "[MEMO_TAB_START]\n[MEMO_START]\n MEMO_TAB_TITLE-x\n [MEMO_END]\n[MEMO_TAB_END]\n";
+    struct Row { const char* what; std::string file, seen; } rows[] = {
+        {"a tab cut, then a memo", a + "[MEMO_END]\n[MEMO_START]\nMEMO_TAB_TITLE-c\n" + b, "/A a:one\r\n c:/B b:"},
+        {"a tab cut, then its memo's next", a + "[MEMO_START]\nMEMO_TAB_TITLE-c\n[MEMO_END]\n[MEMO_TAB_END]",
+         "/A a:one\r\n c:"},
+        {"block lines as the last version wrote them", a + old + "[MEMO_END]\n[MEMO_TAB_END]",
+         "/A a:one\r\n[MEMO_TAB_START]\r\n[MEMO_START]\r\n MEMO_TAB_TITLE-x\r\n [MEMO_END]\r\n[MEMO_TAB_END]\r\n"},
+        {"block lines written now", formatMemos({memoWithoutKeys({{old, "a"}})}),
+         "/ a: [MEMO_TAB_START]\r\n [MEMO_START]\r\n MEMO_TAB_TITLE-x\r\n [MEMO_END]\r\n [MEMO_TAB_END]\r\n"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        std::string seen;
+        for (const StoredMemo& m : parse(r.file)) {
+            seen += "/" + m.CAPTION;
+            for (const MemoTab& tab : m.tabs) seen += " " + tab.title + ":" + tab.text;
+        }
+        EXPECT_EQ(seen, r.seen);
+    }
 }
 
 namespace {

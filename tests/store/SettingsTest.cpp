@@ -23,7 +23,7 @@ std::string loaded(bool expectedResult) {
     g.hotKeys.clear();
     c.NON_MOVE_FLAG = true;  // never stored: cleared by every load
     EXPECT_EQ(loadSettings(g, c), expectedResult);
-    EXPECT_EQ(g.hotKeys.size(), 2u);
+    EXPECT_EQ(g.hotKeys.size(), 3u);
     return describe(g, c);
 }
 
@@ -40,7 +40,7 @@ TEST(Settings, Defaults) {
     EXPECT_FALSE(g.TAB_MODE_FLAG || c.NOT_SHOW_TAB_FLAG || c.WORDWRAP_FLAG || c.COMPACT_FLAG || c.NON_MOVE_FLAG);
     EXPECT_EQ(g.ABSORB, 20);
     EXPECT_EQ(c.colors, (MemoColors{0x00AA5500, 0x00FFFFFF, 0x00B3FDF8, 0x00000000}));
-    ASSERT_EQ(g.hotKeys.size(), 2u);
+    ASSERT_EQ(g.hotKeys.size(), 3u);
     EXPECT_EQ(g.hotKeys[0].name, "全メモを最前面へ表示");  // the native build keeps the source's UTF-8
     EXPECT_EQ(g.hotKeys[1].name, "メモ追加");
     EXPECT_EQ(formatSettings(g, c), DEFAULT_SETTINGS_FILE);
@@ -216,4 +216,16 @@ TEST_F(SettingsFiles, BatchReadsTheFilesOnce) {
         EXPECT_EQ(loaded(true), describe(g, appearance));
     }
     EXPECT_EQ(loaded(true), DEFAULTS);
+}
+
+// The third hot key has a line of "Quillpad.ini" while it is set (the
+// defaults write none); "key.ini" keeps the two keys of the previous version.
+TEST(Settings, FindHotKeyHasALineWhileSet) {
+    GeneralSettings g, read;
+    MemoAppearance c;
+    g.hotKeys[2] = {"", 0x46, 6};  // Ctrl+Shift+F
+    parseSettings(formatSettings(g, c), read, c);
+    EXPECT_EQ(formatSettings(g, c), DEFAULT_SETTINGS_FILE + "FIND_HOTKEY-393286\r\n");
+    EXPECT_EQ(formatHotKeys(g.hotKeys), DEFAULT_HOTKEY_FILE);
+    EXPECT_EQ(read.hotKeys[2].key | read.hotKeys[2].modifiers << 16, 0x60046);
 }

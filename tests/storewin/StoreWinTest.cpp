@@ -176,7 +176,7 @@ TEST_F(StoreOnWindows, GenerationIsTheOldFileAsALinkOrACopy) {
         const unsigned long long oldFile = fileIndex(MEMO_FILE_NAME);
         generations::GenerationRun run;
         fileio::failStepForTest(r.failStep);
-        EXPECT_TRUE(saveMemoFile(MEMO_FILE_NAME, {someMemo("new")}, {&run, false}));
+        EXPECT_TRUE(run.save(MEMO_FILE_NAME, formatMemos({someMemo("new")}), false));
         fileio::failStepForTest(0);
         EXPECT_EQ(run.lastKeep(), generations::KeepResult::Made);
         EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos({someMemo("new")}));
@@ -196,14 +196,14 @@ TEST_F(StoreOnWindows, SaveLandsWhenTheBackupFolderCannotBeWritten) {
     writeFile(MEMO_FILE_NAME, "old");
     writeFile("backup", "a file in the way");
     generations::GenerationRun run;
-    EXPECT_TRUE(saveMemoFile(MEMO_FILE_NAME, {someMemo()}, {&run, true}));
+    EXPECT_TRUE(run.save(MEMO_FILE_NAME, formatMemos({someMemo()}), true));
     EXPECT_EQ(run.lastKeep(), generations::KeepResult::Failed);
     EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos({someMemo()}));
     EXPECT_EQ(readFile("backup"), "a file in the way");
     EXPECT_FALSE(fileExists(tempName_));
 
     ASSERT_TRUE(DeleteFileA("backup"));
-    EXPECT_TRUE(saveMemoFile(MEMO_FILE_NAME, {someMemo("next")}, {&run, false}));
+    EXPECT_TRUE(run.save(MEMO_FILE_NAME, formatMemos({someMemo("next")}), false));
     ASSERT_EQ(generations::listGenerations(MEMO_FILE_NAME).size(), 1u);
     EXPECT_EQ(readFile(generations::listGenerations(MEMO_FILE_NAME)[0].path), formatMemos({someMemo()}));
 }
@@ -229,7 +229,7 @@ TEST_F(StoreOnWindows, GenerationCopyFullDisk) {
     writeFile("filler", std::string(size_t(filler), 'f'));
     generations::GenerationRun run;
     fileio::failStepForTest(5);
-    EXPECT_TRUE(saveMemoFile(MEMO_FILE_NAME, newMemos, {&run, true}));
+    EXPECT_TRUE(run.save(MEMO_FILE_NAME, formatMemos(newMemos), true));
     fileio::failStepForTest(0);
     EXPECT_EQ(run.lastKeep(), generations::KeepResult::Failed);
     EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos(newMemos));

@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "res/Texts.h"
 #include "res/resource.h"
+#include "win/Application.h"
 #include "win/Dialog.h"
 #include "win/Failure.h"
 #include "win/MessageBox.h"
@@ -126,6 +127,15 @@ TEST(FailureDeathTest, GuardedOperationNamesItself) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(reportBoxes([] { win::guarded("createMemo", []() -> int { throw 1; }); }),
                 ::testing::ExitedWithCode(0), expectedBox("createMemo 不明例外が発生しました。"));
+}
+
+// Windows 7 without its security update has no SetDefaultDllDirectories: the
+// message already has the failure text that the start gives, and names it.
+TEST(FailureDeathTest, StartWithoutSetDefaultDllDirectoriesNamesIt) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto missing = [](const char*) -> FARPROC { return nullptr; };
+    EXPECT_EXIT(reportBoxes([&] { win::startProcess("start text", missing); }), ::testing::ExitedWithCode(0),
+                expectedBox("SetDefaultDllDirectories start text"));
 }
 
 // The failure message's own loop delivers what is queued for our windows:

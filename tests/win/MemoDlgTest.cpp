@@ -137,7 +137,7 @@ TEST_F(MemoTest, FailedSaveIsToldAfterTheMemoHandlerReturns) {
         c.act();
         EXPECT_TRUE(boxes.seen().empty());
         ASSERT_TRUE(boxes.waitFor(1));
-        EXPECT_EQ(boxes.seen()[0].text, "ファイルに保存できません。");
+        EXPECT_EQ(boxes.seen()[0].text, "ファイルに保存できません。\nファイルが読み取り専用です。");
         SetFileAttributesA("Quillpad.dat", FILE_ATTRIBUTE_NORMAL);
         SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
     }
@@ -437,6 +437,7 @@ TEST_F(MemoTest, ColourDialogChangesTheMemosColours) {
     CMemoDlg& memo = *tray.memoWindows()[0];
     const MemoColors stored{255, 1, 65280, 2}, factory;
     MessageBoxWatcher resetQuestion(GetCurrentProcessId(), IDYES);
+    SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);  // the memo's block is kept from here on
     for (int end : {IDCANCEL, IDOK}) {
         SCOPED_TRACE(end);
         bool acted = actOnDialog([&] { command(memo, ID_CHANGE_COLOR); },
@@ -448,6 +449,7 @@ TEST_F(MemoTest, ColourDialogChangesTheMemosColours) {
         EXPECT_TRUE(acted);
         EXPECT_EQ(memo.getAppearance().colors, end == IDOK ? factory : stored);
     }
+    EXPECT_EQ(readFile("Quillpad.dat"), formatMemos({memo.stored()}));
     pumpFor(300);  // the closed dialog's place is painted again
     HWND text = item(memo, IDC_MEMO_TEXT);
     RECT r;
@@ -561,9 +563,16 @@ TEST_F(MemoTest, ReadOnlyDataFileIsReportedOnce) {
     }
     pumpFor(200);
     ASSERT_EQ(boxes.seen().size(), 1u);
-    EXPECT_EQ(boxes.seen()[0].text, "ファイルに保存できません。");
+    EXPECT_EQ(boxes.seen()[0].text, "ファイルに保存できません。\nファイルが読み取り専用です。");
     EXPECT_EQ(readFile("Quillpad.dat"), before);
+    // Until a save lands, the tray icon's tip says that the notes are not saved, why, and where.
+    char folder[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    EXPECT_EQ(tray.trayTip(), std::string("メモが保存されていません\nファイルが読み取り専用です。\n") + folder);
     SetFileAttributesA("Quillpad.dat", FILE_ATTRIBUTE_NORMAL);
+    doubleClick(memo, false);
+    command(memo, IDOK);
+    EXPECT_EQ(tray.trayTip(), "クイルパッド");
 }
 
 // One brush is replaced at every colour request: more requests than the
@@ -676,6 +685,7 @@ TEST_F(MemoTest, EveryChangeReachesTheFile) {
     struct Case {
         const char* name;
         std::function<void()> change;
+        bool savesItself = true;
     } cases[] = {
         {"collapse", [&] { doubleClick(memo, true); }},
         {"expand", [&] { doubleClick(memo, true); }},
@@ -687,18 +697,45 @@ TEST_F(MemoTest, EveryChangeReachesTheFile) {
              SetWindowPos(memo.hwnd(), nullptr, 20, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
              SendMessageA(memo.hwnd(), WM_EXITSIZEMOVE, 0, 0);
          }},
+        {"a tab added", [&] { command(memo, ID_ADD_TAB); }},
+        {"a tab selected", [&] { SendMessageA(item(memo, IDC_MEMO_TABS), TCM_SETCURFOCUS, 0, 0); }, false},
+        {"a resize", [&] { SetWindowPos(memo.hwnd(), nullptr, 0, 0, 250, 180, SWP_NOMOVE | SWP_NOZORDER); }, false},
+        {"an edit kept at the end", [&] {
+             doubleClick(memo, false);
+             SetWindowTextA(item(memo, IDC_MEMO_CAPTION_EDIT), "見出し");
+             memo.commitEdits();
+         }, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         writeFile("Quillpad.dat", "before");
         c.change();
-        EXPECT_NE(readFile("Quillpad.dat").find("[MEMO_TAB_START]"), std::string::npos);
+        if (!c.savesItself) SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
+        // The block the memo kept is the one it would format afresh.
+        EXPECT_EQ(readFile("Quillpad.dat"), formatMemos({memo.stored()}));
     }
     // A click on the body is a drag that moves nothing: nothing to save.
     writeFile("Quillpad.dat", "before");
     SendMessageA(memo.hwnd(), WM_ENTERSIZEMOVE, 0, 0);
     SendMessageA(memo.hwnd(), WM_EXITSIZEMOVE, 0, 0);
     EXPECT_EQ(readFile("Quillpad.dat"), "before");
+}
+
+// A save of memos as they were read writes the bytes they were read from.
+TEST_F(MemoTest, SavedBytesAreThoseOfTheMemosFormatted) {
+    StoredMemo plain, rich;
+    plain.tabs = {{"text\r\n", "one"}};
+    plain.RECT_LEFT = 10, plain.RECT_TOP = 20, plain.RECT_RIGHT = 310, plain.RECT_BOTTOM = 170;
+    rich = plain;
+    rich.tabs = {{"", ""}, {"[MEMO_END]\r\nMEMO_TAB_TITLE-x\r\nlone\rCR", "日本語"}, {"no line end", "three"}};
+    rich.CAPTION = "見出し";
+    rich.appearance = {{255, 1, 65280, 2}, true, true, true, true};
+    rich.MEMO_SELECT_INDEX = 2;
+    const std::string file = formatMemos({plain, rich, plain});
+    writeFile("Quillpad.dat", file);
+    start();
+    SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
+    EXPECT_EQ(readFile("Quillpad.dat"), file);
 }
 
 // New memos do not hide each other; the front command brings a memo that
@@ -787,6 +824,29 @@ TEST_F(MemoTest, DialogKeysReachAMemoWhileABoxIsUp) {
         });
         win::showWarning("box");
         EXPECT_FALSE(memo.editMode());
+    }
+}
+
+// A memo's delete question opens inside the IsDialogMessage that gave the memo
+// its command: another memo's Escape and Enter still reach that memo.
+TEST_F(MemoTest, DialogKeysReachAMemoWhileAnotherMemoAsks) {
+    start();
+    CMemoDlg& asking = addMemo();
+    CMemoDlg& other = addMemo();
+    SetWindowPos(other.hwnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // clear of the question
+    for (int control : {IDC_MEMO_EDITOR, IDC_MEMO_CAPTION_EDIT}) {  // Escape drops the typing, Enter keeps it
+        SCOPED_TRACE(control);
+        doubleClick(other, false);
+        SetWindowTextA(item(other, IDC_MEMO_EDITOR), "typed");
+        MessageBoxWatcher boxes(GetCurrentProcessId(), IDNO, [&](const MessageBoxSeen&) {
+            click(item(other, control));
+            typeKey(control == IDC_MEMO_EDITOR ? VK_ESCAPE : VK_RETURN);
+            for (int i = 0; i < 200 && other.editMode(); ++i) Sleep(10);
+        });
+        MSG command = {asking.hwnd(), WM_COMMAND, ID_DELETE_MEMO, 0, 0, {}};
+        win::Dialog::routeToModeless(command);  // as the message loop gives it the menu's command
+        EXPECT_FALSE(other.editMode());
+        EXPECT_EQ(other.getTabs()[0].text == "typed", control == IDC_MEMO_CAPTION_EDIT);
     }
 }
 

@@ -120,7 +120,7 @@ TEST_F(OptionDlgTest, OpensWithBothPagesFilledFromTheFilesAndOkWritesThemBack) {
         }
         EXPECT_EQ(itemText(w.general, IDC_GENERAL_ABSORB), "65566");  // beyond the arrows' 0 to 100
         HWND list = w.item(IDC_GENERAL_HOTKEY_LIST);
-        ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 2);
+        ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 3);
         char name[64] = {};
         SendMessageA(list, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(name));
         EXPECT_STREQ(name, "メモ追加");

@@ -6,6 +6,7 @@
 #include <vector>
 #include "TestSupport.h"
 #include "dialogs/RestoreDlg.h"
+#include "dialogs/RestoreText.h"
 #include "res/resource.h"
 #include "store/Generations.h"
 #include "store/MemoFile.h"
@@ -105,11 +106,14 @@ TEST_F(RestoreTest, ListsTheGenerationsNewestFirstAndPreviewsTheSelected) {
     writeGeneration("Quillpad-20261201-093015.dat", {memo("日記", "\r\n一行目\r\n二行目\r\n三行目\r\n四行目")});
     writeGeneration("Quillpad-20261129-235959.dat", {memo("a"), memo("b"), memo("c"), memo("d")});
     writeFile("backup\\notes.txt", "not a generation");
-    CRestoreDlg dialog(MEMO_FILE_NAME);
+    DataFile file(MEMO_FILE_NAME);
+    CRestoreDlg dialog(file, [] { return true; });
     std::vector<std::string> lines, previews;
     LRESULT selectedAtOpen = -1;
     bool acted = actOnDialog([&] { EXPECT_EQ(dialog.doModal(), IDCANCEL); },
                              [&](HWND d) {
+                                 // The list opens with the times; the memos follow, one generation a tick.
+                                 pumpUntil([&] { return listLines(d)[2].size() > 20; });
                                  lines = listLines(d);
                                  selectedAtOpen = SendMessageA(GetDlgItem(d, IDC_RESTORE_LIST), LB_GETCURSEL, 0, 0);
                                  previews.push_back(itemText(d, IDC_RESTORE_PREVIEW));
@@ -141,7 +145,8 @@ TEST_F(RestoreTest, WithoutGenerationsTheListSaysSoAndNothingCanBeChosen) {
         SCOPED_TRACE(c.name);
         TempDir empty;
         c.prepare();
-        CRestoreDlg dialog(MEMO_FILE_NAME);
+        DataFile file(MEMO_FILE_NAME);
+    CRestoreDlg dialog(file, [] { return true; });
         INT_PTR result = 0;
         bool acted = actOnDialog([&] { result = dialog.doModal(); },
                                  [&](HWND d) {
@@ -164,7 +169,7 @@ TEST_F(RestoreTest, WithoutGenerationsTheListSaysSoAndNothingCanBeChosen) {
 // 2026-11-01 with one memo "前のメモ".
 TEST_F(RestoreTest, ChoicesActOnTheMemosAndTheFile) {
     const std::vector<StoredMemo> stored = {memo("今のメモ1", "a", 50), memo("今のメモ2", "b", 400)};
-    const StoredMemo old = memo("前のメモ", "old", 300);
+    const StoredMemo old = memo("前のメモ", "old", 50);  // at the corner of 今のメモ1
     const std::vector<std::string> current = {"今のメモ1", "今のメモ2", "新規メモ"};
     struct Case {
         const char* name;
@@ -210,11 +215,13 @@ TEST_F(RestoreTest, ChoicesActOnTheMemosAndTheFile) {
         ASSERT_EQ(kept.size(), replaced ? 3u : 2u);
         if (replaced) {
             EXPECT_EQ(readFile(kept[0].path.c_str()), before);
-            // Shown as at a start: where the generation had it.
+        }
+        if (captionsShown(rowTray).back() == "前のメモ") {
+            // Shown as at a start where the generation had it; added, it cascades off the memo there.
             RECT r;
             GetWindowRect(rowTray.memoWindows().back()->hwnd(), &r);
-            EXPECT_EQ(r.left, old.RECT_LEFT);
-            EXPECT_EQ(r.bottom, old.RECT_BOTTOM);
+            EXPECT_EQ(r.left == old.RECT_LEFT && r.bottom == old.RECT_BOTTOM, replaced);
+            EXPECT_EQ(r.right - r.left, old.RECT_RIGHT - old.RECT_LEFT);
         }
         SendMessageA(rowTray.hwnd(), WM_CLOSE, 0, 0);
         MSG quit;
@@ -340,3 +347,57 @@ TEST_F(RestoreTest, SaveLandsWhenNoGenerationCanBeMade) {
 }
 
 }  // namespace
+
+// A replace first saves what is being typed and keeps the file as it then
+// stands; when that cannot be done, the dialog says so and nothing changes.
+TEST_F(RestoreTest, ReplaceKeepsTheTypingAndNeverLosesTheCurrentMemos) {
+    writeGeneration("Quillpad-20261101-120000.dat", {memo("前のメモ")});
+    writeFile(MEMO_FILE_NAME, formatMemos({memo("今のメモ")}));
+    setWriteTime(MEMO_FILE_NAME, 600);  // the run's first generation gets a name of its own
+    start();
+    CMemoDlg& current = *tray.memoWindows()[0];
+    SetCursorPos(0, 0);  // away from the caption: a double click edits the text
+    for (bool readOnly : {true, false}) {
+        SCOPED_TRACE(readOnly ? "the file cannot be written" : "the file can be written");
+        SendMessageA(current.hwnd(), WM_LBUTTONDBLCLK, 0, 0);
+        SetDlgItemTextA(current.hwnd(), IDC_MEMO_EDITOR, readOnly ? "typed first" : "typed");
+        SetFileAttributesA(MEMO_FILE_NAME, readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+        const size_t generationsBefore = generationCount();
+        MessageBoxWatcher boxes(GetCurrentProcessId(), IDYES);
+        bool openAfterChoice = false;
+        restoreDialog(tray, [&](HWND d) {
+            click(d, IDOK);
+            openAfterChoice = IsWindow(d) && IsWindowVisible(d);
+            if (openAfterChoice) click(d, IDCANCEL);
+        });
+        EXPECT_EQ(openAfterChoice, readOnly);
+        ASSERT_EQ(boxes.seen().size(), readOnly ? 2u : 1u);
+        if (readOnly) {
+            EXPECT_EQ(boxes.seen()[1].text, "現在のメモをバックアップに残せないため、置き換えませんでした。");
+            EXPECT_EQ(captionsShown(tray), std::vector<std::string>{"今のメモ"});
+            EXPECT_EQ(generationCount(), generationsBefore);
+        } else {
+            EXPECT_EQ(captionsShown(tray), std::vector<std::string>{"前のメモ"});
+            std::vector<StoredMemo> kept;
+            parseMemos(readFile(generations::listGenerations(MEMO_FILE_NAME)[0].path.c_str()), {},
+                       [&](const StoredMemo& m) { kept.push_back(m); });
+            ASSERT_EQ(kept.size(), 1u);
+            EXPECT_EQ(kept[0].tabs[0].text, "typed\r\n");
+        }
+    }
+}
+
+// A file changed by another program (a synced folder, an editor) is kept as a
+// generation before the next save, and the user is told once where it is.
+TEST_F(RestoreTest, AnotherProgramsVersionIsKeptAndToldOnce) {
+    start();
+    writeFile(MEMO_FILE_NAME, formatMemos({memo("ほかのPCのメモ")}));
+    setWriteTime(MEMO_FILE_NAME, 300);
+    MessageBoxWatcher boxes;
+    for (int save = 0; save < 2; ++save) SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
+    pumpFor(300);
+    const generations::Generation kept = generations::listGenerations(MEMO_FILE_NAME).at(0);
+    EXPECT_EQ(captionsIn(readFile(kept.path.c_str())), std::vector<std::string>{"ほかのPCのメモ"});
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_NE(boxes.seen()[0].text.find("「" + generationTime(kept.time) + "」"), std::string::npos);
+}

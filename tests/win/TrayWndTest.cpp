@@ -124,7 +124,7 @@ TEST_F(TrayWndTest, ResidentWindowIsHiddenPopupAsCreated) {
     EXPECT_NE(CTrayWnd::taskbarCreatedMessage(), 0u);
 }
 
-TEST_F(TrayWndTest, TrayMenuHasItsEightItems) {
+TEST_F(TrayWndTest, TrayMenuHasItsNineItems) {
     std::vector<MenuItem> top = menuItems(tray.trayMenu());
     ASSERT_EQ(top.size(), 1u);
     EXPECT_EQ(top[0].text, "システム");
@@ -133,12 +133,12 @@ TEST_F(TrayWndTest, TrayMenuHasItsEightItems) {
         UINT id;
         const char* text;
     } expected[] = {
-        {ID_DELETE_ALL, "全削除(&D)"}, {ID_ADD_MEMO, "メモの追加(&A)"}, {0, nullptr},
+        {ID_DELETE_ALL, "全削除(&D)"}, {ID_ADD_MEMO, "メモの追加(&A)"}, {0, nullptr}, {ID_FIND, "検索(&F)..."},
         {ID_OPTION, "オプション(&O)"}, {ID_RESTORE, "バックアップから復元(&R)..."}, {0, nullptr},
         {ID_VERSION, "バージョン情報(&V)"}, {ID_EXIT, "終了(&X)"},
     };
     std::vector<MenuItem> items = menuItems(GetSubMenu(tray.trayMenu(), 0));
-    ASSERT_EQ(items.size(), 8u);
+    ASSERT_EQ(items.size(), 9u);
     for (size_t i = 0; i < items.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(items[i].separator, expected[i].text == nullptr);
@@ -305,6 +305,18 @@ TEST_F(TrayWndTest, EndOfSessionSavesWithoutMessageAndTearsNothingDown) {
     EXPECT_TRUE(boxes.seen().empty());
     EXPECT_TRUE(IsWindow(tray.hwnd()));
     EXPECT_TRUE(trayIconPresent(tray.hwnd()));
+}
+
+// The failure box of a failed "終了(&X)" runs the next one in its loop: that
+// opens no second box over the first.
+TEST_F(TrayWndTest, OneFailureBoxAtATime) {
+    SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);  // the file as this run wrote it
+    SetFileAttributesA("Quillpad.dat", FILE_ATTRIBUTE_READONLY);
+    MessageBoxWatcher boxes;
+    for (int exit = 0; exit < 2; ++exit) PostMessageA(tray.hwnd(), WM_COMMAND, ID_EXIT, 0);
+    pumpFor(1000);
+    SetFileAttributesA("Quillpad.dat", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(boxes.seen().size(), 1u);
 }
 
 // key.ini: Alt+F5 for bringing to front, Ctrl+F6 for adding.

@@ -1,0 +1,63 @@
+// The find window (template 142): a modeless dialog with the text to find, a
+// count and the matches in every memo, updated as the user types and as the
+// memos change. Enter or a double-click goes to the selected match, F3 and
+// Shift+F3 to the next and previous one; the window stays open, and Escape
+// hides it until it is opened again.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+#include "dialogs/FindResults.h"
+#include "win/Dialog.h"
+
+// What the find window needs of the memos; the resident window implements it.
+class FindSource {
+public:
+    using MemoVisitor = std::function<void(uint32_t id, const std::string& caption, const std::vector<MemoTab>& tabs)>;
+    // Each memo as last committed, in the order the memos were made.
+    virtual void forEachMemo(const MemoVisitor& visit) const = 0;
+    // Brings the hit's memo to the front and shows the match; false when
+    // that memo or tab no longer exists.
+    virtual bool showHit(const FindHit& hit) = 0;
+
+protected:
+    ~FindSource() = default;
+};
+
+class CFindDlg : public win::Dialog {
+public:
+    explicit CFindDlg(FindSource& source);
+
+    // Shows the window in front with its text selected: made and centred on
+    // the work area the first time, afterwards where the user left it.
+    void open(HWND owner);
+    // The memos changed: the list follows once the message being handled has returned.
+    void memosChanged();
+    // Selects the next (or previous) line, round at the ends, and goes to it.
+    void goToNext(bool forward);
+
+    BOOL OnInitDialog() override;
+    void OnOK() override;      // Enter: go to the selected match
+    void OnCancel() override;  // Escape: hide
+
+protected:
+    const win::MessageTable* messageTable() const override;
+    bool preTranslateMessage(const MSG& msg) override;
+
+private:
+    void OnTextChange();
+    void OnListDoubleClick();
+    void OnRefresh();
+    LRESULT OnDrawItem(WPARAM, LPARAM item);
+
+    // Searches the memos for the text and fills the list, keeping the
+    // selected line's place.
+    void search();
+    void goToSelected();
+    int selected() const;
+
+    FindSource& source_;
+    std::vector<FindHit> hits_;  // the list's lines, in order
+    int tabStops_[2] = {};       // where the list's columns start, in pixels
+    bool refreshPosted_ = false;
+};

@@ -1,0 +1,44 @@
+#include "dialogs/FindResults.h"
+#include <cstdio>
+#include "res/Texts.h"
+
+namespace {
+
+// The bytes of a text line shown before and after its match.
+const size_t CONTEXT_BEFORE = 16, CONTEXT_AFTER = 48;
+
+}  // namespace
+
+void FindResults::addMemo(uint32_t id, const std::string& caption, const std::vector<MemoTab>& tabs) {
+    const size_t before = total_;
+    add(id, caption, caption, -1, std::string(), false);
+    for (size_t i = 0; i < tabs.size(); ++i) {
+        add(id, tabs[i].title, caption, int(i), tabs[i].title, true);
+        add(id, tabs[i].text, caption, int(i), tabs[i].title, false);
+    }
+    if (total_ != before) ++memos_;
+}
+
+// A caption or title match shows in its own column; a text match shows its line.
+void FindResults::add(uint32_t id, std::string_view found, const std::string& caption, int tab,
+                      const std::string& title, bool inTitle) {
+    matches_.clear();
+    const size_t room = FIND_MOST_LINES - hits_.size();
+    total_ += findMatches(found, query_, matches_, room);
+    for (const TextMatch& m : matches_) {
+        std::string line = caption + "\t" + title + "\t";
+        if (tab >= 0 && !inTitle) line += matchContext(found, m, CONTEXT_BEFORE, CONTEXT_AFTER);
+        hits_.push_back({id, tab, inTitle, m, std::move(line)});
+    }
+}
+
+std::string FindResults::countLine() const {
+    if (query_.empty()) return std::string();
+    if (total_ == 0) return texts::FIND_NOTHING;
+    char line[128];
+    int length = std::snprintf(line, sizeof line, texts::FIND_COUNT, unsigned(total_), unsigned(memos_));
+    if (hits_.size() < total_) {
+        std::snprintf(line + length, sizeof line - length, texts::FIND_COUNT_LISTED, unsigned(hits_.size()));
+    }
+    return line;
+}

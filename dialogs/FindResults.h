@@ -1,0 +1,45 @@
+// What the find window lists for what the user typed: the matches in every
+// memo's caption, tab titles and texts, the line it shows for each, and the
+// count above them. Window-free.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+#include "store/MemoFile.h"
+#include "store/TextMatch.h"
+
+// Lines the list shows at most: a list box takes longer to fill with
+// thousands than a keystroke may take. The count still counts them all.
+constexpr size_t FIND_MOST_LINES = 200;
+
+// One match: its memo (by the id that the memo keeps while the program runs,
+// never its place among the memos), where in it, and its list line.
+struct FindHit {
+    uint32_t memo = 0;
+    int tab = -1;          // -1: the caption
+    bool inTitle = false;  // the tab's title rather than its text
+    TextMatch match;
+    std::string line;  // caption, tab title, the matching line; apart by tabs
+};
+
+class FindResults {
+public:
+    explicit FindResults(std::string_view typed) : query_(typed) {}
+    // Adds the matches of one memo, in the order the memo shows them.
+    void addMemo(uint32_t id, const std::string& caption, const std::vector<MemoTab>& tabs);
+    const std::vector<FindHit>& hits() const { return hits_; }
+    // "N 件 (M 個のメモ)", and how many are listed when not all; "見つかり
+    // ません" for none; empty when nothing was typed.
+    std::string countLine() const;
+
+private:
+    void add(uint32_t id, std::string_view found, const std::string& caption, int tab, const std::string& title,
+             bool inTitle);
+
+    TextQuery query_;
+    std::vector<FindHit> hits_;
+    std::vector<TextMatch> matches_;  // one text's, reused
+    size_t total_ = 0, memos_ = 0;
+};

@@ -1,0 +1,87 @@
+// The find window over the memos of the real resident window.
+#include <gtest/gtest.h>
+#include <string>
+#include "TestSupport.h"
+#include "res/resource.h"
+#include "store/MemoFile.h"
+#include "tray/TrayWnd.h"
+
+using namespace testing_support;
+
+namespace {
+
+StoredMemo memo(const std::string& caption, int left) {
+    StoredMemo m;
+    m.CAPTION = caption;
+    m.tabs = {{"a word in " + caption, "tab"}};
+    m.RECT_LEFT = left, m.RECT_TOP = 100, m.RECT_RIGHT = left + 200, m.RECT_BOTTOM = 250;
+    return m;
+}
+
+class FindTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    CTrayWnd tray;
+    void TearDown() override {
+        if (IsWindow(tray.hwnd())) SendMessageA(tray.hwnd(), WM_CLOSE, 0, 0);
+        MSG quit;
+        while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+    }
+    // The find window from the tray menu, with `typed` in its text.
+    HWND find(const char* typed) {
+        SendMessageA(tray.hwnd(), WM_COMMAND, ID_FIND, 0);
+        HWND window = findTopLevel(GetCurrentProcessId(), "#32770", "検索");
+        SetDlgItemTextA(window, IDC_FIND_TEXT, typed);
+        return window;
+    }
+};
+
+// The second of three matching memos is deleted while its line is selected:
+// Enter then brings no memo forward, and the list no longer has the line.
+TEST_F(FindTest, ALineWhoseMemoWasDeletedGoesNowhere) {
+    writeFile("Quillpad.ini", "DEL_CHECK_FLAG-0\r\n");
+    writeFile("Quillpad.dat", formatMemos({memo("A", 50), memo("B", 300), memo("C", 550)}));
+    ASSERT_TRUE(tray.createWindow());
+    HWND window = find("WORD"), list = GetDlgItem(window, IDC_FIND_LIST);
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 3);
+    SendMessageA(list, LB_SETCURSEL, 1, 0);
+    SendMessageA(tray.memoWindows()[1]->hwnd(), WM_COMMAND, ID_DELETE_MEMO, 0);
+    SendMessageA(window, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(GetForegroundWindow(), window);
+    pumpFor(200);
+    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(itemText(window, IDC_FIND_COUNT), "2 件 (2 個のメモ)");
+}
+
+// Whether the window shows the highlight colour.
+bool showsMark(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT r;
+    GetClientRect(window, &r);
+    HDC dc = GetDC(window);
+    int i = 0;
+    while (i < r.right * r.bottom && GetPixel(dc, i % r.right, i / r.right) != GetSysColor(COLOR_HIGHLIGHT)) i += 2;
+    ReleaseDC(window, dc);
+    return i < r.right * r.bottom;
+}
+
+// A match far down the second tab of a collapsed memo: the memo comes
+// expanded on that tab, the match in view and marked until the next key.
+TEST_F(FindTest, GoingToAMatchShowsItMarked) {
+    StoredMemo stored = memo("A", 100);
+    stored.tabs.push_back({std::string(150, '\n') + "the needle\r\n" + std::string(50, '\n'), "long"});
+    stored.appearance.COMPACT_FLAG = true;
+    writeFile("Quillpad.dat", formatMemos({stored}));
+    ASSERT_TRUE(tray.createWindow());
+    CMemoDlg& memo = *tray.memoWindows()[0];
+    SendMessageA(find("needle"), WM_COMMAND, IDOK, 0);
+    EXPECT_FALSE(memo.getAppearance().COMPACT_FLAG);
+    EXPECT_EQ(memo.getSelectedTab(), 1);
+    HWND view = GetDlgItem(memo.hwnd(), IDC_MEMO_TEXT);
+    EXPECT_TRUE(showsMark(view));
+    MSG key = {view, WM_KEYDOWN, VK_SHIFT, 0, 0, {}};
+    win::Dialog::routeToModeless(key);
+    EXPECT_FALSE(showsMark(view));
+}
+
+}  // namespace
