@@ -8,8 +8,10 @@
 # 500 memos with and without a generation; opening the restore dialog with
 # 121 generations of 5 MB; last, typing in the find window over 500 memos of
 # 10 MB beside a plain memmem pass, and going to a match.
-# Arguments go to the start-up benchmark: SIZES [STARTS], e.g. 100,500 1.
+# Arguments go to the start-up benchmark: SIZES [STARTS [BEFORE_EXE]], e.g.
+# 100,500 1, or 500 3 old/Quillpad.exe to run an earlier build side by side.
 set -euo pipefail
+before=${3:+$(realpath "$3")}
 source "$(dirname "$0")/../scripts/env.sh"
 "$QP_ROOT/scripts/build.sh"
 
@@ -25,7 +27,8 @@ mkdir -p "$BENCH/start" "$BENCH/moving"
 WINE_BENCH=$QP_BUILD/win32/bench/wine
 echo "== Start-up, commit, memory, exit, held settings (Quillpad against the floor)"
 (cd "$BENCH/start" &&
-    timeout 480 wine "$WINE_BENCH/memo_start_bench.exe" "$(winepath -w "$QP_BUILD/win32/app/Quillpad.exe")" "$@")
+    timeout 540 wine "$WINE_BENCH/memo_start_bench.exe" "$(winepath -w "$QP_BUILD/win32/app/Quillpad.exe")" \
+        ${1:+"$1"} ${2:+"$2"} ${before:+"$(winepath -w "$before")"})
 
 echo
 echo "== One drag step"

@@ -220,14 +220,17 @@ void CMemoDlg::addMemo(const MemoTab& tab) {
 // The memos of the data file, as it is read: nothing to save.
 void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
     runHandler("addMemo", [&] {
-        tabs_.clear();
-        for (const MemoTab& tab : memo.tabs) appendTab(tab);
         // The reader hands on only memos with tabs and an index among them;
         // anything else shows the first tab.
-        if (tabs_.empty()) return;
+        if (memo.tabs.empty()) return;
+        tabs_ = memo.tabs;
+        markChanged();
+        // Selected once, without the notice that would show each tab's text.
+        HWND tabsControl = item(IDC_MEMO_TABS);
+        for (size_t i = 0; i < tabs_.size(); ++i) win::insertTab(tabsControl, static_cast<int>(i), tabs_[i].title);
         int index = memo.MEMO_SELECT_INDEX;
         if (index < 0 || index >= static_cast<int>(tabs_.size())) index = 0;
-        selectTab(index);
+        SendMessageA(tabsControl, TCM_SETCURSEL, index, 0);
         showTab(index);
         const std::vector<PixelRect> areas = workAreas();
         PixelRect place = keepOnMonitors({memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM}, areas);

@@ -32,7 +32,6 @@ void CMemoDlg::present(const std::string& caption, const PixelRect& place, const
     caption_ = caption;
     markChanged();
     SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
-    SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, caption_.c_str());
     // One layout for the place and the switches, each of which would lay the memo out.
     layoutHeld_ = true;
     SetWindowPos(hwnd(), HWND_TOP, place.left, place.top, place.width(), place.height(), SWP_NOACTIVATE);
@@ -293,6 +292,8 @@ void CMemoDlg::setCompact(bool compact) {
     }
     win::setStyle(hwnd(), WS_THICKFRAME, !compact);
     win::enableMenuItem(editPopup(), ID_SHOW_TAB, !compact);
+    // A memo made expanded is already as high as it will be.
+    if (bottom == w.bottom) return;
     MoveWindow(hwnd(), w.left, w.top, w.right - w.left, bottom - w.top, TRUE);
     InvalidateRect(hwnd(), nullptr, TRUE);
 }

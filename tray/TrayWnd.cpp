@@ -112,6 +112,9 @@ const win::MessageTable* CTrayWnd::messageTable() const {
 
 bool CTrayWnd::createWindow() {
     return win::guarded(nullptr, [this] {
+        // The hot keys and every memo read the settings: a file held by
+        // another program is waited for once.
+        SettingsReadBatch settingsOnce;
         if (!create(0, "クイルパッド", WS_POPUP, 10, 10, 10, 10, nullptr, CS_HREDRAW | CS_VREDRAW)) return false;
         ShowWindow(hwnd(), SW_HIDE);
         addTrayIcon();

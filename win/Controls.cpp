@@ -35,9 +35,10 @@ void showAndEnable(HWND control, bool on) {
 
 bool hasVisibleStyle(HWND control) { return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0; }
 
+// A style set anew costs a round trip to Wine's server and two messages.
 void setStyle(HWND window, DWORD bits, bool on) {
-    DWORD style = GetWindowLongA(window, GWL_STYLE);
-    SetWindowLongA(window, GWL_STYLE, on ? style | bits : style & ~bits);
+    const DWORD style = GetWindowLongA(window, GWL_STYLE), wanted = on ? style | bits : style & ~bits;
+    if (wanted != style) SetWindowLongA(window, GWL_STYLE, wanted);
 }
 
 void checkMenuItem(HMENU menu, UINT id, bool on) {

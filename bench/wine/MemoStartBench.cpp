@@ -1,9 +1,10 @@
 // Start-up with hundreds of memos, and at 500 memos a commit, the peak
 // working set, the exit and a start with the settings file held by another
 // program: Quillpad.exe against the floor of bare memo windows
-// (memo_floor.exe beside this program). Each program is started anew in the
-// current directory, which this one fills with the data and settings files.
-//   memo_start_bench QUILLPAD_EXE [SIZES [STARTS]]    defaults: 100,500,1000 3
+// (memo_floor.exe beside this program), and against an earlier Quillpad.exe
+// when one is named. Each program is started anew in the current directory,
+// which this one fills with the data and settings files.
+//   memo_start_bench QUILLPAD_EXE [SIZES [STARTS [BEFORE_EXE]]]    defaults: 100,500,1000 3
 #include <windows.h>
 #include <psapi.h>
 #include <algorithm>
@@ -153,9 +154,16 @@ double plainWriteMs(const std::string& data) {
     return (seconds() - start) * 1000;
 }
 
+// What one Quillpad.exe showed.
+struct ProgramFigures {
+    std::map<int, std::vector<double>> start;
+    std::vector<double> peak, commit, exit;
+};
+
 struct Figures {
-    std::map<int, std::vector<double>> floorStart, quillpadStart;
-    std::vector<double> floorPeak, peak, commit, plainWrite, exit;
+    std::map<int, std::vector<double>> floorStart;
+    ProgramFigures quillpad, before;
+    std::vector<double> floorPeak, plainWrite;
     std::vector<double> heldStart, freeStart, heldDelay;  // the pairs of starts
     size_t fileBytes = 0;
 };
@@ -174,8 +182,8 @@ double runFloor(const std::string& commandLine, int count, Figures* figures) {
     return start;
 }
 
-void measureCommit(const Target& quillpad, Figures& figures) {
-    for (int i = 0; i < kCommits; ++i) figures.commit.push_back(quillpad.commitMs());
+void measureCommit(const Target& quillpad, ProgramFigures& program, Figures& figures) {
+    for (int i = 0; i < kCommits; ++i) program.commit.push_back(quillpad.commitMs());
     std::string bytes;
     if (fileio::readWholeFile(MEMO_FILE_NAME, bytes, 1000) != fileio::ReadStatus::Ok) {
         throw std::runtime_error("cannot read the saved data file");
@@ -200,11 +208,12 @@ private:
     HANDLE file_;
 };
 
-// One start of Quillpad.exe with `count` memos, then its exit: the seconds
+// One start of a Quillpad.exe with `count` memos, then its exit: the seconds
 // until the memos are visible. At the reference size its commits, peak working
-// set and exit go to `figures`. With `holdSettings` the settings file is held
+// set and exit go to `program`. With `holdSettings` the settings file is held
 // until the memos are visible.
-double runQuillpad(const std::string& commandLine, int count, Figures* figures, bool holdSettings = false) {
+double runQuillpad(const std::string& commandLine, int count, ProgramFigures* program, Figures* figures,
+                   bool holdSettings = false) {
     writeBenchMemos(MEMO_FILE_NAME, count);
     std::optional<HeldSettingsFile> held;
     if (holdSettings) held.emplace();
@@ -212,16 +221,16 @@ double runQuillpad(const std::string& commandLine, int count, Figures* figures, 
     double start = quillpad.waitForMemos(count);
     held.reset();
     quillpad.settle();
-    const bool reference = figures && count == kReferenceSize && !holdSettings;
+    const bool reference = program && count == kReferenceSize && !holdSettings;
     if (reference) {
-        measureCommit(quillpad, *figures);
-        figures->peak.push_back(quillpad.peakMegabytes());
+        measureCommit(quillpad, *program, *figures);
+        program->peak.push_back(quillpad.peakMegabytes());
     }
     double exit = quillpad.exitSeconds();
-    printf("  Quillpad %5d memos: %6.2f s%s, exit %.2f s\n", count, start, holdSettings ? " (settings held)" : "",
-           exit);
+    printf("  %s %5d memos: %6.2f s%s, exit %.2f s\n", figures && program == &figures->before ? "before  " : "Quillpad", count,
+           start, holdSettings ? " (settings held)" : "", exit);
     fflush(stdout);
-    if (reference) figures->exit.push_back(exit);
+    if (reference) program->exit.push_back(exit);
     return start;
 }
 
@@ -232,7 +241,7 @@ void report(const Figures& f, int starts) {
     printf("      N   floor s  Quillpad s   ratio   floor ms/memo  Quillpad ms/memo  Quillpad marginal ms/memo\n");
     int previousSize = 0;
     double previousTime = 0, firstMarginal = 0, lastMarginal = 0, ratioAtReference = 0;
-    for (const auto& [size, times] : f.quillpadStart) {
+    for (const auto& [size, times] : f.quillpad.start) {
         double floor = median(f.floorStart.at(size)), quillpad = median(times);
         double ratio = quillpad / floor;
         if (size == kReferenceSize) ratioAtReference = ratio;
@@ -254,18 +263,18 @@ void report(const Figures& f, int starts) {
         printf("  target: time per memo flat (linear): %s (the last marginal cost is %.2fx the first)\n",
                verdict(growth <= 1.25), growth);
     }
-    double commit = median(f.commit), write = median(f.plainWrite);
+    double commit = median(f.quillpad.commit), write = median(f.plainWrite);
     printf("\nCommit with %d memos (the save it requests; %zu KB file, median of %zu): %.1f ms, "
            "plain write+flush+rename %.1f ms, ratio %.2f\n",
-           kReferenceSize, f.fileBytes / 1024, f.commit.size(), commit, write, commit / write);
+           kReferenceSize, f.fileBytes / 1024, f.quillpad.commit.size(), commit, write, commit / write);
     printf("  target: <= 2x the plain write: %s\n", verdict(commit <= 2 * write));
-    double peak = *std::max_element(f.peak.begin(), f.peak.end());
+    double peak = *std::max_element(f.quillpad.peak.begin(), f.quillpad.peak.end());
     printf("\nPeak working set with %d memos, the highest of %zu starts: Quillpad %.1f MB, floor %.1f MB\n",
-           kReferenceSize, f.peak.size(), peak, *std::max_element(f.floorPeak.begin(), f.floorPeak.end()));
+           kReferenceSize, f.quillpad.peak.size(), peak, *std::max_element(f.floorPeak.begin(), f.floorPeak.end()));
     printf("  target: <= 100 MB: %s\n", verdict(peak <= 100));
-    double exit = median(f.exit);
+    double exit = median(f.quillpad.exit);
     printf("\nExit with %d memos, from the command to the process's end (median of %zu): %.2f s\n", kReferenceSize,
-           f.exit.size(), exit);
+           f.quillpad.exit.size(), exit);
     printf("  target: <= 0.5 s: %s\n", verdict(exit <= 0.5));
     double delay = median(f.heldDelay);
     printf("\nStart with %d memos while another program holds Quillpad.ini unshared, against one without, "
@@ -275,7 +284,7 @@ void report(const Figures& f, int starts) {
 
     // The figures above in one table, each beside its floor. Exit has no
     // floor program: its column is the limit.
-    const double floorStart = median(f.floorStart.at(kReferenceSize)), start = median(f.quillpadStart.at(kReferenceSize));
+    const double floorStart = median(f.floorStart.at(kReferenceSize)), start = median(f.quillpad.start.at(kReferenceSize));
     const double floorPeak = *std::max_element(f.floorPeak.begin(), f.floorPeak.end());
     printf("\nAt %d memos        Quillpad      floor   ratio  target\n", kReferenceSize);
     printf("  start-up        %8.2f s %8.2f s  %6.2f  <= 1.0x the floor: %s\n", start, floorStart, start / floorStart,
@@ -285,6 +294,15 @@ void report(const Figures& f, int starts) {
     printf("  exit            %8.2f s %8.2f s  %6.2f  <= 0.5 s: %s\n", exit, 0.5, exit / 0.5, verdict(exit <= 0.5));
     printf("  peak memory     %7.1f MB %7.1f MB  %6.2f  <= 100 MB: %s\n", peak, floorPeak, peak / floorPeak,
            verdict(peak <= 100));
+    if (f.before.start.empty()) return;
+    const ProgramFigures& b = f.before;
+    const double beforeStart = median(b.start.at(kReferenceSize)), beforeCommit = median(b.commit);
+    const double beforeExit = median(b.exit), beforePeak = *std::max_element(b.peak.begin(), b.peak.end());
+    printf("\nThe earlier program in the same run:\n");
+    printf("  start-up        %8.2f s %8.2f s  %6.2f\n", beforeStart, floorStart, beforeStart / floorStart);
+    printf("  commit          %7.1f ms %7.1f ms  %6.2f\n", beforeCommit, write, beforeCommit / write);
+    printf("  exit            %8.2f s %8.2f s  %6.2f\n", beforeExit, 0.5, beforeExit / 0.5);
+    printf("  peak memory     %7.1f MB %7.1f MB  %6.2f\n", beforePeak, floorPeak, beforePeak / floorPeak);
 }
 
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }
@@ -314,30 +332,34 @@ std::vector<int> parseSizes(const char* list) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        fprintf(stderr, "usage: memo_start_bench QUILLPAD_EXE [SIZES [STARTS]]\n");
+        fprintf(stderr, "usage: memo_start_bench QUILLPAD_EXE [SIZES [STARTS [BEFORE_EXE]]]\n");
         return 2;
     }
     const std::string quillpad = quoted(argv[1]);
     const std::string floor = quoted(besideThisProgram("memo_floor.exe"));
     const std::vector<int> sizes = parseSizes(argc > 2 ? argv[2] : "100,500,1000");
     const int starts = argc > 3 ? std::max(1, atoi(argv[3])) : 3;
+    const std::string before = argc > 4 ? quoted(argv[4]) : "";
     try {
         if (!saveSettings(GeneralSettings(), MemoAppearance())) throw std::runtime_error("cannot write the settings files");
         // The first starts read Wine's and the programs' files from disk.
         printf("Warming up\n");
         runFloor(floor, sizes.front(), nullptr);
-        runQuillpad(quillpad, sizes.front(), nullptr);
+        runQuillpad(quillpad, sizes.front(), nullptr, nullptr);
         Figures figures;
         for (int size : sizes) {
             for (int i = 0; i < starts; ++i) {
                 figures.floorStart[size].push_back(runFloor(floor, size, &figures));
-                figures.quillpadStart[size].push_back(runQuillpad(quillpad, size, &figures));
+                if (!before.empty()) {
+                    figures.before.start[size].push_back(runQuillpad(before, size, &figures.before, &figures));
+                }
+                figures.quillpad.start[size].push_back(runQuillpad(quillpad, size, &figures.quillpad, &figures));
             }
         }
         // Side by side, so that the machine's ups and downs fall on both.
         for (int i = 0; i < kHeldPairs; ++i) {
-            figures.freeStart.push_back(runQuillpad(quillpad, kReferenceSize, &figures));
-            figures.heldStart.push_back(runQuillpad(quillpad, kReferenceSize, &figures, true));
+            figures.freeStart.push_back(runQuillpad(quillpad, kReferenceSize, &figures.quillpad, &figures));
+            figures.heldStart.push_back(runQuillpad(quillpad, kReferenceSize, &figures.quillpad, &figures, true));
             figures.heldDelay.push_back(figures.heldStart.back() - figures.freeStart.back());
         }
         report(figures, starts);
