@@ -11,6 +11,6 @@ bool CMemoApp::InitInstance() {
         win::showWarning(texts::ALREADY_RUNNING);
         return false;
     }
-    trayWnd_.reset(new CTrayWnd());
+    trayWnd_.reset(new CTrayWnd(true));
     return trayWnd_->createWindow();
 }

@@ -81,7 +81,6 @@ const win::MessageTable* CMemoDlg::messageTable() const {
 }
 
 BOOL CMemoDlg::OnInitDialog() {
-    menu_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MEMO_MENU));
     loadSettings(settings_.general, settings_.appearance);
     appearance_ = settings_.appearance;  // a new memo takes the default appearance
     win::initCommonControls(ICC_TAB_CLASSES);
@@ -494,7 +493,19 @@ void CMemoDlg::OnContextMenu(const POINT* pointer) {
     GetWindowRect(item(IDC_MEMO_TEXT), &text);
     POINT at = pointer ? *pointer : POINT{text.left, text.top};
     SetForegroundWindow(hwnd());
-    TrackPopupMenu(editPopup(), 0, at.x, at.y, 0, hwnd(), nullptr);
+    TrackPopupMenu(GetSubMenu(menu(), 0), 0, at.x, at.y, 0, hwnd(), nullptr);
+}
+
+HMENU CMemoDlg::menu() {
+    if (!menu_) menu_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MEMO_MENU));
+    const bool tabsShown = !appearance_.NOT_SHOW_TAB_FLAG;
+    win::checkMenuItem(menu_, ID_SHOW_TAB, tabsShown);
+    win::enableMenuItem(menu_, ID_SHOW_TAB, !appearance_.COMPACT_FLAG);
+    win::enableMenuItem(menu_, ID_DELETE_TAB, tabsShown);
+    win::checkMenuItem(menu_, ID_WORDWRAP, appearance_.WORDWRAP_FLAG);
+    win::checkMenuItem(menu_, ID_FIX_POSITION, appearance_.NON_MOVE_FLAG);
+    win::checkMenuItem(menu_, ID_TOPMOST, (GetWindowLongA(hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
+    return menu_;
 }
 
 // Selects the tab under the cursor; the rest of the right click is the tab
@@ -573,8 +584,7 @@ void CMemoDlg::OnWordWrap() {
 }
 
 void CMemoDlg::OnTopMost() {
-    bool topmost = (GetMenuState(menu_, ID_TOPMOST, MF_BYCOMMAND) & MF_CHECKED) != 0;
-    win::checkMenuItem(menu_, ID_TOPMOST, !topmost);
+    const bool topmost = (GetWindowLongA(hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     SetWindowPos(hwnd(), topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 }
 

@@ -64,7 +64,9 @@ public:
     // When the memo was last the active window, in the order of activations
     // among all memos; 0: never.
     uint32_t activation() const { return activation_; }
-    HMENU menu() const { return menu_; }
+    // The memo menu, made at its first use (most memos never open it), its
+    // checks and greyed items as the memo is now.
+    HMENU menu();
 
     BOOL OnInitDialog() override;
     void OnOK() override;      // commit
@@ -155,11 +157,9 @@ private:
     int tabCount() const;
     // Every change of what stored() answers calls this: the kept block is stale.
     void markChanged() { blockStale_ = true; }
-    // The memo's context menu, "編集".
-    HMENU editPopup() const { return GetSubMenu(menu_, 0); }
 
     const uint32_t id_;
-    HMENU menu_ = nullptr;
+    HMENU menu_ = nullptr;  // see menu()
     CMemoEdit edit_;
     CCaptionStrip captionStrip_;
     uint32_t activation_ = 0;

@@ -234,8 +234,6 @@ void CMemoDlg::setShowTabs(bool showTabs) {
     // collapsed memo shows the tabs, but there an enabled strip would lie over
     // the caption strip and take the double-click that expands the memo.
     ShowWindow(item(IDC_MEMO_TABS), showTabs ? SW_SHOW : SW_HIDE);
-    win::checkMenuItem(editPopup(), ID_SHOW_TAB, showTabs);
-    win::enableMenuItem(editPopup(), ID_DELETE_TAB, showTabs);
     appearance_.NOT_SHOW_TAB_FLAG = !showTabs;
     markChanged();
     if (editMode()) showEditControls();
@@ -243,7 +241,6 @@ void CMemoDlg::setShowTabs(bool showTabs) {
 }
 
 void CMemoDlg::setWordWrap(bool wrap) {
-    win::checkMenuItem(editPopup(), ID_WORDWRAP, wrap);
     // SS_LEFTNOWORDWRAP holds SS_LEFT's bits: without it the text wraps.
     win::setStyle(item(IDC_MEMO_TEXT), SS_LEFTNOWORDWRAP, !wrap);
     const bool switched = appearance_.WORDWRAP_FLAG != wrap;
@@ -257,7 +254,6 @@ void CMemoDlg::setWordWrap(bool wrap) {
 void CMemoDlg::setFixed(bool fixed) {
     appearance_.NON_MOVE_FLAG = fixed;
     markChanged();
-    win::checkMenuItem(menu_, ID_FIX_POSITION, fixed);
 }
 
 void CMemoDlg::applyTabMode(bool multiRow) {
@@ -291,7 +287,6 @@ void CMemoDlg::setCompact(bool compact) {
         bottom = w.top + (fullRect_.bottom - fullRect_.top);
     }
     win::setStyle(hwnd(), WS_THICKFRAME, !compact);
-    win::enableMenuItem(editPopup(), ID_SHOW_TAB, !compact);
     // A memo made expanded is already as high as it will be.
     if (bottom == w.bottom) return;
     MoveWindow(hwnd(), w.left, w.top, w.right - w.left, bottom - w.top, TRUE);

@@ -1,23 +1,4 @@
 #include "store/DataFile.h"
-#include <cstring>
-
-namespace {
-
-// FNV-1a over 8-byte words: cheap enough to run over every save.
-uint64_t contentHash(const std::string& bytes) {
-    const uint64_t prime = 0x100000001b3ull;
-    uint64_t hash = 0xcbf29ce484222325ull ^ bytes.size();
-    size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        hash = (hash ^ word) * prime;
-    }
-    for (; i < bytes.size(); ++i) hash = (hash ^ static_cast<unsigned char>(bytes[i])) * prime;
-    return hash;
-}
-
-}  // namespace
 
 DataFile::DataFile(std::string path, std::function<LocalTime()> clock)
     : path_(std::move(path)), run_(std::move(clock)) {}
@@ -67,11 +48,11 @@ std::optional<LocalTime> DataFile::takeOtherVersionKept() {
     return kept;
 }
 
+// Copied into the room of the bytes before: a save allocates nothing here.
 void DataFile::remember(bool exists, const std::string& bytes) {
-    Seen seen;
-    seen.exists = exists && fileio::sizeAndWriteTime(path_.c_str(), seen.size, seen.writeTime);
-    seen.hash = contentHash(bytes);
-    seen_ = seen;
+    if (!seen_) seen_ = Seen();
+    seen_->exists = exists && fileio::sizeAndWriteTime(path_.c_str(), seen_->size, seen_->writeTime);
+    seen_->bytes.assign(bytes);
 }
 
 // Size and last-write time first; the content only when they differ (a
@@ -87,5 +68,5 @@ bool DataFile::changedByAnother() const {
     std::string bytes;
     // One that cannot be read now is kept as it is.
     if (fileio::readWholeFile(path_.c_str(), bytes, 0) != fileio::ReadStatus::Ok) return true;
-    return contentHash(bytes) != seen_->hash;
+    return bytes != seen_->bytes;
 }

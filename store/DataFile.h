@@ -40,10 +40,12 @@ public:
     std::optional<LocalTime> takeOtherVersionKept();
 
 private:
-    // The file as this run last read or wrote it.
+    // The file as this run last read or wrote it, its bytes too: another
+    // program may write bytes of the same size.
     struct Seen {
         bool exists = false;
-        uint64_t size = 0, writeTime = 0, hash = 0;
+        uint64_t size = 0, writeTime = 0;
+        std::string bytes;
     };
     void remember(bool exists, const std::string& bytes);
     bool changedByAnother() const;

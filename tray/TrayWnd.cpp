@@ -75,8 +75,10 @@ std::string dataFolder(const std::string& dataFile) {
 
 }  // namespace
 
-CTrayWnd::CTrayWnd()
-    : appIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))), trayTip_("クイルパッド") {}
+CTrayWnd::CTrayWnd(bool endsProcess)
+    : appIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))),
+      trayTip_("クイルパッド"),
+      endsProcess_(endsProcess) {}
 
 CTrayWnd::~CTrayWnd() {
     if (trayMenu_) DestroyMenu(trayMenu_);
@@ -402,12 +404,19 @@ void CTrayWnd::OnClose() {
         showSaveFailure();
         return;
     }
+    if (endsProcess_) {
+        // Everything is saved: the system takes hundreds of memo windows down
+        // in a small part of the time that destroying them one by one costs.
+        OnDestroy();
+        ExitProcess(0);
+    }
     teardownMemos();
     find_.reset();
     defaultProcessing();  // destroys the window
 }
 
-// Every road that destroys the window releases what the system holds for it.
+// Every road that destroys the window, and the close that ends the process,
+// releases what the system holds for it.
 void CTrayWnd::OnDestroy() {
     removeTrayIcon();
     unregisterHotKeys();
@@ -539,12 +548,14 @@ bool CTrayWnd::loadMemos() {
 // request while the file is being read write nothing and cost nothing.
 bool CTrayWnd::saveMemos(bool causedByDelete) {
     if (loading_) return false;
-    // Each memo keeps its block until it changes; the file is them, in one buffer.
+    // Each memo keeps its block until it changes; the file is them, in one
+    // buffer that keeps its room: a new one would take fresh pages at every save.
     size_t size = 0;
     for (const auto& slot : memoWindows_) {
         if (isLive(slot)) size += slot->fileBlock().size();
     }
-    std::string data;
+    std::string& data = saveBuffer_;
+    data.clear();
     data.reserve(size);
     for (const auto& slot : memoWindows_) {
         if (isLive(slot)) data += slot->fileBlock();

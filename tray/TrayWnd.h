@@ -18,7 +18,9 @@
 
 class CTrayWnd : public win::Window, public MemoOwner, public FindSource {
 public:
-    CTrayWnd();
+    // `endsProcess`: a close that has saved everything ends the process at
+    // once (the program's own window; a test's ends as a window does).
+    explicit CTrayWnd(bool endsProcess = false);
     ~CTrayWnd() override;
 
     // Creates the window and brings the program up; false when the window
@@ -118,7 +120,9 @@ private:
     MemoSlots memoWindows_;
     win::Owned<CFindDlg> find_;  // made when first opened; hidden, not ended, by Escape
     DataFile dataFile_{MEMO_FILE_NAME};
+    std::string saveBuffer_;  // the bytes of the last save, as room for the next
     std::string trayTip_;
+    const bool endsProcess_;
     bool deleteAllOwed_ = false;  // "全削除" emptied the registry; the next save removes those memos
     bool loading_ = false;  // the data file is being read: no save may write it
     bool saveFailureShown_ = false;  // told once; quiet until a save succeeds again

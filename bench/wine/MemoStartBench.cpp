@@ -30,6 +30,7 @@ const int kCommits = 5;
 const int kHeldPairs = 4;
 const double kStartPatience = 180;  // seconds until a start counts as failed
 const DWORD kExitPatienceMs = 30000;
+const DWORD kSettleMs = 1000;  // after each program's end
 
 BOOL CALLBACK collect(HWND hwnd, LPARAM windows) {
     reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
@@ -78,6 +79,9 @@ public:
         }
         CloseHandle(info_.hThread);
         CloseHandle(info_.hProcess);
+        // Its windows are taken down after its end (the X server's windows
+        // too): the next program's start must not pay for them.
+        Sleep(kSettleMs);
     }
     Target(const Target&) = delete;
     Target& operator=(const Target&) = delete;
