@@ -83,7 +83,7 @@ private:
     void OnLButtonDown();
     void OnLButtonDblClk();
     void OnSize();
-    void OnWindowPosChanged();
+    LRESULT OnWindowPosChanged(WPARAM, LPARAM);
     HBRUSH OnCtlColor(HDC dc, HWND control);
     LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
     LRESULT OnSysCommand(WPARAM, LPARAM);

@@ -162,10 +162,12 @@ void CMemoDlg::OnSize() {
     layoutControls();
 }
 
-// Every move and resize, however made, changes the rectangle a save writes.
-void CMemoDlg::OnWindowPosChanged() {
-    markChanged();
-    defaultProcessing();
+// Every move and resize, however made, changes the rectangle a save writes;
+// a change of the order alone (a click, every memo brought to the front) does not.
+LRESULT CMemoDlg::OnWindowPosChanged(WPARAM, LPARAM lParam) {
+    const UINT flags = reinterpret_cast<const WINDOWPOS*>(lParam)->flags;
+    if ((flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) markChanged();
+    return defaultProcessing();
 }
 
 void CMemoDlg::layoutControls() {

@@ -526,6 +526,11 @@ void CTrayWnd::showStoredMemos(const std::function<void()>& create) {
     loading_ = true;
     create();
     loading_ = false;
+    // Formatted while the start is under way: the first commit then formats
+    // only the memo that changed, as every later one does.
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot)) slot->fileBlock();
+    }
 }
 
 bool CTrayWnd::loadMemos() {
