@@ -10,8 +10,8 @@ LoadResult DataFile::load(ScreenSize screen, const MemoSink& sink) {
     case fileio::ReadStatus::Unreadable: return LoadResult::Unreadable;
     case fileio::ReadStatus::Ok: break;
     }
-    remember(true, data);
     parseMemos(data, screen, sink);
+    remember(true, std::move(data));
     return LoadResult::Loaded;
 }
 
@@ -48,11 +48,19 @@ std::optional<LocalTime> DataFile::takeOtherVersionKept() {
     return kept;
 }
 
-// Copied into the room of the bytes before: a save allocates nothing here.
+// A save's bytes are copied into the room of those before (it allocates
+// nothing here); a load's, which would go anyway, are taken.
 void DataFile::remember(bool exists, const std::string& bytes) {
+    std::string room;
+    if (seen_) room.swap(seen_->bytes);
+    room.assign(bytes);
+    remember(exists, std::move(room));
+}
+
+void DataFile::remember(bool exists, std::string&& bytes) {
     if (!seen_) seen_ = Seen();
     seen_->exists = exists && fileio::sizeAndWriteTime(path_.c_str(), seen_->size, seen_->writeTime);
-    seen_->bytes.assign(bytes);
+    seen_->bytes = std::move(bytes);
 }
 
 // Size and last-write time first; the content only when they differ (a

@@ -48,6 +48,7 @@ private:
         std::string bytes;
     };
     void remember(bool exists, const std::string& bytes);
+    void remember(bool exists, std::string&& bytes);
     bool changedByAnother() const;
 
     std::string path_;
