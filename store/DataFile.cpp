@@ -1,4 +1,23 @@
 #include "store/DataFile.h"
+#include <cstring>
+
+namespace {
+
+// FNV-1a over 8-byte words: cheap enough to run over every save.
+uint64_t contentHash(const std::string& bytes) {
+    const uint64_t prime = 0x100000001b3ull;
+    uint64_t hash = 0xcbf29ce484222325ull ^ bytes.size();
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        hash = (hash ^ word) * prime;
+    }
+    for (; i < bytes.size(); ++i) hash = (hash ^ static_cast<unsigned char>(bytes[i])) * prime;
+    return hash;
+}
+
+}  // namespace
 
 DataFile::DataFile(std::string path, std::function<LocalTime()> clock)
     : path_(std::move(path)), run_(std::move(clock)) {}
@@ -10,8 +29,8 @@ LoadResult DataFile::load(ScreenSize screen, const MemoSink& sink) {
     case fileio::ReadStatus::Unreadable: return LoadResult::Unreadable;
     case fileio::ReadStatus::Ok: break;
     }
+    remember(true, data);
     parseMemos(data, screen, sink);
-    remember(true, std::move(data));
     return LoadResult::Loaded;
 }
 
@@ -48,19 +67,11 @@ std::optional<LocalTime> DataFile::takeOtherVersionKept() {
     return kept;
 }
 
-// A save's bytes are copied into the room of those before (it allocates
-// nothing here); a load's, which would go anyway, are taken.
 void DataFile::remember(bool exists, const std::string& bytes) {
-    std::string room;
-    if (seen_) room.swap(seen_->bytes);
-    room.assign(bytes);
-    remember(exists, std::move(room));
-}
-
-void DataFile::remember(bool exists, std::string&& bytes) {
-    if (!seen_) seen_ = Seen();
-    seen_->exists = exists && fileio::sizeAndWriteTime(path_.c_str(), seen_->size, seen_->writeTime);
-    seen_->bytes = std::move(bytes);
+    Seen seen;
+    seen.exists = exists && fileio::sizeAndWriteTime(path_.c_str(), seen.size, seen.writeTime);
+    seen.hash = contentHash(bytes);
+    seen_ = seen;
 }
 
 // Size and last-write time first; the content only when they differ (a
@@ -76,5 +87,5 @@ bool DataFile::changedByAnother() const {
     std::string bytes;
     // One that cannot be read now is kept as it is.
     if (fileio::readWholeFile(path_.c_str(), bytes, 0) != fileio::ReadStatus::Ok) return true;
-    return bytes != seen_->bytes;
+    return contentHash(bytes) != seen_->hash;
 }

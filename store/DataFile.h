@@ -40,15 +40,12 @@ public:
     std::optional<LocalTime> takeOtherVersionKept();
 
 private:
-    // The file as this run last read or wrote it, its bytes too: another
-    // program may write bytes of the same size.
+    // The file as this run last read or wrote it.
     struct Seen {
         bool exists = false;
-        uint64_t size = 0, writeTime = 0;
-        std::string bytes;
+        uint64_t size = 0, writeTime = 0, hash = 0;
     };
     void remember(bool exists, const std::string& bytes);
-    void remember(bool exists, std::string&& bytes);
     bool changedByAnother() const;
 
     std::string path_;
