@@ -102,8 +102,10 @@ aim() {
         geom "$M" || continue
         if compact && [ "$1" != caption ]; then continue; fi
         case $1 in
-            body) between $((X + 10)) $((X + WIDTH - 10)); MX=$R
-                  between $((Y + 25)) $((Y + HEIGHT - 30)); MY=$R ;;
+            # The text, clear of its scroll bars: a click there is the bar's.
+            body) [ "$WIDTH" -ge 45 ] && [ "$HEIGHT" -ge 80 ] || continue
+                  between $((X + 10)) $((X + WIDTH - 30)); MX=$R
+                  between $((Y + 25)) $((Y + HEIGHT - 50)); MY=$R ;;
             caption) between $((X + 10)) $((X + WIDTH - 10)); MX=$R; MY=$((Y + 4)) ;;
             tabs) between $((X + 5)) $((X + WIDTH / 2)); MX=$R; MY=$((Y + HEIGHT - 10)) ;;
             corner) MX=$((X + WIDTH - 2)); MY=$((Y + HEIGHT - 2)) ;;
