@@ -504,7 +504,7 @@ HMENU CMemoDlg::menu() {
     win::enableMenuItem(menu_, ID_DELETE_TAB, tabsShown);
     win::checkMenuItem(menu_, ID_WORDWRAP, appearance_.WORDWRAP_FLAG);
     win::checkMenuItem(menu_, ID_FIX_POSITION, appearance_.NON_MOVE_FLAG);
-    win::checkMenuItem(menu_, ID_TOPMOST, (GetWindowLongA(hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
+    win::checkMenuItem(menu_, ID_TOPMOST, topmost());
     return menu_;
 }
 
@@ -584,8 +584,7 @@ void CMemoDlg::OnWordWrap() {
 }
 
 void CMemoDlg::OnTopMost() {
-    const bool topmost = (GetWindowLongA(hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    SetWindowPos(hwnd(), topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    SetWindowPos(hwnd(), topmost() ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 }
 
 void CMemoDlg::OnFixPosition() {

@@ -157,6 +157,7 @@ private:
     int tabCount() const;
     // Every change of what stored() answers calls this: the kept block is stale.
     void markChanged() { blockStale_ = true; }
+    bool topmost() const { return (GetWindowLongA(hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
     const uint32_t id_;
     HMENU menu_ = nullptr;  // see menu()

@@ -407,7 +407,7 @@ void CTrayWnd::OnClose() {
     if (endsProcess_) {
         // Everything is saved: the system takes hundreds of memo windows down
         // in a small part of the time that destroying them one by one costs.
-        OnDestroy();
+        releaseSystemHolds();
         ExitProcess(0);
     }
     teardownMemos();
@@ -417,7 +417,9 @@ void CTrayWnd::OnClose() {
 
 // Every road that destroys the window, and the close that ends the process,
 // releases what the system holds for it.
-void CTrayWnd::OnDestroy() {
+void CTrayWnd::OnDestroy() { releaseSystemHolds(); }
+
+void CTrayWnd::releaseSystemHolds() {
     removeTrayIcon();
     unregisterHotKeys();
 }

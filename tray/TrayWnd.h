@@ -90,6 +90,7 @@ private:
 
     void addTrayIcon();
     void removeTrayIcon();
+    void releaseSystemHolds();  // the tray icon and the hot keys
     // The icon and tip for the last save's outcome, and the retry while it failed.
     void showSaveState();
     // Answers the names of the entries whose key could not be registered.
