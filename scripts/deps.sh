@@ -6,7 +6,7 @@ set -euo pipefail
 # Debian package names, and a command or file that shows each group is there.
 NATIVE_PKGS="cmake make g++ ninja-build googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev"
 CROSS_PKGS="g++-mingw-w64-i686 binutils-mingw-w64-i686"
-RUN_PKGS="wine wine32:i386 xvfb xdotool locales fonts-ipafont-gothic imagemagick x11-apps"
+RUN_PKGS="wine wine32:i386 xvfb xdotool locales fonts-ipafont-gothic imagemagick x11-apps x11-xserver-utils libxinerama1:i386 libxrandr2:i386 xclip syncthing"
 
 missing=()
 need() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' || missing+=("$1"); }
