@@ -24,20 +24,23 @@ bool within(Span s, const PixelRect& q, Axis a, int64_t reach) {
 // How far s must move along axis a for an edge to meet the nearest target
 // within absorb of the obstacles that overlap `across` along the other axis; 0 when none is.
 int64_t snapShift(Span s, Span across, Axis a, Axis b, const std::vector<PixelRect>& obstacles, int32_t absorb) {
-    int64_t shift = 0, nearest = int64_t(absorb) + 1;
-    // Docking on either side of q, then aligning with it; a later candidate wins only when nearer.
+    // Docking on either side of q, then aligning with it.
     struct Rule {
         bool lowEdge, toHigh;
     };
     constexpr Rule rules[] = {{true, true}, {false, false}, {true, false}, {false, true}};
-    for (const Rule& rule : rules) {
-        for (const PixelRect& q : obstacles) {
-            if (!within(s, q, a, absorb) || !within(across, q, b, 0)) continue;
-            const int64_t edge = rule.lowEdge ? s.low : s.high;
-            const int64_t target = rule.toHigh ? q.*a.high : q.*a.low;
+    int64_t shift = 0, nearest = int64_t(absorb) + 1;
+    size_t nearestRule = 0;
+    for (const PixelRect& q : obstacles) {
+        if (!within(s, q, a, absorb) || !within(across, q, b, 0)) continue;
+        for (size_t rule = 0; rule < 4; ++rule) {
+            const int64_t edge = rules[rule].lowEdge ? s.low : s.high;
+            const int64_t target = rules[rule].toHigh ? q.*a.high : q.*a.low;
             const int64_t distance = target > edge ? target - edge : edge - target;
-            if (distance < nearest) {
+            // A tie goes to the earlier rule, then to the earlier obstacle.
+            if (distance < nearest || (distance == nearest && rule < nearestRule)) {
                 nearest = distance;
+                nearestRule = rule;
                 shift = target - edge;
             }
         }

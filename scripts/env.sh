@@ -53,7 +53,7 @@ qp_virtual_display() {
     [ "${#monitors[@]}" -gt 1 ] || return 0
     for m in "${monitors[@]}"; do
         IFS='x+' read -r mw mh mx my <<< "$m"
-        xrandr --setmonitor "M$mx.$my" "$mw/$((mw * 270 / 1024))x$mh/$((mh * 203 / 768))+$mx+$my" "$output" || return 1
+        xrandr --setmonitor "M$mx.$my" "$mw/$((mw * 270 / 1024))x$mh/$((mh * 203 / 768))+$mx+$my" "$output" >/dev/null || return 1
         output=none
     done
 }

@@ -10,12 +10,9 @@ namespace {
 
 constexpr int32_t MIN = INT32_MIN, MAX = INT32_MAX;
 const PixelRect q{100, 100, 300, 300}, narrow{100, 100, 110, 300}, screen{0, 0, 1024, 768};
-MemoSnap began(PixelRect r) {
-    MemoSnap s;
-    s.beginDrag(r);
-    return s;
-}
-const MemoSnap fresh{}, after310 = began({310, 150, 510, 250});  // the drag began with the memo at 310, 150
+PixelRect at(int32_t left) { return {left, 150, left + 200, 250}; }  // a 200 x 100 memo beside q
+MemoSnap began(PixelRect r) { return MemoSnap{r, r, 0, 0, true}; }
+const MemoSnap fresh{}, after310 = began(at(310));  // the drag began with the memo at 310, 150
 
 // The move loop proposes the rectangle the step before handed back, moved by the pointer's motion.
 struct Step {
@@ -37,10 +34,7 @@ struct Axis {
     int32_t PixelRect::*high;
 };
 const Axis X{&PixelRect::left, &PixelRect::right}, Y{&PixelRect::top, &PixelRect::bottom};
-PixelRect shifted(PixelRect r, Axis a, int64_t by) {
-    r.*a.low = int32_t(r.*a.low + by), r.*a.high = int32_t(r.*a.high + by);
-    return r;
-}
+PixelRect shifted(PixelRect r, Axis a, int64_t by) { return r.*a.low += int32_t(by), r.*a.high += int32_t(by), r; }
 std::array<int32_t, 4> edges(PixelRect r) { return {r.left, r.top, r.right, r.bottom}; }
 
 // Every drag runs as written and mirrored in the diagonal, so the vertical
@@ -90,34 +84,22 @@ TEST(Snap, RulesAndTheirOrder) {
 TEST(Snap, HoldingAndBreakingFree) {
     run({
         {"holds while the pointer is within A, lets go under it", 20, {q}, after310,
-         {{{315, 150, 515, 250}, {300, 150, 500, 250}},
-          {{305, 150, 505, 250}, {300, 150, 500, 250}},
-          {{301, 150, 501, 250}, {321, 150, 521, 250}}}},
-        {"lets go leftwards", 20, {q}, after310,
-         {{{305, 150, 505, 250}, {300, 150, 500, 250}},
-          {{275, 150, 475, 250}, {300, 150, 500, 250}},
-          {{299, 150, 499, 250}, {279, 150, 479, 250}}}},
-        {"a snapped right edge lets go at A", 20, {q}, began({-110, 150, 90, 250}),
-         {{{-105, 150, 95, 250}, {-100, 150, 100, 250}},
-          {{-75, 150, 125, 250}, {-100, 150, 100, 250}},
-          {{-99, 150, 101, 250}, {-79, 150, 121, 250}}}},
-        {"free, then snapped again", 20, {q}, after310,
-         {{{315, 150, 515, 250}, {300, 150, 500, 250}},
-          {{340, 150, 540, 250}, {355, 150, 555, 250}},
-          {{318, 150, 518, 250}, {300, 150, 500, 250}}}},
-        {"without a begun drag the first step begins one", 20, {q}, fresh,
-         {{{500, 150, 700, 250}, {500, 150, 700, 250}}, {{315, 150, 515, 250}, {300, 150, 500, 250}}}},
-        {"A = 0: exact contact snaps and lets go at once", 0, {q}, began({290, 150, 490, 250}),
-         {{{300, 150, 500, 250}, {300, 150, 500, 250}}, {{301, 150, 501, 250}, {301, 150, 501, 250}}}},
-        {"A = -1 snaps nothing", -1, {q}, began({90, 150, 290, 250}), {{{100, 150, 300, 250}, {100, 150, 300, 250}}}},
+         {{at(315), at(300)}, {at(305), at(300)}, {at(301), at(321)}}},
+        {"lets go leftwards", 20, {q}, after310, {{at(305), at(300)}, {at(275), at(300)}, {at(299), at(279)}}},
+        {"a snapped right edge lets go at A", 20, {q}, began(at(-110)),
+         {{at(-105), at(-100)}, {at(-75), at(-100)}, {at(-99), at(-79)}}},
+        {"free, then snapped again", 20, {q}, after310, {{at(315), at(300)}, {at(340), at(355)}, {at(318), at(300)}}},
+        {"without a begun drag the first step begins one", 20, {q}, fresh, {{at(500), at(500)}, {at(315), at(300)}}},
+        {"A = 0: exact contact snaps and lets go at once", 0, {q}, began(at(290)),
+         {{at(300), at(300)}, {at(301), at(301)}}},
+        {"A = -1 snaps nothing", -1, {q}, began(at(90)), {{at(100), at(100)}}},
     });
 }
 
 // Each drag goes on from where the memo is: one that ended snapped, or was
 // put back with Escape, does not carry the pointer's motion of the last one.
 TEST(Snap, EveryDragStartsAfresh) {
-    MemoSnap s;
-    s.beginDrag({15, 300, 315, 450});
+    MemoSnap s = began({15, 300, 315, 450});
     PixelRect r{5, 300, 305, 450};
     s.onMoving(r, 20, {screen});
     EXPECT_EQ(r.left, 0);  // docked at the screen's edge, 5 px from the pointer
@@ -132,14 +114,13 @@ TEST(Snap, EveryDragStartsAfresh) {
 // the edge on its way, and it ends wholly past it, under the pointer.
 TEST(Snap, SlowDragsPassSharedEdges) {
     const PixelRect one{0, 0, 1024, 768}, two{1024, 0, 2048, 768}, below{0, 768, 1024, 1536};
-    const std::vector<PixelRect> column{{500, 100, 700, 200}, {500, 220, 700, 320}, {500, 340, 700, 440}, one};
     const struct {
         const char* name;
         std::vector<PixelRect> obstacles;
         PixelRect start;
         int32_t dx, dy, edge;
     } cases[] = {
-        {"a column's right edge", column, {250, 150, 450, 250}, 500, 0, 700},
+        {"a column's right edge", {{500, 100, 700, 200}, {500, 220, 700, 320}, one}, {250, 150, 450, 250}, 500, 0, 700},
         {"the screen's edge and a memo aligned at it", {{0, 100, 200, 200}, one}, {60, 150, 260, 250}, -300, 0, 0},
         {"the border rightwards", {one, two}, {700, 300, 900, 400}, 500, 0, 1024},
         {"the border leftwards", {one, two}, {1200, 300, 1400, 400}, -500, 0, 1024},
@@ -152,16 +133,13 @@ TEST(Snap, SlowDragsPassSharedEdges) {
             SCOPED_TRACE(std::string(c.name) + ", steps of " + std::to_string(size));
             const Axis a = c.dx ? X : Y;
             const int64_t total = std::abs(c.dx + c.dy), sign = c.dx + c.dy > 0 ? 1 : -1;
-            MemoSnap s;
-            s.beginDrag(c.start);
+            MemoSnap s = began(c.start);
             PixelRect r = c.start;
             bool docked = false;
-            for (int64_t moved = 0; moved < total && !HasFailure();) {
-                const int64_t step = std::min<int64_t>(size ? size : random() % 25 + 1, total - moved);
-                moved += step;
-                r = shifted(r, a, sign * step);
-                s.onMoving(r, 20, c.obstacles);
-                EXPECT_LE(std::abs(int64_t(r.*a.low) - shifted(c.start, a, sign * moved).*a.low), 20) << "after " << moved;
+            for (int64_t moved = 0, step; moved < total && !HasFailure(); moved += step) {
+                step = std::min<int64_t>(size ? size : random() % 25 + 1, total - moved);
+                s.onMoving(r = shifted(r, a, sign * step), 20, c.obstacles);
+                EXPECT_LE(std::abs(r.*a.low - (c.start.*a.low + sign * (moved + step))), 20) << "after " << moved;
                 docked |= r.*a.low == c.edge || r.*a.high == c.edge;
             }
             EXPECT_TRUE(docked);
