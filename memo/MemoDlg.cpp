@@ -232,9 +232,13 @@ void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
         SendMessageA(tabsControl, TCM_SETCURSEL, index, 0);
         showTab(index);
         const std::vector<PixelRect> areas = workAreas();
-        PixelRect place = keepOnMonitors({memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM}, areas);
+        const PixelRect stored{memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM};
+        PixelRect place = keepOnMonitors(stored, areas);
+        const bool monitorAway = !(place == stored);
         if (besideOthers) place = cascade(place, ownerRects(), captionHeight(), workAreaOf(place, areas));
         present(memo.CAPTION, place, memo.appearance);
+        const RECT shown = getSaveRect();
+        if (monitorAway) away_ = AwayPlace{stored, {shown.left, shown.top, shown.right, shown.bottom}};
     });
 }
 
@@ -268,6 +272,9 @@ RECT CMemoDlg::getSaveRect() const {
     RECT r;
     GetWindowRect(hwnd(), &r);
     if (appearance_.COMPACT_FLAG) r.bottom = r.top + (fullRect_.bottom - fullRect_.top);
+    if (away_ && away_->shown == PixelRect{r.left, r.top, r.right, r.bottom}) {
+        return {away_->stored.left, away_->stored.top, away_->stored.right, away_->stored.bottom};
+    }
     return r;
 }
 

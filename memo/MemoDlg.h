@@ -2,6 +2,7 @@
 // window, with its caption, tabs, appearance and settings, its view and edit modes
 // and its context menu.
 #pragma once
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,7 +53,7 @@ public:
     // What a save writes: the committed state, never text still being edited.
     const std::string& getCaption() const { return caption_; }
     const std::vector<MemoTab>& getTabs() const { return tabs_; }
-    RECT getSaveRect() const;  // the expanded rectangle, also while collapsed
+    RECT getSaveRect() const;  // the expanded rectangle, also while collapsed, or the stored one (away_)
     int getSelectedTab() const;
     const MemoAppearance& getAppearance() const { return appearance_; }
     StoredMemo stored() const;
@@ -136,7 +137,7 @@ private:
     // A byte offset of the editor's `text` in the editor's own count.
     WPARAM editorIndex(const std::string& text, uint32_t offset) const;
     bool commit();
-    // The owner's memos and screen, to snap to and to cascade from.
+    // The owner's other memos, to snap to and to cascade from.
     std::vector<PixelRect> ownerRects() const;
     const MemoOwner* owner() const;
     // Activates the memo after this one in the order of their places on the
@@ -175,6 +176,13 @@ private:
     RECT fullRect_ = {};  // the expanded window rectangle, kept while collapsed
     MemoSnap snap_;
     RECT dragStart_ = {};  // the window rectangle when the drag or resize began
+    // A memo whose monitor is away, shown on the nearest: the file keeps its
+    // stored place until the user moves or resizes it, so that it is back on
+    // its monitor when that is back.
+    struct AwayPlace {
+        PixelRect stored, shown;
+    };
+    std::optional<AwayPlace> away_;
     bool sizing_ = false;  // the user drags a border
     bool layoutHeld_ = false;  // present() lays the memo out once, at its end
     AppSettings settings_;

@@ -91,8 +91,8 @@ bool CMemoDlg::pullBackOnScreen() {
 // Every drag starts afresh. Its end reaches the file, as a resize's does; a
 // click on the body is a drag that moves nothing, and saves nothing.
 void CMemoDlg::OnEnterSizeMove() {
-    snap_.beginDrag();
     GetWindowRect(hwnd(), &dragStart_);
+    snap_.beginDrag(pixels(dragStart_));
     defaultProcessing();
 }
 
@@ -100,17 +100,20 @@ void CMemoDlg::OnExitSizeMove() {
     defaultProcessing();
     RECT now;
     GetWindowRect(hwnd(), &now);
-    if (!EqualRect(&now, &dragStart_)) requestSave();
+    if (EqualRect(&now, &dragStart_)) return;
+    away_.reset();
+    requestSave();
 }
 
 LRESULT CMemoDlg::OnMoving(WPARAM, LPARAM lParam) {
     defaultProcessing();
     auto* r = reinterpret_cast<RECT*>(lParam);
     PixelRect proposed = pixels(*r);
-    // However far breaking free throws it, a caption strip's height of the
-    // memo stays on some monitor, where it can be grabbed again.
-    snap_.onMoving(proposed, settings_.general.ABSORB, ownerRects(),
-                   Reach{pixels(win::virtualScreen()), captionHeight()});
+    std::vector<PixelRect> obstacles = ownerRects();
+    for (const PixelRect& area : workAreas()) obstacles.push_back(area);
+    // Wherever the pointer goes, a caption strip's height of the memo stays
+    // on the screen, where it can be grabbed again.
+    snap_.onMoving(proposed, settings_.general.ABSORB, obstacles, Reach{pixels(win::virtualScreen()), captionHeight()});
     *r = rect(proposed);
     return TRUE;
 }

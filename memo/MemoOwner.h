@@ -7,7 +7,7 @@
 
 class MemoOwner {
 public:
-    // Rectangles a moving memo snaps to: the other memos, then the screen.
+    // The other memos' rectangles, hidden and collapsed ones included, in registry order.
     virtual std::vector<PixelRect> getMemoRects(HWND excluded) const = 0;
     // Every memo window, the asking one among them.
     virtual std::vector<HWND> getMemoWindows() const = 0;

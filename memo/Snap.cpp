@@ -10,39 +10,61 @@ struct Axis {
 constexpr Axis X{&PixelRect::left, &PixelRect::right};
 constexpr Axis Y{&PixelRect::top, &PixelRect::bottom};
 
-// Whether r and q, along axis a, overlap or come within reach of each other.
-bool within(const PixelRect& r, const PixelRect& q, Axis a, int64_t reach) {
-    return r.*a.low <= q.*a.high + reach && r.*a.high >= q.*a.low - reach;
+// Edges along one axis, in 64 bits: the free rectangle may lie beyond 32.
+struct Span {
+    int64_t low, high;
+};
+Span span(const PixelRect& r, Axis a) { return {r.*a.low, r.*a.high}; }
+
+// Whether s and q, along axis a, overlap or come within reach of each other.
+bool within(Span s, const PixelRect& q, Axis a, int64_t reach) {
+    return s.low <= q.*a.high + reach && s.high >= q.*a.low - reach;
 }
 
-// One pass of the snapping along axis a against q; answers whether an edge snapped.
-bool snapAxis(PixelRect& r, const PixelRect& q, Axis a, Axis across, int32_t absorb, int64_t size, int64_t& offset) {
-    if (!within(r, q, a, absorb) || !within(r, q, across, 0)) return false;
-    int32_t& low = r.*a.low;
-    int32_t& high = r.*a.high;
-    // Docking on either side of q comes before aligning with it.
-    bool lowSnapped;
-    if (snapEdge(low, q.*a.high, absorb)) lowSnapped = true;
-    else if (snapEdge(high, q.*a.low, absorb)) lowSnapped = false;
-    else if (snapEdge(low, q.*a.low, absorb)) lowSnapped = true;
-    else if (snapEdge(high, q.*a.high, absorb)) lowSnapped = false;
-    else return false;
-    if (offset >= absorb || offset <= -int64_t(absorb)) {
-        int32_t& snapped = lowSnapped ? low : high;
-        snapped = clamp32(snapped + offset);
-        offset = 0;
+// How far s must move along axis a for an edge to meet the nearest target
+// within absorb of the obstacles that overlap `across` along the other axis; 0 when none is.
+int64_t snapShift(Span s, Span across, Axis a, Axis b, const std::vector<PixelRect>& obstacles, int32_t absorb) {
+    // Docking on either side of q, then aligning with it.
+    struct Rule {
+        bool lowEdge, toHigh;
+    };
+    constexpr Rule rules[] = {{true, true}, {false, false}, {true, false}, {false, true}};
+    int64_t shift = 0, nearest = int64_t(absorb) + 1;
+    size_t nearestRule = 0;
+    for (const PixelRect& q : obstacles) {
+        if (!within(s, q, a, absorb) || !within(across, q, b, 0)) continue;
+        for (size_t rule = 0; rule < 4; ++rule) {
+            const int64_t edge = rules[rule].lowEdge ? s.low : s.high;
+            const int64_t target = rules[rule].toHigh ? q.*a.high : q.*a.low;
+            const int64_t distance = target > edge ? target - edge : edge - target;
+            // A tie goes to the earlier rule, then to the earlier obstacle.
+            if (distance < nearest || (distance == nearest && rule < nearestRule)) {
+                nearest = distance;
+                nearestRule = rule;
+                shift = target - edge;
+            }
+        }
     }
-    if (lowSnapped) high = clamp32(low + size);
-    else low = clamp32(high - size);
-    return true;
+    return shift;
+}
+
+PixelRect shifted(const PixelRect& r, int64_t dx, int64_t dy) {
+    return {clamp32(r.left + dx), clamp32(r.top + dy), clamp32(r.right + dx), clamp32(r.bottom + dy)};
 }
 
 }  // namespace
 
-bool snapEdge(int32_t& edge, int32_t target, int32_t absorb) {
-    if (edge < int64_t(target) - absorb || edge > int64_t(target) + absorb) return false;
-    edge = target;
-    return true;
+PixelRect snapMove(const PixelRect& start, int64_t dx, int64_t dy, const std::vector<PixelRect>& obstacles,
+                   int32_t absorb) {
+    if (absorb < 0) return shifted(start, dx, dy);
+    Span x = span(start, X), y = span(start, Y);
+    x = {x.low + dx, x.high + dx};
+    y = {y.low + dy, y.high + dy};
+    // The vertical pass sees the memo where the horizontal one put it.
+    const int64_t sx = snapShift(x, y, X, Y, obstacles, absorb);
+    x = {x.low + sx, x.high + sx};
+    const int64_t sy = snapShift(y, x, Y, X, obstacles, absorb);
+    return shifted(start, dx + sx, dy + sy);
 }
 
 namespace {
@@ -63,25 +85,9 @@ PixelRect keepReachable(PixelRect r, const PixelRect& area, int32_t margin) {
 }
 
 void MemoSnap::onMoving(PixelRect& r, int32_t absorb, const std::vector<PixelRect>& obstacles, const Reach& reach) {
-    if (firstMove) {
-        lastLeft = r.left;
-        lastTop = r.top;
-        firstMove = false;
-    }
-    const int64_t width = int64_t(r.right) - r.left, height = int64_t(r.bottom) - r.top;
-    // Within a step an offset may leave 32 bits; between steps it is 0 or lies
-    // strictly between -absorb and absorb (a snap that keeps it tested that),
-    // so the fields stay 32-bit.
-    int64_t offX = offsetX + (int64_t(r.left) - lastLeft);
-    int64_t offY = offsetY + (int64_t(r.top) - lastTop);
-    bool snappedX = false, snappedY = false;
-    for (const PixelRect& q : obstacles) {
-        snappedX |= snapAxis(r, q, X, Y, absorb, width, offX);
-        snappedY |= snapAxis(r, q, Y, X, absorb, height, offY);
-    }
-    offsetX = snappedX ? int32_t(offX) : 0;
-    offsetY = snappedY ? int32_t(offY) : 0;
-    r = keepReachable(r, reach.area, reach.margin);
-    lastLeft = r.left;
-    lastTop = r.top;
+    if (!dragging) beginDrag(r);
+    dx += int64_t(r.left) - last.left;
+    dy += int64_t(r.top) - last.top;
+    r = keepReachable(snapMove(start, dx, dy, obstacles, absorb), reach.area, reach.margin);
+    last = r;
 }

@@ -1,13 +1,25 @@
-// How a memo snaps to the other memos and to the screen edges while it is
+// How a memo snaps to the other memos and to the monitors' edges while it is
 // dragged: pure arithmetic on rectangles, window-free.
 #pragma once
 #include <cstdint>
 #include <vector>
 #include "memo/PixelRect.h"
 
-// If target - absorb <= edge <= target + absorb, moves edge to target and
-// answers true. A negative absorb snaps nothing.
-bool snapEdge(int32_t& edge, int32_t target, int32_t absorb);
+// Where a dragged memo goes: `start` moved by the pointer's motion since the
+// drag began (the free rectangle), then along each axis moved so that one of
+// its edges meets the nearest target within `absorb` (bound inclusive), an
+// axis whose edges have none staying free. Targets of an obstacle count only
+// when the rectangles overlap across the axis (touching counts); along x, in
+// this order on a tie: the left edge to the obstacle's right (docking on its
+// right side), the right edge to its left, the left edges, the right edges;
+// along y the same with top and bottom. A tie between obstacles goes to the
+// first listed. As the target follows the pointer, a snapped memo lets go
+// after `absorb` pixels of motion whatever else shares the edge, and a free
+// one lies exactly where the pointer puts it. Any absorb and any rectangles
+// are safe: the arithmetic runs in 64 bits and a coordinate beyond 32 bits is
+// clamped; a negative absorb snaps nothing.
+PixelRect snapMove(const PixelRect& start, int64_t dx, int64_t dy, const std::vector<PixelRect>& obstacles,
+                   int32_t absorb);
 
 // `r` moved, keeping its size, just far enough that at least `margin` pixels
 // of it lie within `area` along each axis: a memo that can still be grabbed.
@@ -19,24 +31,21 @@ struct Reach {
     int32_t margin = 0;
 };
 
-// The snapping state of one memo, kept across the WM_MOVING steps of one drag.
+// One drag of a memo, fed by its WM_MOVING steps. The move loop proposes each
+// step as the rectangle the previous one handed back moved by the pointer's
+// motion, so the motions add up to the pointer's since the drag began.
 struct MemoSnap {
-    // Pointer motion along x (y) since that axis last moved freely.
-    int32_t offsetX = 0, offsetY = 0;
-    // Where the previous step left the memo.
-    int32_t lastLeft = 0, lastTop = 0;
-    bool firstMove = true;
+    PixelRect start{};  // the window when the drag began
+    PixelRect last{};   // what the previous step handed back
+    int64_t dx = 0, dy = 0;  // the pointer's motion since the drag began
+    bool dragging = false;
 
-    // A drag starts afresh: one cancelled with Escape put the memo back
-    // where it started, and its steps no longer count.
-    void beginDrag() { *this = MemoSnap{}; }
-
-    // Rewrites the proposed rectangle r of one WM_MOVING step (after the default
-    // processing) against the obstacles: the other memos in registry order,
-    // then the work area of each monitor (an edge snaps only to a monitor the
-    // memo lies beside or on, so it docks to the inner edges of two monitors too). A later obstacle may move an edge an earlier
-    // one snapped; last, the memo is kept within reach. Any absorb and any
-    // rectangles are safe: the arithmetic runs in 64 bits, and a coordinate
-    // beyond 32 bits is clamped.
+    // A drag begins with the window where it is now; a drag cancelled with
+    // Escape ended with the memo put back where it started.
+    void beginDrag(const PixelRect& window) { *this = MemoSnap{window, window, 0, 0, true}; }
+    // Rewrites the proposed rectangle r of one WM_MOVING step (after the
+    // default processing): snapMove against the obstacles (the other memos in
+    // registry order, then the work area of each monitor), then kept within
+    // reach. A step without a begun drag begins one where it proposes.
     void onMoving(PixelRect& r, int32_t absorb, const std::vector<PixelRect>& obstacles, const Reach& reach = {});
 };

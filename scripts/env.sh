@@ -15,7 +15,7 @@ qp_wine_env() {
 # Windows are not left to a window manager: on a display without one, Wine
 # would wait two seconds for it at every window that is hidden.
 qp_prefix() {
-    [ -f "$WINEPREFIX/.quillpad-ready-2" ] && return 0
+    [ -f "$WINEPREFIX/.quillpad-ready-3" ] && return 0
     mkdir -p "$WINEPREFIX"
     echo "wine: creating prefix $WINEPREFIX" >&2
     wineboot -i >/dev/null 2>&1 || true
@@ -23,23 +23,51 @@ qp_prefix() {
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d 'IPAGothic' /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # Through XRandR Wine sees one monitor per output, and the virtual display
+    # has one; through Xinerama it sees the display's monitors.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.quillpad-ready-2"
+    touch "$WINEPREFIX/.quillpad-ready-3"
 }
 
-# Starts a virtual display (1024 x 768, no window manager) and exports DISPLAY.
+# qp_virtual_display [MONITOR...]: starts a virtual display without window
+# manager and exports DISPLAY. Each MONITOR is WIDTHxHEIGHT+X+Y, the first one
+# the primary; one X screen spans them, split with RandR monitors, which Wine
+# shows as monitors of their own. None: one monitor of 1024 x 768.
 qp_virtual_display() {
-    local n=90
+    local n=90 monitors=("${@:-1024x768+0+0}") m mw mh mx my width=0 height=0 output=screen
+    for m in "${monitors[@]}"; do
+        IFS='x+' read -r mw mh mx my <<< "$m"
+        width=$(( mx + mw > width ? mx + mw : width )); height=$(( my + mh > height ? my + mh : height ))
+    done
     while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    # Without -noreset the server would forget the monitors when xrandr leaves.
+    Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
     QP_XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do
-        xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+        xdotool getdisplaygeometry >/dev/null 2>&1 && break
         sleep 0.1
     done
-    echo "could not start Xvfb on $DISPLAY" >&2
-    return 1
+    xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "could not start Xvfb on $DISPLAY" >&2; return 1; }
+    [ "${#monitors[@]}" -gt 1 ] || return 0
+    for m in "${monitors[@]}"; do
+        IFS='x+' read -r mw mh mx my <<< "$m"
+        xrandr --setmonitor "M$mx.$my" "$mw/$((mw * 270 / 1024))x$mh/$((mh * 203 / 768))+$mx+$my" "$output" >/dev/null || return 1
+        output=none
+    done
+}
+
+# qp_wine_server: a fresh Wine server for the prefix, on the display in
+# DISPLAY; Wine reads the monitors when its server starts. Wine's system
+# processes (services, plugplay, rpcss, the desktop ...) stay up with the
+# server; they start here, away from the pipes a caller reads program output
+# from (CTest's), or the caller would wait for them until the server ends.
+qp_wine_server() {
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    wineserver -p 600 </dev/null >/dev/null 2>&1  # keep the server up between programs
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 # qp_wine_session DIR: a Wine session for a run of programs in a fresh prefix
@@ -54,11 +82,7 @@ qp_wine_session() {
     qp_virtual_display
     trap qp_wine_session_end EXIT
     qp_prefix
-    wineserver -p 600  # keep the server up between programs
-    # Wine's system processes (services, plugplay, rpcss ...) stay up with the
-    # server; start them now, away from the pipes a caller reads program output
-    # from (CTest's), or the caller waits for them until the server ends.
-    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+    qp_wine_server
 }
 
 qp_wine_session_end() {

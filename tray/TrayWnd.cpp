@@ -500,14 +500,13 @@ void CTrayWnd::teardownMemos() { MemoSlots().swap(memoWindows_); }
 
 std::vector<PixelRect> CTrayWnd::getMemoRects(HWND excluded) const {
     std::vector<PixelRect> rects;
-    rects.reserve(memoWindows_.size() + 2);
+    rects.reserve(memoWindows_.size());
     for (const auto& slot : memoWindows_) {
         if (!isLive(slot) || slot->hwnd() == excluded) continue;
         RECT r;
         GetWindowRect(slot->hwnd(), &r);
         rects.push_back({r.left, r.top, r.right, r.bottom});
     }
-    for (const RECT& area : win::workAreas()) rects.push_back({area.left, area.top, area.right, area.bottom});
     return rects;
 }
 

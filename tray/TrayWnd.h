@@ -43,7 +43,6 @@ public:
     void deleteAllMemos();
     void reloadAllMemoSettings();
     void teardownMemos();
-    // The other memos, then the work area of each monitor.
     std::vector<PixelRect> getMemoRects(HWND excluded) const override;
     std::vector<HWND> getMemoWindows() const override;
 

@@ -3,12 +3,7 @@
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 data=$(mktemp -d)
-for memo in "100 400 low" "600 100 right" "100 100 left"; do
-    read -r x y caption <<< "$memo"
-    printf '%s\r\n' "[MEMO_TAB_START]" "RECT_TOP-$y" "RECT_LEFT-$x" "RECT_BOTTOM-$((y + 150))" "RECT_RIGHT-$((x + 300))" \
-        BACK_CAPTION_COLOR-11162880 TEXT_CAPTION_COLOR-16777215 "CAPTION-$caption" "[MEMO_START]" MEMO_TAB_TITLE-t text \
-        "[MEMO_END]" "[MEMO_TAB_END]" >> "$data/Quillpad.dat"
-done
+write_memos "$data/Quillpad.dat" "100 400 300 150 low" "600 100 300 150 right" "100 100 300 150 left"
 start_quillpad "$1" "$data"
 all_shown() { [ "$(memo_windows | wc -l)" -eq 3 ]; }  # the last one shown is the last activated at start
 wait_for 10 all_shown || fail "not every memo was shown"

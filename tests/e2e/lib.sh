@@ -5,8 +5,34 @@ qp_wine_env
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 # A program left running, whatever ended the script, would hold CTest's
-# output pipe until the timeout.
-trap 'rc=$?; kill -9 "${QP_PID:-}" 2>/dev/null || true; exit $rc' EXIT
+# output pipe until the timeout. A script that made monitors of its own gives
+# the display and the Wine server back as they were.
+trap 'rc=$?; kill -9 "${QP_PID:-}" 2>/dev/null || true; [ -z "${QP_TEST_DISPLAY:-}" ] || back_to_test_display; exit $rc' EXIT
+
+# on_monitors MONITOR...: the next starts see these monitors (WIDTHxHEIGHT+X+Y,
+# the first the primary) on a display of their own, with a fresh Wine server.
+on_monitors() {
+    QP_TEST_DISPLAY=${QP_TEST_DISPLAY:-$DISPLAY}
+    [ -z "${QP_XVFB_PID:-}" ] || kill "$QP_XVFB_PID"
+    qp_virtual_display "$@"
+    qp_wine_server
+}
+back_to_test_display() {
+    kill "$QP_XVFB_PID" 2>/dev/null || true
+    DISPLAY=$QP_TEST_DISPLAY qp_wine_server
+}
+
+# write_memos FILE "LEFT TOP WIDTH HEIGHT CAPTION"...: a data file of these memos, each with one tab.
+write_memos() {
+    local file=$1 memo x y w h caption
+    shift
+    for memo in "$@"; do
+        read -r x y w h caption <<< "$memo"
+        printf '%s\r\n' "[MEMO_TAB_START]" "RECT_TOP-$y" "RECT_LEFT-$x" "RECT_BOTTOM-$((y + h))" "RECT_RIGHT-$((x + w))" \
+            BACK_CAPTION_COLOR-11162880 TEXT_CAPTION_COLOR-16777215 "CAPTION-$caption" "[MEMO_START]" MEMO_TAB_TITLE-t text \
+            "[MEMO_END]" "[MEMO_TAB_END]" >> "$file"
+    done
+}
 
 # wait_for SECONDS COMMAND...: polls until COMMAND succeeds. The arguments are
 # expanded once: what must be looked at anew at each try goes in a function.

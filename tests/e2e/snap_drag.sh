@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Snapping with real drags: a memo dragged toward another docks on its right
-# side, holds, and breaks free after the snap width of further motion; a memo
-# dragged against the left screen edge ends at x = 0.
+# side, holds while the pointer is within the snap width of it, and breaks
+# free under the pointer; a memo dragged against the left screen edge ends at x = 0.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -18,6 +18,8 @@ add_memo() {
 add_memo
 add_memo
 read -r first second <<< "$(memo_windows | tr '\n' ' ')"
+memo_geometry "$second"
+second_left=$X
 memo_geometry "$first"
 anchor_right=$((X + WIDTH)); top=$Y
 left_of() { memo_geometry "$1"; echo "$X"; }
@@ -44,7 +46,8 @@ xdotool mouseup 1
 [ -n "$docked" ] || fail "the memo never docked at $anchor_right"
 [ "$left" -lt "$anchor_right" ] || fail "the memo never broke free (at $left)"
 held=$((docked - pointer))
-[ "$held" -ge 16 ] && [ "$held" -le 24 ] || fail "held for $held pixels of motion, not about the snap width 20"
+[ "$held" -ge 36 ] && [ "$held" -le 44 ] || fail "held for $held pixels of motion, not the snap width 20 either side"
+[ "$left" -eq $((second_left + pointer - grab_x)) ] || fail "broke free to $left, away from the pointer"
 echo "docked at $anchor_right, held for $held pixels, broke free at $left"
 
 # Against the left screen edge: quickly to 60 pixels from it, then slowly

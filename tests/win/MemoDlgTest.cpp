@@ -356,9 +356,8 @@ TEST_F(MemoTest, RegistryKeepsItsOrderAfterASingleDelete) {
     EXPECT_EQ(tray.memoWindows().size(), 2u);
     EXPECT_FALSE(IsMenu(menu));
     std::vector<PixelRect> rects = tray.getMemoRects(memos[0]->hwnd());
-    ASSERT_EQ(rects.size(), 2u);
+    ASSERT_EQ(rects.size(), 1u);
     EXPECT_EQ(rects[0].left, 200);
-    EXPECT_EQ(rects[1], (PixelRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}));
     SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
     std::string file = readFile("Quillpad.dat");
     EXPECT_LT(file.find("CAPTION-0"), file.find("CAPTION-2"));
@@ -628,6 +627,7 @@ TEST_F(MemoTest, MovingSnapsToTheOtherMemosAndTheScreen) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        SendMessageA(moved.hwnd(), WM_ENTERSIZEMOVE, 0, 0);  // each case a drag of its own
         EXPECT_EQ(moving(moved, c.from).left, c.from.left);
         RECT r = moving(moved, c.proposed);
         EXPECT_EQ(r.left, c.left);
@@ -635,6 +635,7 @@ TEST_F(MemoTest, MovingSnapsToTheOtherMemosAndTheScreen) {
         EXPECT_EQ(r.right - r.left, 300);
     }
     command(other, ID_DELETE_MEMO);
+    SendMessageA(moved.hwnd(), WM_ENTERSIZEMOVE, 0, 0);
     moving(moved, cases[0].from);
     EXPECT_EQ(moving(moved, cases[0].proposed).left, 415);
 }
@@ -752,6 +753,12 @@ TEST_F(MemoTest, NewMemosCascadeAndFrontBringsThemBack) {
     SendMessageA(tray.hwnd(), WM_TRAY_CALLBACK, 0, WM_LBUTTONDOWN);
     EXPECT_EQ(rectOf(first.hwnd()).left, 0);
     EXPECT_NE(readFile("Quillpad.dat").find("RECT_LEFT-0\r\n"), std::string::npos);
+    // Only memos count: one added at the screen's corner, where none is, stays there.
+    StoredMemo corner;
+    corner.tabs = {MemoTab{"text", "tab"}};
+    corner.RECT_RIGHT = 200, corner.RECT_BOTTOM = 100;
+    tray.createMemoFromData(corner, true);
+    EXPECT_EQ(rectOf(tray.memoWindows().back()->hwnd()).left, 0);
 }
 
 // A user's resize stops where edit mode still has room; collapsed, the memo
