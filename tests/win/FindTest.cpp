@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "TestSupport.h"
+#include <commctrl.h>
 #include "res/resource.h"
 #include "store/MemoFile.h"
 #include "tray/TrayWnd.h"
@@ -16,6 +17,12 @@ StoredMemo memo(const std::string& caption, int left) {
     m.tabs = {{"a word in " + caption, "tab"}};
     m.RECT_LEFT = left, m.RECT_TOP = 100, m.RECT_RIGHT = left + 200, m.RECT_BOTTOM = 250;
     return m;
+}
+
+void selectLine(HWND list, int line) {
+    LVITEMA state = {};
+    state.state = state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, line, reinterpret_cast<LPARAM>(&state));
 }
 
 class FindTest : public ::testing::Test {
@@ -43,13 +50,13 @@ TEST_F(FindTest, ALineWhoseMemoWasDeletedGoesNowhere) {
     writeFile("Quillpad.dat", formatMemos({memo("A", 50), memo("B", 300), memo("C", 550)}));
     ASSERT_TRUE(tray.createWindow());
     HWND window = find("WORD"), list = GetDlgItem(window, IDC_FIND_LIST);
-    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 3);
-    SendMessageA(list, LB_SETCURSEL, 1, 0);
+    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
+    selectLine(list, 1);
     SendMessageA(tray.memoWindows()[1]->hwnd(), WM_COMMAND, ID_DELETE_MEMO, 0);
     SendMessageA(window, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(GetForegroundWindow(), window);
     pumpFor(200);
-    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
     EXPECT_EQ(itemText(window, IDC_FIND_COUNT), "2 件 (2 個のメモ)");
 }
 
