@@ -3,6 +3,7 @@
 #include <string>
 #include "TestSupport.h"
 #include <commctrl.h>
+#include "res/Messages.h"
 #include "res/resource.h"
 #include "store/MemoFile.h"
 #include "tray/TrayWnd.h"
@@ -89,6 +90,16 @@ TEST_F(FindTest, GoingToAMatchShowsItMarked) {
     MSG key = {view, WM_KEYDOWN, VK_SHIFT, 0, 0, {}};
     win::Dialog::routeToModeless(key);
     EXPECT_FALSE(showsMark(view));
+}
+
+// F3 from the first memo's match to the second's: only the second is marked.
+TEST_F(FindTest, OneMatchIsMarkedAtATime) {
+    writeFile("Quillpad.dat", formatMemos({memo("A", 50), memo("B", 300)}));
+    ASSERT_TRUE(tray.createWindow());
+    SendMessageA(find("word"), WM_COMMAND, IDOK, 0);
+    SendMessageA(tray.hwnd(), WM_FIND_KEY, FIND_NEXT, 0);
+    EXPECT_FALSE(showsMark(GetDlgItem(tray.memoWindows()[0]->hwnd(), IDC_MEMO_TEXT)));
+    EXPECT_TRUE(showsMark(GetDlgItem(tray.memoWindows()[1]->hwnd(), IDC_MEMO_TEXT)));
 }
 
 }  // namespace
