@@ -3,6 +3,7 @@
 #include <string>
 #include "TestSupport.h"
 #include <commctrl.h>
+#include "dialogs/FindResults.h"
 #include "res/Messages.h"
 #include "res/resource.h"
 #include "store/MemoFile.h"
@@ -24,6 +25,15 @@ void selectLine(HWND list, int line) {
     LVITEMA state = {};
     state.state = state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageA(list, LVM_SETITEMSTATE, line, reinterpret_cast<LPARAM>(&state));
+}
+
+// What a screen reader reads of a line's column.
+std::string lineText(HWND list, int line, int column) {
+    char text[64] = {};
+    LVITEMA item = {};
+    item.iSubItem = column, item.pszText = text, item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, line, reinterpret_cast<LPARAM>(&item));
+    return text;
 }
 
 class FindTest : public ::testing::Test {
@@ -52,6 +62,7 @@ TEST_F(FindTest, ALineWhoseMemoWasDeletedGoesNowhere) {
     ASSERT_TRUE(tray.createWindow());
     HWND window = find("WORD"), list = GetDlgItem(window, IDC_FIND_LIST);
     ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(lineText(list, 1, FIND_CAPTION) + "|" + lineText(list, 1, FIND_LINE), "B|a word in B");
     selectLine(list, 1);
     SendMessageA(tray.memoWindows()[1]->hwnd(), WM_COMMAND, ID_DELETE_MEMO, 0);
     SendMessageA(window, WM_COMMAND, IDOK, 0);
