@@ -26,6 +26,7 @@ const win::MessageTable* CFindDlg::messageTable() const {
         win::onNotify(IDC_FIND_LIST, NM_DBLCLK, &CFindDlg::OnListDoubleClick),
         win::onNotify(IDC_FIND_LIST, LVN_GETDISPINFOA, &CFindDlg::OnGetLineText),
         win::onNotify(IDC_FIND_LIST, LVN_ITEMCHANGED, &CFindDlg::OnLineChanged),
+        win::onNotify(IDC_FIND_LIST, LVN_ODFINDITEMA, &CFindDlg::OnFindLine),
         win::onMessage(WM_FIND_REFRESH, &CFindDlg::OnRefresh),
     };
     static const win::MessageTable table(rows, Dialog::messageTable());
@@ -134,6 +135,9 @@ LRESULT CFindDlg::OnLineChanged(const NMHDR& header) {
     }
     return 0;
 }
+
+// Letters typed in the list would select the first line: they find none.
+LRESULT CFindDlg::OnFindLine(const NMHDR&) { return -1; }
 
 int CFindDlg::selected() const {
     const LRESULT i = SendDlgItemMessageA(hwnd(), IDC_FIND_LIST, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED);

@@ -50,6 +50,7 @@ private:
     LRESULT OnListDoubleClick(const NMHDR&);
     LRESULT OnGetLineText(const NMHDR& header);
     LRESULT OnLineChanged(const NMHDR& header);
+    LRESULT OnFindLine(const NMHDR&);
     void OnRefresh();
 
     // Searches the memos for the text and fills the list, keeping the
