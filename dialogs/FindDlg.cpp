@@ -99,8 +99,11 @@ void CFindDlg::search() {
     total_ = results.total();
     count_ = results.countLine();
     if (walked_ >= long(total_)) walked_ = -1;
-    // The list asks for the text of the lines it shows (LVN_GETDISPINFO).
-    SendMessageA(list, LVM_SETITEMCOUNT, hits_.size(), 0);
+    // The list asks for the text of the lines it shows (LVN_GETDISPINFO). A
+    // new count lays the list and its header out again: only when it changed.
+    if (size_t(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) != hits_.size()) {
+        SendMessageA(list, LVM_SETITEMCOUNT, hits_.size(), 0);
+    }
     if (!hits_.empty() && walked_ < 0) select(std::min<int>(place, int(hits_.size()) - 1));
     InvalidateRect(list, nullptr, FALSE);
     showCount();
