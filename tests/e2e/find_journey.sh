@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # "検索(&F)..." from the tray, "quill" typed, Enter: the first memo is in front
 # on its second tab, where "ＱＵＩＬＬ" stands; F3 in it brings the second.
-# "sales" has 200 matches in the first memo and a 201st, past the listed
-# lines, in the third: Shift+F3 from the first line goes there, F3 round to
-# the first. The save at the exit writes the tabs that were gone to.
+# "sales" has 200 matches in the first memo and a 201st, past the listed lines, in the third:
+# Shift+F3 from the first line goes there, F3 round to the first. The exit saves the tabs gone to.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 shots=${2:-}  # a folder for screenshots of the find window and the memo, or nothing
