@@ -1,15 +1,20 @@
 #include "dialogs/FindDlg.h"
+#include <commctrl.h>
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 #include "res/Messages.h"
+#include "res/Texts.h"
 #include "res/resource.h"
 #include "win/Centring.h"
+#include "win/Controls.h"
 #include "win/Screen.h"
 
 namespace {
 
-// Where the list's columns start, in dialog units: caption, tab title, line.
-const RECT LIST_TAB_STOPS = {70, 0, 130, 0};
+// The widths of the caption and title columns in dialog units; the line
+// takes the rest.
+const RECT COLUMN_WIDTHS = {70, 0, 60, 0};
 
 }  // namespace
 
@@ -18,26 +23,32 @@ CFindDlg::CFindDlg(FindSource& source) : win::Dialog(IDD_FIND), source_(source) 
 const win::MessageTable* CFindDlg::messageTable() const {
     static const win::MessageEntry rows[] = {
         win::onControl(IDC_FIND_TEXT, EN_CHANGE, &CFindDlg::OnTextChange),
-        win::onControl(IDC_FIND_LIST, LBN_DBLCLK, &CFindDlg::OnListDoubleClick),
-        win::onMessage(WM_DRAWITEM, &CFindDlg::OnDrawItem),
+        win::onNotify(IDC_FIND_LIST, NM_DBLCLK, &CFindDlg::OnListDoubleClick),
+        win::onNotify(IDC_FIND_LIST, LVN_GETDISPINFOA, &CFindDlg::OnGetLineText),
+        win::onNotify(IDC_FIND_LIST, LVN_ITEMCHANGED, &CFindDlg::OnLineChanged),
+        win::onNotify(IDC_FIND_LIST, LVN_ODFINDITEMA, &CFindDlg::OnFindLine),
         win::onMessage(WM_FIND_REFRESH, &CFindDlg::OnRefresh),
     };
     static const win::MessageTable table(rows, Dialog::messageTable());
     return &table;
 }
 
+// Columns in dialog units follow the font at any DPI.
 BOOL CFindDlg::OnInitDialog() {
-    RECT stops = LIST_TAB_STOPS;
-    MapDialogRect(hwnd(), &stops);
-    tabStops_[0] = stops.left;
-    tabStops_[1] = stops.right;
-    TEXTMETRICA font = {};
-    HDC dc = GetDC(hwnd());
-    HGDIOBJ before = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0)));
-    GetTextMetricsA(dc, &font);
-    SelectObject(dc, before);
-    ReleaseDC(hwnd(), dc);
-    SendDlgItemMessageA(hwnd(), IDC_FIND_LIST, LB_SETITEMHEIGHT, 0, font.tmHeight + 1);
+    HWND list = item(IDC_FIND_LIST);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    RECT widths = COLUMN_WIDTHS, client;
+    MapDialogRect(hwnd(), &widths);
+    GetClientRect(list, &client);
+    const int width[FIND_COLUMNS] = {widths.left, widths.right,
+                                     client.right - widths.left - widths.right - GetSystemMetrics(SM_CXVSCROLL)};
+    for (int i = 0; i < FIND_COLUMNS; ++i) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.cx = width[i];
+        column.pszText = const_cast<char*>(texts::FIND_HEADINGS[i]);
+        SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
     RECT own;
     GetWindowRect(hwnd(), &own);
     const RECT area = win::workArea();
@@ -72,7 +83,8 @@ void CFindDlg::OnRefresh() {
 }
 
 void CFindDlg::OnTextChange() {
-    SendDlgItemMessageA(hwnd(), IDC_FIND_LIST, LB_SETCURSEL, 0, 0);
+    walked_ = -1;
+    select(0);
     search();
 }
 
@@ -84,32 +96,67 @@ void CFindDlg::search() {
     HWND list = item(IDC_FIND_LIST);
     const int place = std::max(selected(), 0);
     hits_ = results.hits();
-    SendMessageA(list, LB_SETCOUNT, hits_.size(), 0);
-    if (!hits_.empty()) SendMessageA(list, LB_SETCURSEL, std::min<size_t>(place, hits_.size() - 1), 0);
+    total_ = results.total();
+    count_ = results.countLine();
+    if (walked_ >= long(total_)) walked_ = -1;
+    // The list asks for the text of the lines it shows (LVN_GETDISPINFO). A
+    // new count lays the list and its header out again: only when it changed.
+    if (size_t(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) != hits_.size()) {
+        SendMessageA(list, LVM_SETITEMCOUNT, hits_.size(), 0);
+    }
+    if (!hits_.empty() && walked_ < 0) select(std::min<int>(place, int(hits_.size()) - 1));
     InvalidateRect(list, nullptr, FALSE);
-    SetDlgItemTextA(hwnd(), IDC_FIND_COUNT, results.countLine().c_str());
+    showCount();
 }
 
-// The list holds no strings and draws the lines it shows from the hits:
-// filled line by line, it took Wine longer than the search.
-LRESULT CFindDlg::OnDrawItem(WPARAM, LPARAM item) {
-    const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(item);
-    const bool selected = draw.itemState & ODS_SELECTED;
-    SetBkColor(draw.hDC, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    SetTextColor(draw.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    ExtTextOutA(draw.hDC, 0, 0, ETO_OPAQUE, &draw.rcItem, "", 0, nullptr);
-    if (draw.itemID < hits_.size()) {
-        const std::string& line = hits_[draw.itemID].line;
-        const int left = draw.rcItem.left + 2;
-        TabbedTextOutA(draw.hDC, left, draw.rcItem.top, line.c_str(), int(line.size()), 2, tabStops_, left);
+void CFindDlg::showCount() {
+    std::string line = count_;
+    if (walked_ >= 0) {
+        char at[64];
+        std::snprintf(at, sizeof at, texts::FIND_COUNT_AT, unsigned(walked_ + 1));
+        line += at;
     }
-    if (draw.itemState & ODS_FOCUS) DrawFocusRect(draw.hDC, &draw.rcItem);
-    return TRUE;
+    SetDlgItemTextA(hwnd(), IDC_FIND_COUNT, line.c_str());
 }
+
+LRESULT CFindDlg::OnGetLineText(const NMHDR& header) {
+    LVITEMA& line = reinterpret_cast<NMLVDISPINFOA&>(const_cast<NMHDR&>(header)).item;
+    if ((line.mask & LVIF_TEXT) && line.iItem >= 0 && size_t(line.iItem) < hits_.size() && line.iSubItem >= 0 &&
+        line.iSubItem < FIND_COLUMNS) {
+        // The list copies the text before the hits change.
+        line.pszText = const_cast<char*>(hits_[line.iItem].columns[line.iSubItem].c_str());
+    }
+    return 0;
+}
+
+// A line the user selects is where F3 goes on from.
+LRESULT CFindDlg::OnLineChanged(const NMHDR& header) {
+    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    if (walked_ >= 0 && (change.uNewState & LVIS_SELECTED)) {
+        walked_ = -1;
+        showCount();
+    }
+    return 0;
+}
+
+// Letters typed in the list would select the first line: they find none.
+LRESULT CFindDlg::OnFindLine(const NMHDR&) { return -1; }
 
 int CFindDlg::selected() const {
-    const LRESULT i = SendDlgItemMessageA(hwnd(), IDC_FIND_LIST, LB_GETCURSEL, 0, 0);
+    const LRESULT i = SendDlgItemMessageA(hwnd(), IDC_FIND_LIST, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED);
     return i >= 0 && i < LRESULT(hits_.size()) ? int(i) : -1;
+}
+
+// -1 selects no line.
+void CFindDlg::select(int line) {
+    HWND list = item(IDC_FIND_LIST);
+    LVITEMA state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&state));
+    if (line < 0) return;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, line, reinterpret_cast<LPARAM>(&state));
+    SendMessageA(list, LVM_ENSUREVISIBLE, line, FALSE);
 }
 
 // A line whose memo or tab is gone goes nowhere: the list is searched again
@@ -119,13 +166,32 @@ void CFindDlg::goToSelected() {
     if (i >= 0 && !source_.showHit(hits_[i]) && hwnd()) search();
 }
 
+// A match past the listed lines is found again from the memos as they are.
+void CFindDlg::goTo(size_t index) {
+    if (index < hits_.size()) {
+        select(int(index));  // OnLineChanged forgets the match walked to
+        goToSelected();
+        return;
+    }
+    FindResults results(itemText(IDC_FIND_TEXT), index, 1);
+    source_.forEachMemo([&](uint32_t id, const std::string& caption, const std::vector<MemoTab>& tabs) {
+        results.addMemo(id, caption, tabs);
+    });
+    if (results.hits().empty()) {
+        search();
+        return;
+    }
+    select(-1);
+    walked_ = long(index);
+    showCount();
+    if (!source_.showHit(results.hits()[0]) && hwnd()) search();
+}
+
 void CFindDlg::goToNext(bool forward) {
     runHandler("goToNext", [&] {
-        if (hits_.empty()) return;
-        const int count = int(hits_.size()), i = selected();
-        const int next = i < 0 ? (forward ? 0 : count - 1) : (i + (forward ? 1 : count - 1)) % count;
-        SendDlgItemMessageA(hwnd(), IDC_FIND_LIST, LB_SETCURSEL, next, 0);
-        goToSelected();
+        if (total_ == 0) return;
+        const long count = long(total_), at = selected() >= 0 ? selected() : walked_;
+        goTo(size_t(at < 0 ? (forward ? 0 : count - 1) : (at + (forward ? 1 : count - 1)) % count));
     });
 }
 
@@ -133,7 +199,10 @@ void CFindDlg::OnOK() { goToSelected(); }
 
 void CFindDlg::OnCancel() { ShowWindow(hwnd(), SW_HIDE); }
 
-void CFindDlg::OnListDoubleClick() { goToSelected(); }
+LRESULT CFindDlg::OnListDoubleClick(const NMHDR&) {
+    goToSelected();
+    return 0;
+}
 
 // F3 anywhere in the window; Up and Down in the text move through the list.
 bool CFindDlg::preTranslateMessage(const MSG& msg) {
@@ -142,9 +211,13 @@ bool CFindDlg::preTranslateMessage(const MSG& msg) {
         goToNext(GetKeyState(VK_SHIFT) >= 0);
         return true;
     }
-    if ((msg.wParam == VK_UP || msg.wParam == VK_DOWN) && msg.hwnd == item(IDC_FIND_TEXT) && !hits_.empty()) {
-        const int next = std::clamp(selected() + (msg.wParam == VK_DOWN ? 1 : -1), 0, int(hits_.size()) - 1);
-        SendDlgItemMessageA(hwnd(), IDC_FIND_LIST, LB_SETCURSEL, next, 0);
+    const bool inText = msg.hwnd == item(IDC_FIND_TEXT);
+    if (inText && msg.wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0) {
+        win::selectAllText(msg.hwnd);
+        return true;
+    }
+    if ((msg.wParam == VK_UP || msg.wParam == VK_DOWN) && inText && !hits_.empty()) {
+        select(std::clamp(selected() + (msg.wParam == VK_DOWN ? 1 : -1), 0, int(hits_.size()) - 1));
         return true;
     }
     return false;

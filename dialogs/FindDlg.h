@@ -33,7 +33,8 @@ public:
     void open(HWND owner);
     // The memos changed: the list follows once the message being handled has returned.
     void memosChanged();
-    // Selects the next (or previous) line, round at the ends, and goes to it.
+    // Goes to the match after (or before) the selected line or the match
+    // gone to last, round at the ends, past the listed lines too.
     void goToNext(bool forward);
 
     BOOL OnInitDialog() override;
@@ -46,18 +47,27 @@ protected:
 
 private:
     void OnTextChange();
-    void OnListDoubleClick();
+    LRESULT OnListDoubleClick(const NMHDR&);
+    LRESULT OnGetLineText(const NMHDR& header);
+    LRESULT OnLineChanged(const NMHDR& header);
+    LRESULT OnFindLine(const NMHDR&);
     void OnRefresh();
-    LRESULT OnDrawItem(WPARAM, LPARAM item);
 
     // Searches the memos for the text and fills the list, keeping the
     // selected line's place.
     void search();
     void goToSelected();
+    // Goes to the match `index` of all, in the list's order.
+    void goTo(size_t index);
     int selected() const;
+    void select(int line);
+    void showCount();
 
     FindSource& source_;
     std::vector<FindHit> hits_;  // the list's lines, in order
-    int tabStops_[2] = {};       // where the list's columns start, in pixels
+    size_t total_ = 0;           // the matches, listed or not
+    std::string count_;          // the count line of the last search
+    // The match gone to last when it is past the listed lines; -1: none.
+    long walked_ = -1;
     bool refreshPosted_ = false;
 };

@@ -23,12 +23,12 @@ void FindResults::addMemo(uint32_t id, const std::string& caption, const std::ve
 void FindResults::add(uint32_t id, std::string_view found, const std::string& caption, int tab,
                       const std::string& title, bool inTitle) {
     matches_.clear();
-    const size_t room = FIND_MOST_LINES - hits_.size();
-    total_ += findMatches(found, query_, matches_, room);
-    for (const TextMatch& m : matches_) {
-        std::string line = caption + "\t" + title + "\t";
-        if (tab >= 0 && !inTitle) line += matchContext(found, m, CONTEXT_BEFORE, CONTEXT_AFTER);
-        hits_.push_back({id, tab, inTitle, m, std::move(line)});
+    const size_t before = total_;  // the place of this text's first match among all
+    total_ += findMatches(found, query_, matches_, from_ + most_ > before ? from_ + most_ - before : 0);
+    for (size_t i = from_ > before ? from_ - before : 0; i < matches_.size(); ++i) {
+        const TextMatch& m = matches_[i];
+        std::string line = tab >= 0 && !inTitle ? matchContext(found, m, CONTEXT_BEFORE, CONTEXT_AFTER) : std::string();
+        hits_.push_back({id, tab, inTitle, m, {caption, title, std::move(line)}});
     }
 }
 

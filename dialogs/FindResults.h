@@ -2,6 +2,7 @@
 // memo's caption, tab titles and texts, the line it shows for each, and the
 // count above them. Window-free.
 #pragma once
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,9 +11,12 @@
 #include "store/MemoFile.h"
 #include "store/TextMatch.h"
 
-// Lines the list shows at most: a list box takes longer to fill with
-// thousands than a keystroke may take. The count still counts them all.
+// Lines the list shows at most. The count still counts them all, and F3
+// walks them all.
 constexpr size_t FIND_MOST_LINES = 200;
+
+// The list's columns, in order.
+enum FindColumn { FIND_CAPTION, FIND_TITLE, FIND_LINE, FIND_COLUMNS };
 
 // One match: its memo (by the id that the memo keeps while the program runs,
 // never its place among the memos), where in it, and its list line.
@@ -21,15 +25,18 @@ struct FindHit {
     int tab = -1;          // -1: the caption
     bool inTitle = false;  // the tab's title rather than its text
     TextMatch match;
-    std::string line;  // caption, tab title, the matching line; apart by tabs
+    std::array<std::string, FIND_COLUMNS> columns;  // what the list shows of it
 };
 
 class FindResults {
 public:
-    explicit FindResults(std::string_view typed) : query_(typed) {}
+    // Keeps the matches from the `from`th (0: the first) on, `most` of them.
+    explicit FindResults(std::string_view typed, size_t from = 0, size_t most = FIND_MOST_LINES)
+        : query_(typed), from_(from), most_(most) {}
     // Adds the matches of one memo, in the order the memo shows them.
     void addMemo(uint32_t id, const std::string& caption, const std::vector<MemoTab>& tabs);
     const std::vector<FindHit>& hits() const { return hits_; }
+    size_t total() const { return total_; }
     // "N 件 (M 個のメモ)", and how many are listed when not all; "見つかり
     // ません" for none; empty when nothing was typed.
     std::string countLine() const;
@@ -39,6 +46,7 @@ private:
              bool inTitle);
 
     TextQuery query_;
+    const size_t from_, most_;
     std::vector<FindHit> hits_;
     std::vector<TextMatch> matches_;  // one text's, reused
     size_t total_ = 0, memos_ = 0;

@@ -251,6 +251,7 @@ void CMemoDlg::showMatch(int tab, const TextMatch& mark) {
             requestSave();
         }
         if (tab >= 0 && tab < tabCount()) selectTab(tab);
+        view_.clearMark();
         if (mark.length > 0) view_.showMark(mark);
         SetForegroundWindow(hwnd());
     });
@@ -351,6 +352,11 @@ bool CMemoDlg::preTranslateMessage(const MSG& msg) {
         {VK_F2, false, false, VIEW, &CMemoDlg::OnEditKey},
         {VK_TAB, true, false, EDIT, &CMemoDlg::focusNextControl},
         {VK_TAB, true, true, EDIT, &CMemoDlg::focusPreviousControl},
+        {VK_TAB, true, false, VIEW, &CMemoDlg::selectNextTab},
+        {VK_TAB, true, true, VIEW, &CMemoDlg::selectPreviousTab},
+        {VK_NEXT, true, false, BOTH, &CMemoDlg::selectNextTab},
+        {VK_PRIOR, true, false, BOTH, &CMemoDlg::selectPreviousTab},
+        {'A', true, false, EDIT, &CMemoDlg::selectAll},
         {VK_RETURN, true, false, EDIT, &CMemoDlg::OnOK},
         {VK_F6, true, false, BOTH, &CMemoDlg::activateNextMemo},
         {VK_F6, true, true, BOTH, &CMemoDlg::activatePreviousMemo},
@@ -386,6 +392,21 @@ void CMemoDlg::focusNextControl() { SendMessageA(hwnd(), WM_NEXTDLGCTL, 0, FALSE
 void CMemoDlg::focusPreviousControl() { SendMessageA(hwnd(), WM_NEXTDLGCTL, 1, FALSE); }
 void CMemoDlg::activateNextMemo() { activateNeighbour(false); }
 void CMemoDlg::activatePreviousMemo() { activateNeighbour(true); }
+void CMemoDlg::selectNextTab() { selectNeighbourTab(false); }
+void CMemoDlg::selectPreviousTab() { selectNeighbourTab(true); }
+
+// Not every edit control selects all at Ctrl+A (Windows XP's and Wine's do not).
+void CMemoDlg::selectAll() { win::selectAllText(GetFocus()); }
+
+void CMemoDlg::selectNeighbourTab(bool backwards) {
+    const int count = tabCount(), i = getSelectedTab();
+    if (count < 2 || i < 0) return;
+    const bool editing = editMode();
+    if (editing) OnOK();
+    if (!hwnd()) return;
+    selectTab((i + (backwards ? count - 1 : 1)) % count);
+    if (editing) enterEditMode();
+}
 
 // The active memo wears a frame in its caption strip.
 LRESULT CMemoDlg::OnActivate(WPARAM state, LPARAM) {
@@ -430,8 +451,13 @@ bool CMemoDlg::commit() {
     return kept;
 }
 
+// Dropped edits leave the editor's place in a text no longer shown (one key
+// may have replaced the whole note): the view stays where it was read.
 void CMemoDlg::OnCancel() {
-    leaveEditMode();
+    const int i = getSelectedTab();
+    const bool changed = editMode() && i >= 0 && i < static_cast<int>(tabs_.size()) &&
+                         itemText(IDC_MEMO_EDITOR) != tabs_[i].text;
+    leaveEditMode(!changed);
     layoutControls();
 }
 

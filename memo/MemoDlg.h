@@ -46,6 +46,8 @@ public:
     // (-1: the tab it shows) with `mark` in view (none when empty). Typing
     // in edit mode is kept first.
     void showMatch(int tab, const TextMatch& mark);
+    // The mark of a match goes: the find window shows another memo's.
+    void clearMark() { view_.clearMark(); }
 
     // Unique among the memos of a run: the find window names a memo by it.
     uint32_t id() const { return id_; }
@@ -108,6 +110,9 @@ private:
     void focusPreviousControl();
     void activateNextMemo();
     void activatePreviousMemo();
+    void selectNextTab();
+    void selectPreviousTab();
+    void selectAll();
     void openFind();
     void findNext();
     void findPrevious();
@@ -117,7 +122,7 @@ private:
     void present(const std::string& caption, const PixelRect& place, const MemoAppearance& appearance);
     void layoutControls();
     void showEditControls();
-    void leaveEditMode();
+    void leaveEditMode(bool followEditor = true);
     void setShowTabs(bool showTabs);
     void setWordWrap(bool wrap);
     void setCompact(bool compact);
@@ -143,6 +148,9 @@ private:
     // Activates the memo after this one in the order of their places on the
     // screen, or the one before.
     void activateNeighbour(bool backwards);
+    // Selects the tab after the selected one, or the one before, round at
+    // the ends; in edit mode the edits are kept and the next tab is edited.
+    void selectNeighbourTab(bool backwards);
     int32_t captionHeight() const;
     static std::vector<PixelRect> workAreas();
     void enterEditMode();

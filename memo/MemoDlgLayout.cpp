@@ -222,10 +222,10 @@ void CMemoDlg::showEditControls() {
     for (int id : {IDC_MEMO_TAB_LABEL, IDC_MEMO_TAB_TITLE}) win::showAndEnable(item(id), !appearance_.NOT_SHOW_TAB_FLAG);
 }
 
-// The view goes on where the editor was.
-void CMemoDlg::leaveEditMode() {
+// The view goes on where the editor was, or where it was itself.
+void CMemoDlg::leaveEditMode(bool followEditor) {
     if (!editMode()) return;
-    const CMemoView::Place place = editorPlace();
+    const CMemoView::Place place = followEditor ? editorPlace() : view_.place();
     for (int id : {IDC_MEMO_CAPTION, IDC_MEMO_TEXT}) win::showAndEnable(item(id), true);
     if (!appearance_.NOT_SHOW_TAB_FLAG) win::showAndEnable(item(IDC_MEMO_TABS), true);
     for (int id : {IDC_MEMO_CAPTION_EDIT, IDC_MEMO_TAB_LABEL, IDC_MEMO_EDITOR, IDC_MEMO_TAB_TITLE, IDOK, IDCANCEL}) {

@@ -34,6 +34,10 @@ const char* const HOT_KEYS_TAKEN_END = "のショートカットキーは他の�
 const char* const FIND_COUNT = "%u 件 (%u 個のメモ)";
 const char* const FIND_COUNT_LISTED = "、先頭の %u 件を表示";
 const char* const FIND_NOTHING = "見つかりません";
+// F3 went past the listed lines: which match of them all is shown.
+const char* const FIND_COUNT_AT = "、%u 件目を表示中";
+// The headings of the find window's columns.
+const char* const FIND_HEADINGS[] = {"メモ", "タブ", "行"};
 
 // What a new memo and a new tab start with.
 const char* const NEW_MEMO_CAPTION = "新規メモ";

@@ -343,6 +343,10 @@ bool CTrayWnd::showHit(const FindHit& hit) {
         if (isLive(slot) && slot->id() == hit.memo) memo = slot.get();
     }
     if (!memo || hit.tab >= static_cast<int>(memo->getTabs().size())) return false;
+    // One mark at a time: the match shown before may be another memo's.
+    for (const auto& slot : memoWindows_) {
+        if (isLive(slot) && slot.get() != memo) slot->clearMark();
+    }
     memo->showMatch(hit.tab, hit.tab >= 0 && !hit.inTitle ? hit.match : TextMatch{});
     return true;
 }

@@ -18,6 +18,12 @@ TCITEMA titleItem(const std::string& title) {
 }
 }  // namespace
 
+void selectAllText(HWND control) {
+    char name[8] = {};
+    GetClassNameA(control, name, sizeof name);
+    if (lstrcmpiA(name, "Edit") == 0) SendMessageA(control, EM_SETSEL, 0, -1);
+}
+
 void insertTab(HWND tabs, int index, const std::string& title) {
     TCITEMA item = titleItem(title);
     SendMessageA(tabs, TCM_INSERTITEMA, index, reinterpret_cast<LPARAM>(&item));

@@ -19,6 +19,9 @@ void showAndEnable(HWND control, bool on);
 bool hasVisibleStyle(HWND control);
 void setStyle(HWND window, DWORD bits, bool on);
 
+// Ctrl+A: all of the text of `control` selected, when it is an edit control.
+void selectAllText(HWND control);
+
 void checkMenuItem(HMENU menu, UINT id, bool on);
 void enableMenuItem(HMENU menu, UINT id, bool on);
 

@@ -1,9 +1,18 @@
 #!/usr/bin/env bash
 # Memos by keyboard alone: Shift+F2, F2, Tab, Ctrl+Tab, Ctrl+Shift+Tab, Enter, Ctrl+Enter, Ctrl+F6; the active memo is framed.
+# Tabs by Ctrl+Tab, Ctrl+Shift+Tab and Ctrl+Page Down / Page Up, in view and edit mode; Ctrl+A in the editor.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 data=$(mktemp -d)
-write_memos "$data/Quillpad.dat" "100 400 300 150 low" "600 100 300 150 right" "100 100 300 150 left"
+for memo in "100 400 low" "600 100 right" "100 100 left"; do
+    read -r x y caption <<< "$memo"
+    printf '%s\r\n' "[MEMO_TAB_START]" "RECT_TOP-$y" "RECT_LEFT-$x" "RECT_BOTTOM-$((y + 150))" "RECT_RIGHT-$((x + 300))" \
+        BACK_CAPTION_COLOR-11162880 TEXT_CAPTION_COLOR-16777215 "CAPTION-$caption" "[MEMO_START]" MEMO_TAB_TITLE-t text \
+        "[MEMO_END]" >> "$data/Quillpad.dat"
+    [ "$caption" = left ] && printf '%s\r\n' "[MEMO_START]" MEMO_TAB_TITLE-t1 one "[MEMO_END]" "[MEMO_START]" \
+        MEMO_TAB_TITLE-t2 two "[MEMO_END]" >> "$data/Quillpad.dat"
+    printf '%s\r\n' "[MEMO_TAB_END]" >> "$data/Quillpad.dat"
+done
 start_quillpad "$1" "$data"
 all_shown() { [ "$(memo_windows | wc -l)" -eq 3 ]; }  # the last one shown is the last activated at start
 wait_for 10 all_shown || fail "not every memo was shown"
@@ -21,4 +30,10 @@ grep -q $'^CAPTION-Cap\r$' Quillpad.dat || fail "the caption typed after Ctrl+Ta
 for step in "ctrl+F6 $left" "ctrl+F6 $right" "ctrl+shift+F6 $left"; do
     xdotool key "${step% *}"; wait_for 5 only_framed "${step#* }" || fail "${step% *} did not go to the memo by place"
 done
+# On "left", of three tabs: 1, 2, round to 0, round to 2, 1; edit it, keep it and edit 2, all of it replaced.
+xdotool key ctrl+Tab ctrl+Tab ctrl+Next ctrl+Prior ctrl+shift+Tab F2; xdotool type first
+xdotool key ctrl+Next; xdotool type second; xdotool key ctrl+a; xdotool type last; xdotool key ctrl+Return
+middle_kept() { grep -a -A1 $'^MEMO_TAB_TITLE-t1\r$' Quillpad.dat | grep -q $'^first\r$'; }
+wait_for 5 middle_kept || fail "the tab keys in view mode did not reach the middle tab"
+wait_for 5 grep -q $'^last\r$' Quillpad.dat || fail "Ctrl+Page Down in edit mode or Ctrl+A did not edit all of the next tab"
 exit_quillpad

@@ -107,7 +107,9 @@ aim() {
                   between $((X + 10)) $((X + WIDTH - 30)); MX=$R
                   between $((Y + 25)) $((Y + HEIGHT - 50)); MY=$R ;;
             caption) between $((X + 10)) $((X + WIDTH - 10)); MX=$R; MY=$((Y + 4)) ;;
-            tabs) between $((X + 5)) $((X + WIDTH / 2)); MX=$R; MY=$((Y + HEIGHT - 10)) ;;
+            # Where the strip is while shown; hidden, that place is the text's scroll bar.
+            tabs) hidden "$M" && continue
+                  between $((X + 5)) $((X + WIDTH / 2)); MX=$R; MY=$((Y + HEIGHT - 10)) ;;
             corner) MX=$((X + WIDTH - 2)); MY=$((Y + HEIGHT - 2)) ;;
         esac
         on_top "$M" "$MX" "$MY" && return 0

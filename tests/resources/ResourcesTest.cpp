@@ -135,8 +135,8 @@ const Dialog kDialogs[] = {
         {-1, "Static", "検索する文字列(&N):", SHOWN | SS_LEFT | SS_CENTERIMAGE, 0, 5, 5, 70, 12},
         {1050, "Edit", "", SHOWN | WS_TABSTOP | WS_BORDER | ES_LEFT | ES_AUTOHSCROLL, 0, 75, 5, 250, 12},
         {1051, "Static", "", SHOWN | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE, 0, 5, 20, 320, 10},
-        {1052, "ListBox", "", SHOWN | WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NODATA |
-         LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT, 0, 5, 32, 320, 133},
+        {1052, "SysListView32", "", SHOWN | WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL |
+         LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 0, 5, 32, 320, 133},
     }},
 };
 
@@ -185,7 +185,7 @@ INT_PTR CALLBACK plainDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 void initCommonControls() {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES | ICC_HOTKEY_CLASS |
-                                                ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+                                                ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
     ASSERT_TRUE(InitCommonControlsEx(&icc));
 }
 

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "TestSupport.h"
+#include <commctrl.h>
+#include "dialogs/FindResults.h"
+#include "res/Messages.h"
 #include "res/resource.h"
 #include "store/MemoFile.h"
 #include "tray/TrayWnd.h"
@@ -16,6 +19,21 @@ StoredMemo memo(const std::string& caption, int left) {
     m.tabs = {{"a word in " + caption, "tab"}};
     m.RECT_LEFT = left, m.RECT_TOP = 100, m.RECT_RIGHT = left + 200, m.RECT_BOTTOM = 250;
     return m;
+}
+
+void selectLine(HWND list, int line) {
+    LVITEMA state = {};
+    state.state = state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, line, reinterpret_cast<LPARAM>(&state));
+}
+
+// What a screen reader reads of a line's column.
+std::string lineText(HWND list, int line, int column) {
+    char text[64] = {};
+    LVITEMA item = {};
+    item.iSubItem = column, item.pszText = text, item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, line, reinterpret_cast<LPARAM>(&item));
+    return text;
 }
 
 class FindTest : public ::testing::Test {
@@ -43,13 +61,14 @@ TEST_F(FindTest, ALineWhoseMemoWasDeletedGoesNowhere) {
     writeFile("Quillpad.dat", formatMemos({memo("A", 50), memo("B", 300), memo("C", 550)}));
     ASSERT_TRUE(tray.createWindow());
     HWND window = find("WORD"), list = GetDlgItem(window, IDC_FIND_LIST);
-    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 3);
-    SendMessageA(list, LB_SETCURSEL, 1, 0);
+    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(lineText(list, 1, FIND_CAPTION) + "|" + lineText(list, 1, FIND_LINE), "B|a word in B");
+    selectLine(list, 1);
     SendMessageA(tray.memoWindows()[1]->hwnd(), WM_COMMAND, ID_DELETE_MEMO, 0);
     SendMessageA(window, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(GetForegroundWindow(), window);
     pumpFor(200);
-    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
     EXPECT_EQ(itemText(window, IDC_FIND_COUNT), "2 件 (2 個のメモ)");
 }
 
@@ -82,6 +101,16 @@ TEST_F(FindTest, GoingToAMatchShowsItMarked) {
     MSG key = {view, WM_KEYDOWN, VK_SHIFT, 0, 0, {}};
     win::Dialog::routeToModeless(key);
     EXPECT_FALSE(showsMark(view));
+}
+
+// F3 from the first memo's match to the second's: only the second is marked.
+TEST_F(FindTest, OneMatchIsMarkedAtATime) {
+    writeFile("Quillpad.dat", formatMemos({memo("A", 50), memo("B", 300)}));
+    ASSERT_TRUE(tray.createWindow());
+    SendMessageA(find("word"), WM_COMMAND, IDOK, 0);
+    SendMessageA(tray.hwnd(), WM_FIND_KEY, FIND_NEXT, 0);
+    EXPECT_FALSE(showsMark(GetDlgItem(tray.memoWindows()[0]->hwnd(), IDC_MEMO_TEXT)));
+    EXPECT_TRUE(showsMark(GetDlgItem(tray.memoWindows()[1]->hwnd(), IDC_MEMO_TEXT)));
 }
 
 }  // namespace

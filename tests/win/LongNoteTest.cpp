@@ -146,6 +146,10 @@ TEST_F(LongNoteTest, PlaceIsKeptPerTabAndThroughEditMode) {
     SendMessageA(editor, EM_LINESCROLL, 0, 10);
     SendMessageA(memo.hwnd(), WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(top(), 17);
+    // One key replaces the whole note; Escape brings the note back where it was read.
+    type(edit(memo), "x");
+    SendMessageA(memo.hwnd(), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(top(), 17);
 }
 
 // The first dark column of a window's row `y` (client pixels), its right end being background.
