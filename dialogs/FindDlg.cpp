@@ -78,7 +78,7 @@ void CFindDlg::OnTextChange() {
 
 void CFindDlg::search() {
     FindResults results(itemText(IDC_FIND_TEXT));
-    source_.forEachMemo([&](uint32_t id, const std::string& caption, const std::vector<MemoTab>& tabs) {
+    source_.forEachMemo([&](uint32_t id, const std::wstring& caption, const std::vector<MemoTab>& tabs) {
         results.addMemo(id, caption, tabs);
     });
     HWND list = item(IDC_FIND_LIST);
@@ -97,11 +97,11 @@ LRESULT CFindDlg::OnDrawItem(WPARAM, LPARAM item) {
     const bool selected = draw.itemState & ODS_SELECTED;
     SetBkColor(draw.hDC, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     SetTextColor(draw.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    ExtTextOutA(draw.hDC, 0, 0, ETO_OPAQUE, &draw.rcItem, "", 0, nullptr);
+    ExtTextOutW(draw.hDC, 0, 0, ETO_OPAQUE, &draw.rcItem, L"", 0, nullptr);
     if (draw.itemID < hits_.size()) {
-        const std::string& line = hits_[draw.itemID].line;
+        const std::wstring& line = hits_[draw.itemID].line;
         const int left = draw.rcItem.left + 2;
-        TabbedTextOutA(draw.hDC, left, draw.rcItem.top, line.c_str(), int(line.size()), 2, tabStops_, left);
+        TabbedTextOutW(draw.hDC, left, draw.rcItem.top, line.c_str(), int(line.size()), 2, tabStops_, left);
     }
     if (draw.itemState & ODS_FOCUS) DrawFocusRect(draw.hDC, &draw.rcItem);
     return TRUE;

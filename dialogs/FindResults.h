@@ -21,21 +21,21 @@ struct FindHit {
     int tab = -1;          // -1: the caption
     bool inTitle = false;  // the tab's title rather than its text
     TextMatch match;
-    std::string line;  // caption, tab title, the matching line; apart by tabs
+    std::wstring line;  // caption, tab title, the matching line; apart by tabs
 };
 
 class FindResults {
 public:
-    explicit FindResults(std::string_view typed) : query_(typed) {}
+    explicit FindResults(std::wstring_view typed) : query_(typed) {}
     // Adds the matches of one memo, in the order the memo shows them.
-    void addMemo(uint32_t id, const std::string& caption, const std::vector<MemoTab>& tabs);
+    void addMemo(uint32_t id, const std::wstring& caption, const std::vector<MemoTab>& tabs);
     const std::vector<FindHit>& hits() const { return hits_; }
     // "N 件 (M 個のメモ)", and how many are listed when not all; "見つかり
     // ません" for none; empty when nothing was typed.
     std::string countLine() const;
 
 private:
-    void add(uint32_t id, std::string_view found, const std::string& caption, int tab, const std::string& title,
+    void add(uint32_t id, std::wstring_view found, const std::wstring& caption, int tab, const std::wstring& title,
              bool inTitle);
 
     TextQuery query_;

@@ -13,7 +13,7 @@
 
 class CMemoView : public win::Window {
 public:
-    // Where the reader is: the first shown line's first byte, and how far
+    // Where the reader is: the first shown line's first code unit, and how far
     // the text is scrolled to the left.
     struct Place {
         uint32_t offset = 0;
@@ -63,7 +63,7 @@ private:
     void paintMark(HDC dc, int32_t x, int32_t y, uint32_t from, uint32_t to) const;
     int32_t trackPosition(int bar) const;
 
-    std::string text_;
+    std::wstring text_;  // a Unicode window: WM_SETTEXT and WM_GETTEXT carry UTF-16
     TextMatch mark_;  // none while empty
     HFONT font_ = nullptr;
     CharWidths* widths_ = nullptr;  // shared by the views of one font

@@ -3,16 +3,10 @@
 
 namespace {
 
-struct Char {
-    CharCode code;
-    uint32_t size;
-};
+using Char = TextChar;
 
-Char charAt(std::string_view text, size_t i) {
-    auto c = static_cast<unsigned char>(text[i]);
-    if (isLeadByte(c) && i + 1 < text.size()) return {CharCode(c << 8 | static_cast<unsigned char>(text[i + 1])), 2};
-    return {c, 1};
-}
+// A character a line may break before and after, as between two kanji.
+bool isWide(CharCode c) { return c >= 0x2000 && !(c >= 0xFF61 && c <= 0xFF9F); }
 
 // How far a character at `x` moves the next one; line ends take no room.
 int32_t advance(const CharWidths& widths, CharCode c, int32_t x) {
@@ -23,7 +17,13 @@ int32_t advance(const CharWidths& widths, CharCode c, int32_t x) {
 
 }  // namespace
 
-std::vector<CharCode> CharWidths::unknown(std::string_view text) const {
+TextChar charAt(std::wstring_view text, size_t i) {
+    const auto c = CharCode(text[i]);
+    const bool pair = (c & 0xFC00) == 0xD800 && i + 1 < text.size() && (CharCode(text[i + 1]) & 0xFC00) == 0xDC00;
+    return {c, pair ? 2u : 1u};
+}
+
+std::vector<CharCode> CharWidths::unknown(std::wstring_view text) const {
     std::vector<CharCode> found;
     std::vector<bool> listed(65536);
     for (size_t i = 0; i < text.size();) {
@@ -37,7 +37,7 @@ std::vector<CharCode> CharWidths::unknown(std::string_view text) const {
     return found;
 }
 
-TextLines breakLines(std::string_view text, const CharWidths& widths, int32_t wrapWidth, size_t most) {
+TextLines breakLines(std::wstring_view text, const CharWidths& widths, int32_t wrapWidth, size_t most) {
     TextLines lines;
     lines.starts.push_back(0);
     int32_t x = 0;
@@ -55,7 +55,7 @@ TextLines breakLines(std::string_view text, const CharWidths& widths, int32_t wr
         const bool blank = ch.code == ' ' || ch.code == '\t';
         const int32_t w = advance(widths, ch.code, x);
         if (wrapWidth > 0 && !blank && w > 0 && x + w > wrapWidth && i > lineStart) {
-            lineStart = ch.size == 2 || breakAt <= lineStart ? i : breakAt;
+            lineStart = isWide(ch.code) || breakAt <= lineStart ? i : breakAt;
             lines.starts.push_back(uint32_t(lineStart));
             // What moves to the new line holds no blank, so it fit on the old one.
             x = 0;
@@ -67,7 +67,7 @@ TextLines breakLines(std::string_view text, const CharWidths& widths, int32_t wr
             continue;  // the same character again, now on the new line
         }
         x += w;
-        if (blank || ch.size == 2) breakAt = i + ch.size;
+        if (blank || isWide(ch.code)) breakAt = i + ch.size;
         i += ch.size;
     }
     lines.widest = std::max(lines.widest, x);
@@ -79,7 +79,7 @@ size_t lineOf(const TextLines& lines, uint32_t offset) {
     return after == lines.starts.begin() ? 0 : size_t(after - lines.starts.begin() - 1);
 }
 
-std::vector<TextRun> lineRuns(std::string_view text, const TextLines& lines, size_t line, const CharWidths& widths,
+std::vector<TextRun> lineRuns(std::wstring_view text, const TextLines& lines, size_t line, const CharWidths& widths,
                               int32_t fromX, int32_t toX) {
     std::vector<TextRun> runs;
     const size_t end = line + 1 < lines.starts.size() ? lines.starts[line + 1] : text.size();
@@ -106,16 +106,4 @@ std::vector<TextRun> lineRuns(std::string_view text, const TextLines& lines, siz
     }
     flush();
     return runs;
-}
-
-uint32_t charsBefore(std::string_view text, uint32_t offset) {
-    uint32_t chars = 0;
-    for (size_t i = 0; i < offset && i < text.size(); ++chars) i += charAt(text, i).size;
-    return chars;
-}
-
-uint32_t offsetOfChar(std::string_view text, uint32_t chars) {
-    size_t i = 0;
-    for (uint32_t n = 0; n < chars && i < text.size(); ++n) i += charAt(text, i).size;
-    return uint32_t(i);
 }

@@ -16,16 +16,16 @@ CharWidths tenPixels() {
 TEST(TextLines, BreakAfterBlanksAndAroundTwoByteCharacters) {
     struct Case {
         const char* name;
-        const char* text;
+        const wchar_t* text;
         int32_t width;
         std::vector<uint32_t> starts;
         int32_t widest;
     } cases[] = {
-        {"a line per line break, none after the last", "ab\r\ncdef\r\n", 0, {0, 4}, 40},
-        {"a tab reaches the next stop", "a\tbc", 0, {0}, 60},
-        {"after a blank, which may hang past the edge", "abc def gh", 40, {0, 4, 8}, 40},
-        {"a word wider than a line where it reaches the edge", "abcdefg", 40, {0, 4}, 40},
-        {"before and after a two-byte character", "abc\x93\xfa\x96\x7b" "defgh", 40, {0, 5, 7, 11}, 0},
+        {"a line per line break, none after the last", L"ab\r\ncdef\r\n", 0, {0, 4}, 40},
+        {"a tab reaches the next stop", L"a\tbc", 0, {0}, 60},
+        {"after a blank, which may hang past the edge", L"abc def gh", 40, {0, 4, 8}, 40},
+        {"a word wider than a line where it reaches the edge", L"abcdefg", 40, {0, 4}, 40},
+        {"before and after a wide character", L"abc日本defgh", 40, {0, 4, 5, 9}, 0},
     };
     const CharWidths widths = tenPixels();
     for (const Case& c : cases) {
@@ -76,8 +76,8 @@ TEST(Scrolling, WheelKeysAndResizeKeepTheViewInTheText) {
     // Forty words of four characters wrapped at `from` pixels, then at `to`.
     auto resize = [&](int32_t from, int32_t to) -> Act {
         return [=](ScrollPlace p) {
-            std::string text;
-            for (int i = 0; i < 40; ++i) text += "wor ";
+            std::wstring text;
+            for (int i = 0; i < 40; ++i) text += L"wor ";
             const CharWidths widths = tenPixels();
             TextLines before = breakLines(text, widths, from), after = breakLines(text, widths, to);
             ViewExtent resized = e;

@@ -27,8 +27,8 @@ std::string longText(size_t size) {
 
 StoredMemo memoWith(const std::string& text) {
     StoredMemo memo;
-    memo.tabs = {MemoTab{text, "長い"}};
-    memo.CAPTION = "long";
+    memo.tabs = {MemoTab{wide(text), L"長い"}};
+    memo.CAPTION = L"long";
     memo.RECT_LEFT = 100;
     memo.RECT_TOP = 100;
     memo.RECT_RIGHT = 400;
@@ -94,7 +94,8 @@ TEST_F(LongNoteTest, MegabyteTabIsShownEditedAtItsEndAndSavedWhole) {
     SendMessageA(memo.hwnd(), WM_COMMAND, IDOK, 0);
 
     const std::string edited = text + "末尾end\r\n.";
-    EXPECT_TRUE(memo.getTabs()[0].text == edited) << "differs at " << firstDifference(memo.getTabs()[0].text, edited);
+    const std::string kept = narrow(memo.getTabs()[0].text);
+    EXPECT_TRUE(kept == edited) << "differs at " << firstDifference(kept, edited);
     const std::string expected = formatMemos({memoWith(edited)}), saved = readFile("Quillpad.dat");
     EXPECT_EQ(saved.size(), expected.size());
     EXPECT_TRUE(saved == expected) << "differs at " << firstDifference(saved, expected);
@@ -111,7 +112,7 @@ TEST_F(LongNoteTest, TypingGoesOnPastThirtyTwoThousandCharacters) {
     SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
     type(editor, "more");
     SendMessageA(memo.hwnd(), WM_COMMAND, IDOK, 0);
-    const std::string& text = memo.getTabs()[0].text;
+    const std::string text = narrow(memo.getTabs()[0].text);
     EXPECT_EQ(text.size(), pasted.size() + 4);
     EXPECT_TRUE(text == pasted + "more") << "differs at " << firstDifference(text, pasted + "more");
     EXPECT_NE(readFile("Quillpad.dat").find("\r\nmore\r\n[MEMO_END]"), std::string::npos);
@@ -122,7 +123,7 @@ TEST_F(LongNoteTest, PlaceIsKeptPerTabAndThroughEditMode) {
     std::string text;
     for (int i = 0; i < 200; ++i) text += "line " + std::to_string(i) + "\r\n";
     StoredMemo stored = memoWith(text);
-    stored.tabs.push_back(MemoTab{text, "two"});
+    stored.tabs.push_back(MemoTab{wide(text), L"two"});
     writeFile("Quillpad.dat", formatMemos({stored}));
     ASSERT_TRUE(tray.createWindow());
     CMemoDlg& memo = *tray.memoWindows()[0];
