@@ -123,6 +123,7 @@ void CMemoDlg::makeEditor() {
     style &= ~(WS_VISIBLE | ES_AUTOHSCROLL);
     if (!appearance_.WORDWRAP_FLAG) style |= ES_AUTOHSCROLL;
     if (!edit_.createControl("EDIT", style, hwnd(), IDC_MEMO_EDITOR)) throw std::runtime_error("text editor");
+    edit_.breakLinesAsTheView();
     SendMessageA(edit_.hwnd(), WM_SETFONT, SendMessageA(title, WM_GETFONT, 0, 0), TRUE);
     // The default limit stops typing at about 32,000 characters without a
     // word to the user; a note may be as long as the data file holds.

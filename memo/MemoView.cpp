@@ -37,10 +37,13 @@ CharWidths& widthsOf(HWND window, HFONT font) {
     return *known.back().second;
 }
 
-// Measures the characters of `text` that `widths` does not know yet, in one call.
-void measureNew(HWND window, HFONT font, CharWidths& widths, std::wstring_view text) {
+}  // namespace
+
+// The characters of `text` that the widths do not know yet are measured in one call.
+CharWidths& measuredWidths(HWND window, HFONT font, std::wstring_view text) {
+    CharWidths& widths = widthsOf(window, font);
     const std::vector<CharCode> codes = widths.unknown(text);
-    if (codes.empty()) return;
+    if (codes.empty()) return widths;
     win::FontDC dc(window, font);
     std::wstring wide;
     std::vector<size_t> ends;  // where each character ends in `wide`
@@ -60,7 +63,10 @@ void measureNew(HWND window, HFONT font, CharWidths& widths, std::wstring_view t
         widths.set(codes[i], extents[ends[i]] - extents[start]);
         start = ends[i];
     }
+    return widths;
 }
+
+namespace {
 
 // The pixels of the characters from `from` to `to` of a run, which holds no tab.
 int32_t runWidth(std::wstring_view text, uint32_t from, uint32_t to, const CharWidths& widths) {
@@ -171,8 +177,7 @@ LRESULT CMemoView::OnGetFont(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(
 HFONT CMemoView::font() const { return font_ ? font_ : static_cast<HFONT>(GetStockObject(SYSTEM_FONT)); }
 
 void CMemoView::measure() {
-    widths_ = &widthsOf(hwnd(), font());
-    measureNew(hwnd(), font(), *widths_, text_);
+    widths_ = &measuredWidths(hwnd(), font(), text_);
 }
 
 // The text lets clicks through to the memo; the bars keep theirs.

@@ -11,6 +11,10 @@
 #include "store/TextMatch.h"
 #include "win/Window.h"
 
+// The widths of `font`'s characters, kept once for the process and shared by
+// the views and the editors, with those of `text` measured.
+CharWidths& measuredWidths(HWND window, HFONT font, std::wstring_view text);
+
 class CMemoView : public win::Window {
 public:
     // Where the reader is: the first shown line's first code unit, and how far

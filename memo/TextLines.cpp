@@ -37,40 +37,51 @@ std::vector<CharCode> CharWidths::unknown(std::wstring_view text) const {
     return found;
 }
 
+bool mayBreakBefore(std::wstring_view text, size_t i) {
+    // Kept off a line's start, and off its end.
+    static const std::wstring_view NO_START =
+        L"、。，．・：；？！゛゜ヽヾゝゞ々〻ー‐–〜～…‥）］｝」』】〕〉》〙〗〟’”｠»"
+        L"ぁぃぅぇぉっゃゅょゎゕゖァィゥェォッャュョヮヵヶㇰㇱㇲㇳㇴㇵㇶㇷㇸㇹㇺㇻㇼㇽㇾㇿ"
+        L"｡｣､･ｰｧｨｩｪｫｬｭｮｯﾞﾟ!%),.:;?]}";
+    static const std::wstring_view NO_END = L"（［｛「『【〔〈《〘〖〝‘“｟«｢([{";
+    const wchar_t c = text[i], before = text[i - 1];
+    if ((CharCode(c) & 0xFC00) == 0xDC00 && (CharCode(before) & 0xFC00) == 0xD800) return false;
+    if (c == L' ' || c == L'\t' || NO_START.find(c) != std::wstring_view::npos) return false;
+    if (NO_END.find(before) != std::wstring_view::npos) return false;
+    return before == L' ' || before == L'\t' || isWide(CharCode(c)) || isWide(CharCode(before));
+}
+
+size_t wrapEnd(std::wstring_view text, size_t start, size_t end, const CharWidths& widths, int32_t wrapWidth) {
+    int32_t x = 0;
+    size_t lastBreak = start;
+    for (size_t i = start; i < end;) {
+        const Char ch = charAt(text, i);
+        if (i > start && mayBreakBefore(text, i)) lastBreak = i;
+        const int32_t w = advance(widths, ch.code, x);
+        if (i > start && w > 0 && x + w > wrapWidth) return lastBreak > start ? lastBreak : i;
+        x += w;
+        i += ch.size;
+    }
+    return end;
+}
+
 TextLines breakLines(std::wstring_view text, const CharWidths& widths, int32_t wrapWidth, size_t most) {
     TextLines lines;
     lines.starts.push_back(0);
-    int32_t x = 0;
-    size_t lineStart = 0, breakAt = 0;  // a break at or before the line's start is none
-    for (size_t i = 0; i < text.size() && lines.starts.size() <= most;) {
-        Char ch = charAt(text, i);
-        if (ch.code == '\n') {
-            lines.widest = std::max(lines.widest, x);
-            lineStart = ++i;
-            x = 0;
-            // The line break that ends the text starts no line of its own.
-            if (i < text.size()) lines.starts.push_back(uint32_t(lineStart));
-            continue;
-        }
-        const bool blank = ch.code == ' ' || ch.code == '\t';
-        const int32_t w = advance(widths, ch.code, x);
-        if (wrapWidth > 0 && !blank && w > 0 && x + w > wrapWidth && i > lineStart) {
-            lineStart = isWide(ch.code) || breakAt <= lineStart ? i : breakAt;
-            lines.starts.push_back(uint32_t(lineStart));
-            // What moves to the new line holds no blank, so it fit on the old one.
-            x = 0;
-            for (size_t j = lineStart; j < i;) {
-                Char moved = charAt(text, j);
-                x += advance(widths, moved.code, x);
-                j += moved.size;
+    for (size_t start = 0; start < text.size() && lines.starts.size() <= most;) {
+        const size_t lf = text.find(L'\n', start), end = lf == std::wstring_view::npos ? text.size() : lf;
+        if (wrapWidth > 0) {
+            for (size_t next; (next = wrapEnd(text, start, end, widths, wrapWidth)) < end && lines.starts.size() <= most;) {
+                lines.starts.push_back(uint32_t(start = next));
             }
-            continue;  // the same character again, now on the new line
         }
-        x += w;
-        if (blank || isWide(ch.code)) breakAt = i + ch.size;
-        i += ch.size;
+        int32_t x = 0;
+        for (size_t i = start; i < end; ++i) x += advance(widths, charAt(text, i).code, x);
+        lines.widest = std::max(lines.widest, x);
+        // The line break that ends the text starts no line of its own.
+        if (end + 1 >= text.size()) break;
+        lines.starts.push_back(uint32_t(start = end + 1));
     }
-    lines.widest = std::max(lines.widest, x);
     return lines;
 }
 

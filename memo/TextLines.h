@@ -33,10 +33,22 @@ struct TextLines {
     int32_t widest = 0;            // the widest line's pixels
 };
 
+// Whether a shown line may begin at `text[i]` (0 < i < size), in the view
+// and in the editor alike: after a blank, and before or after a wide (CJK)
+// character; never before closing punctuation, a small kana or a prolonged
+// sound mark (。、」』）！？ぁっー...), after opening punctuation (「『（...), inside
+// a surrogate pair or before a half-width voicing mark.
+bool mayBreakBefore(std::wstring_view text, size_t i);
+
+// Where the shown line that begins at `start` ends, `wrapWidth` pixels wide,
+// in the text line that ends at `end`: at its last place to break that
+// fits, or after as many characters as fit (at least one) when none does.
+// Blanks take their room, as in the editor.
+size_t wrapEnd(std::wstring_view text, size_t start, size_t end, const CharWidths& widths, int32_t wrapWidth);
+
 // The lines of `text` shown `wrapWidth` pixels wide (0: no wrapping, a line
-// per CR LF, the last one ending the text or followed by more). A line breaks after blanks, which may hang past the edge, and
-// before or after a wide (CJK) character; a word wider than a line breaks
-// where it reaches the edge. Stops once there are more than `most` lines.
+// per CR LF, the last one ending the text or followed by more), each ending
+// where wrapEnd says. Stops once there are more than `most` lines.
 TextLines breakLines(std::wstring_view text, const CharWidths& widths, int32_t wrapWidth,
                      size_t most = SIZE_MAX);
 

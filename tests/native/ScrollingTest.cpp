@@ -38,6 +38,36 @@ TEST(TextLines, BreakAfterBlanksAndAroundTwoByteCharacters) {
     }
 }
 
+// "|" marks where each shown line begins; every character is ten pixels wide.
+TEST(TextLines, ClosingPunctuationNeverBeginsALine) {
+    struct Case {
+        const char* name;
+        std::u16string text;  // UTF-16, as the program holds it
+        int32_t width;
+    } cases[] = {
+        {"the mark takes its word along", u"調べることがありま|す。上に示した", 100},
+        {"it fits at the end", u"調べることがあります。|上に示した", 110},
+        {"a comma too", u"あいう|え、お", 40},
+        {"an opening bracket stays with what follows", u"あいう|「かぎ」", 40},
+        {"after a comma, before an opening bracket", u"あいう、|「かぎ」|です", 40},
+        {"small kana and the prolonged sound mark", u"コン|ピュー|ター", 30},
+        {"digits break only where they reach the edge", u"01234|56789", 50},
+        {"Latin words after a blank, a full stop kept", u"see the |(full) |text.", 110},
+        {"never inside a surrogate pair", u"😀😀|😀", 20},
+    };
+    const CharWidths widths = tenPixels();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring text;
+        std::vector<uint32_t> starts{0};
+        for (char16_t ch : c.text) {
+            if (ch == u'|') starts.push_back(uint32_t(text.size()));
+            else text += wchar_t(ch);
+        }
+        EXPECT_EQ(breakLines(text, widths, c.width).starts, starts);
+    }
+}
+
 // Lines ten pixels high, bars sixteen pixels thick.
 TEST(Scrolling, BarsShowOnlyWhereTheTextDoesNotFit) {
     struct Case {
