@@ -58,7 +58,11 @@ size_t wrapEnd(std::wstring_view text, size_t start, size_t end, const CharWidth
         const Char ch = charAt(text, i);
         if (i > start && mayBreakBefore(text, i)) lastBreak = i;
         const int32_t w = advance(widths, ch.code, x);
-        if (i > start && w > 0 && x + w > wrapWidth) return lastBreak > start ? lastBreak : i;
+        if (i > start && w > 0 && x + w > wrapWidth) {
+            if (lastBreak > start) return lastBreak;
+            // A half-width katakana goes along with its voicing mark.
+            return i > start + 1 && (text[i] == 0xFF9E || text[i] == 0xFF9F) ? i - 1 : i;
+        }
         x += w;
         i += ch.size;
     }

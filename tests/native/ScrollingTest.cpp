@@ -54,6 +54,7 @@ TEST(TextLines, ClosingPunctuationNeverBeginsALine) {
         {"digits break only where they reach the edge", u"01234|56789", 50},
         {"Latin words after a blank, a full stop kept", u"see the |(full) |text.", 110},
         {"never inside a surrogate pair", u"😀😀|😀", 20},
+        {"nor between a half-width katakana and its mark", u"ｶﾞ|ｶﾞ", 30},
     };
     const CharWidths widths = tenPixels();
     for (const Case& c : cases) {
