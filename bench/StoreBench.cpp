@@ -19,6 +19,7 @@
 #include <random>
 #include "store/Generations.h"
 #include "store/MemoFile.h"
+#include "store/ShiftJis.h"
 
 namespace {
 
@@ -34,15 +35,15 @@ std::vector<StoredMemo> generateMemos(size_t count) {
     std::vector<StoredMemo> memos(count);
     for (size_t i = 0; i < memos.size(); ++i) {
         StoredMemo& m = memos[i];
-        m.CAPTION = words[word(rng)] + " " + std::to_string(i);
+        m.CAPTION = sjis::decode(words[word(rng)] + " " + std::to_string(i));
         m.RECT_LEFT = int32_t(i % 800), m.RECT_TOP = int32_t(i % 600);
         m.RECT_RIGHT = m.RECT_LEFT + 300, m.RECT_BOTTOM = m.RECT_TOP + 150;
         for (int t = 0; t < 10; ++t) {
-            MemoTab tab{"", words[word(rng)]};
+            MemoTab tab{L"", sjis::decode(words[word(rng)])};
             while (tab.text.size() < 1000) {
                 std::string line;
                 for (size_t len = lineLength(rng); line.size() < len;) line += words[word(rng)] + " ";
-                tab.text += line + "\r\n";
+                tab.text += sjis::decode(line + "\r\n");
             }
             m.tabs.push_back(std::move(tab));
         }

@@ -24,9 +24,9 @@ const win::MessageTable* CFindDlg::messageTable() const {
     static const win::MessageEntry rows[] = {
         win::onControl(IDC_FIND_TEXT, EN_CHANGE, &CFindDlg::OnTextChange),
         win::onNotify(IDC_FIND_LIST, NM_DBLCLK, &CFindDlg::OnListDoubleClick),
-        win::onNotify(IDC_FIND_LIST, LVN_GETDISPINFOA, &CFindDlg::OnGetLineText),
+        win::onNotify(IDC_FIND_LIST, LVN_GETDISPINFOW, &CFindDlg::OnGetLineText),
         win::onNotify(IDC_FIND_LIST, LVN_ITEMCHANGED, &CFindDlg::OnLineChanged),
-        win::onNotify(IDC_FIND_LIST, LVN_ODFINDITEMA, &CFindDlg::OnFindLine),
+        win::onNotify(IDC_FIND_LIST, LVN_ODFINDITEMW, &CFindDlg::OnFindLine),
         win::onMessage(WM_FIND_REFRESH, &CFindDlg::OnRefresh),
     };
     static const win::MessageTable table(rows, Dialog::messageTable());
@@ -90,7 +90,7 @@ void CFindDlg::OnTextChange() {
 
 void CFindDlg::search() {
     FindResults results(itemText(IDC_FIND_TEXT));
-    source_.forEachMemo([&](uint32_t id, const std::string& caption, const std::vector<MemoTab>& tabs) {
+    source_.forEachMemo([&](uint32_t id, const std::wstring& caption, const std::vector<MemoTab>& tabs) {
         results.addMemo(id, caption, tabs);
     });
     HWND list = item(IDC_FIND_LIST);
@@ -120,11 +120,11 @@ void CFindDlg::showCount() {
 }
 
 LRESULT CFindDlg::OnGetLineText(const NMHDR& header) {
-    LVITEMA& line = reinterpret_cast<NMLVDISPINFOA&>(const_cast<NMHDR&>(header)).item;
+    LVITEMW& line = reinterpret_cast<NMLVDISPINFOW&>(const_cast<NMHDR&>(header)).item;
     if ((line.mask & LVIF_TEXT) && line.iItem >= 0 && size_t(line.iItem) < hits_.size() && line.iSubItem >= 0 &&
         line.iSubItem < FIND_COLUMNS) {
         // The list copies the text before the hits change.
-        line.pszText = const_cast<char*>(hits_[line.iItem].columns[line.iSubItem].c_str());
+        line.pszText = const_cast<wchar_t*>(hits_[line.iItem].columns[line.iSubItem].c_str());
     }
     return 0;
 }
@@ -174,7 +174,7 @@ void CFindDlg::goTo(size_t index) {
         return;
     }
     FindResults results(itemText(IDC_FIND_TEXT), index, 1);
-    source_.forEachMemo([&](uint32_t id, const std::string& caption, const std::vector<MemoTab>& tabs) {
+    source_.forEachMemo([&](uint32_t id, const std::wstring& caption, const std::vector<MemoTab>& tabs) {
         results.addMemo(id, caption, tabs);
     });
     if (results.hits().empty()) {

@@ -13,7 +13,7 @@
 // What the find window needs of the memos; the resident window implements it.
 class FindSource {
 public:
-    using MemoVisitor = std::function<void(uint32_t id, const std::string& caption, const std::vector<MemoTab>& tabs)>;
+    using MemoVisitor = std::function<void(uint32_t id, const std::wstring& caption, const std::vector<MemoTab>& tabs)>;
     // Each memo as last committed, in the order the memos were made.
     virtual void forEachMemo(const MemoVisitor& visit) const = 0;
     // Brings the hit's memo to the front and shows the match; false when

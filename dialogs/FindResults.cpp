@@ -4,14 +4,14 @@
 
 namespace {
 
-// The bytes of a text line shown before and after its match.
+// The code units of a text line shown before and after its match.
 const size_t CONTEXT_BEFORE = 16, CONTEXT_AFTER = 48;
 
 }  // namespace
 
-void FindResults::addMemo(uint32_t id, const std::string& caption, const std::vector<MemoTab>& tabs) {
+void FindResults::addMemo(uint32_t id, const std::wstring& caption, const std::vector<MemoTab>& tabs) {
     const size_t before = total_;
-    add(id, caption, caption, -1, std::string(), false);
+    add(id, caption, caption, -1, std::wstring(), false);
     for (size_t i = 0; i < tabs.size(); ++i) {
         add(id, tabs[i].title, caption, int(i), tabs[i].title, true);
         add(id, tabs[i].text, caption, int(i), tabs[i].title, false);
@@ -20,14 +20,14 @@ void FindResults::addMemo(uint32_t id, const std::string& caption, const std::ve
 }
 
 // A caption or title match shows in its own column; a text match shows its line.
-void FindResults::add(uint32_t id, std::string_view found, const std::string& caption, int tab,
-                      const std::string& title, bool inTitle) {
+void FindResults::add(uint32_t id, std::wstring_view found, const std::wstring& caption, int tab,
+                      const std::wstring& title, bool inTitle) {
     matches_.clear();
     const size_t before = total_;  // the place of this text's first match among all
     total_ += findMatches(found, query_, matches_, from_ + most_ > before ? from_ + most_ - before : 0);
     for (size_t i = from_ > before ? from_ - before : 0; i < matches_.size(); ++i) {
         const TextMatch& m = matches_[i];
-        std::string line = tab >= 0 && !inTitle ? matchContext(found, m, CONTEXT_BEFORE, CONTEXT_AFTER) : std::string();
+        std::wstring line = tab >= 0 && !inTitle ? matchContext(found, m, CONTEXT_BEFORE, CONTEXT_AFTER) : std::wstring();
         hits_.push_back({id, tab, inTitle, m, {caption, title, std::move(line)}});
     }
 }

@@ -25,16 +25,16 @@ struct FindHit {
     int tab = -1;          // -1: the caption
     bool inTitle = false;  // the tab's title rather than its text
     TextMatch match;
-    std::array<std::string, FIND_COLUMNS> columns;  // what the list shows of it
+    std::array<std::wstring, FIND_COLUMNS> columns;  // what the list shows of it
 };
 
 class FindResults {
 public:
     // Keeps the matches from the `from`th (0: the first) on, `most` of them.
-    explicit FindResults(std::string_view typed, size_t from = 0, size_t most = FIND_MOST_LINES)
+    explicit FindResults(std::wstring_view typed, size_t from = 0, size_t most = FIND_MOST_LINES)
         : query_(typed), from_(from), most_(most) {}
     // Adds the matches of one memo, in the order the memo shows them.
-    void addMemo(uint32_t id, const std::string& caption, const std::vector<MemoTab>& tabs);
+    void addMemo(uint32_t id, const std::wstring& caption, const std::vector<MemoTab>& tabs);
     const std::vector<FindHit>& hits() const { return hits_; }
     size_t total() const { return total_; }
     // "N 件 (M 個のメモ)", and how many are listed when not all; "見つかり
@@ -42,7 +42,7 @@ public:
     std::string countLine() const;
 
 private:
-    void add(uint32_t id, std::string_view found, const std::string& caption, int tab, const std::string& title,
+    void add(uint32_t id, std::wstring_view found, const std::wstring& caption, int tab, const std::wstring& title,
              bool inTitle);
 
     TextQuery query_;

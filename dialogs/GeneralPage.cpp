@@ -45,7 +45,9 @@ void CGeneralPage::getSettings(GeneralSettings& general) {
     settings_.TAB_MODE_FLAG = isChecked(IDC_GENERAL_TAB_MODE);
     storeHotKey();
     // A width the user left alone goes back as it came, a negative one too.
-    std::string absorb = itemText(IDC_GENERAL_ABSORB);
+    // Digits: the settings file's own text, as the edit shows it.
+    std::string absorb(GetWindowTextLengthA(item(IDC_GENERAL_ABSORB)) + 1, '\0');
+    absorb.resize(GetDlgItemTextA(hwnd(), IDC_GENERAL_ABSORB, &absorb[0], int(absorb.size())));
     if (absorb != shownAbsorb_) settings_.ABSORB = snapWidthFromText(absorb);
     general = settings_;
 }

@@ -28,7 +28,7 @@ BOOL COptionDlg::OnInitDialog() {
     win::initCommonControls(ICC_TAB_CLASSES);
 
     HWND tabs = item(IDC_OPTION_TABS);
-    const char* const titles[] = {"全般", "メモ"};
+    const wchar_t* const titles[] = {L"全般", L"メモ"};
     for (int i = 0; i < 2; ++i) win::insertTab(tabs, i, titles[i]);
 
     // The pages lie over the tab control's frame as the dialog's own children,

@@ -69,18 +69,17 @@ LRESULT CRestoreDlg::OnTimer(WPARAM id, LPARAM) {
 
 void CRestoreDlg::describe(size_t i, unsigned patienceMs) {
     std::vector<StoredMemo> memos;
-    std::string line;
-    if (readGeneration(generations_[i].path, memos, patienceMs) == LoadResult::Loaded) {
-        line = generationLine(generations_[i].time, memos);
-        previews_[i] = generationPreview(memos);
-    } else {
-        line = generationTime(generations_[i].time) + "  " + texts::CANNOT_READ;
-        previews_[i] = std::string();
-    }
     HWND list = item(IDC_RESTORE_LIST);
     const LRESULT selection = SendMessageA(list, LB_GETCURSEL, 0, 0);
     SendMessageA(list, LB_DELETESTRING, i, 0);
-    SendMessageA(list, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(line.c_str()));
+    if (readGeneration(generations_[i].path, memos, patienceMs) == LoadResult::Loaded) {
+        previews_[i] = generationPreview(memos);
+        SendMessageW(list, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(generationLine(generations_[i].time, memos).c_str()));
+    } else {
+        previews_[i] = std::wstring();
+        const std::string line = generationTime(generations_[i].time) + "  " + texts::CANNOT_READ;
+        SendMessageA(list, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(line.c_str()));
+    }
     if (selection == static_cast<LRESULT>(i)) SendMessageA(list, LB_SETCURSEL, i, 0);
 }
 
@@ -92,7 +91,7 @@ int CRestoreDlg::selected() const {
 void CRestoreDlg::OnSelChange() {
     int i = selected();
     if (i >= 0 && (!previews_[i] || previews_[i]->empty())) describe(i, fileio::HELD_FILE_PATIENCE_MS);
-    SetDlgItemTextA(hwnd(), IDC_RESTORE_PREVIEW, i < 0 ? "" : previews_[i]->c_str());
+    setItemText(IDC_RESTORE_PREVIEW, i < 0 ? std::wstring() : *previews_[i]);
 }
 
 void CRestoreDlg::OnOK() {

@@ -40,6 +40,6 @@ private:
     const DataFile& dataFile_;
     std::function<bool()> keepCurrent_;
     std::vector<generations::Generation> generations_;
-    std::vector<std::optional<std::string>> previews_;  // in list order; none until read
+    std::vector<std::optional<std::wstring>> previews_;  // in list order; none until read
     std::vector<StoredMemo> chosen_;
 };

@@ -4,8 +4,8 @@
 
 namespace {
 
-const char* const MORE = "…";
-const char* const INDENT = "    ";
+const wchar_t* const MORE = L"…";
+const wchar_t* const INDENT = L"    ";
 
 }  // namespace
 
@@ -16,38 +16,39 @@ std::string generationTime(const LocalTime& t) {
     return text;
 }
 
-std::string generationLine(const LocalTime& t, const std::vector<StoredMemo>& memos) {
-    std::string line = generationTime(t) + "  メモ " + std::to_string(memos.size()) + " 件";
+std::wstring generationLine(const LocalTime& t, const std::vector<StoredMemo>& memos) {
+    const std::string time = generationTime(t);
+    std::wstring line = std::wstring(time.begin(), time.end()) + L"  メモ " + std::to_wstring(memos.size()) + L" 件";
     for (size_t i = 0; i < memos.size() && i <= LINE_CAPTIONS; ++i) {
-        line += i == 0 ? "  " : "、";
+        line += i == 0 ? L"  " : L"、";
         line += i < LINE_CAPTIONS ? memos[i].CAPTION : MORE;
     }
     return line;
 }
 
-std::string generationPreview(const std::vector<StoredMemo>& memos) {
-    std::string preview;
+std::wstring generationPreview(const std::vector<StoredMemo>& memos) {
+    std::wstring preview;
     for (size_t i = 0; i < memos.size(); ++i) {
         const StoredMemo& memo = memos[i];
-        if (!preview.empty()) preview += "\r\n";
+        if (!preview.empty()) preview += L"\r\n";
         if (i == PREVIEW_MEMOS) {
-            preview += std::string(MORE) + "\r\n";
+            preview += std::wstring(MORE) + L"\r\n";
             break;
         }
-        preview += "■ " + memo.CAPTION + "\r\n";
+        preview += L"■ " + memo.CAPTION + L"\r\n";
         for (const MemoTab& tab : memo.tabs) {
-            std::string_view rest = tab.text;
+            std::wstring_view rest = tab.text;
             size_t shown = 0;
             while (!rest.empty()) {
-                const size_t end = rest.find("\r\n");
-                const std::string_view line = rest.substr(0, end);
-                rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 2);
+                const size_t end = rest.find(L"\r\n");
+                const std::wstring_view line = rest.substr(0, end);
+                rest = end == std::wstring_view::npos ? std::wstring_view() : rest.substr(end + 2);
                 if (line.empty()) continue;
                 if (shown == PREVIEW_LINES) {
-                    preview += std::string(INDENT) + MORE + "\r\n";
+                    preview += std::wstring(INDENT) + MORE + L"\r\n";
                     break;
                 }
-                preview += std::string(INDENT).append(line) + "\r\n";
+                preview += std::wstring(INDENT).append(line) + L"\r\n";
                 ++shown;
             }
         }

@@ -19,9 +19,9 @@ std::string generationTime(const LocalTime& t);
 
 // The list line of a generation: its time, the number of memos and the first
 // captions, "…" when there are more.
-std::string generationLine(const LocalTime& t, const std::vector<StoredMemo>& memos);
+std::wstring generationLine(const LocalTime& t, const std::vector<StoredMemo>& memos);
 
 // What the generation holds, for a read-only multi-line edit (CR LF): each
 // memo's caption, then the first lines of each tab's text that are not empty,
 // "…" standing for the rest; after PREVIEW_MEMOS memos, "…" for the others.
-std::string generationPreview(const std::vector<StoredMemo>& memos);
+std::wstring generationPreview(const std::vector<StoredMemo>& memos);

@@ -1,35 +1,64 @@
-// Memos built from any bytes are written, read back and written again: every
+// Memos built from any text are written, read back and written again: every
 // memo with tabs comes back with all its tabs, texts change only as the
-// writer's rules say, and after one pass the file no longer changes.
+// writer's rules say (the web's twins become their look-alikes; any other
+// character comes back, escaped or not), and after one pass the file no
+// longer changes.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <algorithm>
 #include <cstdlib>
 #include "store/MemoFile.h"
+#include "store/ShiftJis.h"
 
 namespace {
 
 // The text as the writer stores it and the reader gives it back: CRs dropped,
 // a line end added unless it ended in LF, block lines and lines that would set
 // the tab's title led by a blank, every line end CR LF.
-std::string storedText(std::string text) {
+std::wstring withoutTwins(std::wstring text) {
+    const std::wstring twins = L"\u301C\u2014\u2212\u2016\u00A2\u00A3\u00AC", looks = L"\uFF5E\u2015\uFF0D\u2225\uFFE0\uFFE1\uFFE2";
+    for (wchar_t& c : text) {
+        const size_t i = twins.find(c);
+        if (i != std::wstring::npos) c = looks[i];
+    }
+    return text;
+}
+
+std::wstring storedText(std::wstring text) {
     const bool endsInLf = !text.empty() && text.back() == '\n';  // judged before the CRs go
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     if (!endsInLf) text += '\n';
-    std::string out;
+    std::wstring out;
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end - start);
-        if (line == "[MEMO_TAB_START]" || line == "[MEMO_START]" || line == "[MEMO_END]" || line == "[MEMO_TAB_END]" ||
-            line.rfind("MEMO_TAB_TITLE-", 0) == 0)
+        std::wstring line = text.substr(start, end - start);
+        if (line == L"[MEMO_TAB_START]" || line == L"[MEMO_START]" || line == L"[MEMO_END]" ||
+            line == L"[MEMO_TAB_END]" || line.rfind(L"MEMO_TAB_TITLE-", 0) == 0)
             out += ' ';
-        out += line + "\r\n";
+        out += line + L"\r\n";
         start = end + 1;
     }
-    return out;
+    return withoutTwins(out);
 }
 
-std::string singleLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\n', ' ');
+std::wstring singleLine(std::wstring text) {
+    std::replace(text.begin(), text.end(), L'\n', L' ');
+    return withoutTwins(text);
+}
+
+// UTF-16 code units: often one of the characters the escape and the line
+// rules turn on, else any unit.
+std::wstring someText(FuzzedDataProvider& in, size_t most) {
+    static const char16_t SPECIAL[] = u"\u3013U+0E9D\r\n[]_ -\u301C\u00A2\u2014\xD83D\xDE00\xDC81\xDCE0\u30BD\u8868\\\uFF76\uFF9E\u00E9";
+    std::wstring text;
+    const size_t length = in.ConsumeIntegralInRange<size_t>(0, most);
+    while (text.size() < length && in.remaining_bytes() > 0) {
+        const uint8_t pick = in.ConsumeIntegral<uint8_t>();
+        if (pick < 2 * (sizeof SPECIAL / 2 - 1)) {
+            text += wchar_t(SPECIAL[pick / 2]);
+        } else {
+            text += wchar_t(in.ConsumeIntegral<uint16_t>());
+        }
+    }
     return text;
 }
 
@@ -45,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     std::vector<StoredMemo> memos(in.ConsumeIntegralInRange(0, 4));
     for (StoredMemo& m : memos) {
-        m.CAPTION = in.ConsumeRandomLengthString(64);
+        m.CAPTION = someText(in, 64);
         m.RECT_LEFT = in.ConsumeIntegral<int32_t>();
         m.RECT_BOTTOM = in.ConsumeIntegral<int32_t>();
         m.appearance.colors.BACK_MEMO_COLOR = in.ConsumeIntegral<uint32_t>();
@@ -54,8 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         m.appearance.NON_MOVE_FLAG = in.ConsumeBool();
         m.tabs.resize(in.ConsumeIntegralInRange(0, 4));
         for (MemoTab& tab : m.tabs) {
-            tab.title = in.ConsumeRandomLengthString(64);
-            tab.text = in.ConsumeRandomLengthString(512);
+            tab.title = someText(in, 64);
+            tab.text = someText(in, 512);
         }
     }
     memos.erase(std::remove_if(memos.begin(), memos.end(), [](const StoredMemo& m) { return m.tabs.empty(); }),

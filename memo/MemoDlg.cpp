@@ -15,15 +15,8 @@
 
 namespace {
 
-std::string deleteQuestion(const char* what, const std::string& name) {
-    return std::string(what) + " [" + name + "] " + texts::DELETE_QUESTION_END;
-}
-
-// Windows counts an ANSI edit control's text in bytes, Wine in characters:
-// whether `editor`, holding `text`, counts bytes.
-bool countsBytes(HWND editor, const std::string& text) {
-    LRESULT last = SendMessageA(editor, EM_LINEINDEX, SendMessageA(editor, EM_GETLINECOUNT, 0, 0) - 1, 0);
-    return size_t(last + SendMessageA(editor, EM_LINELENGTH, last, 0)) == text.size();
+std::wstring deleteQuestion(const wchar_t* what, const std::wstring& name) {
+    return what + (L" [" + name + L"] ") + win::widen(texts::DELETE_QUESTION_END);
 }
 
 uint32_t lastMemoId = 0;
@@ -104,9 +97,9 @@ void CMemoDlg::createEditControls() {
     if (edit_.hwnd()) return;
     if (!memoTemplate().createLater(hwnd())) throw std::runtime_error("edit controls");
     makeEditor();
-    SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, caption_.c_str());
+    setItemText(IDC_MEMO_CAPTION_EDIT, caption_);
     int i = getSelectedTab();
-    if (i >= 0 && i < static_cast<int>(tabs_.size())) SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tabs_[i].title.c_str());
+    if (i >= 0 && i < static_cast<int>(tabs_.size())) setItemText(IDC_MEMO_TAB_TITLE, tabs_[i].title);
 }
 
 // An edit control takes ES_AUTOHSCROLL only when it is made: switching
@@ -114,7 +107,7 @@ void CMemoDlg::createEditControls() {
 // focus of the one before (its undo is lost).
 void CMemoDlg::makeEditor() {
     HWND old = edit_.hwnd();
-    std::string text;
+    std::wstring text;
     DWORD start = 0, end = 0;
     CMemoView::Place place;
     const bool shown = old && win::hasVisibleStyle(old), focused = old && GetFocus() == old;
@@ -130,6 +123,7 @@ void CMemoDlg::makeEditor() {
     style &= ~(WS_VISIBLE | ES_AUTOHSCROLL);
     if (!appearance_.WORDWRAP_FLAG) style |= ES_AUTOHSCROLL;
     if (!edit_.createControl("EDIT", style, hwnd(), IDC_MEMO_EDITOR)) throw std::runtime_error("text editor");
+    edit_.breakLinesAsTheView();
     SendMessageA(edit_.hwnd(), WM_SETFONT, SendMessageA(title, WM_GETFONT, 0, 0), TRUE);
     // The default limit stops typing at about 32,000 characters without a
     // word to the user; a note may be as long as the data file holds.
@@ -137,7 +131,7 @@ void CMemoDlg::makeEditor() {
     int tabStop = TAB_STOP_UNITS;
     SendMessageA(edit_.hwnd(), EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
     if (!old) return;
-    SetWindowTextA(edit_.hwnd(), text.c_str());
+    win::setWindowText(edit_.hwnd(), text);
     win::showAndEnable(edit_.hwnd(), shown);
     layoutControls();
     SendMessageA(edit_.hwnd(), EM_SETSEL, start, end);
@@ -160,19 +154,14 @@ std::pair<LRESULT, int> CMemoDlg::editorShows() const {
 CMemoView::Place CMemoDlg::editorPlace() const {
     const std::pair<LRESULT, int> shows = editorShows();
     if (shows == editShows_) return editFrom_;
-    const std::string text = itemText(IDC_MEMO_EDITOR);
-    auto index = uint32_t(SendMessageA(edit_.hwnd(), EM_LINEINDEX, shows.first, 0));
-    return {countsBytes(edit_.hwnd(), text) ? index : offsetOfChar(text, index), shows.second};
-}
-
-WPARAM CMemoDlg::editorIndex(const std::string& text, uint32_t offset) const {
-    return countsBytes(edit_.hwnd(), text) ? offset : charsBefore(text, offset);
+    // A Unicode edit control counts in code units, as the view does.
+    return {uint32_t(SendMessageA(edit_.hwnd(), EM_LINEINDEX, shows.first, 0)), shows.second};
 }
 
 void CMemoDlg::scrollEditorTo(const CMemoView::Place& place) {
     HWND editor = edit_.hwnd();
     const std::pair<LRESULT, int> shows = editorShows();
-    LRESULT line = SendMessageA(editor, EM_LINEFROMCHAR, editorIndex(itemText(IDC_MEMO_EDITOR), place.offset), 0);
+    LRESULT line = SendMessageA(editor, EM_LINEFROMCHAR, place.offset, 0);
     const int average = std::max<int>(1, win::textMetrics(editor).tmAveCharWidth);
     SendMessageA(editor, EM_LINESCROLL, (place.x - shows.second + average / 2) / average, line - shows.first);
     editFrom_ = place;
@@ -181,7 +170,7 @@ void CMemoDlg::scrollEditorTo(const CMemoView::Place& place) {
 
 // Direct calls of the resident window: counted like handlers, so that a memo
 // deleted meanwhile outlives the call.
-void CMemoDlg::createMemo(const std::string& text, const std::string& title, const std::string& caption) {
+void CMemoDlg::createMemo(const std::wstring& text, const std::wstring& title, const std::wstring& caption) {
     runHandler("createMemo", [&] {
         tabs_.clear();
         appendTab(MemoTab{text, title});
@@ -205,7 +194,7 @@ void CMemoDlg::appendTab(const MemoTab& tab) {
     markChanged();
     win::insertTab(item(IDC_MEMO_TABS), static_cast<int>(tabs_.size()) - 1, tab.title);
     selectTab(tabCount() - 1);
-    SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tab.title.c_str());
+    setItemText(IDC_MEMO_TAB_TITLE, tab.title);
 }
 
 // The save holds the tabs shown, as the memo now shows them.
@@ -320,7 +309,7 @@ void CMemoDlg::selectTab(int index) { SendMessageA(item(IDC_MEMO_TABS), TCM_SETC
 void CMemoDlg::showTab(int i) {
     places_.resize(tabs_.size());
     if (shownTab_ >= 0 && shownTab_ < static_cast<int>(places_.size())) places_[shownTab_] = view_.place();
-    SetDlgItemTextA(hwnd(), IDC_MEMO_TEXT, tabs_[i].text.c_str());
+    setItemText(IDC_MEMO_TEXT, tabs_[i].text);
     view_.setPlace(places_[i]);
     shownTab_ = i;
 }
@@ -436,13 +425,13 @@ bool CMemoDlg::commit() {
     bool kept = false;
     markChanged();
     caption_ = itemText(IDC_MEMO_CAPTION_EDIT);
-    SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
+    setItemText(IDC_MEMO_CAPTION, caption_);
     int i = getSelectedTab();
     if (i >= 0) {
         MemoTab& tab = tabs_[i];
         tab.text = itemText(IDC_MEMO_EDITOR);
         tab.title = itemText(IDC_MEMO_TAB_TITLE);
-        SetDlgItemTextA(hwnd(), IDC_MEMO_TEXT, tab.text.c_str());
+        setItemText(IDC_MEMO_TEXT, tab.text);
         win::setTabTitle(item(IDC_MEMO_TABS), i, tab.title);
         kept = true;
     }
@@ -488,20 +477,18 @@ void CMemoDlg::OnLButtonDblClk() {
 // at its start, or with all of the text selected.
 void CMemoDlg::enterEditMode() {
     createEditControls();
-    SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION_EDIT, itemText(IDC_MEMO_CAPTION).c_str());
+    setItemText(IDC_MEMO_CAPTION_EDIT, itemText(IDC_MEMO_CAPTION));
     int i = getSelectedTab();
     if (i < 0) return;
-    const std::string& text = tabs_[i].text;
-    SetWindowTextA(edit_.hwnd(), text.c_str());
-    SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tabs_[i].title.c_str());
+    win::setWindowText(edit_.hwnd(), tabs_[i].text);
+    setItemText(IDC_MEMO_TAB_TITLE, tabs_[i].title);
     const CMemoView::Place place = view_.place();
     showEditControls();
     layoutControls();  // the editor wraps at its width before it scrolls
     if (settings_.general.TEXT_SELECT_FLAG) {
         SendMessageA(edit_.hwnd(), EM_SETSEL, 0, -1);
     } else {
-        WPARAM at = editorIndex(text, place.offset);
-        SendMessageA(edit_.hwnd(), EM_SETSEL, at, at);
+        SendMessageA(edit_.hwnd(), EM_SETSEL, place.offset, place.offset);
     }
     scrollEditorTo(place);
     SetFocus(edit_.hwnd());
@@ -513,7 +500,7 @@ LRESULT CMemoDlg::OnSelChangeTab(const NMHDR&) {
     int i = getSelectedTab();
     if (i >= 0 && i < static_cast<int>(tabs_.size())) {
         showTab(i);
-        SetDlgItemTextA(hwnd(), IDC_MEMO_TAB_TITLE, tabs_[i].title.c_str());
+        setItemText(IDC_MEMO_TAB_TITLE, tabs_[i].title);
         ShowWindow(item(IDC_MEMO_TEXT), SW_SHOW);
         ShowWindow(edit_.hwnd(), SW_HIDE);
     }
@@ -562,7 +549,7 @@ void CMemoDlg::OnDeleteTab() {
     if (editMode()) OnOK();
     int i = getSelectedTab();
     if (i < 0) return;
-    if (settings_.general.DEL_CHECK_FLAG && !win::askYesNo(deleteQuestion("タブ", tabs_[i].title), hwnd())) return;
+    if (settings_.general.DEL_CHECK_FLAG && !win::askYesNo(deleteQuestion(L"タブ", tabs_[i].title), hwnd())) return;
     if (!hwnd()) return;  // every memo was deleted while the question was open
     SendMessageA(item(IDC_MEMO_TABS), TCM_DELETEITEM, i, 0);
     tabs_.erase(tabs_.begin() + i);
@@ -582,7 +569,7 @@ void CMemoDlg::OnDeleteTab() {
 void CMemoDlg::OnDeleteMemo() {
     if (editMode()) OnOK();
     if (getSelectedTab() >= 0 && settings_.general.DEL_CHECK_FLAG &&
-        !win::askYesNo(deleteQuestion("メモ", caption_), hwnd())) {
+        !win::askYesNo(deleteQuestion(L"メモ", caption_), hwnd())) {
         return;
     }
     if (!hwnd()) return;

@@ -28,7 +28,7 @@ public:
     ~CMemoDlg() override;
 
     // A new memo with one tab, centred on the screen and shown.
-    void createMemo(const std::string& text, const std::string& title, const std::string& caption);
+    void createMemo(const std::wstring& text, const std::wstring& title, const std::wstring& caption);
     // Appends a tab, shows the tabs and asks for a save.
     void addMemo(const MemoTab& tab);
     // Rebuilds a stored memo and shows it. `besideOthers`: it joins memos
@@ -53,7 +53,7 @@ public:
     uint32_t id() const { return id_; }
 
     // What a save writes: the committed state, never text still being edited.
-    const std::string& getCaption() const { return caption_; }
+    const std::wstring& getCaption() const { return caption_; }
     const std::vector<MemoTab>& getTabs() const { return tabs_; }
     RECT getSaveRect() const;  // the expanded rectangle, also while collapsed, or the stored one (away_)
     int getSelectedTab() const;
@@ -119,7 +119,7 @@ private:
 
     // Layout and the switches of the appearance (MemoDlgLayout.cpp).
     // Caption, place and appearance of a memo being made, then shown.
-    void present(const std::string& caption, const PixelRect& place, const MemoAppearance& appearance);
+    void present(const std::wstring& caption, const PixelRect& place, const MemoAppearance& appearance);
     void layoutControls();
     void showEditControls();
     void leaveEditMode(bool followEditor = true);
@@ -139,8 +139,6 @@ private:
     void scrollEditorTo(const CMemoView::Place& place);
     // The editor's first shown line and how far it is scrolled sideways in pixels.
     std::pair<LRESULT, int> editorShows() const;
-    // A byte offset of the editor's `text` in the editor's own count.
-    WPARAM editorIndex(const std::string& text, uint32_t offset) const;
     bool commit();
     // The owner's other memos, to snap to and to cascade from.
     std::vector<PixelRect> ownerRects() const;
@@ -178,7 +176,7 @@ private:
     int shownTab_ = -1;                     // the tab the view shows
     CMemoView::Place editFrom_;             // where the editor was last scrolled to
     std::pair<LRESULT, int> editShows_;     // and what it showed then
-    std::string caption_;
+    std::wstring caption_;
     std::vector<MemoTab> tabs_;
     ColorStatics colorStatics_{IDC_MEMO_CAPTION, IDC_MEMO_TEXT};
     RECT fullRect_ = {};  // the expanded window rectangle, kept while collapsed

@@ -28,10 +28,10 @@ void moveTo(HWND control, const PixelRect& r) { MoveWindow(control, r.left, r.to
 
 // Shown once, at the end, with its appearance applied: a memo that is not yet shown
 // costs no hide and show of its own.
-void CMemoDlg::present(const std::string& caption, const PixelRect& place, const MemoAppearance& appearance) {
+void CMemoDlg::present(const std::wstring& caption, const PixelRect& place, const MemoAppearance& appearance) {
     caption_ = caption;
     markChanged();
-    SetDlgItemTextA(hwnd(), IDC_MEMO_CAPTION, caption_.c_str());
+    setItemText(IDC_MEMO_CAPTION, caption_);
     // One layout for the place and the switches, each of which would lay the memo out.
     layoutHeld_ = true;
     SetWindowPos(hwnd(), HWND_TOP, place.left, place.top, place.width(), place.height(), SWP_NOACTIVATE);

@@ -37,18 +37,22 @@ CharWidths& widthsOf(HWND window, HFONT font) {
     return *known.back().second;
 }
 
-// Measures the characters of `text` that `widths` does not know yet, in one call.
-void measureNew(HWND window, HFONT font, CharWidths& widths, std::string_view text) {
+}  // namespace
+
+// The characters of `text` that the widths do not know yet are measured in one call.
+CharWidths& measuredWidths(HWND window, HFONT font, std::wstring_view text) {
+    CharWidths& widths = widthsOf(window, font);
     const std::vector<CharCode> codes = widths.unknown(text);
-    if (codes.empty()) return;
+    if (codes.empty()) return widths;
     win::FontDC dc(window, font);
     std::wstring wide;
     std::vector<size_t> ends;  // where each character ends in `wide`
     for (CharCode c : codes) {
-        const char bytes[2] = {char(c >> 8), char(c & 0xFF)};
-        WCHAR converted[4];
-        int n = MultiByteToWideChar(CP_ACP, 0, c > 0xFF ? bytes : bytes + 1, c > 0xFF ? 2 : 1, converted, 4);
-        wide.append(converted, std::max(n, 0));
+        wide += wchar_t(c);
+        if ((c & 0xFC00) == 0xD800) {  // the pair it first came in
+            const size_t at = text.find(wchar_t(c));
+            wide += at + 1 < text.size() ? text[at + 1] : L'\xDC00';
+        }
         ends.push_back(wide.size());
     }
     std::vector<int> extents(wide.size() + 1);
@@ -59,16 +63,18 @@ void measureNew(HWND window, HFONT font, CharWidths& widths, std::string_view te
         widths.set(codes[i], extents[ends[i]] - extents[start]);
         start = ends[i];
     }
+    return widths;
 }
 
+namespace {
+
 // The pixels of the characters from `from` to `to` of a run, which holds no tab.
-int32_t runWidth(std::string_view text, uint32_t from, uint32_t to, const CharWidths& widths) {
+int32_t runWidth(std::wstring_view text, uint32_t from, uint32_t to, const CharWidths& widths) {
     int32_t width = 0;
     for (uint32_t i = from; i < to;) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const bool pair = isLeadByte(c) && i + 1 < text.size();
-        width += widths.width(pair ? CharCode(c << 8 | static_cast<unsigned char>(text[i + 1])) : c);
-        i += pair ? 2 : 1;
+        const TextChar c = charAt(text, i);
+        width += widths.width(c.code);
+        i += c.size;
     }
     return width;
 }
@@ -140,7 +146,7 @@ void CMemoView::clearMark() {
 }
 
 LRESULT CMemoView::OnSetText(WPARAM, LPARAM text) {
-    text_ = text ? reinterpret_cast<const char*>(text) : "";
+    text_ = text ? reinterpret_cast<const wchar_t*>(text) : L"";
     mark_ = {};
     measure();
     lines_ = TextLines{{0}, 0};
@@ -152,8 +158,8 @@ LRESULT CMemoView::OnSetText(WPARAM, LPARAM text) {
 LRESULT CMemoView::OnGetText(WPARAM size, LPARAM buffer) {
     if (size == 0 || !buffer) return 0;
     const size_t n = std::min<size_t>(size - 1, text_.size());
-    std::memcpy(reinterpret_cast<char*>(buffer), text_.data(), n);
-    reinterpret_cast<char*>(buffer)[n] = '\0';
+    std::copy_n(text_.data(), n, reinterpret_cast<wchar_t*>(buffer));
+    reinterpret_cast<wchar_t*>(buffer)[n] = L'\0';
     return LRESULT(n);
 }
 
@@ -171,8 +177,7 @@ LRESULT CMemoView::OnGetFont(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(
 HFONT CMemoView::font() const { return font_ ? font_ : static_cast<HFONT>(GetStockObject(SYSTEM_FONT)); }
 
 void CMemoView::measure() {
-    widths_ = &widthsOf(hwnd(), font());
-    measureNew(hwnd(), font(), *widths_, text_);
+    widths_ = &measuredWidths(hwnd(), font(), text_);
 }
 
 // The text lets clicks through to the memo; the bars keep theirs.
@@ -329,7 +334,7 @@ void CMemoView::paintMark(HDC dc, int32_t x, int32_t y, uint32_t from, uint32_t 
     const COLORREF text = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
     const COLORREF back = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
     SetBkMode(dc, OPAQUE);
-    ExtTextOutA(dc, x, y, 0, nullptr, text_.data() + from, to - from, nullptr);
+    ExtTextOutW(dc, x, y, 0, nullptr, text_.data() + from, to - from, nullptr);
     SetBkMode(dc, TRANSPARENT);
     SetBkColor(dc, back);
     SetTextColor(dc, text);
@@ -353,7 +358,7 @@ void CMemoView::OnPaint() {
     int32_t y = 0;
     for (size_t line = size_t(place_.top); line < lines_.starts.size() && y < client.bottom; ++line, y += widths_->lineHeight) {
         for (const TextRun& run : lineRuns(text_, lines_, line, *widths_, place_.x, place_.x + client.right)) {
-            ExtTextOutA(dc, run.x - place_.x, y, 0, nullptr, text_.data() + run.offset, run.length, nullptr);
+            ExtTextOutW(dc, run.x - place_.x, y, 0, nullptr, text_.data() + run.offset, run.length, nullptr);
             const uint32_t from = std::max(run.offset, mark_.offset);
             const uint32_t to = std::min(run.offset + run.length, mark_.offset + mark_.length);
             if (from < to) paintMark(dc, run.x - place_.x + runWidth(text_, run.offset, from, *widths_), y, from, to);

@@ -11,9 +11,13 @@
 #include "store/TextMatch.h"
 #include "win/Window.h"
 
+// The widths of `font`'s characters, kept once for the process and shared by
+// the views and the editors, with those of `text` measured.
+CharWidths& measuredWidths(HWND window, HFONT font, std::wstring_view text);
+
 class CMemoView : public win::Window {
 public:
-    // Where the reader is: the first shown line's first byte, and how far
+    // Where the reader is: the first shown line's first code unit, and how far
     // the text is scrolled to the left.
     struct Place {
         uint32_t offset = 0;
@@ -63,7 +67,7 @@ private:
     void paintMark(HDC dc, int32_t x, int32_t y, uint32_t from, uint32_t to) const;
     int32_t trackPosition(int bar) const;
 
-    std::string text_;
+    std::wstring text_;  // a Unicode window: WM_SETTEXT and WM_GETTEXT carry UTF-16
     TextMatch mark_;  // none while empty
     HFONT font_ = nullptr;
     CharWidths* widths_ = nullptr;  // shared by the views of one font

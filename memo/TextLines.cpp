@@ -3,16 +3,10 @@
 
 namespace {
 
-struct Char {
-    CharCode code;
-    uint32_t size;
-};
+using Char = TextChar;
 
-Char charAt(std::string_view text, size_t i) {
-    auto c = static_cast<unsigned char>(text[i]);
-    if (isLeadByte(c) && i + 1 < text.size()) return {CharCode(c << 8 | static_cast<unsigned char>(text[i + 1])), 2};
-    return {c, 1};
-}
+// A character a line may break before and after, as between two kanji.
+bool isWide(CharCode c) { return c >= 0x2000 && !(c >= 0xFF61 && c <= 0xFF9F); }
 
 // How far a character at `x` moves the next one; line ends take no room.
 int32_t advance(const CharWidths& widths, CharCode c, int32_t x) {
@@ -23,7 +17,13 @@ int32_t advance(const CharWidths& widths, CharCode c, int32_t x) {
 
 }  // namespace
 
-std::vector<CharCode> CharWidths::unknown(std::string_view text) const {
+TextChar charAt(std::wstring_view text, size_t i) {
+    const auto c = CharCode(text[i]);
+    const bool pair = (c & 0xFC00) == 0xD800 && i + 1 < text.size() && (CharCode(text[i + 1]) & 0xFC00) == 0xDC00;
+    return {c, pair ? 2u : 1u};
+}
+
+std::vector<CharCode> CharWidths::unknown(std::wstring_view text) const {
     std::vector<CharCode> found;
     std::vector<bool> listed(65536);
     for (size_t i = 0; i < text.size();) {
@@ -37,40 +37,55 @@ std::vector<CharCode> CharWidths::unknown(std::string_view text) const {
     return found;
 }
 
-TextLines breakLines(std::string_view text, const CharWidths& widths, int32_t wrapWidth, size_t most) {
-    TextLines lines;
-    lines.starts.push_back(0);
+bool mayBreakBefore(std::wstring_view text, size_t i) {
+    // Kept off a line's start, and off its end.
+    static const std::wstring_view NO_START =
+        L"、。，．・：；？！゛゜ヽヾゝゞ々〻ー‐–〜～…‥）］｝」』】〕〉》〙〗〟’”｠»"
+        L"ぁぃぅぇぉっゃゅょゎゕゖァィゥェォッャュョヮヵヶㇰㇱㇲㇳㇴㇵㇶㇷㇸㇹㇺㇻㇼㇽㇾㇿ"
+        L"｡｣､･ｰｧｨｩｪｫｬｭｮｯﾞﾟ!%),.:;?]}";
+    static const std::wstring_view NO_END = L"（［｛「『【〔〈《〘〖〝‘“｟«｢([{";
+    const wchar_t c = text[i], before = text[i - 1];
+    if ((CharCode(c) & 0xFC00) == 0xDC00 && (CharCode(before) & 0xFC00) == 0xD800) return false;
+    if (c == L' ' || c == L'\t' || NO_START.find(c) != std::wstring_view::npos) return false;
+    if (NO_END.find(before) != std::wstring_view::npos) return false;
+    return before == L' ' || before == L'\t' || isWide(CharCode(c)) || isWide(CharCode(before));
+}
+
+size_t wrapEnd(std::wstring_view text, size_t start, size_t end, const CharWidths& widths, int32_t wrapWidth) {
     int32_t x = 0;
-    size_t lineStart = 0, breakAt = 0;  // a break at or before the line's start is none
-    for (size_t i = 0; i < text.size() && lines.starts.size() <= most;) {
-        Char ch = charAt(text, i);
-        if (ch.code == '\n') {
-            lines.widest = std::max(lines.widest, x);
-            lineStart = ++i;
-            x = 0;
-            // The line break that ends the text starts no line of its own.
-            if (i < text.size()) lines.starts.push_back(uint32_t(lineStart));
-            continue;
-        }
-        const bool blank = ch.code == ' ' || ch.code == '\t';
+    size_t lastBreak = start;
+    for (size_t i = start; i < end;) {
+        const Char ch = charAt(text, i);
+        if (i > start && mayBreakBefore(text, i)) lastBreak = i;
         const int32_t w = advance(widths, ch.code, x);
-        if (wrapWidth > 0 && !blank && w > 0 && x + w > wrapWidth && i > lineStart) {
-            lineStart = ch.size == 2 || breakAt <= lineStart ? i : breakAt;
-            lines.starts.push_back(uint32_t(lineStart));
-            // What moves to the new line holds no blank, so it fit on the old one.
-            x = 0;
-            for (size_t j = lineStart; j < i;) {
-                Char moved = charAt(text, j);
-                x += advance(widths, moved.code, x);
-                j += moved.size;
-            }
-            continue;  // the same character again, now on the new line
+        if (i > start && w > 0 && x + w > wrapWidth) {
+            if (lastBreak > start) return lastBreak;
+            // A half-width katakana goes along with its voicing mark.
+            return i > start + 1 && (text[i] == 0xFF9E || text[i] == 0xFF9F) ? i - 1 : i;
         }
         x += w;
-        if (blank || ch.size == 2) breakAt = i + ch.size;
         i += ch.size;
     }
-    lines.widest = std::max(lines.widest, x);
+    return end;
+}
+
+TextLines breakLines(std::wstring_view text, const CharWidths& widths, int32_t wrapWidth, size_t most) {
+    TextLines lines;
+    lines.starts.push_back(0);
+    for (size_t start = 0; start < text.size() && lines.starts.size() <= most;) {
+        const size_t lf = text.find(L'\n', start), end = lf == std::wstring_view::npos ? text.size() : lf;
+        if (wrapWidth > 0) {
+            for (size_t next; (next = wrapEnd(text, start, end, widths, wrapWidth)) < end && lines.starts.size() <= most;) {
+                lines.starts.push_back(uint32_t(start = next));
+            }
+        }
+        int32_t x = 0;
+        for (size_t i = start; i < end; ++i) x += advance(widths, charAt(text, i).code, x);
+        lines.widest = std::max(lines.widest, x);
+        // The line break that ends the text starts no line of its own.
+        if (end + 1 >= text.size()) break;
+        lines.starts.push_back(uint32_t(start = end + 1));
+    }
     return lines;
 }
 
@@ -79,7 +94,7 @@ size_t lineOf(const TextLines& lines, uint32_t offset) {
     return after == lines.starts.begin() ? 0 : size_t(after - lines.starts.begin() - 1);
 }
 
-std::vector<TextRun> lineRuns(std::string_view text, const TextLines& lines, size_t line, const CharWidths& widths,
+std::vector<TextRun> lineRuns(std::wstring_view text, const TextLines& lines, size_t line, const CharWidths& widths,
                               int32_t fromX, int32_t toX) {
     std::vector<TextRun> runs;
     const size_t end = line + 1 < lines.starts.size() ? lines.starts[line + 1] : text.size();
@@ -106,16 +121,4 @@ std::vector<TextRun> lineRuns(std::string_view text, const TextLines& lines, siz
     }
     flush();
     return runs;
-}
-
-uint32_t charsBefore(std::string_view text, uint32_t offset) {
-    uint32_t chars = 0;
-    for (size_t i = 0; i < offset && i < text.size(); ++chars) i += charAt(text, i).size;
-    return chars;
-}
-
-uint32_t offsetOfChar(std::string_view text, uint32_t chars) {
-    size_t i = 0;
-    for (uint32_t n = 0; n < chars && i < text.size(); ++n) i += charAt(text, i).size;
-    return uint32_t(i);
 }

@@ -1,14 +1,12 @@
-// How a memo's text (Shift-JIS, CR LF lines) is broken into the lines it is
-// shown in: window-free, in pixels, from the widths of its characters.
+// How a memo's text (UTF-16 code units, CR LF lines) is broken into the
+// lines it is shown in: window-free, in pixels, from the widths of its characters.
 #pragma once
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
-// The first byte of a two-byte Shift-JIS character.
-inline bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-// A character of the text: one byte, or lead << 8 | trail.
+// A character of the text: its code unit; a surrogate pair goes by its
+// first unit, measured with the first pair met.
 using CharCode = uint16_t;
 
 // Tab stops lie every 32 dialog units of the font (eight average
@@ -22,7 +20,7 @@ public:
     int width(CharCode c) const { return widths_[c]; }
     void set(CharCode c, int width) { widths_[c] = static_cast<int16_t>(width); }
     // The characters of `text` not measured yet, each once.
-    std::vector<CharCode> unknown(std::string_view text) const;
+    std::vector<CharCode> unknown(std::wstring_view text) const;
     int tab = 1;
     int lineHeight = 1;
 
@@ -35,27 +33,41 @@ struct TextLines {
     int32_t widest = 0;            // the widest line's pixels
 };
 
+// Whether a shown line may begin at `text[i]` (0 < i < size), in the view
+// and in the editor alike: after a blank, and before or after a wide (CJK)
+// character; never before closing punctuation, a small kana or a prolonged
+// sound mark (。、」』）！？ぁっー...), after opening punctuation (「『（...), inside
+// a surrogate pair or before a half-width voicing mark.
+bool mayBreakBefore(std::wstring_view text, size_t i);
+
+// Where the shown line that begins at `start` ends, `wrapWidth` pixels wide,
+// in the text line that ends at `end`: at its last place to break that
+// fits, or after as many characters as fit (at least one) when none does.
+// Blanks take their room, as in the editor.
+size_t wrapEnd(std::wstring_view text, size_t start, size_t end, const CharWidths& widths, int32_t wrapWidth);
+
 // The lines of `text` shown `wrapWidth` pixels wide (0: no wrapping, a line
-// per CR LF, the last one ending the text or followed by more). A line breaks after blanks, which may hang past the edge, and
-// before or after a two-byte character; a word wider than a line breaks
-// where it reaches the edge. Stops once there are more than `most` lines.
-TextLines breakLines(std::string_view text, const CharWidths& widths, int32_t wrapWidth,
+// per CR LF, the last one ending the text or followed by more), each ending
+// where wrapEnd says. Stops once there are more than `most` lines.
+TextLines breakLines(std::wstring_view text, const CharWidths& widths, int32_t wrapWidth,
                      size_t most = SIZE_MAX);
 
-// The shown line that holds the text's byte `offset`.
+// The shown line that holds the text's code unit `offset`.
 size_t lineOf(const TextLines& lines, uint32_t offset);
 
 // A piece of a shown line to draw at `x` (pixels from the line's left):
-// `length` bytes from `offset`, without tabs and line ends.
+// `length` code units from `offset`, without tabs and line ends.
 struct TextRun {
     int32_t x;
     uint32_t offset, length;
 };
 // The runs of the shown line `line` that reach into the pixels fromX..toX.
-std::vector<TextRun> lineRuns(std::string_view text, const TextLines& lines, size_t line, const CharWidths& widths,
+std::vector<TextRun> lineRuns(std::wstring_view text, const TextLines& lines, size_t line, const CharWidths& widths,
                               int32_t fromX, int32_t toX);
 
-// A byte offset of `text` as a count of characters, and back (an edit control
-// of the system may count either).
-uint32_t charsBefore(std::string_view text, uint32_t offset);
-uint32_t offsetOfChar(std::string_view text, uint32_t chars);
+// A character of the text at `i`: its code and how many code units it takes.
+struct TextChar {
+    CharCode code;
+    uint32_t size;
+};
+TextChar charAt(std::wstring_view text, size_t i);

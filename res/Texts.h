@@ -39,9 +39,9 @@ const char* const FIND_COUNT_AT = "、%u 件目を表示中";
 // The headings of the find window's columns.
 const char* const FIND_HEADINGS[] = {"メモ", "タブ", "行"};
 
-// What a new memo and a new tab start with.
-const char* const NEW_MEMO_CAPTION = "新規メモ";
-const char* const NEW_TAB_TITLE = "新規タブ";
-const char* const NEW_TAB_TEXT = "ダブルクリックで編集";
+// What a new memo and a new tab start with, held as every memo text is (Unicode).
+const wchar_t* const NEW_MEMO_CAPTION = L"新規メモ";
+const wchar_t* const NEW_TAB_TITLE = L"新規タブ";
+const wchar_t* const NEW_TAB_TEXT = L"ダブルクリックで編集";
 
 }  // namespace texts

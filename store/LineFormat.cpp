@@ -1,5 +1,6 @@
 #include "store/LineFormat.h"
 #include <charconv>
+#include "store/ShiftJis.h"
 
 namespace lineformat {
 
@@ -25,6 +26,7 @@ void parseValue(std::string_view text, int32_t& out) { out = int32_t(parseNumber
 void parseValue(std::string_view text, uint32_t& out) { out = parseNumber(text); }
 void parseValue(std::string_view text, bool& out) { out = parseNumber(text) == 1; }
 void parseValue(std::string_view text, std::string& out) { out.assign(text); }
+void parseValue(std::string_view text, std::wstring& out) { out = sjis::decode(text); }
 
 namespace {
 template <class T>
@@ -39,7 +41,10 @@ void appendValue(std::string& out, int32_t value) { appendInteger(out, value); }
 void appendValue(std::string& out, uint32_t value) { appendInteger(out, value); }
 void appendValue(std::string& out, bool value) { out += value ? '1' : '0'; }
 
-void appendValue(std::string& out, const std::string& value) {
+void appendValue(std::string& out, const std::string& value) { appendValue(out, std::string_view(value)); }
+void appendValue(std::string& out, const std::wstring& value) { appendValue(out, std::string_view(sjis::encode(value))); }
+
+void appendValue(std::string& out, std::string_view value) {
     size_t start = out.size();
     out += value;
     for (size_t i = start; i < out.size(); ++i) {

@@ -47,12 +47,15 @@ void parseValue(std::string_view text, int32_t& out);
 void parseValue(std::string_view text, uint32_t& out);
 void parseValue(std::string_view text, bool& out);  // true only for exactly 1
 void parseValue(std::string_view text, std::string& out);
+void parseValue(std::string_view text, std::wstring& out);  // Shift-JIS
 void appendValue(std::string& out, int32_t value);
 void appendValue(std::string& out, uint32_t value);
 void appendValue(std::string& out, bool value);
 // A single-line text; an LF in it (which no single-line editor produces) is
 // written as a blank so that it cannot split the line.
 void appendValue(std::string& out, const std::string& value);
+void appendValue(std::string& out, const std::wstring& value);  // as Shift-JIS
+void appendValue(std::string& out, std::string_view value);
 
 // One key of a file's key lines, bound to a field through a member pointer of
 // one of the `Members` types. `fieldOf(target, member)` finds the field.

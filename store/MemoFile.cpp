@@ -4,6 +4,7 @@
 #include "store/ColorKeys.h"
 #include "store/FileIO.h"
 #include "store/LineFormat.h"
+#include "store/ShiftJis.h"
 
 using lineformat::startsWith;
 
@@ -17,7 +18,7 @@ static auto& fieldOf(Memo& m, T MemoAppearance::*member) { return m.appearance.*
 
 namespace {
 
-using MemoKey = lineformat::KeyField<int32_t StoredMemo::*, std::string StoredMemo::*, bool MemoAppearance::*>;
+using MemoKey = lineformat::KeyField<int32_t StoredMemo::*, std::wstring StoredMemo::*, bool MemoAppearance::*>;
 
 // A memo header is RECT_KEYS, COLOR_KEYS and MEMO_KEYS, written in that order.
 const std::array<MemoKey, 4> RECT_KEYS{{
@@ -128,7 +129,7 @@ private:
         // are limited to the file's size, so that memory stays a small multiple of it.
         bool carry = tabHasTitleLine_ || title_.size() <= carryBudget_;
         if (!tabHasTitleLine_ && carry) carryBudget_ -= title_.size();
-        work_.tabs.push_back(MemoTab{std::move(text_), carry ? title_ : std::string()});
+        work_.tabs.push_back(MemoTab{sjis::decode(text_), carry ? sjis::decode(title_) : std::wstring()});
         text_.clear();
         tabOpen_ = false;
     }
@@ -205,7 +206,7 @@ void appendMemoBlock(std::string& out, const StoredMemo& m) {
         out += TAB_TITLE;
         lineformat::appendValue(out, tab.title);
         out += "\r\n";
-        appendTabText(out, tab.text);
+        appendTabText(out, sjis::encode(tab.text));
         appendLine(out, TAB_CLOSE);
     }
     appendLine(out, MEMO_CLOSE);

@@ -8,17 +8,18 @@
 #include "store/FileIO.h"
 #include "store/Settings.h"
 
-// One page of a memo. `text` holds its line breaks as CR LF pairs.
+// One page of a memo. `text` holds its line breaks as CR LF pairs. Texts are
+// Unicode (UTF-16 code units); the file holds Shift-JIS (store/ShiftJis.h).
 struct MemoTab {
-    std::string text;
-    std::string title;
+    std::wstring text;
+    std::wstring title;
     bool operator==(const MemoTab& o) const { return text == o.text && title == o.title; }
 };
 
 // Everything the data file holds of one memo.
 struct StoredMemo {
     std::vector<MemoTab> tabs;
-    std::string CAPTION;
+    std::wstring CAPTION;
     int32_t RECT_LEFT = 0, RECT_TOP = 0, RECT_RIGHT = 0, RECT_BOTTOM = 0;
     MemoAppearance appearance;
     int32_t MEMO_SELECT_INDEX = 0;

@@ -18,10 +18,11 @@ int runMessageLoop(HWND mainWindow) {
         // The main window's end posts the quit message, but a nested loop may
         // have taken it: Wine's move loop does, and does not post it again.
         if (mainWindow && !IsWindow(mainWindow)) return 0;
-        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) break;
+        // Unicode all the way: a typed character reaches the editors as it was typed.
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
         if (Dialog::routeToModeless(msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
 }

@@ -3,35 +3,45 @@
 
 namespace win {
 
-std::string windowText(HWND window) {
-    std::string text(GetWindowTextLengthA(window) + 1, '\0');
-    text.resize(GetWindowTextA(window, &text[0], static_cast<int>(text.size())));
+std::wstring widen(const char* text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    std::wstring wide(length > 0 ? length : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+std::wstring windowText(HWND window) {
+    std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
+    text.resize(GetWindowTextW(window, &text[0], static_cast<int>(text.size())));
     return text;
 }
 
+void setWindowText(HWND window, const std::wstring& text) { SetWindowTextW(window, text.c_str()); }
+
 namespace {
-TCITEMA titleItem(const std::string& title) {
-    TCITEMA item = {};
+TCITEMW titleItem(const std::wstring& title) {
+    TCITEMW item = {};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(title.c_str());
+    item.pszText = const_cast<wchar_t*>(title.c_str());
     return item;
 }
 }  // namespace
 
 void selectAllText(HWND control) {
-    char name[8] = {};
-    GetClassNameA(control, name, sizeof name);
-    if (lstrcmpiA(name, "Edit") == 0) SendMessageA(control, EM_SETSEL, 0, -1);
+    wchar_t name[8] = {};
+    GetClassNameW(control, name, 8);
+    if (lstrcmpiW(name, L"Edit") == 0) SendMessageW(control, EM_SETSEL, 0, -1);
 }
 
-void insertTab(HWND tabs, int index, const std::string& title) {
-    TCITEMA item = titleItem(title);
-    SendMessageA(tabs, TCM_INSERTITEMA, index, reinterpret_cast<LPARAM>(&item));
+void insertTab(HWND tabs, int index, const std::wstring& title) {
+    TCITEMW item = titleItem(title);
+    SendMessageW(tabs, TCM_INSERTITEMW, index, reinterpret_cast<LPARAM>(&item));
 }
 
-void setTabTitle(HWND tabs, int index, const std::string& title) {
-    TCITEMA item = titleItem(title);
-    SendMessageA(tabs, TCM_SETITEMA, index, reinterpret_cast<LPARAM>(&item));
+void setTabTitle(HWND tabs, int index, const std::wstring& title) {
+    TCITEMW item = titleItem(title);
+    SendMessageW(tabs, TCM_SETITEMW, index, reinterpret_cast<LPARAM>(&item));
 }
 
 void showAndEnable(HWND control, bool on) {

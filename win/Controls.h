@@ -5,12 +5,18 @@
 
 namespace win {
 
-// The text of a window or control.
-std::string windowText(HWND window);
+// One of the program's own texts (narrow literals in the system's code page,
+// names of files and classes) for a Unicode call.
+std::wstring widen(const char* text);
+
+// The text of a window or control, and a new one; Unicode, as the program
+// holds its texts.
+std::wstring windowText(HWND window);
+void setWindowText(HWND window, const std::wstring& text);
 
 // A tab control's item: inserted at `index`, or given a new title.
-void insertTab(HWND tabs, int index, const std::string& title);
-void setTabTitle(HWND tabs, int index, const std::string& title);
+void insertTab(HWND tabs, int index, const std::wstring& title);
+void setTabTitle(HWND tabs, int index, const std::wstring& title);
 
 // Shown and enabled, or hidden and disabled: a hidden control takes no
 // dialog keys (Enter on a hidden default button, a hidden tab stop).

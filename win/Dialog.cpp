@@ -32,8 +32,8 @@ struct DialogLoops {
     const MSG* routing = nullptr;
 
     bool isRouting(const MSG& msg) const {
-        // The filter may see a copy whose character was made wide (Wine's
-        // IsDialogMessageA): the character is not compared.
+        // The filter may see a copy whose character was converted: the
+        // character is not compared.
         return routing && routing->hwnd == msg.hwnd && routing->message == msg.message &&
                routing->lParam == msg.lParam && routing->time == msg.time;
     }
@@ -45,7 +45,7 @@ DialogLoops loops;
 // Every dialog loop of the thread asks the filter, message boxes' too: it is
 // set once, with the first dialog, and stays.
 void Dialog::filterDialogLoops() {
-    if (!loops.filter) loops.filter = SetWindowsHookExA(WH_MSGFILTER, messageFilter, nullptr, GetCurrentThreadId());
+    if (!loops.filter) loops.filter = SetWindowsHookExW(WH_MSGFILTER, messageFilter, nullptr, GetCurrentThreadId());
 }
 
 INT_PTR Dialog::doModal(HWND owner) {
@@ -54,7 +54,7 @@ INT_PTR Dialog::doModal(HWND owner) {
     if (!source) return -1;
     filterDialogLoops();
     loops.modalRuns.push_back(this);
-    INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), source, owner, dialogProc,
+    INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleA(nullptr), source, owner, dialogProc,
                                              reinterpret_cast<LPARAM>(this));
     loops.modalRuns.pop_back();
     return result;
@@ -68,7 +68,7 @@ bool Dialog::routeToModeless(MSG& msg) {
     if (dialog->runHandler(nullptr, [&] { return dialog->preTranslateMessage(msg); })) return true;
     const MSG* outer = loops.routing;
     loops.routing = &msg;
-    bool handled = IsDialogMessageA(root, &msg) != FALSE;
+    bool handled = IsDialogMessageW(root, &msg) != FALSE;
     loops.routing = outer;
     return handled;
 }
@@ -102,7 +102,7 @@ bool Dialog::createModeless(HWND owner) {
     modeless_ = true;
     filterDialogLoops();
     const DLGTEMPLATE* source = dialogTemplate();
-    return source && CreateDialogIndirectParamA(GetModuleHandleA(nullptr), source, owner, dialogProc,
+    return source && CreateDialogIndirectParamW(GetModuleHandleA(nullptr), source, owner, dialogProc,
                                                 reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 

@@ -22,7 +22,8 @@ public:
     bool isModeless() const { return modeless_; }
 
     HWND item(int id) const { return GetDlgItem(hwnd(), id); }
-    std::string itemText(int id) const { return windowText(item(id)); }
+    std::wstring itemText(int id) const { return windowText(item(id)); }
+    void setItemText(int id, const std::wstring& text) const { setWindowText(item(id), text); }
     // A check box: checked or not.
     void setChecked(int id, bool on) { CheckDlgButton(hwnd(), id, on ? BST_CHECKED : BST_UNCHECKED); }
     bool isChecked(int id) const { return IsDlgButtonChecked(hwnd(), id) == BST_CHECKED; }

@@ -1,4 +1,5 @@
 #include "win/MessageBox.h"
+#include "win/Controls.h"
 #include "win/Failure.h"
 
 namespace win {
@@ -21,9 +22,11 @@ std::string appDisplayName() {
     return dot ? std::string(base, dot) : std::string(base);
 }
 
-int showMessage(const char* text, UINT type, HWND owner) {
-    return MessageBoxA(owner, text, appDisplayName().c_str(), type);
+int showMessage(const std::wstring& text, UINT type, HWND owner) {
+    return MessageBoxW(owner, text.c_str(), widen(appDisplayName().c_str()).c_str(), type);
 }
+
+int showMessage(const char* text, UINT type, HWND owner) { return showMessage(widen(text), type, owner); }
 
 namespace {
 bool failureShown = false;

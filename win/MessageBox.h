@@ -8,7 +8,9 @@ namespace win {
 
 std::string appDisplayName();
 
-// MessageBoxA with the program's caption; returns the button pressed.
+// A message box with the program's caption; returns the button pressed.
+// Unicode, as it may name a memo or a tab.
+int showMessage(const std::wstring& text, UINT type, HWND owner = nullptr);
 int showMessage(const char* text, UINT type, HWND owner = nullptr);
 
 // The exclamation box of an expected condition (a file that cannot be written...).
@@ -21,8 +23,11 @@ inline void showNotice(const char* text, HWND owner = nullptr) {
 }
 // A Yes/No question; true for Yes. No is the default button: every question
 // asks before something is lost, and a stray Enter must lose nothing.
-inline bool askYesNo(const std::string& text, HWND owner = nullptr) {
-    return showMessage(text.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, owner) == IDYES;
+inline bool askYesNo(const std::wstring& text, HWND owner = nullptr) {
+    return showMessage(text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, owner) == IDYES;
+}
+inline bool askYesNo(const char* text, HWND owner = nullptr) {
+    return showMessage(text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, owner) == IDYES;
 }
 
 }  // namespace win

@@ -26,21 +26,17 @@ Bytes alignToDword(Bytes start, Bytes p) { return start + ((p - start + 3) & ~3)
 // A name or number of the template (a class, a title): a number after 0xFFFF,
 // or a string of UTF-16 units ending with a 0; answers the text and moves p
 // past it.
-std::string nameOrNumber(Bytes& p) {
+std::wstring nameOrNumber(Bytes& p) {
     if (word(p) == 0xFFFF) {
         WORD number = word(p + 2);
         p += 4;
-        static const char* const classes[] = {"Button", "Edit", "Static", "ListBox", "ScrollBar", "ComboBox"};
+        static const wchar_t* const classes[] = {L"Button", L"Edit", L"Static", L"ListBox", L"ScrollBar", L"ComboBox"};
         if (number >= 0x80 && number <= 0x85) return classes[number - 0x80];
-        return "#" + std::to_string(number);
+        return L"#" + std::to_wstring(number);
     }
-    std::wstring wide;
-    for (; word(p) != 0; p += 2) wide += static_cast<wchar_t>(word(p));
+    std::wstring text;
+    for (; word(p) != 0; p += 2) text += static_cast<wchar_t>(word(p));
     p += 2;
-    std::string text(wide.size() * 2 + 1, '\0');
-    int length = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0],
-                                     static_cast<int>(text.size()), nullptr, nullptr);
-    text.resize(std::max(length, 0));
     return text;
 }
 
@@ -99,13 +95,14 @@ bool SplitTemplate::createLater(HWND dialog) const {
         if (std::find(own_.begin(), own_.end(), c.id) != own_.end()) continue;
         RECT r = c.units;
         MapDialogRect(dialog, &r);
-        HWND control = CreateWindowExA(c.exStyle | WS_EX_NOPARENTNOTIFY, c.className.c_str(), c.text.c_str(),
+        // Unicode controls, as the dialog's own: the edit controls among them take any character.
+        HWND control = CreateWindowExW(c.exStyle | WS_EX_NOPARENTNOTIFY, c.className.c_str(), c.text.c_str(),
                                        c.style | WS_CHILD, r.left, r.top, r.right - r.left, r.bottom - r.top, dialog,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
                                        GetModuleHandleA(nullptr), nullptr);
         if (!control) return false;
         SendMessageA(control, WM_SETFONT, font, FALSE);
-        if (c.className == "Button" && (c.style & 0x0F) == BS_DEFPUSHBUTTON) SendMessageA(dialog, DM_SETDEFID, c.id, 0);
+        if (c.className == L"Button" && (c.style & 0x0F) == BS_DEFPUSHBUTTON) SendMessageA(dialog, DM_SETDEFID, c.id, 0);
     }
     return true;
 }

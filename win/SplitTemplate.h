@@ -35,7 +35,7 @@ private:
         DWORD style, exStyle;
         RECT units;  // in dialog units
         int id;
-        std::string className, text;
+        std::wstring className, text;
     };
     std::vector<DWORD> bytes_;  // dialog templates are DWORD aligned
     std::vector<Control> later_;

@@ -1,5 +1,6 @@
 #include "win/Window.h"
 #include <string>
+#include "win/Controls.h"
 
 namespace win {
 
@@ -20,11 +21,11 @@ Window::Busy::~Busy() {
 // read without a round trip to Wine's server, unlike a property, and it is
 // asked at every message; a subclassed window keeps it in a property.
 bool Window::ownClass(HWND hwnd) {
-    return GetClassLongPtrA(hwnd, GCLP_WNDPROC) == reinterpret_cast<ULONG_PTR>(&Window::windowProc);
+    return GetClassLongPtrW(hwnd, GCLP_WNDPROC) == reinterpret_cast<ULONG_PTR>(&Window::windowProc);
 }
 
 Window* Window::fromHandle(HWND hwnd) {
-    if (ownClass(hwnd)) return reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, 0));
+    if (ownClass(hwnd)) return reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, 0));
     return static_cast<Window*>(GetPropA(hwnd, kObjectProp));
 }
 
@@ -42,24 +43,26 @@ void Window::destroyAndDelete(Window* window) {
 bool Window::create(DWORD exStyle, const char* title, DWORD style, int x, int y, int width, int height,
                     HWND parent, UINT classStyle, int id) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    std::string className = "Quillpad:" + std::to_string(classStyle);
-    WNDCLASSA wc;
-    if (!GetClassInfoA(instance, className.c_str(), &wc)) {
-        wc = WNDCLASSA();
+    std::wstring className = L"Quillpad:" + std::to_wstring(classStyle);
+    WNDCLASSW wc;
+    if (!GetClassInfoW(instance, className.c_str(), &wc)) {
+        wc = WNDCLASSW();
         wc.style = classStyle;
         wc.lpfnWndProc = windowProc;
         wc.cbWndExtra = sizeof(Window*);
         wc.hInstance = instance;
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         wc.lpszClassName = className.c_str();
-        if (!RegisterClassA(&wc)) return false;
+        if (!RegisterClassW(&wc)) return false;
     }
-    return CreateWindowExA(exStyle, className.c_str(), title, style, x, y, width, height, parent,
+    const std::wstring wideTitle = widen(title);
+    return CreateWindowExW(exStyle, className.c_str(), wideTitle.c_str(), style, x, y, width, height, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this) != nullptr;
 }
 
 bool Window::createControl(const char* className, DWORD style, HWND parent, int id) {
-    HWND control = CreateWindowExA(0, className, "", style | WS_CHILD, 0, 0, 0, 0, parent,
+    const std::wstring wideClass = widen(className);
+    HWND control = CreateWindowExW(0, wideClass.c_str(), L"", style | WS_CHILD, 0, 0, 0, 0, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
                                    nullptr);
     if (!control) return false;
@@ -72,27 +75,29 @@ void Window::subclass(HWND control) { attach(control, true); }
 void Window::attach(HWND hwnd, bool subclass) {
     hwnd_ = hwnd;
     if (ownClass(hwnd)) {
-        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(this));
+        SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(this));
     } else {
         SetPropA(hwnd, kObjectProp, this);
     }
+    // A Unicode procedure, also over an ANSI control: the system translates
+    // between them, and our handlers always see text as UTF-16.
     if (subclass) {
         superProc_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::windowProc)));
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::windowProc)));
     }
 }
 
 void Window::detach() {
     if (hwnd_ && IsWindow(hwnd_)) {
         if (ownClass(hwnd_)) {
-            SetWindowLongPtrA(hwnd_, 0, 0);
+            SetWindowLongPtrW(hwnd_, 0, 0);
         } else {
             RemovePropA(hwnd_, kObjectProp);
         }
         // Someone may have subclassed the window after us: putting our
         // predecessor back would cut them off.
-        if (superProc_ && GetWindowLongPtrA(hwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Window::windowProc)) {
-            SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(superProc_));
+        if (superProc_ && GetWindowLongPtrW(hwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Window::windowProc)) {
+            SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(superProc_));
         }
     }
     hwnd_ = nullptr;
@@ -101,11 +106,11 @@ void Window::detach() {
 
 LRESULT CALLBACK Window::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
         if (auto* self = static_cast<Window*>(cs->lpCreateParams)) self->attach(hwnd, false);
     }
     Window* self = fromHandle(hwnd);
-    if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     return self->dispatch(message, wParam, lParam);
 }
 
@@ -161,8 +166,8 @@ LRESULT Window::defaultProcessing() {
 
 LRESULT Window::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!hwnd_) return 0;
-    if (superProc_) return CallWindowProcA(superProc_, hwnd_, message, wParam, lParam);
-    return ::DefWindowProcA(hwnd_, message, wParam, lParam);
+    if (superProc_) return CallWindowProcW(superProc_, hwnd_, message, wParam, lParam);
+    return ::DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 }  // namespace win

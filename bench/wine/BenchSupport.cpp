@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <algorithm>
 #include <string>
+#include "store/ShiftJis.h"
 
 namespace {
 
@@ -31,9 +32,9 @@ StoredMemo benchMemo(int index) {
             if (line) text += "\r\n";
             text += pick(kLines, index * 7 + t * 3 + line);
         }
-        memo.tabs.push_back({text, pick(kTitles, index + t * 2)});
+        memo.tabs.push_back({sjis::decode(text), sjis::decode(pick(kTitles, index + t * 2))});
     }
-    memo.CAPTION = std::string(pick(kCaptions, index)) + " " + std::to_string(index + 1);
+    memo.CAPTION = sjis::decode(std::string(pick(kCaptions, index)) + " " + std::to_string(index + 1));
     const int width = 180 + index * 7 % 5 * 20, height = 110 + index * 3 % 4 * 15;
     memo.RECT_LEFT = index * 389 % (1024 - width);
     memo.RECT_TOP = index * 211 % (768 - height);

@@ -17,6 +17,7 @@
 #include <vector>
 #include "res/resource.h"
 #include "store/MemoFile.h"
+#include "store/ShiftJis.h"
 #include "tray/TrayWnd.h"
 
 namespace {
@@ -42,10 +43,10 @@ std::string dataFile(const Layout& layout, bool wrap = false) {
     const std::string text = tabText(layout.tabBytes);
     for (int i = 0; i < layout.memos; ++i) {
         StoredMemo& m = memos[i];
-        m.CAPTION = "memo " + std::to_string(i);
+        m.CAPTION = L"memo " + std::to_wstring(i);
         m.RECT_LEFT = i % 700, m.RECT_TOP = i % 600;
         m.RECT_RIGHT = m.RECT_LEFT + 300, m.RECT_BOTTOM = m.RECT_TOP + 150;
-        m.tabs.assign(layout.tabs, MemoTab{text, "tab"});
+        m.tabs.assign(layout.tabs, MemoTab{sjis::decode(text), L"tab"});
         m.appearance.WORDWRAP_FLAG = wrap;
     }
     return formatMemos(memos);

@@ -22,17 +22,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     for (int i = 0; i < count; ++i) {
         const StoredMemo memo = benchMemo(i);
-        HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MEMO), owner, memoProc, 0);
+        HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MEMO), owner, memoProc, 0);
         if (!dialog) return 1;
         HWND tabs = GetDlgItem(dialog, IDC_MEMO_TABS);
         for (size_t t = 0; t < memo.tabs.size(); ++t) {
-            TCITEMA item = {};
+            TCITEMW item = {};
             item.mask = TCIF_TEXT;
-            item.pszText = const_cast<char*>(memo.tabs[t].title.c_str());
-            SendMessageA(tabs, TCM_INSERTITEMA, t, reinterpret_cast<LPARAM>(&item));
+            item.pszText = const_cast<wchar_t*>(memo.tabs[t].title.c_str());
+            SendMessageW(tabs, TCM_INSERTITEMW, t, reinterpret_cast<LPARAM>(&item));
         }
-        SetDlgItemTextA(dialog, IDC_MEMO_CAPTION, memo.CAPTION.c_str());
-        SetDlgItemTextA(dialog, IDC_MEMO_TEXT, memo.tabs[memo.MEMO_SELECT_INDEX].text.c_str());
+        SetDlgItemTextW(dialog, IDC_MEMO_CAPTION, memo.CAPTION.c_str());
+        SetDlgItemTextW(dialog, IDC_MEMO_TEXT, memo.tabs[memo.MEMO_SELECT_INDEX].text.c_str());
         SetWindowPos(dialog, HWND_TOP, memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT - memo.RECT_LEFT,
                      memo.RECT_BOTTOM - memo.RECT_TOP, SWP_SHOWWINDOW);
     }

@@ -76,9 +76,9 @@ std::vector<StoredMemo> generateMemos(int count, unsigned seed) {
     for (int i = 0; i < count; ++i) {
         StoredMemo& m = memos[i];
         // Captions are the memos' names for the driver: unique.
-        m.CAPTION = "メモ" + std::to_string(i) + " " + kWords[rng() % std::size(kWords)];
+        m.CAPTION = wide("メモ" + std::to_string(i) + " " + kWords[rng() % std::size(kWords)]);
         const int tabs = 1 + rng() % 5;
-        for (int t = 0; t < tabs; ++t) m.tabs.push_back({textFor(rng()), "タブ" + std::to_string(t)});
+        for (int t = 0; t < tabs; ++t) m.tabs.push_back({wide(textFor(rng())), wide("タブ" + std::to_string(t))});
         m.MEMO_SELECT_INDEX = rng() % tabs;
         const int width = 200 + rng() % 200, height = 120 + rng() % 180;
         m.RECT_LEFT = rng() % (1024 - width);
@@ -114,7 +114,7 @@ std::string difference(const std::vector<StoredMemo>& file, const std::vector<St
     }
     for (size_t i = 0; i < file.size(); ++i) {
         if (file[i] == wanted[i]) continue;
-        std::string where = "memo " + std::to_string(i) + " (" + file[i].CAPTION + ")";
+        std::string where = "memo " + std::to_string(i) + " (" + narrow(file[i].CAPTION) + ")";
         if (file[i].tabs.size() != wanted[i].tabs.size()) return where + ": other tabs";
         for (size_t t = 0; t < file[i].tabs.size(); ++t) {
             if (file[i].tabs[t].text == wanted[i].tabs[t].text) continue;
@@ -148,7 +148,7 @@ Found checkRun(int round) {
             int memo, tab;
             journal >> memo >> tab;
             pending = returned;
-            pending.at(memo).tabs.at(tab).text = textFor(textSeed(round, seq));
+            pending.at(memo).tabs.at(tab).text = wide(textFor(textSeed(round, seq)));
             found.inCommit = true;
         } else {
             returned.swap(pending);
@@ -200,7 +200,7 @@ std::vector<HWND> memoWindowsOf(const Quillpad& program, const std::vector<Store
         Sleep(50);
     }
     std::map<std::string, int> index;
-    for (size_t i = 0; i < memos.size(); ++i) index[memos[i].CAPTION] = int(i);
+    for (size_t i = 0; i < memos.size(); ++i) index[narrow(memos[i].CAPTION)] = int(i);
     std::vector<HWND> byMemo(memos.size());
     for (HWND w : windows) {
         const std::string caption = controlText(w, IDC_MEMO_CAPTION);

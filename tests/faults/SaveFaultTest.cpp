@@ -68,8 +68,8 @@ std::unique_ptr<Obstacle> make() { return std::make_unique<T>(); }
 std::vector<StoredMemo> threeMemos() {
     std::vector<StoredMemo> memos(3);
     for (int i = 0; i < 3; ++i) {
-        memos[i].CAPTION = "メモ" + std::to_string(i);
-        memos[i].tabs = {{"元の文 " + std::to_string(i) + "\r\n", "タブ"}};
+        memos[i].CAPTION = wide("メモ" + std::to_string(i));
+        memos[i].tabs = {{wide("元の文 " + std::to_string(i) + "\r\n"), wide("タブ")}};
         memos[i].RECT_LEFT = 20 + 320 * i;
         memos[i].RECT_TOP = 100;
         memos[i].RECT_RIGHT = memos[i].RECT_LEFT + 300;
@@ -81,7 +81,7 @@ std::vector<StoredMemo> threeMemos() {
 // Each memo's first tab text, as the data file holds it now.
 std::vector<std::string> storedTexts() {
     std::vector<std::string> texts;
-    loadMemoFile(MEMO_FILE_NAME, {}, [&](const StoredMemo& m) { texts.push_back(m.tabs.at(0).text); });
+    loadMemoFile(MEMO_FILE_NAME, {}, [&](const StoredMemo& m) { texts.push_back(narrow(m.tabs.at(0).text)); });
     return texts;
 }
 

@@ -5,10 +5,10 @@
 
 namespace {
 
-StoredMemo memo(const std::string& caption, std::vector<std::string> texts = {"text"}) {
+StoredMemo memo(const std::wstring& caption, std::vector<std::wstring> texts = {L"text"}) {
     StoredMemo m;
     m.CAPTION = caption;
-    for (const std::string& text : texts) m.tabs.push_back({text, "tab"});
+    for (const std::wstring& text : texts) m.tabs.push_back({text, L"tab"});
     return m;
 }
 
@@ -20,17 +20,17 @@ TEST(GenerationTime, ZeroPaddedDateAndClock) {
 TEST(GenerationLine, CountAndTheFirstCaptions) {
     const LocalTime t{2026, 12, 8, 10, 33, 56};
     struct Case {
-        const char* name;
+        const wchar_t* name;
         std::vector<StoredMemo> memos;
-        std::string line;
+        std::wstring line;
     } cases[] = {
-        {"none", {}, "2026/12/08 10:33:56  メモ 0 件"},
-        {"one", {memo("a")}, "2026/12/08 10:33:56  メモ 1 件  a"},
-        {"three", {memo("a"), memo("b"), memo("c")}, "2026/12/08 10:33:56  メモ 3 件  a、b、c"},
-        {"four", {memo("a"), memo("b"), memo("c"), memo("d")}, "2026/12/08 10:33:56  メモ 4 件  a、b、c、…"},
-        {"five", {memo("a"), memo("b"), memo("c"), memo("d"), memo("e")},
-         "2026/12/08 10:33:56  メモ 5 件  a、b、c、…"},
-        {"empty caption", {memo(""), memo("b")}, "2026/12/08 10:33:56  メモ 2 件  、b"},
+        {L"none", {}, L"2026/12/08 10:33:56  メモ 0 件"},
+        {L"one", {memo(L"a")}, L"2026/12/08 10:33:56  メモ 1 件  a"},
+        {L"three", {memo(L"a"), memo(L"b"), memo(L"c")}, L"2026/12/08 10:33:56  メモ 3 件  a、b、c"},
+        {L"four", {memo(L"a"), memo(L"b"), memo(L"c"), memo(L"d")}, L"2026/12/08 10:33:56  メモ 4 件  a、b、c、…"},
+        {L"five", {memo(L"a"), memo(L"b"), memo(L"c"), memo(L"d"), memo(L"e")},
+         L"2026/12/08 10:33:56  メモ 5 件  a、b、c、…"},
+        {L"empty caption", {memo(L""), memo(L"b")}, L"2026/12/08 10:33:56  メモ 2 件  、b"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -40,23 +40,23 @@ TEST(GenerationLine, CountAndTheFirstCaptions) {
 
 TEST(GenerationPreview, CaptionsAndTheFirstLinesThatAreNotEmpty) {
     struct Case {
-        const char* name;
+        const wchar_t* name;
         std::vector<StoredMemo> memos;
-        std::string preview;
+        std::wstring preview;
     } cases[] = {
-        {"none", {}, ""},
-        {"one line", {memo("c", {"x"})}, "■ c\r\n    x\r\n"},
-        {"empty text", {memo("c", {""})}, "■ c\r\n"},
-        {"empty lines skipped", {memo("c", {"\r\n\r\nx\r\n\r\ny\r\n"})}, "■ c\r\n    x\r\n    y\r\n"},
-        {"three lines", {memo("c", {"1\r\n2\r\n3"})}, "■ c\r\n    1\r\n    2\r\n    3\r\n"},
-        {"three lines and empty ones", {memo("c", {"1\r\n2\r\n3\r\n\r\n"})}, "■ c\r\n    1\r\n    2\r\n    3\r\n"},
-        {"four lines", {memo("c", {"1\r\n2\r\n3\r\n4"})}, "■ c\r\n    1\r\n    2\r\n    3\r\n    …\r\n"},
-        {"lone CR and LF stay in their line", {memo("c", {"a\rb\nc"})}, "■ c\r\n    a\rb\nc\r\n"},
-        {"each tab", {memo("c", {"1\r\n2\r\n3\r\n4", "t2"})},
-         "■ c\r\n    1\r\n    2\r\n    3\r\n    …\r\n    t2\r\n"},
-        {"memos apart", {memo("a", {"x"}), memo("b", {"y"})}, "■ a\r\n    x\r\n\r\n■ b\r\n    y\r\n"},
-        {"the first memos of many", std::vector<StoredMemo>(PREVIEW_MEMOS + 2, memo("a", {""})),
-         [] { std::string p; for (size_t i = 0; i < PREVIEW_MEMOS; ++i) p += "■ a\r\n\r\n"; return p + "…\r\n"; }()},
+        {L"none", {}, L""},
+        {L"one line", {memo(L"c", {L"x"})}, L"■ c\r\n    x\r\n"},
+        {L"empty text", {memo(L"c", {L""})}, L"■ c\r\n"},
+        {L"empty lines skipped", {memo(L"c", {L"\r\n\r\nx\r\n\r\ny\r\n"})}, L"■ c\r\n    x\r\n    y\r\n"},
+        {L"three lines", {memo(L"c", {L"1\r\n2\r\n3"})}, L"■ c\r\n    1\r\n    2\r\n    3\r\n"},
+        {L"three lines and empty ones", {memo(L"c", {L"1\r\n2\r\n3\r\n\r\n"})}, L"■ c\r\n    1\r\n    2\r\n    3\r\n"},
+        {L"four lines", {memo(L"c", {L"1\r\n2\r\n3\r\n4"})}, L"■ c\r\n    1\r\n    2\r\n    3\r\n    …\r\n"},
+        {L"lone CR and LF stay in their line", {memo(L"c", {L"a\rb\nc"})}, L"■ c\r\n    a\rb\nc\r\n"},
+        {L"each tab", {memo(L"c", {L"1\r\n2\r\n3\r\n4", L"t2"})},
+         L"■ c\r\n    1\r\n    2\r\n    3\r\n    …\r\n    t2\r\n"},
+        {L"memos apart", {memo(L"a", {L"x"}), memo(L"b", {L"y"})}, L"■ a\r\n    x\r\n\r\n■ b\r\n    y\r\n"},
+        {L"the first memos of many", std::vector<StoredMemo>(PREVIEW_MEMOS + 2, memo(L"a", {L""})),
+         [] { std::wstring p; for (size_t i = 0; i < PREVIEW_MEMOS; ++i) p += L"■ a\r\n\r\n"; return p + L"…\r\n"; }()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

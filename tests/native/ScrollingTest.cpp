@@ -16,16 +16,16 @@ CharWidths tenPixels() {
 TEST(TextLines, BreakAfterBlanksAndAroundTwoByteCharacters) {
     struct Case {
         const char* name;
-        const char* text;
+        const wchar_t* text;
         int32_t width;
         std::vector<uint32_t> starts;
         int32_t widest;
     } cases[] = {
-        {"a line per line break, none after the last", "ab\r\ncdef\r\n", 0, {0, 4}, 40},
-        {"a tab reaches the next stop", "a\tbc", 0, {0}, 60},
-        {"after a blank, which may hang past the edge", "abc def gh", 40, {0, 4, 8}, 40},
-        {"a word wider than a line where it reaches the edge", "abcdefg", 40, {0, 4}, 40},
-        {"before and after a two-byte character", "abc\x93\xfa\x96\x7b" "defgh", 40, {0, 5, 7, 11}, 0},
+        {"a line per line break, none after the last", L"ab\r\ncdef\r\n", 0, {0, 4}, 40},
+        {"a tab reaches the next stop", L"a\tbc", 0, {0}, 60},
+        {"after a blank, which may hang past the edge", L"abc def gh", 40, {0, 4, 8}, 40},
+        {"a word wider than a line where it reaches the edge", L"abcdefg", 40, {0, 4}, 40},
+        {"before and after a wide character", L"abc日本defgh", 40, {0, 4, 5, 9}, 0},
     };
     const CharWidths widths = tenPixels();
     for (const Case& c : cases) {
@@ -35,6 +35,37 @@ TEST(TextLines, BreakAfterBlanksAndAroundTwoByteCharacters) {
         if (c.width == 0) {
             EXPECT_EQ(lines.widest, c.widest);
         }
+    }
+}
+
+// "|" marks where each shown line begins; every character is ten pixels wide.
+TEST(TextLines, ClosingPunctuationNeverBeginsALine) {
+    struct Case {
+        const char* name;
+        std::u16string text;  // UTF-16, as the program holds it
+        int32_t width;
+    } cases[] = {
+        {"the mark takes its word along", u"調べることがありま|す。上に示した", 100},
+        {"it fits at the end", u"調べることがあります。|上に示した", 110},
+        {"a comma too", u"あいう|え、お", 40},
+        {"an opening bracket stays with what follows", u"あいう|「かぎ」", 40},
+        {"after a comma, before an opening bracket", u"あいう、|「かぎ」|です", 40},
+        {"small kana and the prolonged sound mark", u"コン|ピュー|ター", 30},
+        {"digits break only where they reach the edge", u"01234|56789", 50},
+        {"Latin words after a blank, a full stop kept", u"see the |(full) |text.", 110},
+        {"never inside a surrogate pair", u"😀😀|😀", 20},
+        {"nor between a half-width katakana and its mark", u"ｶﾞ|ｶﾞ", 30},
+    };
+    const CharWidths widths = tenPixels();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring text;
+        std::vector<uint32_t> starts{0};
+        for (char16_t ch : c.text) {
+            if (ch == u'|') starts.push_back(uint32_t(text.size()));
+            else text += wchar_t(ch);
+        }
+        EXPECT_EQ(breakLines(text, widths, c.width).starts, starts);
     }
 }
 
@@ -76,8 +107,8 @@ TEST(Scrolling, WheelKeysAndResizeKeepTheViewInTheText) {
     // Forty words of four characters wrapped at `from` pixels, then at `to`.
     auto resize = [&](int32_t from, int32_t to) -> Act {
         return [=](ScrollPlace p) {
-            std::string text;
-            for (int i = 0; i < 40; ++i) text += "wor ";
+            std::wstring text;
+            for (int i = 0; i < 40; ++i) text += L"wor ";
             const CharWidths widths = tenPixels();
             TextLines before = breakLines(text, widths, from), after = breakLines(text, widths, to);
             ViewExtent resized = e;

@@ -42,8 +42,8 @@ std::vector<std::string> backupNames() {
 
 StoredMemo memoWithText(const std::string& text) {
     StoredMemo memo;
-    memo.CAPTION = "caption";
-    memo.tabs = {{text + "\r\n", "title"}};
+    memo.CAPTION = L"caption";
+    memo.tabs = {{std::wstring(text.begin(), text.end()) + L"\r\n", L"title"}};
     return memo;
 }
 

@@ -15,9 +15,9 @@ namespace {
 std::vector<StoredMemo> memoSet(int memoCount, char fill) {
     std::vector<StoredMemo> memos(memoCount);
     for (int i = 0; i < memoCount; ++i) {
-        memos[i].CAPTION = "memo " + std::to_string(i);
+        memos[i].CAPTION = L"memo " + std::to_wstring(i);
         memos[i].RECT_LEFT = i;
-        for (int t = 0; t < 4; ++t) memos[i].tabs.push_back({std::string(4000, fill) + "\r\n", std::to_string(t)});
+        for (int t = 0; t < 4; ++t) memos[i].tabs.push_back({std::wstring(4000, wchar_t(fill)) + L"\r\n", std::to_wstring(t)});
     }
     return memos;
 }

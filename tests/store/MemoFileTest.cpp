@@ -3,12 +3,17 @@
 #include <sys/stat.h>
 #include "store/FileIO.h"
 #include "store/MemoFile.h"
+#include "store/ShiftJis.h"
 #include "tests/store/TestFiles.h"
+
+// Texts as the reader makes them of the file's bytes, and back.
+std::wstring w(const std::string& bytes) { return sjis::decode(bytes); }
+std::string toFile(const std::wstring& text) { return sjis::encode(text); }
 
 // Failures show a memo as the lines it is written as.
 void PrintTo(const StoredMemo& m, std::ostream* os) {
     StoredMemo shown = m;
-    if (shown.tabs.empty()) shown.tabs.push_back({"(no tabs)", ""});
+    if (shown.tabs.empty()) shown.tabs.push_back({L"(no tabs)", L""});
     *os << testing::PrintToString(formatMemos({shown}));
 }
 
@@ -44,8 +49,8 @@ const std::string EXAMPLE_FILE =
 
 StoredMemo exampleMemo() {
     StoredMemo m;
-    m.tabs = {{DOUBLE_CLICK_TO_EDIT + "\r\n", NEW_TAB}};
-    m.CAPTION = NEW_MEMO;
+    m.tabs = {{w(DOUBLE_CLICK_TO_EDIT + "\r\n"), w(NEW_TAB)}};
+    m.CAPTION = w(NEW_MEMO);
     m.RECT_LEFT = 362, m.RECT_TOP = 309, m.RECT_RIGHT = 662, m.RECT_BOTTOM = 459;
     return m;
 }
@@ -91,7 +96,7 @@ TEST(MemoReader, FilesWithoutCompleteMemos) {
 
 TEST(MemoReader, FirstMemoWithoutRectGetsANewMemosRectangle) {
     const char* block = "[MEMO_TAB_START]\n[MEMO_START]\n[MEMO_END]\n[MEMO_TAB_END]";
-    EXPECT_EQ(parse(block), std::vector<StoredMemo>{memoWithoutKeys({{"", ""}})});
+    EXPECT_EQ(parse(block), std::vector<StoredMemo>{memoWithoutKeys({{L"", L""}})});
 
     StoredMemo wide = parse(block, ScreenSize{1920, 1080}).at(0);
     EXPECT_EQ(std::vector<int32_t>({wide.RECT_LEFT, wide.RECT_TOP, wide.RECT_RIGHT, wide.RECT_BOTTOM}),
@@ -111,7 +116,7 @@ TEST(MemoReader, KeyValues) {
         {"BACK_MEMO_COLOR--1", [](StoredMemo& m) { m.appearance.colors.BACK_MEMO_COLOR = 0xFFFFFFFF; }},
         {"RECT_LEFT--20", [](StoredMemo& m) { m.RECT_LEFT = -20; }},
         {"RECT_LEFT-3\nunknown line\nRECT_LEFT-4", [](StoredMemo& m) { m.RECT_LEFT = 4; }},
-        {"CAPTION-RECT_TOP-7\r\r", [](StoredMemo& m) { m.CAPTION = "RECT_TOP-7\r"; }},
+        {"CAPTION-RECT_TOP-7\r\r", [](StoredMemo& m) { m.CAPTION = L"RECT_TOP-7\r"; }},
         {"CAPTION-", [](StoredMemo&) {}},
         {"MEMO_SELECT_INDEX-1", [](StoredMemo& m) { m.MEMO_SELECT_INDEX = 1; }},
         {"MEMO_SELECT_INDEX-2", [](StoredMemo&) {}},   // outside the tabs: the first tab
@@ -125,7 +130,7 @@ TEST(MemoReader, KeyValues) {
          }},
     };
     for (const Case& c : cases) {
-        StoredMemo expected = memoWithoutKeys({{"", "a"}, {"", "b"}});
+        StoredMemo expected = memoWithoutKeys({{L"", L"a"}, {L"", L"b"}});
         c.change(expected);
         std::string file = std::string("[MEMO_TAB_START]\n") + c.header +
                            "\n[MEMO_START]\nMEMO_TAB_TITLE-a\n[MEMO_END]\n[MEMO_START]\nMEMO_TAB_TITLE-b\n[MEMO_END]\n"
@@ -140,19 +145,19 @@ TEST(MemoReader, WorkingValuesCarryOverBetweenBlocks) {
         "[MEMO_START]\nMEMO_TAB_TITLE-T1\na\n[MEMO_END]\n[MEMO_START]\n[MEMO_END]\n[MEMO_TAB_END]\n"
         "[MEMO_TAB_START]\nRECT_TOP-2\n[MEMO_START]\nb\n[MEMO_END]\n[MEMO_TAB_END]\n"
         "[MEMO_TAB_START]\n[MEMO_START]\n[MEMO_END]\n[MEMO_START]\n[MEMO_END]\n[MEMO_TAB_END]\n";
-    StoredMemo first = memoWithoutKeys({{"a\r\n", "T1"}, {"", "T1"}});
+    StoredMemo first = memoWithoutKeys({{L"a\r\n", L"T1"}, {L"", L"T1"}});
     first.RECT_LEFT = 1;
     first.appearance.colors.BACK_MEMO_COLOR = 7;
     first.appearance.NON_MOVE_FLAG = true;
     first.MEMO_SELECT_INDEX = 1;
-    first.CAPTION = "first";
+    first.CAPTION = L"first";
     StoredMemo second = first;  // the caption is emptied at each memo; the title runs on
     second.CAPTION.clear();
     second.RECT_TOP = 2;
-    second.tabs = {{"b\r\n", "T1"}};
+    second.tabs = {{L"b\r\n", L"T1"}};
     second.MEMO_SELECT_INDEX = 0;  // index 1 is outside its one tab...
     StoredMemo third = second;
-    third.tabs = {{"", "T1"}, {"", "T1"}};
+    third.tabs = {{L"", L"T1"}, {L"", L"T1"}};
     third.MEMO_SELECT_INDEX = 1;  // ...but the working value is still 1
     EXPECT_EQ(parse(file), (std::vector<StoredMemo>{first, second, third}));
 }
@@ -167,9 +172,9 @@ TEST(MemoReader, RulesApplyInTheirOrder) {
         "[MEMO_TAB_END]\n"
         "[MEMO_TAB_END]\n";  // no memo open: ignored, nothing repeated
     StoredMemo expected = memoWithoutKeys(
-        {{"RECT_TOP-5\r\n[MEMO_START]\r\n[MEMO_TAB_START]\r\n[MEMO_TAB_END]\r\nCAPTION-x\r\n [MEMO_END]\r\n[MEMO_END] \r\n",
-          "late"}});
-    expected.CAPTION = "RECT_TOP-1";
+        {{L"RECT_TOP-5\r\n[MEMO_START]\r\n[MEMO_TAB_START]\r\n[MEMO_TAB_END]\r\nCAPTION-x\r\n [MEMO_END]\r\n[MEMO_END] \r\n",
+          L"late"}});
+    expected.CAPTION = L"RECT_TOP-1";
     expected.appearance.WORDWRAP_FLAG = true;
     EXPECT_EQ(parse(file), std::vector<StoredMemo>{expected});
 }
@@ -181,12 +186,12 @@ TEST(MemoReader, HandsEachMemoOnWhenItsBlockEnds) {
     }
     file += "[MEMO_TAB_START]\nCAPTION-unfinished\n[MEMO_START]\nx\n[MEMO_END]\n";  // file ends early
     std::string seen;
-    parseMemos(file, {}, [&](const StoredMemo& m) { seen += m.CAPTION; });
+    parseMemos(file, {}, [&](const StoredMemo& m) { seen += toFile(m.CAPTION); });
     EXPECT_EQ(seen, "ABC");
     file.pop_back();  // and without a final line end
     file += "\n[MEMO_TAB_END]";
     seen.clear();
-    parseMemos(file, {}, [&](const StoredMemo& m) { seen += m.CAPTION; });
+    parseMemos(file, {}, [&](const StoredMemo& m) { seen += toFile(m.CAPTION); });
     EXPECT_EQ(seen, "ABCunfinished");
 }
 
@@ -225,14 +230,14 @@ TEST(MemoWriter, TabTextRules) {
     const std::string before = "MEMO_TAB_TITLE-T\r\n", after = "[MEMO_END]\r\n[MEMO_TAB_END]\r\n";
     for (const Case& c : cases) {
         StoredMemo memo = exampleMemo();
-        memo.tabs = {{c.text, "T"}};
+        memo.tabs = {{w(c.text), L"T"}};
         std::string file = formatMemos({memo});
         size_t start = file.find(before) + before.size();
         ASSERT_GE(file.size(), start + after.size());
         EXPECT_EQ(file.substr(start, file.size() - after.size() - start), c.written) << c.text;
         std::vector<StoredMemo> back = parse(file);
         ASSERT_EQ(back.size(), 1u);
-        EXPECT_EQ(back[0].tabs, (std::vector<MemoTab>{{c.readBack, "T"}})) << c.text;
+        EXPECT_EQ(back[0].tabs, (std::vector<MemoTab>{{w(c.readBack), L"T"}})) << c.text;
         EXPECT_EQ(formatMemos(back), file) << c.text;  // no further change after one save and load
     }
 }
@@ -243,8 +248,8 @@ TEST(MemoWriter, HeaderLines) {
     memo.appearance.colors = {4294967295u, 1, 2, 3};
     memo.appearance.NOT_SHOW_TAB_FLAG = memo.appearance.WORDWRAP_FLAG = memo.appearance.COMPACT_FLAG = memo.appearance.NON_MOVE_FLAG = true;
     memo.MEMO_SELECT_INDEX = -1;
-    memo.CAPTION = "a\nb";  // single-line fields never split the line
-    memo.tabs = {{"x", "t\nu"}};
+    memo.CAPTION = L"a\nb";  // single-line fields never split the line
+    memo.tabs = {{L"x", L"t\nu"}};
     EXPECT_EQ(formatMemos({memo}), withCrLf("[MEMO_TAB_START]\nRECT_TOP--2147483648\nRECT_LEFT--20\nRECT_BOTTOM-459\n"
                                             "RECT_RIGHT-662\nBACK_CAPTION_COLOR-4294967295\nTEXT_CAPTION_COLOR-1\n"
                                             "BACK_MEMO_COLOR-2\nTEXT_MEMO_COLOR-3\nMEMO_SELECT_INDEX--1\nCAPTION-a b\n"
@@ -254,12 +259,12 @@ TEST(MemoWriter, HeaderLines) {
 
 TEST(MemoWriter, RoundTripKeepsEveryMemoInOrder) {
     StoredMemo second = exampleMemo();
-    second.CAPTION = "RECT_TOP-1 " + NEW_MEMO;
+    second.CAPTION = w("RECT_TOP-1 " + NEW_MEMO);
     second.RECT_LEFT = -300, second.RECT_RIGHT = 2147483647;
     second.appearance.colors = {0xFFFFFFFF, 0x80000000, 1, 0};
     second.appearance.WORDWRAP_FLAG = second.appearance.NON_MOVE_FLAG = true;
     second.MEMO_SELECT_INDEX = 2;
-    second.tabs = {{"one\r\n", ""}, {"\r\n", NEW_TAB}, {"[MEMO_TAB_END] \r\nMEMO_TAB_TITLE\r\n\r\n", "MEMO_TAB_TITLE-x"}};
+    second.tabs = {{L"one\r\n", L""}, {L"\r\n", w(NEW_TAB)}, {L"[MEMO_TAB_END] \r\nMEMO_TAB_TITLE\r\n\r\n", L"MEMO_TAB_TITLE-x"}};
     StoredMemo withoutTabs = second;
     withoutTabs.tabs.clear();  // a memo being deleted leaves no block
     std::vector<StoredMemo> memos{exampleMemo(), withoutTabs, second, exampleMemo()};
@@ -276,15 +281,15 @@ TEST(MemoReader, ACutBlockEndsWhereTheNextBegins) {
          "/A a:one\r\n c:"},
         {"block lines as the last version wrote them", a + old + "[MEMO_END]\n[MEMO_TAB_END]",
          "/A a:one\r\n[MEMO_TAB_START]\r\n[MEMO_START]\r\n MEMO_TAB_TITLE-x\r\n [MEMO_END]\r\n[MEMO_TAB_END]\r\n"},
-        {"block lines written now", formatMemos({memoWithoutKeys({{old, "a"}})}),
+        {"block lines written now", formatMemos({memoWithoutKeys({{w(old), L"a"}})}),
          "/ a: [MEMO_TAB_START]\r\n [MEMO_START]\r\n MEMO_TAB_TITLE-x\r\n [MEMO_END]\r\n [MEMO_TAB_END]\r\n"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         std::string seen;
         for (const StoredMemo& m : parse(r.file)) {
-            seen += "/" + m.CAPTION;
-            for (const MemoTab& tab : m.tabs) seen += " " + tab.title + ":" + tab.text;
+            seen += "/" + toFile(m.CAPTION);
+            for (const MemoTab& tab : m.tabs) seen += " " + toFile(tab.title) + ":" + toFile(tab.text);
         }
         EXPECT_EQ(seen, r.seen);
     }
@@ -304,7 +309,7 @@ protected:
 // Memos whose file takes several write pieces.
 std::vector<StoredMemo> largeMemos() {
     StoredMemo memo = exampleMemo();
-    memo.tabs.assign(5, MemoTab{std::string(fileio::WRITE_CHUNK_SIZE / 2, 'x') + "\r\n", NEW_TAB});
+    memo.tabs.assign(5, MemoTab{std::wstring(fileio::WRITE_CHUNK_SIZE / 2, L'x') + L"\r\n", w(NEW_TAB)});
     return {memo, exampleMemo()};
 }
 

@@ -1,38 +1,36 @@
 #include <gtest/gtest.h>
-#include <iconv.h>
+#include <codecvt>
+#include <locale>
 #include <string>
 #include <vector>
 #include "store/TextMatch.h"
 
 namespace {
 
-// The text from one encoding in another.
-std::string convert(const std::string& text, const char* to, const char* from) {
-    iconv_t cd = iconv_open(to, from);
-    std::string in = text, out(text.size() * 3 + 4, '\0');
-    char *src = in.data(), *dst = out.data();
-    size_t left = in.size(), room = out.size();
-    size_t done = iconv(cd, &src, &left, &dst, &room);
-    // The last character may wait for a mark that would join it: flushed.
-    if (done != size_t(-1)) done = iconv(cd, nullptr, nullptr, &dst, &room);
-    iconv_close(cd);
-    EXPECT_NE(done, size_t(-1)) << text;
-    return out.substr(0, out.size() - room);
+// UTF-8 as the program's text (UTF-16 code units), and back.
+std::wstring wide(const std::string& text) {
+    std::wstring_convert<std::codecvt_utf8_utf16<char16_t>, char16_t> utf16;
+    const std::u16string units = utf16.from_bytes(text);
+    return std::wstring(units.begin(), units.end());
+}
+std::string narrow(const std::wstring& text) {
+    std::wstring_convert<std::codecvt_utf8_utf16<char16_t>, char16_t> utf16;
+    return utf16.to_bytes(std::u16string(text.begin(), text.end()));
 }
 
-// The matches in `text` (UTF-8, matched as Shift-JIS) set in brackets.
+// The matches in `text` set in brackets.
 std::string bracketed(const std::string& text, const std::string& typed) {
-    const std::string sjis = convert(text, "CP932", "UTF-8");
+    const std::wstring units = wide(text);
     std::vector<TextMatch> found;
-    const size_t count = findMatches(sjis, TextQuery(convert(typed, "CP932", "UTF-8")), found, SIZE_MAX);
+    const size_t count = findMatches(units, TextQuery(wide(typed)), found, SIZE_MAX);
     EXPECT_EQ(count, found.size());
-    std::string marked;
+    std::wstring marked;
     size_t at = 0;
     for (const TextMatch& m : found) {
-        marked += sjis.substr(at, m.offset - at) + "[" + sjis.substr(m.offset, m.length) + "]";
+        marked += units.substr(at, m.offset - at) + L"[" + units.substr(m.offset, m.length) + L"]";
         at = m.offset + m.length;
     }
-    return convert(marked + sjis.substr(at), "UTF-8", "CP932");
+    return narrow(marked + units.substr(at));
 }
 
 TEST(TextMatch, AsAJapaneseReaderExpects) {
@@ -54,11 +52,29 @@ TEST(TextMatch, AsAJapaneseReaderExpects) {
         {"@ never inside ァ", "ァ@", "@", "ァ[@]"},
         {"no character across two", "ャA", "ア", "ャA"},
         {"no overlap", "aaa", "aa", "[aa]a"},
+        {"full-width symbols", "POSIXLY_correct find-name", "ＰＯＳＩＸＬＹ＿ｃｏｒｒｅｃｔ", "[POSIXLY_correct] find-name"},
+        {"full-width minus", "ＦＩＮＤ－ＮＡＭＥ", "find-name", "[ＦＩＮＤ－ＮＡＭＥ]"},
+        {"ideographic space", "a b　c", "a　b c", "[a b　c]"},
+        {"emoji", "😀😀 😀", "😀 ", "😀[😀 ]😀"},
+        {"beyond Shift-JIS", "Café 한글 😀", "é 한", "Caf[é 한]글 😀"},
         {"nothing typed", "abc", "", "abc"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(bracketed(c.text, c.typed), c.marked);
+    }
+}
+
+// Every full-width form of an ASCII character, typed or in the text, finds
+// the ASCII one and itself, between any two letters.
+TEST(TextMatch, FullWidthFormsAreTheirAsciiCharacters) {
+    for (wchar_t full = 0xFF01; full <= 0xFF5E; ++full) {
+        const wchar_t ascii = wchar_t(full - 0xFF01 + 0x21);
+        SCOPED_TRACE(int(ascii));
+        for (const std::wstring& typed : {std::wstring(1, full), std::wstring(1, ascii)}) {
+            std::vector<TextMatch> found;
+            EXPECT_EQ(findMatches(std::wstring(L"あ") + ascii + L"あ" + full + L"あ", TextQuery(typed), found, 9), 2u);
+        }
     }
 }
 

@@ -36,8 +36,8 @@ protected:
 
 StoredMemo someMemo(const std::string& text = "text") {
     StoredMemo memo;
-    memo.CAPTION = "\x90\x56\x8B\x4B\x83\x81\x83\x82";
-    memo.tabs = {{text + "\r\n", "title"}};
+    memo.CAPTION = L"新規メモ";
+    memo.tabs = {{std::wstring(text.begin(), text.end()) + L"\r\n", L"title"}};
     return memo;
 }
 

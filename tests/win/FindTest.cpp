@@ -15,8 +15,8 @@ namespace {
 
 StoredMemo memo(const std::string& caption, int left) {
     StoredMemo m;
-    m.CAPTION = caption;
-    m.tabs = {{"a word in " + caption, "tab"}};
+    m.CAPTION = wide(caption);
+    m.tabs = {{wide("a word in " + caption), L"tab"}};
     m.RECT_LEFT = left, m.RECT_TOP = 100, m.RECT_RIGHT = left + 200, m.RECT_BOTTOM = 250;
     return m;
 }
@@ -88,7 +88,7 @@ bool showsMark(HWND window) {
 // expanded on that tab, the match in view and marked until the next key.
 TEST_F(FindTest, GoingToAMatchShowsItMarked) {
     StoredMemo stored = memo("A", 100);
-    stored.tabs.push_back({std::string(150, '\n') + "the needle\r\n" + std::string(50, '\n'), "long"});
+    stored.tabs.push_back({wide(std::string(150, '\n') + "the needle\r\n" + std::string(50, '\n')), L"long"});
     stored.appearance.COMPACT_FLAG = true;
     writeFile("Quillpad.dat", formatMemos({stored}));
     ASSERT_TRUE(tray.createWindow());

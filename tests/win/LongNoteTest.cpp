@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 #include "TestSupport.h"
+#include "memo/MemoView.h"
+#include "memo/TextLines.h"
 #include "res/resource.h"
 #include "store/MemoFile.h"
 #include "tray/TrayWnd.h"
@@ -27,8 +29,8 @@ std::string longText(size_t size) {
 
 StoredMemo memoWith(const std::string& text) {
     StoredMemo memo;
-    memo.tabs = {MemoTab{text, "長い"}};
-    memo.CAPTION = "long";
+    memo.tabs = {MemoTab{wide(text), L"長い"}};
+    memo.CAPTION = L"long";
     memo.RECT_LEFT = 100;
     memo.RECT_TOP = 100;
     memo.RECT_RIGHT = 400;
@@ -94,7 +96,8 @@ TEST_F(LongNoteTest, MegabyteTabIsShownEditedAtItsEndAndSavedWhole) {
     SendMessageA(memo.hwnd(), WM_COMMAND, IDOK, 0);
 
     const std::string edited = text + "末尾end\r\n.";
-    EXPECT_TRUE(memo.getTabs()[0].text == edited) << "differs at " << firstDifference(memo.getTabs()[0].text, edited);
+    const std::string kept = narrow(memo.getTabs()[0].text);
+    EXPECT_TRUE(kept == edited) << "differs at " << firstDifference(kept, edited);
     const std::string expected = formatMemos({memoWith(edited)}), saved = readFile("Quillpad.dat");
     EXPECT_EQ(saved.size(), expected.size());
     EXPECT_TRUE(saved == expected) << "differs at " << firstDifference(saved, expected);
@@ -111,7 +114,7 @@ TEST_F(LongNoteTest, TypingGoesOnPastThirtyTwoThousandCharacters) {
     SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
     type(editor, "more");
     SendMessageA(memo.hwnd(), WM_COMMAND, IDOK, 0);
-    const std::string& text = memo.getTabs()[0].text;
+    const std::string text = narrow(memo.getTabs()[0].text);
     EXPECT_EQ(text.size(), pasted.size() + 4);
     EXPECT_TRUE(text == pasted + "more") << "differs at " << firstDifference(text, pasted + "more");
     EXPECT_NE(readFile("Quillpad.dat").find("\r\nmore\r\n[MEMO_END]"), std::string::npos);
@@ -122,7 +125,7 @@ TEST_F(LongNoteTest, PlaceIsKeptPerTabAndThroughEditMode) {
     std::string text;
     for (int i = 0; i < 200; ++i) text += "line " + std::to_string(i) + "\r\n";
     StoredMemo stored = memoWith(text);
-    stored.tabs.push_back(MemoTab{text, "two"});
+    stored.tabs.push_back(MemoTab{wide(text), L"two"});
     writeFile("Quillpad.dat", formatMemos({stored}));
     ASSERT_TRUE(tray.createWindow());
     CMemoDlg& memo = *tray.memoWindows()[0];
@@ -198,3 +201,44 @@ TEST_F(LongNoteTest, BothModesShowTheTextAlike) {
 }
 
 }  // namespace
+
+namespace {
+
+// Real text: kana and kanji with their punctuation, brackets, digits, a file
+// name and an address in Latin letters.
+const wchar_t* const READ_ME =
+    L"このメモ帳は、デスクトップに貼る付箋のように使えます。文字を入力すると、その内容はすぐにファイルへ保存され、"
+    L"次に起動したときも同じ場所に表示されます。\r\n"
+    L"長い文章を書くときは「文字の折返し」を有効にしてください。ウィンドウの幅に合わせて行が折り返され、句読点"
+    L"（。や、）が行の先頭に来ないように調整されます。\r\n"
+    L"設定ファイルQuillpad.iniには、ホットキーやスナップの幅（初期値は10ピクセル）などが保存されます。"
+    L"詳しくはREADMEを参照してください：https://example.com/quillpad/docs?lang=ja 0123456789012345678901234567890\r\n"
+    L"コンピューターの電源を切る前に、必ず保存されていることを確認しましょう！バックアップは毎日自動で作られます。";
+
+}  // namespace
+
+// At every width, the editor's lines begin where the view's do.
+TEST_F(LongNoteTest, EditorBreaksLinesWhereTheViewDoes) {
+    StoredMemo stored = memoWith("");
+    stored.tabs = {MemoTab{READ_ME, L"t"}};
+    stored.appearance.WORDWRAP_FLAG = true;
+    writeFile("Quillpad.dat", formatMemos({stored}));
+    ASSERT_TRUE(tray.createWindow());
+    CMemoDlg& memo = *tray.memoWindows()[0];
+    HWND editor = edit(memo);
+    const std::wstring text = memo.getTabs()[0].text;
+    const CharWidths& widths =
+        measuredWidths(editor, reinterpret_cast<HFONT>(SendMessageW(editor, WM_GETFONT, 0, 0)), text);
+    for (int width : {150, 187, 240, 301, 377, 460}) {
+        SCOPED_TRACE(width);
+        SetWindowPos(memo.hwnd(), nullptr, 0, 0, width, 500, SWP_NOMOVE | SWP_NOZORDER);
+        RECT format;
+        SendMessageW(editor, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+        std::vector<uint32_t> starts;
+        for (LRESULT line = 0, count = SendMessageW(editor, EM_GETLINECOUNT, 0, 0); line < count; ++line) {
+            const auto start = uint32_t(SendMessageW(editor, EM_LINEINDEX, line, 0));
+            if (start < text.size()) starts.push_back(start);  // not the empty line after the last line end
+        }
+        EXPECT_EQ(starts, breakLines(text, widths, format.right - format.left).starts);
+    }
+}

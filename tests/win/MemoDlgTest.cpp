@@ -99,7 +99,7 @@ TEST_F(MemoTest, NewMemoIsCentredOwnedAndSavedAtOnce) {
     EXPECT_EQ(text(item(memo, IDC_MEMO_CAPTION)), "新規メモ");
     EXPECT_EQ(text(item(memo, IDC_MEMO_TEXT)), "ダブルクリックで編集");
     ASSERT_EQ(memo.getTabs().size(), 1u);
-    EXPECT_EQ(memo.getTabs()[0].title, "新規タブ");
+    EXPECT_EQ(narrow(memo.getTabs()[0].title), "新規タブ");
     std::string file = readFile("Quillpad.dat");
     for (std::string line : {std::string("CAPTION-新規メモ"), "RECT_LEFT-" + std::to_string(left),
                              "RECT_BOTTOM-" + std::to_string(top + 150), std::string("COMPACT_FLAG-1")}) {
@@ -257,9 +257,9 @@ TEST_F(MemoTest, CommitKeepsAndCancelDropsTheEdits) {
         command(memo, c.button);
         EXPECT_FALSE(memo.editMode());
         EXPECT_EQ(text(item(memo, IDC_MEMO_TEXT)), c.text);
-        EXPECT_EQ(memo.getTabs()[0].text, c.text);
+        EXPECT_EQ(narrow(memo.getTabs()[0].text), c.text);
     }
-    EXPECT_EQ(memo.getCaption(), "見出し");
+    EXPECT_EQ(narrow(memo.getCaption()), "見出し");
     EXPECT_NE(readFile("Quillpad.dat").find("MEMO_TAB_TITLE-題\r\nline\r\n\tJapanese 日本語\r\n"), std::string::npos);
     // Exit and start again: the same Shift-JIS bytes come back.
     exit(tray);
@@ -267,8 +267,8 @@ TEST_F(MemoTest, CommitKeepsAndCancelDropsTheEdits) {
     ASSERT_TRUE(again.createWindow());
     ASSERT_EQ(again.memoWindows().size(), 1u);
     const CMemoDlg& restored = *again.memoWindows()[0];
-    EXPECT_EQ(hex(restored.getCaption()), hex("見出し"));
-    EXPECT_EQ(hex(restored.getTabs()[0].text), hex("line\r\n\tJapanese 日本語\r\n"));
+    EXPECT_EQ(hex(narrow(restored.getCaption())), hex("見出し"));
+    EXPECT_EQ(hex(narrow(restored.getTabs()[0].text)), hex("line\r\n\tJapanese 日本語\r\n"));
     exit(again);
 }
 
@@ -725,11 +725,11 @@ TEST_F(MemoTest, EveryChangeReachesTheFile) {
 // A save of memos as they were read writes the bytes they were read from.
 TEST_F(MemoTest, SavedBytesAreThoseOfTheMemosFormatted) {
     StoredMemo plain, rich;
-    plain.tabs = {{"text\r\n", "one"}};
+    plain.tabs = {{L"text\r\n", L"one"}};
     plain.RECT_LEFT = 10, plain.RECT_TOP = 20, plain.RECT_RIGHT = 310, plain.RECT_BOTTOM = 170;
     rich = plain;
-    rich.tabs = {{"", ""}, {"[MEMO_END]\r\nMEMO_TAB_TITLE-x\r\nlone\rCR", "日本語"}, {"no line end", "three"}};
-    rich.CAPTION = "見出し";
+    rich.tabs = {{L"", L""}, {L"[MEMO_END]\r\nMEMO_TAB_TITLE-x\r\nlone\rCR", L"日本語"}, {L"no line end", L"three"}};
+    rich.CAPTION = L"見出し";
     rich.appearance = {{255, 1, 65280, 2}, true, true, true, true};
     rich.MEMO_SELECT_INDEX = 2;
     const std::string file = formatMemos({plain, rich, plain});
@@ -755,7 +755,7 @@ TEST_F(MemoTest, NewMemosCascadeAndFrontBringsThemBack) {
     EXPECT_NE(readFile("Quillpad.dat").find("RECT_LEFT-0\r\n"), std::string::npos);
     // Only memos count: one added at the screen's corner, where none is, stays there.
     StoredMemo corner;
-    corner.tabs = {MemoTab{"text", "tab"}};
+    corner.tabs = {MemoTab{L"text", L"tab"}};
     corner.RECT_RIGHT = 200, corner.RECT_BOTTOM = 100;
     tray.createMemoFromData(corner, true);
     EXPECT_EQ(rectOf(tray.memoWindows().back()->hwnd()).left, 0);
@@ -791,7 +791,7 @@ TEST_F(MemoTest, StoredSizeIsShownAndSavedAsStored) {
     for (SIZE size : {SIZE{100, 60}, SIZE{60, 50}}) {
         SCOPED_TRACE(size.cx);
         StoredMemo stored;
-        stored.tabs = {MemoTab{"text", "tab"}};
+        stored.tabs = {MemoTab{L"text", L"tab"}};
         stored.RECT_LEFT = stored.RECT_TOP = 100;
         stored.RECT_RIGHT = 100 + size.cx, stored.RECT_BOTTOM = 100 + size.cy;
         writeFile("Quillpad.dat", formatMemos({stored}));
@@ -853,7 +853,7 @@ TEST_F(MemoTest, DialogKeysReachAMemoWhileAnotherMemoAsks) {
         MSG command = {asking.hwnd(), WM_COMMAND, ID_DELETE_MEMO, 0, 0, {}};
         win::Dialog::routeToModeless(command);  // as the message loop gives it the menu's command
         EXPECT_FALSE(other.editMode());
-        EXPECT_EQ(other.getTabs()[0].text == "typed", control == IDC_MEMO_CAPTION_EDIT);
+        EXPECT_EQ(other.getTabs()[0].text == L"typed", control == IDC_MEMO_CAPTION_EDIT);
     }
 }
 

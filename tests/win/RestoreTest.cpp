@@ -19,8 +19,8 @@ namespace {
 
 StoredMemo memo(const std::string& caption, const std::string& text = "text", int left = 100) {
     StoredMemo m;
-    m.CAPTION = caption;
-    m.tabs = {{text, "tab"}, {"second tab", "tab 2"}};
+    m.CAPTION = wide(caption);
+    m.tabs = {{wide(text), L"tab"}, {L"second tab", L"tab 2"}};
     m.RECT_LEFT = left;
     m.RECT_TOP = 120;
     m.RECT_RIGHT = left + 220;
@@ -35,14 +35,14 @@ void writeGeneration(const char* name, const std::vector<StoredMemo>& memos) {
 
 std::vector<std::string> captionsIn(const std::string& bytes) {
     std::vector<std::string> captions;
-    parseMemos(bytes, ScreenSize{}, [&](const StoredMemo& m) { captions.push_back(m.CAPTION); });
+    parseMemos(bytes, ScreenSize{}, [&](const StoredMemo& m) { captions.push_back(narrow(m.CAPTION)); });
     return captions;
 }
 
 std::vector<std::string> captionsShown(const CTrayWnd& tray) {
     std::vector<std::string> captions;
     for (const auto& slot : tray.memoWindows()) {
-        if (CTrayWnd::isLive(slot) && IsWindowVisible(slot->hwnd())) captions.push_back(slot->getCaption());
+        if (CTrayWnd::isLive(slot) && IsWindowVisible(slot->hwnd())) captions.push_back(narrow(slot->getCaption()));
     }
     return captions;
 }
@@ -382,7 +382,7 @@ TEST_F(RestoreTest, ReplaceKeepsTheTypingAndNeverLosesTheCurrentMemos) {
             parseMemos(readFile(generations::listGenerations(MEMO_FILE_NAME)[0].path.c_str()), {},
                        [&](const StoredMemo& m) { kept.push_back(m); });
             ASSERT_EQ(kept.size(), 1u);
-            EXPECT_EQ(kept[0].tabs[0].text, "typed\r\n");
+            EXPECT_EQ(kept[0].tabs[0].text, L"typed\r\n");
         }
     }
 }

@@ -1,3 +1,4 @@
+#include "store/ShiftJis.h"
 #include "TestSupport.h"
 #include <cstdio>
 #include <fstream>
@@ -363,6 +364,9 @@ std::vector<MenuItem> menuItems(HMENU menu) {
     }
     return items;
 }
+
+std::wstring wide(const std::string& text) { return sjis::decode(text); }
+std::string narrow(const std::wstring& text) { return sjis::encode(text); }
 
 std::string hex(const std::string& bytes) {
     std::string out;

@@ -136,5 +136,8 @@ std::vector<MenuItem> menuItems(HMENU menu);
 
 // The bytes of a string as hex, for comparing Shift-JIS texts in messages.
 std::string hex(const std::string& bytes);
+// A memo text of the tests' narrow (Shift-JIS) literals, and back.
+std::wstring wide(const std::string& text);
+std::string narrow(const std::wstring& text);
 
 }  // namespace testing_support

@@ -1,0 +1,215 @@
+#include "store/ShiftJis.h"
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace sjis {
+
+namespace {
+
+const char16_t* const ROWS[] = {
+#include "store/ShiftJisTable.inc"
+};
+constexpr int TRAILS = 0xFD - 0x40;
+constexpr char16_t NONE = 0xFFFD;
+constexpr char16_t GETA = 0x3013;  // "〓", the escape's mark
+
+bool isLead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// The character of a lead and a trail byte, or NONE.
+char16_t pairChar(uint8_t lead, uint8_t trail) {
+    if (trail < 0x40 || trail > 0xFC || trail == 0x7F) return NONE;
+    if (lead >= 0xF0 && lead <= 0xF9) return char16_t(0xE000 + (lead - 0xF0) * 188 + (trail - 0x40) - (trail > 0x7F));
+    const int row = lead <= 0x9F ? lead - 0x81 : lead <= 0xEF ? lead - 0xE0 + 31 : lead - 0xFA + 47;
+    return ROWS[row][trail - 0x40];
+}
+
+// The single bytes that are no ASCII: half-width katakana, and the five
+// others as Windows reads them.
+char16_t byteChar(uint8_t b) {
+    if (b < 0x80) return b;
+    if (b >= 0xA1 && b <= 0xDF) return char16_t(0xFF61 + b - 0xA1);
+    if (b == 0x80) return 0x80;
+    if (b == 0xA0) return 0xF8F0;
+    if (b >= 0xFD) return char16_t(0xF8F1 + b - 0xFD);
+    return NONE;
+}
+
+// The bytes of each character of the Basic Multilingual Plane (0: none),
+// one byte in the low half, two as lead << 8 | trail. Where several pairs
+// mean one character, the first in code order is written, except that the
+// rows 0xED and 0xEE lose to the same characters in 0xFA to 0xFC, as Windows
+// writes them.
+const std::vector<uint16_t>& encodings() {
+    static const std::vector<uint16_t> table = [] {
+        std::vector<uint16_t> t(65536, 0);
+        for (int b = 0xFF; b >= 0; --b) {
+            if (byteChar(uint8_t(b)) != NONE) t[byteChar(uint8_t(b))] = uint16_t(b);
+        }
+        t[0] = 0;
+        auto fill = [&](int from, int to) {
+            for (int lead = from; lead <= to; ++lead) {
+                for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                    const char16_t c = pairChar(uint8_t(lead), uint8_t(trail));
+                    if (c != NONE && !t[c]) t[c] = uint16_t(lead << 8 | trail);
+                }
+            }
+        };
+        fill(0x81, 0x9F);
+        fill(0xE0, 0xEC);
+        fill(0xEF, 0xFC);
+        fill(0xED, 0xEE);
+        return t;
+    }();
+    return table;
+}
+
+// The web's spelling of a Japanese symbol, and the look-alike Windows text uses.
+char16_t twin(char32_t c) {
+    switch (c) {
+    case 0x301C: return 0xFF5E;  // 〜 ～
+    case 0x2014: return 0x2015;  // — ―
+    case 0x2212: return 0xFF0D;  // − －
+    case 0x2016: return 0x2225;  // ‖ ∥
+    case 0x00A2: return 0xFFE0;  // ¢ ￠
+    case 0x00A3: return 0xFFE1;  // £ ￡
+    case 0x00AC: return 0xFFE2;  // ¬ ￢
+    default: return 0;
+    }
+}
+
+int hexValue(wchar_t c) {
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+    return -1;
+}
+
+// The escape at the start of `text`: its character and its length, or length 0.
+struct Escape {
+    char32_t c = 0;
+    size_t length = 0;
+};
+Escape escapeAt(std::wstring_view text) {
+    if (text.size() < 8 || text[0] != GETA || text[1] != L'U' || text[2] != L'+') return {};
+    char32_t value = 0;
+    size_t i = 3;
+    for (; i < text.size() && i < 9 && hexValue(text[i]) >= 0; ++i) value = value * 16 + char32_t(hexValue(text[i]));
+    const size_t digits = i - 3;
+    if (digits < 4 || i >= text.size() || text[i] != GETA) return {};
+    if (digits > 4 && text[3] == L'0') return {};  // one spelling for each character
+    if (value > 0x10FFFF || (holds(value) && value != GETA)) return {};
+    return {value, i + 1};
+}
+
+void appendEscape(std::string& out, char32_t c) {
+    static const char HEX[] = "0123456789ABCDEF";
+    out += "\x81\xAC" "U+";
+    int digits = c > 0xFFFFF ? 6 : c > 0xFFFF ? 5 : 4;
+    for (int d = digits - 1; d >= 0; --d) out += HEX[(c >> (4 * d)) & 0xF];
+    out += "\x81\xAC";
+}
+
+void appendUnit(std::wstring& out, char32_t c) {
+    if (c > 0xFFFF) {
+        out += wchar_t(0xD800 + ((c - 0x10000) >> 10));
+        out += wchar_t(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+        out += wchar_t(c);
+    }
+}
+
+}  // namespace
+
+bool holds(char32_t c) { return c <= 0xFFFF && (c == 0 || encodings()[c] != 0); }
+
+void appendDecoded(std::wstring& out, std::string_view bytes) {
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+    const uint8_t* const end = p + bytes.size();
+    const size_t first = out.size();
+    bool geta = false;  // an escape may be in the text
+    while (p != end) {
+        const uint8_t b = *p;
+        if (b < 0x80) {
+            out += wchar_t(b);
+            ++p;
+        } else if (isLead(b)) {
+            const char16_t c = p + 1 != end ? pairChar(b, p[1]) : NONE;
+            if (c == NONE) {
+                out += wchar_t(0xDC00 | b);  // a byte of no character, kept
+                ++p;
+            } else {
+                geta |= c == GETA;
+                out += wchar_t(c);
+                p += 2;
+            }
+        } else {
+            out += wchar_t(byteChar(b));
+            ++p;
+        }
+    }
+    if (!geta) return;
+    std::wstring text = out.substr(first);
+    out.resize(first);
+    for (size_t i = 0; i < text.size();) {
+        const Escape e = escapeAt(std::wstring_view(text).substr(i));
+        if (e.length) {
+            appendUnit(out, e.c);
+            i += e.length;
+        } else {
+            out += text[i++];
+        }
+    }
+}
+
+std::wstring decode(std::string_view bytes) {
+    std::wstring out;
+    out.reserve(bytes.size());
+    appendDecoded(out, bytes);
+    return out;
+}
+
+void appendEncoded(std::string& out, std::wstring_view text) {
+    const std::vector<uint16_t>& table = encodings();
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = char32_t(text[i]);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && (text[i + 1] & 0xFC00) == 0xDC00) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(text[++i]) & 0x3FF);
+        }
+        if (const char16_t look = twin(c)) c = look;
+        const uint16_t code = c <= 0xFFFF ? table[c] : 0;  // a wider wchar_t holds code points too
+        if (c >= 0xDC81 && c <= 0xDCFC && isLead(uint8_t(c))) {
+            // A byte of no character read from the file goes back as it was,
+            // unless the byte after it would now make a character of it. The
+            // data file drops lone CRs, so what follows them counts.
+            size_t after = i + 1;
+            while (after < text.size() && text[after] == L'\r') ++after;
+            std::string next;
+            appendEncoded(next, text.substr(after, 2));
+            if (next.empty() || pairChar(uint8_t(c), uint8_t(next[0])) == NONE) {
+                out += char(c & 0xFF);
+                continue;
+            }
+        }
+        if (c == 0) {
+            out += '\0';
+        } else if (c == GETA && text.substr(i + 1, 2) == L"U+") {
+            appendEscape(out, c);
+        } else if (code > 0xFF) {
+            out += char(code >> 8);
+            out += char(code & 0xFF);
+        } else if (code) {
+            out += char(code);
+        } else {
+            appendEscape(out, c);
+        }
+    }
+}
+
+std::string encode(std::wstring_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    appendEncoded(out, text);
+    return out;
+}
+
+}  // namespace sjis
