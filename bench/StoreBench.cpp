@@ -19,6 +19,7 @@
 #include <random>
 #include "store/Generations.h"
 #include "store/MemoFile.h"
+#include "tests/support/SaveMemoFile.h"
 
 namespace {
 

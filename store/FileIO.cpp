@@ -153,4 +153,19 @@ void removeFile(const char* fileName) { os::remove(fileName); }
 
 LocalTime localNow() { return os::localNow(); }
 
+std::string computerName() {
+    std::string out;
+    for (const unsigned char c : os::computerName()) {
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '-') {
+            out += char(c);
+        } else {
+            static const char hex[] = "0123456789ABCDEF";
+            out += {'%', hex[c >> 4], hex[c & 15]};
+        }
+    }
+    return out.empty() ? "PC" : out;
+}
+
+std::vector<std::string> userFolders() { return os::userFolders(); }
+
 }  // namespace fileio

@@ -64,6 +64,12 @@ bool makeFolder(const char* folder);
 std::vector<std::string> filesIn(const char* folder);
 void removeFile(const char* fileName);
 LocalTime localNow();
+// The computer's name as it may stand in a file name: letters, digits, "_"
+// and "-" as they are, every other byte as "%" and two hex digits; "PC" when
+// the system gives no name.
+std::string computerName();
+// Where the user's files may be written: the documents folder, then the temporary folder.
+std::vector<std::string> userFolders();
 
 // replaceFile writes in pieces of this size.
 constexpr size_t WRITE_CHUNK_SIZE = 64 * 1024;

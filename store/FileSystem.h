@@ -60,5 +60,10 @@ bool makeFolder(const char* name);
 // The names of the plain files in the folder; false when it cannot be listed.
 bool listFiles(const char* folder, std::vector<std::string>& names);
 LocalTime localNow();
+// The computer's name as the system gives it; empty when it gives none.
+std::string computerName();
+// Folders where the user's files may be written when the program's own
+// cannot: the documents folder, then the temporary folder (those that exist).
+std::vector<std::string> userFolders();
 
 }  // namespace fileio::os

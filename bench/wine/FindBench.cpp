@@ -14,6 +14,7 @@
 #include "bench/wine/BenchSupport.h"
 #include "res/resource.h"
 #include "tray/TrayWnd.h"
+#include "tests/support/SaveMemoFile.h"
 
 namespace {
 

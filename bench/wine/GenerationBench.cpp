@@ -9,6 +9,7 @@
 #include "bench/wine/BenchSupport.h"
 #include "store/Generations.h"
 #include "store/MemoFile.h"
+#include "tests/support/SaveMemoFile.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "store/MemoFile.h"
 #include "tests/win/TestSupport.h"
+#include "tests/support/SaveMemoFile.h"
 
 using namespace testing_support;
 

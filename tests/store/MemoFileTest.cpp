@@ -4,6 +4,7 @@
 #include "store/FileIO.h"
 #include "store/MemoFile.h"
 #include "tests/store/TestFiles.h"
+#include "tests/support/SaveMemoFile.h"
 
 // Failures show a memo as the lines it is written as.
 void PrintTo(const StoredMemo& m, std::ostream* os) {

@@ -9,6 +9,7 @@
 #include "store/MemoFile.h"
 #include "store/Settings.h"
 #include "tests/store/TestFiles.h"
+#include "tests/support/SaveMemoFile.h"
 
 namespace {
 
