@@ -123,7 +123,7 @@ question_open() {
     for b in $(xdotool search --onlyvisible --name '^Quillpad$' 2>/dev/null); do
         if [ -n "$faults" ]; then
             classify "$b" || continue
-            [ "${BOX_KIND[$b]}" != cannot-save ] || continue
+            [ "${BOX_KIND[$b]}" != cannot-save ] && [ "${BOX_KIND[$b]}" != rescue-question ] || continue
         fi
         BOX=$b
         return 0
@@ -200,7 +200,7 @@ classify() {
     while read -r x y w h kind; do
         [ "$x $y $w $h" = "$X $Y $WIDTH $HEIGHT" ] || continue
         BOX_KIND[$1]=$kind
-        [ "$kind" = cannot-save ] || return 0
+        [ "$kind" = cannot-save ] || [ "$kind" = rescue-question ] || return 0
         note "  \"ファイルに保存できません。\" $1"
         LAST_FAILURE_BOX=$1
         faulted || [ $((SECONDS - FAULT_LAST)) -le 5 ] ||
@@ -251,7 +251,10 @@ answer_failures() {
 # with "all".
 answer_failure_box() {
     if gone "$1" || ! geom "$1"; then unset "ANSWER_AT[$1]"; return 0; fi
-    local ok_x=$((X + WIDTH / 2)) ok_y=$((Y + HEIGHT - 31))
+    # "終了(&X)" asks whether to end with a rescue file: "いいえ" stays.
+    local offset=0
+    [ "${BOX_KIND[$1]:-}" != rescue-question ] || offset=86
+    local ok_x=$((X + WIDTH / 2 + offset)) ok_y=$((Y + HEIGHT - 31))
     if ! on_top "$1" "$ok_x" "$ok_y"; then
         if on_top "$1" $((X + 8)) $((Y + 8)) || on_top "$1" $((X + WIDTH - 30)) $((Y + 8)); then
             xdotool click 1
