@@ -8,6 +8,10 @@ namespace {
 constexpr const char* RESCUE_PREFIX = "Quillpad-rescue-";
 constexpr const char* RESCUE_MARK = "Quillpad-rescue.untold";
 constexpr int RESCUE_NAME_TRIES = 100;
+// Last-write times in whole steps of this (100 ns units) may come from a file
+// system that keeps them coarsely: FAT in 2 s, exFAT in 10 ms, some network
+// drives in 1 s. An equal time of that kind tells nothing.
+constexpr uint64_t COARSE_TIME_STEP = 100000;
 
 // FNV-1a over 8-byte words, each word rotated into the middle of the state
 // before the multiply: a difference in any byte reaches the bits below it
@@ -163,6 +167,7 @@ std::optional<std::string> DataFile::rescue(const std::string& data) {
 }
 
 std::vector<std::string> DataFile::takeRescued() {
+    if (rescued_.empty()) return {};
     for (const std::string& folder : fileio::userFolders()) fileio::removeFile(fileio::inFolder(folder, RESCUE_MARK).c_str());
     std::vector<std::string> rescued;
     rescued.swap(rescued_);
@@ -171,22 +176,21 @@ std::vector<std::string> DataFile::takeRescued() {
 
 void DataFile::remember(bool exists, const std::string& bytes) {
     Seen seen;
-    uint64_t writeTime;
-    seen.exists = exists && fileio::sizeAndWriteTime(path_.c_str(), seen.size, writeTime);
+    seen.exists = exists && fileio::sizeAndWriteTime(path_.c_str(), seen.size, seen.writeTime);
     seen.hash = contentHash(bytes);
     seen_ = seen;
 }
 
-// The size first; with the same size the content decides, whatever the
-// last-write time says: on FAT and network drives it moves in steps of two
-// seconds, and a program may write the same bytes again or set it back.
+// Size and last-write time first; the content when the size is the same and
+// the time differs (a program may write the same bytes again, or set the
+// time back) or cannot tell: a change within one step of a coarse clock keeps it.
 bool DataFile::changedByAnother() const {
     if (!seen_) return false;
     Seen now;
-    uint64_t writeTime;
-    now.exists = fileio::sizeAndWriteTime(path_.c_str(), now.size, writeTime);
+    now.exists = fileio::sizeAndWriteTime(path_.c_str(), now.size, now.writeTime);
     if (!now.exists) return false;  // gone: nothing to keep
     if (!seen_->exists || now.size != seen_->size) return true;
+    if (now.writeTime == seen_->writeTime && now.writeTime % COARSE_TIME_STEP != 0) return false;
     std::string bytes;
     // One that cannot be read now is kept as it is.
     if (fileio::readWholeFile(path_.c_str(), bytes, 0) != fileio::ReadStatus::Ok) return true;

@@ -62,7 +62,7 @@ private:
     // The file as this run last read or wrote it.
     struct Seen {
         bool exists = false;
-        uint64_t size = 0, hash = 0;
+        uint64_t size = 0, writeTime = 0, hash = 0;
     };
     void remember(bool exists, const std::string& bytes);
     bool changedByAnother() const;

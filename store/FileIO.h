@@ -55,8 +55,8 @@ bool sameContent(const char* a, const char* b);
 
 // The file's last-write time in local time; false when there is no such file.
 bool lastWriteTime(const char* fileName, LocalTime& out);
-// The file's size and last-write time (in the system's finest unit); false
-// when there is no such file.
+// The file's size and last-write time in 100-nanosecond units; false when
+// there is no such file.
 bool sizeAndWriteTime(const char* fileName, uint64_t& size, uint64_t& writeTime);
 // Creates the folder if needed; false when it cannot be made (no rights, a file of that name).
 bool makeFolder(const char* folder);

@@ -164,7 +164,7 @@ bool sizeAndWriteTime(const char* fileName, uint64_t& size, uint64_t& writeTime)
     struct stat st;
     if (::stat(fileName, &st) != 0) return false;
     size = uint64_t(st.st_size);
-    writeTime = uint64_t(st.st_mtim.tv_sec) * 1000000000u + uint64_t(st.st_mtim.tv_nsec);
+    writeTime = uint64_t(st.st_mtim.tv_sec) * 10000000u + uint64_t(st.st_mtim.tv_nsec) / 100;
     return true;
 }
 

@@ -53,7 +53,7 @@ bool copyNew(const char* from, const char* to);
 
 // The file's last-write time in local time.
 bool lastWriteTime(const char* fileName, LocalTime& out);
-// The file's size and last-write time in the system's finest unit; false when there is no such file.
+// The file's size and last-write time in 100-nanosecond units; false when there is no such file.
 bool sizeAndWriteTime(const char* fileName, uint64_t& size, uint64_t& writeTime);
 // Creates the folder; true also when it exists already.
 bool makeFolder(const char* name);

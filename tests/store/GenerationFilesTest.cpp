@@ -349,14 +349,13 @@ TEST_F(Generations, AnotherProgramsChangeIsKeptBeforeASaveReplacesIt) {
 
 // `t` moved by `seconds` as a right clock moves.
 LocalTime plus(LocalTime t, int64_t seconds) {
-    const int64_t total = t.hour * 3600 + t.minute * 60 + t.second + seconds, days = total / 86400;
-    t = addDays(t, int(days));
-    t.hour = int(total % 86400 / 3600), t.minute = int(total % 3600 / 60), t.second = int(total % 60);
-    return t;
+    const int64_t total = t.hour * 3600 + t.minute * 60 + t.second + seconds;
+    t = addDays(t, int(total / 86400));
+    return {t.year, t.month, t.day, int(total % 86400 / 3600), int(total % 3600 / 60), int(total % 60)};
 }
 
-// 40 days of two saves a day, then the day of the row; what survives in the
-// backup folder with the row's wrong clock and with a right one, by the state each holds.
+// 40 days of two saves a day, then the row's saves: the states that survive
+// in the backup folder with the row's wrong clock and with a right one.
 TEST_F(Generations, WhatAWrongClockKeepsIsWhatARightClockKeeps) {
     struct Row { const char* what; int saves, step; bool deleted, restarts, copyBack; LocalTime (*wrong)(LocalTime, int); };
     const Row rows[] = {
@@ -372,8 +371,7 @@ TEST_F(Generations, WhatAWrongClockKeepsIsWhatARightClockKeeps) {
         SCOPED_TRACE(r.what);
         std::set<std::string> survived[2];  // right clock, wrong clock
         for (int wrong = 0; wrong < 2; ++wrong) {
-            std::filesystem::remove_all("backup");
-            std::filesystem::remove(MEMO_FILE_NAME);
+            std::filesystem::remove_all("backup"), std::filesystem::remove(MEMO_FILE_NAME);
             std::optional<DataFile> data;
             int state = 0;
             auto restart = [&] { data.emplace(MEMO_FILE_NAME, [this] { return now_; }, "PC").load({}, [](const StoredMemo&) {}); };
@@ -390,75 +388,64 @@ TEST_F(Generations, WhatAWrongClockKeepsIsWhatARightClockKeeps) {
                 const LocalTime right = plus(at(2026, 12, 8, 9), int64_t(i) * r.step);
                 save(wrong ? r.wrong(right, i) : right, r.deleted);
             }
-            for (const std::string& name : backupNames())
-                if (name.size() > 4 && name.compare(name.size() - 4, 4, ".dat") == 0) survived[wrong].insert(readFile("backup/" + name));
+            for (const Generation& g : listGenerations(MEMO_FILE_NAME)) survived[wrong].insert(readFile(g.path));
         }
         std::printf("%-26s %zu generations kept, %zu with a right clock\n", r.what, survived[1].size(), survived[0].size());
         EXPECT_EQ(survived[1], survived[0]);
-        if (r.copyBack) EXPECT_EQ(survived[1].count("June"), 1u);
+        EXPECT_EQ(survived[1].count("June"), r.copyBack ? 1u : 0u);
     }
 }
 
 // Two computers on one synchronised folder, and generations named before
-// they had an owner: each computer thins only its own, and those without an owner by their names.
+// they had an owner: each computer thins its own, those without an owner by their names.
 TEST_F(Generations, TwoComputersAndOldNamesShareOneFolder) {
     std::filesystem::create_directory("backup");
-    for (int i = 0; i < 40; ++i) writeFile(inBackup(at(2026, 1, 1, 0, i)), "old");  // one day's, without an owner
+    for (int i = 0; i < 40; ++i) writeFile(inBackup(at(2026, 1, 1, 0, i)), "old");  // of one day
     GenerationRun a([this] { return now_; }, "A"), b([this] { return now_; }, "A-B");
-    std::map<std::string, int> count;
     for (int i = 0; i < 100; ++i) {
-        writeFile(MEMO_FILE_NAME, std::to_string(i));
-        setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 10));  // all of one second
+        writeFile(MEMO_FILE_NAME, std::to_string(i)), setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 10));  // one second
         ASSERT_EQ((i % 2 ? b : a).keepNow(MEMO_FILE_NAME), KeepResult::Made);
     }
+    std::map<std::string, int> count;
     for (const std::string& name : backupNames()) {
         GenerationName g;
         ASSERT_TRUE(parseGenerationName(name, g));
         ++count[g.computer];
-        if (g.computer.empty()) continue;
-        EXPECT_EQ(readFile("backup/" + name), std::to_string((g.sequence - 1) * 2 + (g.computer == "A-B")));
+        if (!g.computer.empty()) EXPECT_EQ(readFile("backup/" + name), std::to_string((g.sequence - 1) * 2 + (g.computer == "A-B")));
     }
     // The 30 newest of each and the newest of the day before them.
     EXPECT_EQ(count, (std::map<std::string, int>{{"", 31}, {"A", 31}, {"A-B", 31}}));
-    EXPECT_EQ(listGenerations(MEMO_FILE_NAME).size(), 93u);
 }
 
 // Another program's change of the same size is seen, whatever its bytes and
 // its last-write time: a FAT or network drive keeps times in 2-second steps.
 TEST_F(Generations, AnySameSizeChangeIsSeen) {
-    writeFile("backup", "in the way");  // what is seen cannot be kept: the save says so, and writes nothing
-    for (bool sameTime : {false, true}) {
-        for (int b = 0; b < 256; ++b) {
-            SCOPED_TRACE(b);
-            writeFile(MEMO_FILE_NAME, "0123456A0123456A");
-            setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9));
-            DataFile data(MEMO_FILE_NAME, [this] { return now_; }, "PC");
-            ASSERT_EQ(data.load({}, [](const StoredMemo&) {}), LoadResult::Loaded);
-            writeFile(MEMO_FILE_NAME, "0123456B0123456" + std::string(1, char(b)));
-            setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 0, sameTime ? 0 : 2));
-            ASSERT_FALSE(data.save("ours", false)) << "same time: " << sameTime;
-            ASSERT_EQ(data.failure(), fileio::SaveFailure::OtherVersionNotKept);
-        }
+    writeFile("backup", "in the way");  // a change seen cannot be kept: the save says so and writes nothing
+    for (int b = 0; b < 512; ++b) {
+        SCOPED_TRACE(b);
+        writeFile(MEMO_FILE_NAME, "0123456A0123456A"), setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9));
+        DataFile data(MEMO_FILE_NAME, [this] { return now_; }, "PC");
+        ASSERT_EQ(data.load({}, [](const StoredMemo&) {}), LoadResult::Loaded);
+        writeFile(MEMO_FILE_NAME, "0123456B0123456" + std::string(1, char(b))), setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 0, b / 256 * 2));
+        ASSERT_FALSE(data.save("ours", false));
+        ASSERT_EQ(data.failure(), fileio::SaveFailure::OtherVersionNotKept);
     }
 }
 
 // While the data file cannot be written the notes go to a rescue file in the
 // user's folder; the next start tells it once, and the restore list shows it first.
 TEST_F(Generations, ARescueFileIsAnOrdinaryDataFileTheNextStartTells) {
-    const std::string home = std::filesystem::current_path() / "home";
-    std::filesystem::create_directory(home);
-    setenv("HOME", home.c_str(), 1);
+    const std::string home = std::filesystem::current_path() / "home", oldHome = getenv("HOME");
+    std::filesystem::create_directory(home), setenv("HOME", home.c_str(), 1);
     writeFile(MEMO_FILE_NAME, "untouched");
-    DataFile data(MEMO_FILE_NAME, [this] { return now_; }, "PC");
-    const std::optional<std::string> path = data.rescue(formatMemos({memoWithText("rescued")}));
-    ASSERT_EQ(path, home + "/Quillpad-rescue-20261208-100000.dat");
+    const std::optional<std::string> path = DataFile(MEMO_FILE_NAME, [this] { return now_; }).rescue("rescued");
+    EXPECT_EQ(path, home + "/Quillpad-rescue-20261208-100000.dat");
     EXPECT_EQ(readFile(MEMO_FILE_NAME), "untouched");
     for (const bool first : {true, false}) {
-        DataFile next(MEMO_FILE_NAME, [this] { return now_; }, "PC");
+        DataFile next(MEMO_FILE_NAME);
         next.load({}, [](const StoredMemo&) {});
-        EXPECT_EQ(next.takeRescued(), first ? std::vector<std::string>{*path} : std::vector<std::string>{});
-        ASSERT_FALSE(next.generations().empty());
-        EXPECT_EQ(next.generations().front().path, *path);
-        EXPECT_EQ(next.generations().front().time, now_);
+        EXPECT_EQ(next.takeRescued().size(), first ? 1u : 0u);
+        EXPECT_EQ(next.generations().at(0).path, path.value_or(""));
     }
+    setenv("HOME", oldHome.c_str(), 1);
 }
