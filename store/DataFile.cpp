@@ -57,7 +57,8 @@ DataFile::DataFile(std::string path, std::function<LocalTime()> clock, std::stri
 LoadResult DataFile::load(ScreenSize screen, const MemoSink& sink) {
     for (const std::string& name : linesOf(untoldMark().c_str())) {
         generations::GenerationName g;
-        if (!generations::parseGenerationName(name, g)) continue;
+        const std::string folder = generations::backupFolder(path_.c_str());
+        if (!generations::parseGenerationName(name, g) || !exists(fileio::inFolder(folder, name))) continue;
         untoldNames_.push_back(name);
         untold_.push_back(g.time);
     }

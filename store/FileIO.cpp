@@ -130,6 +130,8 @@ KeepOutcome keepFileAs(const char* from, const char* to) {
 }
 
 bool sameContent(const char* a, const char* b) {
+    uint64_t sizeA, sizeB, time;
+    if (!os::sizeAndWriteTime(a, sizeA, time) || !os::sizeAndWriteTime(b, sizeB, time) || sizeA != sizeB) return false;
     std::string bytesA, bytesB;
     return readWholeFile(a, bytesA, 0) == ReadStatus::Ok && readWholeFile(b, bytesB, 0) == ReadStatus::Ok &&
            bytesA == bytesB;

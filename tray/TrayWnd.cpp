@@ -105,7 +105,7 @@ const win::MessageTable* CTrayWnd::messageTable() const {
         win::onMessage(WM_SAVE_REQUEST, &CTrayWnd::OnSaveRequest),
         win::onMessage(WM_FIND_KEY, &CTrayWnd::OnFindKey),
         win::onMessage(WM_SAVE_FAILED, &CTrayWnd::OnSaveFailed),
-        win::onMessage(WM_OTHER_VERSION_KEPT, &CTrayWnd::OnUntold),
+        win::onMessage(WM_TELL_UNTOLD, &CTrayWnd::OnUntold),
         win::onMessage(WM_TIMER, &CTrayWnd::OnTimer),
         win::onRegistered(taskbarCreated, &CTrayWnd::OnTaskbarCreated),
     };
@@ -229,7 +229,7 @@ bool CTrayWnd::tellOtherVersionsKept() {
     untoldOpen_ = false;
     dataFile_.told(untold.size());
     // Saves made while the box was up may have kept more.
-    if (!dataFile_.untold().empty() && hwnd()) PostMessageA(hwnd(), WM_OTHER_VERSION_KEPT, 0, 0);
+    if (!dataFile_.untold().empty() && hwnd()) PostMessageA(hwnd(), WM_TELL_UNTOLD, 0, 0);
     return true;
 }
 
@@ -419,10 +419,12 @@ void CTrayWnd::OnRestore() {
 
 void CTrayWnd::OnClose() {
     commitAllEdits();
-    if (!saveMemos() && !endWithRescue()) return;
+    const bool saved = saveMemos();
+    if (!saved && !endWithRescue()) return;
     // Another program's version that this save kept is told before the end;
     // the box's loop runs our handlers, so the close starts again after it.
-    if (tellOtherVersionsKept()) {
+    // After a rescue the end comes at once: the next start tells it.
+    if (saved && tellOtherVersionsKept()) {
         PostMessageA(hwnd(), WM_CLOSE, 0, 0);
         return;
     }
@@ -589,7 +591,7 @@ bool CTrayWnd::loadMemos() {
         removeTrayIcon();
         ExitProcess(0);
     }
-    PostMessageA(hwnd(), WM_OTHER_VERSION_KEPT, 0, 0);  // what the last run left untold
+    PostMessageA(hwnd(), WM_TELL_UNTOLD, 0, 0);  // what the last run left untold
     return true;
 }
 
@@ -614,7 +616,7 @@ bool CTrayWnd::saveMemos(bool causedByDelete) {
         deleteAllOwed_ = false;
         saveFailureShown_ = false;  // whichever save landed, the next failure is told again
     }
-    if (!dataFile_.untold().empty()) PostMessageA(hwnd(), WM_OTHER_VERSION_KEPT, 0, 0);
+    if (!dataFile_.untold().empty()) PostMessageA(hwnd(), WM_TELL_UNTOLD, 0, 0);
     showSaveState();
     return saved;
 }
