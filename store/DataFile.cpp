@@ -117,8 +117,8 @@ std::vector<generations::Generation> DataFile::generations() const {
                 all.push_back({fileio::inFolder(folder, name), g.time});
         }
     }
-    std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return b.time < a.time; });
     for (generations::Generation& g : generations::listGenerations(path_.c_str())) all.push_back(std::move(g));
+    std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return b.time < a.time; });
     return all;
 }
 

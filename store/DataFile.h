@@ -34,7 +34,7 @@ public:
 
     // Keeps the file as it stands as a generation now, due or not.
     generations::KeepResult keepNow();
-    // The generations, newest first, after the rescue files (rescueFiles()).
+    // The generations and the rescue files (rescue()), newest first by the time in their names.
     std::vector<generations::Generation> generations() const;
 
     // Why the last save failed; None after a save that succeeded.

@@ -433,7 +433,7 @@ TEST_F(Generations, AnySameSizeChangeIsSeen) {
 }
 
 // While the data file cannot be written the notes go to a rescue file in the
-// user's folder; the next start tells it once, and the restore list shows it first.
+// user's folder; the next start tells it once, and the restore list shows it.
 TEST_F(Generations, ARescueFileIsAnOrdinaryDataFileTheNextStartTells) {
     const std::string home = std::filesystem::current_path() / "home", oldHome = getenv("HOME");
     std::filesystem::create_directory(home), setenv("HOME", home.c_str(), 1);
