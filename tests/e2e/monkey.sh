@@ -123,7 +123,7 @@ question_open() {
     for b in $(xdotool search --onlyvisible --name '^Quillpad$' 2>/dev/null); do
         if [ -n "$faults" ]; then
             classify "$b" || continue
-            [ "${BOX_KIND[$b]}" != cannot-save ] && [ "${BOX_KIND[$b]}" != rescue-question ] || continue
+            ! failure_box "$b" || continue
         fi
         BOX=$b
         return 0
@@ -188,6 +188,8 @@ fault_weather() {
     fi
 }
 
+# A failed save's box: "ファイルに保存できません。", or at "終了(&X)" the question of a rescue file.
+failure_box() { [ "${BOX_KIND[$1]:-}" = cannot-save ] || [ "${BOX_KIND[$1]:-}" = rescue-question ]; }
 # Each message box by window: cannot-save, question, or other and its text,
 # as monkey_hands reads it; the second each failure box is to be answered.
 declare -A BOX_KIND=() ANSWER_AT=() NEW_MEMO_BOX=()
@@ -200,7 +202,7 @@ classify() {
     while read -r x y w h kind; do
         [ "$x $y $w $h" = "$X $Y $WIDTH $HEIGHT" ] || continue
         BOX_KIND[$1]=$kind
-        [ "$kind" = cannot-save ] || [ "$kind" = rescue-question ] || return 0
+        failure_box "$1" || return 0
         note "  \"ファイルに保存できません。\" $1"
         LAST_FAILURE_BOX=$1
         faulted || [ $((SECONDS - FAULT_LAST)) -le 5 ] ||
@@ -344,7 +346,7 @@ strays() {
     local w
     for w in $(comm -13 <(echo "$BASELINE") <(visible_windows)); do
         [ "$(xdotool getwindowname "$w" 2>/dev/null)" = クイルパッド ] && continue
-        [ "${BOX_KIND[$w]:-}" != cannot-save ] || continue
+        ! failure_box "$w" || continue
         if geom "$w" && [ "$HEIGHT" -gt 30 ]; then echo "$w"; fi
     done
 }
@@ -362,7 +364,7 @@ settle() {
             name=$(xdotool getwindowname "$w" 2>/dev/null || true)
             # A failure box that opened after question_open looked, once monkey_hands sees it.
             if [ "$name" = Quillpad ] && [ -n "$faults" ] && wait_for 3 classify "$w" &&
-                [ "${BOX_KIND[$w]}" = cannot-save ]; then
+                failure_box "$w"; then
                 continue
             fi
             [ -n "$name" ] && fail "window \"$name\" left open${BOX_KIND[$w]:+: ${BOX_KIND[$w]}}"
