@@ -8,6 +8,7 @@ theirs() { rm -f Quillpad.dat && printf '%s\r\n' "$1" > Quillpad.dat; }
 start_quillpad "$1"
 choose_from_tray_menu a
 wait_for 10 has_memo || fail "no memo added"
+sleep 1  # the tray menu takes the next right click once the new memo is up
 theirs first
 choose_from_tray_menu x
 wait_for 10 question_box || fail "no notice of the other version before the end"
