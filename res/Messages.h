@@ -8,9 +8,9 @@ const UINT WM_SAVE_REQUEST = WM_USER + 101;     // a memo asks for the data file
 const WPARAM SAVE_AFTER_DELETE = 1;             // WM_SAVE_REQUEST's wParam: a tab or the memo was deleted
 const UINT WM_RELOAD_SETTINGS = WM_USER + 102;  // a memo re-reads the settings files
 const UINT WM_SAVE_FAILED = WM_USER + 103;      // the resident window tells a failed save
-// The resident window tells that a save kept another program's version of the
-// data file as the generation of this time: wParam YYYYMMDD, lParam HHMMSS.
-const UINT WM_OTHER_VERSION_KEPT = WM_USER + 104;
+// The resident window tells what the data file's owner has not told yet:
+// another program's versions kept by a save, rescue files of an earlier run.
+const UINT WM_TELL_UNTOLD = WM_USER + 104;
 // A memo tells the resident window of a find key: wParam FIND_OPEN (Ctrl+F),
 // FIND_NEXT (F3) or FIND_PREVIOUS (Shift+F3).
 const UINT WM_FIND_KEY = WM_USER + 105;

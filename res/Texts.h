@@ -21,6 +21,15 @@ const char* const NOTES_NOT_SAVED = "メモが保存されていません";
 const char* const OTHER_VERSION_KEPT_START =
     "ほかのプログラムがメモのファイルを変更していました。\nその内容はバックアップ「";
 const char* const OTHER_VERSION_KEPT_END = "」として残し、このメモを保存しました。\n「バックアップから復元」の一覧から開けます。";
+// "終了(&X)" while the data file cannot be written: CANNOT_SAVE and why, then
+// this, the folder of the rescue file, and the end.
+const char* const RESCUE_QUESTION_START =
+    "\n\nメモのファイルはそのままにして、メモを救出ファイルとして次のフォルダーに保存し、終了しますか？\n";
+const char* const RESCUE_QUESTION_END = "\n\n「いいえ」を選ぶと終了せずに続けます。";
+const char* const RESCUE_FAILED = "救出ファイルも保存できないため、終了しません。";
+// At the start after an end that kept the notes in rescue files: this, their paths, the end.
+const char* const RESCUED_START = "前回の終了時にメモのファイルに保存できなかったメモを、次の救出ファイルに保存しました。\n";
+const char* const RESCUED_END = "\n「バックアップから復元」の一覧から開けます。";
 const char* const CANNOT_KEEP_CURRENT = "現在のメモをバックアップに残せないため、置き換えませんでした。";
 const char* const DELETE_ALL_QUESTION = "全てのメモを削除します。\nよろしいですか？";
 // A delete question is "タブ [title] " or "メモ [caption] " followed by this.

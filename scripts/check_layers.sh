@@ -4,13 +4,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 declare -A below=(
-    [win]=""
-    [store]=""
+    [base]=""
+    [win]="base"
+    [store]="base"
     [res]=""
-    [dialogs]="res win store"
-    [memo]="dialogs res win store"
-    [tray]="memo dialogs res win store"
-    [app]="tray memo dialogs res win store"
+    [dialogs]="res win store base"
+    [memo]="dialogs res win store base"
+    [tray]="memo dialogs res win store base"
+    [app]="tray memo dialogs res win store base"
 )
 bad=0
 for folder in "${!below[@]}"; do

@@ -1,6 +1,7 @@
 // The data file on disk and its one owner: it reads and saves the file, keeps
-// its generations, notices when another program changed it, and knows why
-// the last save failed. Nobody else touches the file.
+// its generations, notices when another program changed it, knows why the
+// last save failed, and keeps the notes in a rescue file when the data file
+// cannot be written. Nobody else touches the file.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -13,12 +14,15 @@
 
 class DataFile {
 public:
-    // `clock`: the local time now, for the generations' rules.
-    explicit DataFile(std::string path, std::function<LocalTime()> clock = fileio::localNow);
+    // `clock`: the local time now, for the generations' rules; `computer`:
+    // the owner of the generations this run makes (store/Generations.h).
+    explicit DataFile(std::string path, std::function<LocalTime()> clock = fileio::localNow,
+                      std::string computer = fileio::computerName());
 
     const std::string& path() const { return path_; }
 
     // As loadMemoFile; what was read is what a save compares the file with.
+    // Also takes up what an earlier run left untold (untold(), rescued()).
     LoadResult load(ScreenSize screen, const MemoSink& sink);
 
     // Replaces the file with these bytes (formatMemos') in one step, first keeping the file
@@ -30,14 +34,29 @@ public:
 
     // Keeps the file as it stands as a generation now, due or not.
     generations::KeepResult keepNow();
+    // The generations and the rescue files (rescue()), newest first by the time in their names.
     std::vector<generations::Generation> generations() const;
 
     // Why the last save failed; None after a save that succeeded.
     fileio::SaveFailure failure() const { return failure_; }
 
-    // Once for each save that found another program's version of the file and
-    // kept it: the time of that generation, as the restore list names it.
-    std::optional<LocalTime> takeOtherVersionKept();
+    // The times of the generations that hold another program's version of
+    // the file, kept by a save and not yet told to the user, oldest first.
+    // A mark in the backup folder holds them until told() says so, also
+    // across the end of the process: the next run tells them.
+    const std::vector<LocalTime>& untold() const { return untold_; }
+    void told(size_t count);  // the first `count` of untold() have been told
+
+    // The folder a rescue file goes to first: the user's documents folder.
+    std::string rescueFolder() const;
+    // Writes `data` to a new rescue file "Quillpad-rescue-YYYYMMDD-HHMMSS.dat"
+    // in the first user folder where it can be written (fileio::userFolders)
+    // and leaves a mark beside it, so that the next start tells where it is.
+    // The data file is not touched. The file's path; none when no folder took it.
+    std::optional<std::string> rescue(const std::string& data);
+    // The rescue files an earlier run made and that load() found marked as
+    // untold; the marks are gone once this has been asked.
+    std::vector<std::string> takeRescued();
 
 private:
     // The file as this run last read or wrote it.
@@ -47,10 +66,16 @@ private:
     };
     void remember(bool exists, const std::string& bytes);
     bool changedByAnother() const;
+    std::string untoldMark() const;
+    void writeUntoldMark();
 
     std::string path_;
+    std::function<LocalTime()> clock_;
+    std::string computer_;
     generations::GenerationRun run_;
     std::optional<Seen> seen_;  // none until the first load or save
     fileio::SaveFailure failure_ = fileio::SaveFailure::None;
-    std::optional<LocalTime> otherVersionKept_;
+    std::vector<std::string> untoldNames_;  // the generations of untold()
+    std::vector<LocalTime> untold_;
+    std::vector<std::string> rescued_;
 };

@@ -130,6 +130,8 @@ KeepOutcome keepFileAs(const char* from, const char* to) {
 }
 
 bool sameContent(const char* a, const char* b) {
+    uint64_t sizeA, sizeB, time;
+    if (!os::sizeAndWriteTime(a, sizeA, time) || !os::sizeAndWriteTime(b, sizeB, time) || sizeA != sizeB) return false;
     std::string bytesA, bytesB;
     return readWholeFile(a, bytesA, 0) == ReadStatus::Ok && readWholeFile(b, bytesB, 0) == ReadStatus::Ok &&
            bytesA == bytesB;
@@ -152,5 +154,20 @@ std::vector<std::string> filesIn(const char* folder) {
 void removeFile(const char* fileName) { os::remove(fileName); }
 
 LocalTime localNow() { return os::localNow(); }
+
+std::string computerName() {
+    std::string out;
+    for (const unsigned char c : os::computerName()) {
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '-') {
+            out += char(c);
+        } else {
+            static const char hex[] = "0123456789ABCDEF";
+            out += {'%', hex[c >> 4], hex[c & 15]};
+        }
+    }
+    return out.empty() ? "PC" : out;
+}
+
+std::vector<std::string> userFolders() { return os::userFolders(); }
 
 }  // namespace fileio

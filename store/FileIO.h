@@ -55,8 +55,8 @@ bool sameContent(const char* a, const char* b);
 
 // The file's last-write time in local time; false when there is no such file.
 bool lastWriteTime(const char* fileName, LocalTime& out);
-// The file's size and last-write time (in the system's finest unit); false
-// when there is no such file.
+// The file's size and last-write time in 100-nanosecond units; false when
+// there is no such file.
 bool sizeAndWriteTime(const char* fileName, uint64_t& size, uint64_t& writeTime);
 // Creates the folder if needed; false when it cannot be made (no rights, a file of that name).
 bool makeFolder(const char* folder);
@@ -64,6 +64,12 @@ bool makeFolder(const char* folder);
 std::vector<std::string> filesIn(const char* folder);
 void removeFile(const char* fileName);
 LocalTime localNow();
+// The computer's name as it may stand in a file name: letters, digits, "_"
+// and "-" as they are, every other byte as "%" and two hex digits; "PC" when
+// the system gives no name.
+std::string computerName();
+// Where the user's files may be written: the documents folder, then the temporary folder.
+std::vector<std::string> userFolders();
 
 // replaceFile writes in pieces of this size.
 constexpr size_t WRITE_CHUNK_SIZE = 64 * 1024;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
+#include <cstdlib>
 #include <new>
 #include <stdexcept>
 #include "store/FileSystem.h"
@@ -163,7 +164,7 @@ bool sizeAndWriteTime(const char* fileName, uint64_t& size, uint64_t& writeTime)
     struct stat st;
     if (::stat(fileName, &st) != 0) return false;
     size = uint64_t(st.st_size);
-    writeTime = uint64_t(st.st_mtim.tv_sec) * 1000000000u + uint64_t(st.st_mtim.tv_nsec);
+    writeTime = uint64_t(st.st_mtim.tv_sec) * 10000000u + uint64_t(st.st_mtim.tv_nsec) / 100;
     return true;
 }
 
@@ -181,5 +182,18 @@ bool listFiles(const char* folder, std::vector<std::string>& names) {
 }
 
 LocalTime localNow() { return toLocalTime(::time(nullptr)); }
+
+std::string computerName() {
+    char name[256] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();
+}
+
+std::vector<std::string> userFolders() {
+    std::vector<std::string> folders;
+    if (const char* home = ::getenv("HOME")) folders.push_back(home);
+    const char* temp = ::getenv("TMPDIR");
+    folders.push_back(temp && *temp ? temp : "/tmp");
+    return folders;
+}
 
 }  // namespace fileio::os

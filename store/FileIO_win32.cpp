@@ -1,5 +1,6 @@
 // File calls on Windows: the only unit of the store that includes windows.h.
 #include <windows.h>
+#include <shlobj.h>
 #include <new>
 #include <stdexcept>
 #include "store/FileSystem.h"
@@ -154,6 +155,25 @@ LocalTime localNow() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+std::string computerName() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = sizeof name;
+    return GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
+}
+
+std::vector<std::string> userFolders() {
+    std::vector<std::string> folders;
+    char path[MAX_PATH];
+    if (SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path) == S_OK) folders.push_back(path);
+    const DWORD length = GetTempPathA(sizeof path, path);
+    if (length > 0 && length < sizeof path) {
+        std::string temp(path, length);
+        if (temp.size() > 3 && temp.back() == '\\') temp.pop_back();
+        folders.push_back(temp);
+    }
+    return folders;
 }
 
 }  // namespace fileio::os

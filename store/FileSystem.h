@@ -53,12 +53,17 @@ bool copyNew(const char* from, const char* to);
 
 // The file's last-write time in local time.
 bool lastWriteTime(const char* fileName, LocalTime& out);
-// The file's size and last-write time in the system's finest unit; false when there is no such file.
+// The file's size and last-write time in 100-nanosecond units; false when there is no such file.
 bool sizeAndWriteTime(const char* fileName, uint64_t& size, uint64_t& writeTime);
 // Creates the folder; true also when it exists already.
 bool makeFolder(const char* name);
 // The names of the plain files in the folder; false when it cannot be listed.
 bool listFiles(const char* folder, std::vector<std::string>& names);
 LocalTime localNow();
+// The computer's name as the system gives it; empty when it gives none.
+std::string computerName();
+// Folders where the user's files may be written when the program's own
+// cannot: the documents folder, then the temporary folder (those that exist).
+std::vector<std::string> userFolders();
 
 }  // namespace fileio::os

@@ -12,7 +12,22 @@ namespace {
 
 constexpr std::string_view PREFIX = "Quillpad-";
 constexpr std::string_view SUFFIX = ".dat";
+constexpr std::string_view KEPT = "-kept";
+// "Quillpad-YYYYMMDD-HHMMSS.dat", the shortest name.
 constexpr size_t NAME_LENGTH = PREFIX.size() + 8 + 1 + 6 + SUFFIX.size();
+// A name taken meanwhile (the same computer twice on one folder) is passed over this often.
+constexpr int NAME_TRIES = 100;
+
+// The number in `s` (decimal, no leading zero, at most 9 digits); -1 when it is none.
+long number(std::string_view s) {
+    if (s.empty() || s.size() > 9 || s[0] == '0') return -1;
+    long value = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
 
 // The number of `count` digits at `p`; -1 when one of them is no digit.
 int digits(std::string_view s, size_t p, size_t count) {
@@ -25,75 +40,92 @@ int digits(std::string_view s, size_t p, size_t count) {
 }
 
 struct Named {
-    LocalTime time;
-    int sequence;
+    GenerationName g;
     const std::string* name;
-    bool operator<(const Named& o) const { return std::tie(time, sequence) < std::tie(o.time, o.sequence); }
 };
 
 std::vector<Named> parseAll(const std::vector<std::string>& names) {
     std::vector<Named> out;
     for (const std::string& name : names) {
-        Named g{{}, 1, &name};
-        if (parseGenerationName(name, g.time, &g.sequence)) out.push_back(g);
+        Named n{{}, &name};
+        if (parseGenerationName(name, n.g)) out.push_back(n);
     }
-    std::sort(out.begin(), out.end(), [](const Named& a, const Named& b) { return b < a; });
     return out;
 }
 
-// Makes the generation of the file on disk and tells its name. A name of that
-// second that holds other bytes was another state of the file: the next free
-// sequence keeps this one.
-KeepResult makeGeneration(const char* dataFile, std::string& name) {
-    LocalTime stamp;
-    if (!fileio::lastWriteTime(dataFile, stamp)) return KeepResult::NothingToKeep;
-    if (!isValidLocalTime(stamp)) return KeepResult::Failed;
-    const std::string folder = backupFolder(dataFile);
-    if (!fileio::makeFolder(folder.c_str())) return KeepResult::Failed;
-    for (int sequence = 1; sequence <= MAX_SEQUENCE; ++sequence) {
-        name = generationName(stamp, sequence);
-        const std::string path = fileio::inFolder(folder, name);
-        switch (fileio::keepFileAs(dataFile, path.c_str())) {
-        case fileio::KeepOutcome::Made: return KeepResult::Made;
-        case fileio::KeepOutcome::Exists:
-            if (fileio::sameContent(dataFile, path.c_str())) return KeepResult::AlreadyKept;
-            continue;
-        case fileio::KeepOutcome::Missing: return KeepResult::NothingToKeep;
-        case fileio::KeepOutcome::Failed: return KeepResult::Failed;
+// Newest first: a computer's own by their sequence, those without an owner by their names.
+bool newerFirst(const Named& a, const Named& b) {
+    if (a.g.computer.empty()) return std::tie(b.g.time, b.g.sequence) < std::tie(a.g.time, a.g.sequence);
+    return b.g.sequence < a.g.sequence;
+}
+
+// Retention over one computer's generations (or those without an owner), newest first.
+void thin(std::vector<Named>& chain, std::string_view justMade, std::vector<std::string>& doomed) {
+    std::sort(chain.begin(), chain.end(), newerFirst);
+    int64_t dayKept = INT64_MIN;
+    size_t dailies = 0;
+    for (size_t i = KEEP_NEWEST; i < chain.size(); ++i) {
+        // The first of a day met here is that day's newest of the older ones.
+        const int64_t day = dayNumber(chain[i].g.time);
+        if (day != dayKept && dailies < KEEP_DAILY) {
+            dayKept = day;
+            ++dailies;
+        } else if (*chain[i].name != justMade) {
+            doomed.push_back(*chain[i].name);
         }
     }
-    return KeepResult::Failed;
 }
 
 }  // namespace
 
-std::string generationName(const LocalTime& t, int sequence) {
-    char name[NAME_LENGTH + 1];
-    std::snprintf(name, sizeof name, "Quillpad-%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second);
-    std::string out = name;
-    if (sequence > 1) out += "-" + std::to_string(sequence);
+std::string generationName(const GenerationName& g) {
+    char stamp[NAME_LENGTH + 1];
+    const LocalTime& t = g.time;
+    std::snprintf(stamp, sizeof stamp, "Quillpad-%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    std::string out = stamp;
+    if (!g.computer.empty()) {
+        out += "-" + g.computer + "-" + std::to_string(g.sequence);
+        if (g.kept) out += KEPT;
+    } else if (g.sequence > 1) {
+        out += "-" + std::to_string(g.sequence);
+    }
     return out += SUFFIX;
 }
 
-bool parseGenerationName(std::string_view name, LocalTime& out, int* sequence) {
+bool parseGenerationName(std::string_view name, GenerationName& out) {
     if (name.size() < NAME_LENGTH || name.substr(0, PREFIX.size()) != PREFIX ||
         name.substr(name.size() - SUFFIX.size()) != SUFFIX || name[PREFIX.size() + 8] != '-')
         return false;
-    // A sequence is "-" and 1 to 4 digits without a leading zero, 2 or more.
-    const size_t end = NAME_LENGTH - SUFFIX.size(), extra = name.size() - NAME_LENGTH;
-    int number = 1;
-    if (extra != 0) {
-        if (extra < 2 || extra > 5 || name[end] != '-' || name[end + 1] == '0') return false;
-        number = digits(name, end + 1, extra - 1);
-        if (number < 2) return false;
-    }
     const size_t date = PREFIX.size(), time = date + 9;
-    LocalTime t{digits(name, date, 4),     digits(name, date + 4, 2), digits(name, date + 6, 2),
-                digits(name, time, 2),     digits(name, time + 2, 2), digits(name, time + 4, 2)};
-    if (!isValidLocalTime(t)) return false;
-    out = t;
-    if (sequence) *sequence = number;
+    GenerationName g;
+    g.time = {digits(name, date, 4), digits(name, date + 4, 2), digits(name, date + 6, 2),
+              digits(name, time, 2), digits(name, time + 2, 2), digits(name, time + 4, 2)};
+    if (!isValidLocalTime(g.time)) return false;
+    std::string_view rest = name.substr(time + 6, name.size() - SUFFIX.size() - time - 6);
+    if (!rest.empty()) {
+        if (rest[0] != '-') return false;
+        rest.remove_prefix(1);
+        const size_t dash = rest.rfind('-');
+        if (dash == std::string_view::npos) {
+            // Without an owner: "-2" to "-9999", the further states of one second.
+            const long sequence = rest.size() <= 4 ? number(rest) : -1;
+            if (sequence < 2) return false;
+            g.sequence = uint32_t(sequence);
+        } else {
+            if (rest.size() > KEPT.size() && rest.substr(rest.size() - KEPT.size()) == KEPT) {
+                g.kept = true;
+                rest.remove_suffix(KEPT.size());
+            }
+            const size_t last = rest.rfind('-');
+            if (last == std::string_view::npos || last == 0) return false;
+            const long sequence = number(rest.substr(last + 1));
+            if (sequence < 1) return false;
+            g.computer.assign(rest.substr(0, last));
+            g.sequence = uint32_t(sequence);
+        }
+    }
+    out = g;
     return true;
 }
 
@@ -104,24 +136,17 @@ bool shouldKeepGeneration(bool firstSaveOfRun, bool causedByDelete, const std::o
     return firstSaveOfRun || causedByDelete || !newest || std::abs(secondsBetween(*newest, now)) > KEEP_AFTER_SECONDS;
 }
 
-std::vector<std::string> generationsToDelete(const std::vector<std::string>& names, const LocalTime& today,
+std::vector<std::string> generationsToDelete(const std::vector<std::string>& names, std::string_view computer,
                                              std::string_view justMade) {
-    const std::vector<Named> all = parseAll(names);
-    if (all.empty()) return {};
-    // The daily window has no end, and its start follows the newest generation
-    // unless the clock reads earlier: a wrong clock can keep more, never delete more.
-    const int64_t firstDay = std::min(dayNumber(all.front().time), dayNumber(today)) - KEEP_DAILY_DAYS;
-    std::vector<std::string> doomed;
-    int64_t dayKept = INT64_MIN;
-    for (size_t i = KEEP_NEWEST; i < all.size(); ++i) {
-        // Newest first: the first of a day met here is that day's newest of the older ones.
-        const int64_t day = dayNumber(all[i].time);
-        if (day >= firstDay && day != dayKept) {
-            dayKept = day;
-        } else if (*all[i].name != justMade) {
-            doomed.push_back(*all[i].name);
-        }
+    std::vector<Named> own, ownerless;
+    for (const Named& n : parseAll(names)) {
+        if (n.g.kept) continue;
+        if (n.g.computer == computer) own.push_back(n);
+        else if (n.g.computer.empty()) ownerless.push_back(n);
     }
+    std::vector<std::string> doomed;
+    thin(own, justMade, doomed);
+    thin(ownerless, justMade, doomed);
     return doomed;
 }
 
@@ -130,53 +155,98 @@ std::string backupFolder(const char* dataFile) { return fileio::besideFile(dataF
 std::vector<Generation> listGenerations(const char* dataFile) {
     const std::string folder = backupFolder(dataFile);
     const std::vector<std::string> names = fileio::filesIn(folder.c_str());
+    std::vector<Named> all = parseAll(names);
+    std::sort(all.begin(), all.end(), [](const Named& a, const Named& b) {
+        return std::tie(b.g.time, b.g.computer, b.g.sequence) < std::tie(a.g.time, a.g.computer, a.g.sequence);
+    });
     std::vector<Generation> out;
-    for (const Named& g : parseAll(names)) out.push_back({fileio::inFolder(folder, *g.name), g.time});
+    for (const Named& n : all) out.push_back({fileio::inFolder(folder, *n.name), n.g.time});
     return out;
 }
 
-GenerationRun::GenerationRun(std::function<LocalTime()> clock) : clock_(std::move(clock)) {}
+GenerationRun::GenerationRun(std::function<LocalTime()> clock, std::string computer)
+    : clock_(std::move(clock)), computer_(std::move(computer)) {}
 
 bool GenerationRun::save(const char* dataFile, const std::string& data, bool causedByDelete,
                          fileio::SaveFailure* why) {
-    const LocalTime now = clock_();
-    if (!shouldKeepGeneration(owed_, causedByDelete, newest(dataFile), now))
+    if (!shouldKeepGeneration(owed_, causedByDelete, newest(dataFile), clock_()))
         return fileio::replaceFile(dataFile, data, {}, why);
     // A save that fails before its move makes none: the next one still owes it.
     KeepResult result = KeepResult::Failed;
     std::string name;
-    const bool saved = fileio::replaceFile(dataFile, data, [&] { result = makeGeneration(dataFile, name); }, why);
-    kept(dataFile, result, name, now);
+    const bool saved = fileio::replaceFile(dataFile, data, [&] { result = make(dataFile, dataFile, false, name); }, why);
+    afterKeep(dataFile, result, name);
     return saved;
 }
 
-KeepResult GenerationRun::keepNow(const char* dataFile) {
+KeepResult GenerationRun::keepNow(const char* dataFile, bool kept, const char* source, std::string* nameOut) {
     std::string name;
-    const KeepResult result = makeGeneration(dataFile, name);
-    kept(dataFile, result, name, clock_());
+    const KeepResult result = make(dataFile, source ? source : dataFile, kept, name);
+    afterKeep(dataFile, result, name);
+    if (nameOut) *nameOut = name;
     return result;
 }
 
+// The next sequence of this computer; the newest generation when it holds the
+// same bytes already (and is kept, when a kept one is asked for) serves again.
+KeepResult GenerationRun::make(const char* dataFile, const char* source, bool kept, std::string& name) {
+    GenerationName g{{}, computer_, 1, kept};
+    if (!fileio::lastWriteTime(source, g.time)) return KeepResult::NothingToKeep;
+    if (!isValidLocalTime(g.time)) return KeepResult::Failed;
+    const std::string folder = backupFolder(dataFile);
+    if (!fileio::makeFolder(folder.c_str())) return KeepResult::Failed;
+    const std::vector<std::string> names = fileio::filesIn(folder.c_str());
+    const std::vector<Named> all = parseAll(names);
+    const Named* newest = nullptr;
+    for (const Named& n : all) {
+        if (n.g.computer == computer_ && (!newest || newest->g.sequence < n.g.sequence)) {
+            g.sequence = n.g.sequence + 1;
+            newest = &n;
+        }
+    }
+    if (newest && (newest->g.kept || !kept) &&
+        fileio::sameContent(source, fileio::inFolder(folder, *newest->name).c_str())) {
+        name = *newest->name;
+        return KeepResult::AlreadyKept;
+    }
+    for (int tries = 0; tries < NAME_TRIES; ++tries, ++g.sequence) {
+        name = generationName(g);
+        switch (fileio::keepFileAs(source, fileio::inFolder(folder, name).c_str())) {
+        case fileio::KeepOutcome::Made: return KeepResult::Made;
+        case fileio::KeepOutcome::Exists: continue;
+        case fileio::KeepOutcome::Missing: return KeepResult::NothingToKeep;
+        case fileio::KeepOutcome::Failed: return KeepResult::Failed;
+        }
+    }
+    return KeepResult::Failed;
+}
+
 std::optional<LocalTime> GenerationRun::newest(const char* dataFile) {
-    // Only this run adds generations: one appearance at the folder serves the run.
+    // Only this run adds this computer's generations: one look at the folder serves the run.
     if (!newestKnown_) {
-        const std::vector<Generation> all = listGenerations(dataFile);
-        if (!all.empty()) newest_ = all.front().time;
+        std::vector<Named> own, ownerless;
+        const std::vector<std::string> names = fileio::filesIn(backupFolder(dataFile).c_str());
+        for (const Named& n : parseAll(names)) {
+            if (n.g.computer == computer_) own.push_back(n);
+            else if (n.g.computer.empty()) ownerless.push_back(n);
+        }
+        std::vector<Named>& chain = own.empty() ? ownerless : own;
+        if (!chain.empty()) newest_ = std::min_element(chain.begin(), chain.end(), newerFirst)->g.time;
         newestKnown_ = true;
     }
     return newest_;
 }
 
-void GenerationRun::kept(const char* dataFile, KeepResult result, const std::string& name, const LocalTime& now) {
+void GenerationRun::afterKeep(const char* dataFile, KeepResult result, const std::string& name) {
     lastKeep_ = result;
     owed_ = result == KeepResult::Failed;
     if (result != KeepResult::Made && result != KeepResult::AlreadyKept) return;
     const std::string folder = backupFolder(dataFile);
-    for (const std::string& doomed : generationsToDelete(fileio::filesIn(folder.c_str()), now, name)) {
+    for (const std::string& doomed : generationsToDelete(fileio::filesIn(folder.c_str()), computer_, name)) {
         fileio::removeFile(fileio::inFolder(folder, doomed).c_str());
     }
-    LocalTime time;
-    if (parseGenerationName(name, time)) newest_ = time;
+    GenerationName g;
+    if (parseGenerationName(name, g)) newest_ = g.time;
     newestKnown_ = true;
 }
 

@@ -1,8 +1,17 @@
 // Generations: the data file as it stood on disk before a save replaced it,
-// kept in the folder "backup" beside it as "Quillpad-YYYYMMDD-HHMMSS.dat",
-// named after that file's last-write time in local time. A second state of
-// the same second (two saves in one second, the hour that the autumn clock
-// change repeats) is "Quillpad-YYYYMMDD-HHMMSS-2.dat", a third "-3" and so on.
+// kept in the folder "backup" beside it as
+// "Quillpad-YYYYMMDD-HHMMSS-<computer>-<sequence>.dat". The sequence counts
+// the generations that the program on that computer made there: it alone
+// orders them. The date and time, the kept file's last-write time in local
+// time, only label a generation and group it into days; a clock set wrong or
+// a file copied back with an old date changes no order. A generation that
+// holds another program's version of the data file, which the user was told
+// of, ends in "-kept.dat" and is never deleted by retention. The computer's
+// name keeps apart the generations of two computers that share one folder
+// (a synchronised program folder): each one adds and deletes only its own.
+// Generations named before they had an owner, "Quillpad-YYYYMMDD-HHMMSS.dat"
+// or with "-2", "-3"... for more states of one second, are still listed and
+// restored; they are ordered by their names among themselves.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -18,23 +27,25 @@ namespace generations {
 
 extern const char* const BACKUP_FOLDER;  // "backup"
 
-// Retention: the newest KEEP_NEWEST are kept; of the older ones, the newest
-// of each calendar day from KEEP_DAILY_DAYS days before the newest generation
-// (or before today, when that is earlier) on.
+// Retention, for each computer's generations and for those without an owner:
+// the newest KEEP_NEWEST are kept; of the older ones, the newest of each
+// calendar day for KEEP_DAILY days that have one. Days are counted, not
+// measured back from a date: a wrong clock can keep more, never delete more.
 constexpr size_t KEEP_NEWEST = 30;
-constexpr int KEEP_DAILY_DAYS = 90;
+constexpr size_t KEEP_DAILY = 90;
 // A save keeps a generation when the clock reads more than this away from the newest one.
 constexpr int64_t KEEP_AFTER_SECONDS = 60 * 60;
-// The most states of one second that get a name.
-constexpr int MAX_SEQUENCE = 9999;
 
-// "Quillpad-YYYYMMDD-HHMMSS.dat" for a valid time, with "-<sequence>" before
-// ".dat" from the second state of that second on (1 < sequence <= MAX_SEQUENCE).
-std::string generationName(const LocalTime& t, int sequence = 1);
-// The time in a generation's name and, where asked for, its sequence (1 when
-// the name has none); false for every other name: such files in the backup
-// folder are never touched.
-bool parseGenerationName(std::string_view name, LocalTime& out, int* sequence = nullptr);
+struct GenerationName {
+    LocalTime time;
+    std::string computer;  // empty: named before generations had an owner
+    uint32_t sequence = 1;  // without an owner: the state of that second
+    bool kept = false;     // another program's version that the user was told of
+};
+
+std::string generationName(const GenerationName& g);
+// False for every name that is no generation: such files in the backup folder are never touched.
+bool parseGenerationName(std::string_view name, GenerationName& out);
 
 // Whether a save about to replace the data file first keeps the file on disk
 // as a generation. `firstSaveOfRun` also stands for an earlier save of the run
@@ -46,9 +57,9 @@ bool shouldKeepGeneration(bool firstSaveOfRun, bool causedByDelete, const std::o
                           const LocalTime& now);
 
 // Of the file names in the backup folder (any order), the generations that
-// retention deletes, newest first; never `justMade`, the one a save has just
-// kept. `today` is the local date (its time is not used).
-std::vector<std::string> generationsToDelete(const std::vector<std::string>& names, const LocalTime& today,
+// retention deletes on `computer`: its own and those without an owner, never
+// a kept one nor `justMade`, the one just made.
+std::vector<std::string> generationsToDelete(const std::vector<std::string>& names, std::string_view computer,
                                              std::string_view justMade = {});
 
 struct Generation {
@@ -58,12 +69,13 @@ struct Generation {
 
 // The backup folder beside `dataFile`.
 std::string backupFolder(const char* dataFile);
-// The generations of `dataFile`, newest first.
+// The generations of `dataFile` of every computer, for the restore list:
+// newest first by the time in their names.
 std::vector<Generation> listGenerations(const char* dataFile);
 
 enum class KeepResult {
     Made,           // a new generation holds the file on disk
-    AlreadyKept,    // a generation of that second holds the same bytes already
+    AlreadyKept,    // the newest generation holds the same bytes already
     NothingToKeep,  // no data file on disk
     Failed,         // no room, no rights, "backup" is a file...: the next save tries again
 };
@@ -72,31 +84,36 @@ enum class KeepResult {
 // the data file, for the whole run. Making a generation never makes a save fail.
 class GenerationRun {
 public:
-    // `clock`: the local time now; the rules are decided by it and by file names only.
-    explicit GenerationRun(std::function<LocalTime()> clock = fileio::localNow);
+    // `clock`: the local time now, for the hourly rule; `computer`: the owner
+    // in the names (fileio::computerName()).
+    explicit GenerationRun(std::function<LocalTime()> clock = fileio::localNow,
+                           std::string computer = fileio::computerName());
 
     // Replaces `dataFile` with `data` as fileio::replaceFile does, and first
     // keeps the file on disk as a generation when shouldKeepGeneration says so.
     bool save(const char* dataFile, const std::string& data, bool causedByDelete,
               fileio::SaveFailure* why = nullptr);
 
-    // Keeps the data file as it stands as a generation now, due or not (before
-    // a restore, so that the restore can be undone).
-    KeepResult keepNow(const char* dataFile);
+    // Keeps `source` (the data file itself when none) as a generation of
+    // `dataFile` now, due or not: before a restore, so that the restore can be
+    // undone, or another program's version (`kept`). `name`, when given, is
+    // the generation's file name once there is one.
+    KeepResult keepNow(const char* dataFile, bool kept = false, const char* source = nullptr,
+                       std::string* name = nullptr);
 
     // What the last save that was due (or keepNow) did; nullopt before any.
     std::optional<KeepResult> lastKeep() const { return lastKeep_; }
 
 private:
+    KeepResult make(const char* dataFile, const char* source, bool kept, std::string& name);
     std::optional<LocalTime> newest(const char* dataFile);
-    void kept(const char* dataFile, KeepResult result, const std::string& name, const LocalTime& now);
+    void afterKeep(const char* dataFile, KeepResult result, const std::string& name);
 
     std::function<LocalTime()> clock_;
+    const std::string computer_;
     bool owed_ = true;  // the first save of the run, or a generation that could not be made
     bool newestKnown_ = false;
-    // The generation this run kept last, else the newest in the folder: the
-    // one kept last is dated by the clock that dates the saves, whatever the
-    // older names say.
+    // The time in the name of the newest generation of this computer.
     std::optional<LocalTime> newest_;
     std::optional<KeepResult> lastKeep_;
 };

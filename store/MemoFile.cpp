@@ -234,7 +234,3 @@ LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink&
     parseMemos(data, screen, sink);
     return LoadResult::Loaded;
 }
-
-bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos) {
-    return fileio::replaceFile(fileName, formatMemos(memos));
-}

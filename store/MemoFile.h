@@ -73,8 +73,3 @@ enum class LoadResult { Loaded, Missing, Unreadable };
 // loaded so far. A held file is waited for `patienceMs`.
 LoadResult loadMemoFile(const char* fileName, ScreenSize screen, const MemoSink& sink,
                         unsigned patienceMs = fileio::HELD_FILE_PATIENCE_MS);
-
-// Replaces `fileName` with these memos in one step; false leaves the old file
-// as it was. The data file itself is saved by its owner (store/DataFile.h),
-// which also keeps its generations.
-bool saveMemoFile(const char* fileName, const std::vector<StoredMemo>& memos);

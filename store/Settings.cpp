@@ -1,4 +1,5 @@
 #include "store/Settings.h"
+#include "base/ReadBatch.h"
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -60,8 +61,7 @@ struct Reading {
     FileReading settings, hotKeys;
 };
 
-int batchDepth = 0;
-std::optional<Reading> batchReading;  // the first reading in the running batch
+ReadBatch::Once<Reading> settingsReading;
 
 FileReading readFile(const char* fileName) {
     FileReading file;
@@ -150,15 +150,7 @@ std::string formatHotKeys(const std::vector<HotKeyEntry>& hotKeys) {
 }
 
 bool loadSettings(GeneralSettings& general, MemoAppearance& appearance) {
-    if (batchDepth == 0) return applyReading(readSettingsFiles(), general, appearance);
-    if (!batchReading) batchReading = readSettingsFiles();
-    return applyReading(*batchReading, general, appearance);
-}
-
-SettingsReadBatch::SettingsReadBatch() { ++batchDepth; }
-
-SettingsReadBatch::~SettingsReadBatch() {
-    if (--batchDepth == 0) batchReading.reset();
+    return applyReading(settingsReading.get(readSettingsFiles), general, appearance);
 }
 
 bool saveSettings(const GeneralSettings& general, const MemoAppearance& appearance) {

@@ -68,20 +68,8 @@ extern const char* const HOTKEY_FILE_NAME;    // "key.ini"
 // a second of trying again: the fields it holds then keep the values they had
 // (all of them when "Quillpad.ini" could not be read, the hot keys when
 // "key.ini" could not).
+// Within a ReadBatch (base/ReadBatch.h) the files are read once.
 bool loadSettings(GeneralSettings& general, MemoAppearance& appearance);
-
-// While one exists, loadSettings reads the two files once, on its first call,
-// and answers every later call from that first reading: memo windows restored
-// by the hundred at start would otherwise each wait out a settings file held
-// by another program, and all of them take the same settings. One thread; a
-// batch inside a batch only joins it.
-class SettingsReadBatch {
-public:
-    SettingsReadBatch();
-    ~SettingsReadBatch();
-    SettingsReadBatch(const SettingsReadBatch&) = delete;
-    SettingsReadBatch& operator=(const SettingsReadBatch&) = delete;
-};
 
 // Replaces "Quillpad.ini" and then "key.ini", each in one step: each file either
 // keeps its old content or gets the whole new one. False when either could not

@@ -1,4 +1,5 @@
 #include "tray/TrayWnd.h"
+#include "base/ReadBatch.h"
 #include <shellapi.h>
 #include <algorithm>
 #include <stdexcept>
@@ -104,7 +105,7 @@ const win::MessageTable* CTrayWnd::messageTable() const {
         win::onMessage(WM_SAVE_REQUEST, &CTrayWnd::OnSaveRequest),
         win::onMessage(WM_FIND_KEY, &CTrayWnd::OnFindKey),
         win::onMessage(WM_SAVE_FAILED, &CTrayWnd::OnSaveFailed),
-        win::onMessage(WM_OTHER_VERSION_KEPT, &CTrayWnd::OnOtherVersionKept),
+        win::onMessage(WM_TELL_UNTOLD, &CTrayWnd::OnUntold),
         win::onMessage(WM_TIMER, &CTrayWnd::OnTimer),
         win::onRegistered(taskbarCreated, &CTrayWnd::OnTaskbarCreated),
     };
@@ -116,7 +117,7 @@ bool CTrayWnd::createWindow() {
     return win::guarded(nullptr, [this] {
         // The hot keys and every memo read the settings: a file held by
         // another program is waited for once.
-        SettingsReadBatch settingsOnce;
+        ReadBatch settingsOnce;
         if (!create(0, "クイルパッド", WS_POPUP, 10, 10, 10, 10, nullptr, CS_HREDRAW | CS_VREDRAW)) return false;
         ShowWindow(hwnd(), SW_HIDE);
         addTrayIcon();
@@ -207,11 +208,29 @@ void CTrayWnd::showSaveFailure() {
     saveFailureOpen_ = false;
 }
 
-LRESULT CTrayWnd::OnOtherVersionKept(WPARAM date, LPARAM time) {
-    const LocalTime kept{int(date / 10000), int(date / 100 % 100), int(date % 100),
-                         int(time / 10000), int(time / 100 % 100), int(time % 100)};
-    win::showNotice((texts::OTHER_VERSION_KEPT_START + generationTime(kept) + texts::OTHER_VERSION_KEPT_END).c_str());
+// What a run left untold is told at the next start: rescue files once, the
+// other programs' versions until their box has been answered.
+LRESULT CTrayWnd::OnUntold(WPARAM, LPARAM) {
+    std::string rescued;
+    for (const std::string& path : dataFile_.takeRescued()) rescued += path + "\n";
+    if (!rescued.empty()) win::showNotice((texts::RESCUED_START + rescued + texts::RESCUED_END).c_str());
+    if (hwnd()) tellOtherVersionsKept();
     return 0;
+}
+
+// Told versions stay untold until the box is answered: an end meanwhile leaves them to the next start.
+bool CTrayWnd::tellOtherVersionsKept() {
+    const std::vector<LocalTime> untold = dataFile_.untold();
+    if (untold.empty() || untoldOpen_) return false;
+    std::string times;
+    for (const LocalTime& t : untold) times += (times.empty() ? "" : "」「") + generationTime(t);
+    untoldOpen_ = true;
+    win::showNotice((texts::OTHER_VERSION_KEPT_START + times + texts::OTHER_VERSION_KEPT_END).c_str());
+    untoldOpen_ = false;
+    dataFile_.told(untold.size());
+    // Saves made while the box was up may have kept more.
+    if (!dataFile_.untold().empty() && hwnd()) PostMessageA(hwnd(), WM_TELL_UNTOLD, 0, 0);
+    return true;
 }
 
 LRESULT CTrayWnd::OnTimer(WPARAM id, LPARAM) {
@@ -376,7 +395,7 @@ void CTrayWnd::OnOption() {
     // any message: memos made and options saved meanwhile read afresh.
     std::vector<std::string> taken;
     {
-        SettingsReadBatch oneReading;
+        ReadBatch oneReading;
         unregisterHotKeys();
         taken = registerHotKeys();
         reloadAllMemoSettings();
@@ -404,8 +423,13 @@ void CTrayWnd::OnRestore() {
 
 void CTrayWnd::OnClose() {
     commitAllEdits();
-    if (!saveMemos()) {
-        showSaveFailure();
+    const bool saved = saveMemos();
+    if (!saved && !endWithRescue()) return;
+    // Another program's version that this save kept is told before the end;
+    // the box's loop runs our handlers, so the close starts again after it.
+    // After a rescue the end comes at once: the next start tells it.
+    if (saved && tellOtherVersionsKept()) {
+        PostMessageA(hwnd(), WM_CLOSE, 0, 0);
         return;
     }
     if (endsProcess_) {
@@ -428,11 +452,31 @@ void CTrayWnd::releaseSystemHolds() {
     unregisterHotKeys();
 }
 
+// The session ends without asking: notes that cannot reach the data file go
+// to a rescue file, and what is untold waits for the next start.
 LRESULT CTrayWnd::OnQueryEndSession(WPARAM wParam, LPARAM lParam) {
     if (!DefWindowProc(WM_QUERYENDSESSION, wParam, lParam)) return FALSE;
     commitAllEdits();
-    saveMemos();
+    if (!saveMemos()) dataFile_.rescue(saveBuffer_);
     return TRUE;
+}
+
+// The box names why and where the rescue file goes; No (the default) stays.
+// The data file is left as it is either way.
+bool CTrayWnd::endWithRescue() {
+    if (saveFailureOpen_) return false;
+    saveFailureOpen_ = true;
+    const std::string question = cannotSaveText(dataFile_.failure()) + texts::RESCUE_QUESTION_START +
+                                 dataFile_.rescueFolder() + texts::RESCUE_QUESTION_END;
+    bool rescued = win::askYesNo(question.c_str()) && hwnd();
+    // The box's loop may have changed the memos or saved them: the rescue holds them as they are now.
+    if (rescued) {
+        commitAllEdits();
+        rescued = saveMemos() || dataFile_.rescue(saveBuffer_);
+        if (!rescued) win::showWarning(texts::RESCUE_FAILED);
+    }
+    saveFailureOpen_ = false;
+    return rescued;
 }
 
 // Memo registry
@@ -526,8 +570,7 @@ std::vector<HWND> CTrayWnd::getMemoWindows() const {
 
 void CTrayWnd::showStoredMemos(const std::function<void()>& create) {
     // Every restored memo reads the settings and the monitors: one reading serves them all.
-    SettingsReadBatch settingsOnce;
-    win::WorkAreasOnce monitorsOnce;
+    ReadBatch readOnce;
     loading_ = true;
     create();
     loading_ = false;
@@ -551,6 +594,7 @@ bool CTrayWnd::loadMemos() {
         removeTrayIcon();
         ExitProcess(0);
     }
+    PostMessageA(hwnd(), WM_TELL_UNTOLD, 0, 0);  // what the last run left untold
     return true;
 }
 
@@ -575,10 +619,7 @@ bool CTrayWnd::saveMemos(bool causedByDelete) {
         deleteAllOwed_ = false;
         saveFailureShown_ = false;  // whichever save landed, the next failure is told again
     }
-    if (std::optional<LocalTime> kept = dataFile_.takeOtherVersionKept()) {
-        PostMessageA(hwnd(), WM_OTHER_VERSION_KEPT, kept->year * 10000 + kept->month * 100 + kept->day,
-                     kept->hour * 10000 + kept->minute * 100 + kept->second);
-    }
+    if (!dataFile_.untold().empty()) PostMessageA(hwnd(), WM_TELL_UNTOLD, 0, 0);
     showSaveState();
     return saved;
 }

@@ -83,7 +83,7 @@ private:
     LRESULT OnHotKey(WPARAM, LPARAM);
     LRESULT OnSaveRequest(WPARAM, LPARAM);
     void OnSaveFailed();
-    LRESULT OnOtherVersionKept(WPARAM date, LPARAM time);
+    LRESULT OnUntold(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM id, LPARAM);
     void OnTaskbarCreated();
 
@@ -105,6 +105,12 @@ private:
     void saveTellingFailure(bool causedByDelete);
     // The failure box with why the last save failed, unless it is open already.
     void showSaveFailure();
+    // Tells the other programs' versions that saves kept and nobody told yet,
+    // unless that box is open already; false when there was nothing to tell.
+    bool tellOtherVersionsKept();
+    // "終了(&X)" when the data file cannot be written: true when the user
+    // chose to end with the notes in a rescue file and they are in one.
+    bool endWithRescue();
     // Shows stored memos as at a start: their own save requests write nothing.
     void showStoredMemos(const std::function<void()>& create);
     // Before a restore replaces the memos: their edits and the file as it
@@ -127,4 +133,5 @@ private:
     bool loading_ = false;  // the data file is being read: no save may write it
     bool saveFailureShown_ = false;  // told once; quiet until a save succeeds again
     bool saveFailureOpen_ = false;  // the failure box is up (its loop runs our handlers)
+    bool untoldOpen_ = false;  // the box that tells the other programs' versions is up
 };

@@ -1,5 +1,5 @@
 #include "win/Screen.h"
-#include <optional>
+#include "base/ReadBatch.h"
 
 namespace win {
 
@@ -26,23 +26,16 @@ BOOL CALLBACK addWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
     return TRUE;
 }
 
-int onceDepth = 0;
-std::optional<std::vector<RECT>> onceAreas;
+ReadBatch::Once<std::vector<RECT>> areas;
 }  // namespace
 
 std::vector<RECT> workAreas() {
-    if (onceAreas) return *onceAreas;
-    std::vector<RECT> all;
-    EnumDisplayMonitors(nullptr, nullptr, addWorkArea, reinterpret_cast<LPARAM>(&all));
-    if (all.empty()) all.push_back(workArea());
-    if (onceDepth) onceAreas = all;
-    return all;
-}
-
-WorkAreasOnce::WorkAreasOnce() { ++onceDepth; }
-
-WorkAreasOnce::~WorkAreasOnce() {
-    if (--onceDepth == 0) onceAreas.reset();
+    return areas.get([] {
+        std::vector<RECT> all;
+        EnumDisplayMonitors(nullptr, nullptr, addWorkArea, reinterpret_cast<LPARAM>(&all));
+        if (all.empty()) all.push_back(workArea());
+        return all;
+    });
 }
 
 }  // namespace win

@@ -9,17 +9,8 @@ namespace win {
 RECT workArea();
 RECT virtualScreen();
 
-// The work area of every monitor of the desktop, the primary's first.
+// The work area of every monitor of the desktop, the primary's first; within
+// a ReadBatch (base/ReadBatch.h) the monitors are read once.
 std::vector<RECT> workAreas();
-
-// While one lives, workAreas() answers from one reading of the monitors: each
-// memo of a load asks, and each asking costs Wine several server calls.
-class WorkAreasOnce {
-public:
-    WorkAreasOnce();
-    ~WorkAreasOnce();
-    WorkAreasOnce(const WorkAreasOnce&) = delete;
-    WorkAreasOnce& operator=(const WorkAreasOnce&) = delete;
-};
 
 }  // namespace win

@@ -1,4 +1,5 @@
 #include "bench/wine/BenchSupport.h"
+#include "tests/support/SaveMemoFile.h"
 #include <windows.h>
 #include <algorithm>
 #include <string>

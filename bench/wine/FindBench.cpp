@@ -17,6 +17,7 @@
 #include "res/resource.h"
 #include "store/ShiftJis.h"
 #include "tray/TrayWnd.h"
+#include "tests/support/SaveMemoFile.h"
 
 namespace {
 

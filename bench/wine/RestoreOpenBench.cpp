@@ -11,6 +11,7 @@
 #include "dialogs/RestoreDlg.h"
 #include "res/resource.h"
 #include "store/DataFile.h"
+#include "tests/support/SaveMemoFile.h"
 
 namespace {
 

@@ -47,6 +47,7 @@ bool endsWith(const std::string& s, const char* end) {
 }
 
 const char* kindOf(const std::string& text) {
+    if (text.find(texts::RESCUE_QUESTION_START) != std::string::npos) return "rescue-question";
     if (text.compare(0, std::strlen(texts::CANNOT_SAVE), texts::CANNOT_SAVE) == 0) return "cannot-save";
     if (text == texts::DELETE_ALL_QUESTION || text == texts::RESET_COLORS_QUESTION ||
         endsWith(text, texts::DELETE_QUESTION_END)) {

@@ -126,12 +126,13 @@ choose_from_tray_menu() {
 
 # The program's message boxes have its file name as caption.
 question_box() { BOX=$(xdotool search --onlyvisible --name '^Quillpad$' 2>/dev/null | head -1); [ -n "$BOX" ]; }
-# answer_box yes|no: clicks that button of the open question BOX ("はい"
-# and "いいえ" stand 86 pixels left and right of the box's centre).
+# answer_box yes|no|ok: clicks that button of the open box BOX ("はい"
+# and "いいえ" stand 86 pixels left and right of the box's centre, "OK" at it).
 answer_box() {
     eval "$(xdotool getwindowgeometry --shell "$BOX")"
     local offset=-86
     [ "$1" = no ] && offset=86
+    [ "$1" = ok ] && offset=0
     xdotool mousemove $((X + WIDTH / 2 + offset)) $((Y + HEIGHT - 31)) sleep 0.1 click 1
     wait_for 5 gone "$BOX" || fail "the question stayed open after \"$1\""
 }

@@ -125,7 +125,7 @@ question_open() {
     for b in $(xdotool search --onlyvisible --name '^Quillpad$' 2>/dev/null); do
         if [ -n "$faults" ]; then
             classify "$b" || continue
-            [ "${BOX_KIND[$b]}" != cannot-save ] || continue
+            ! failure_box "$b" || continue
         fi
         BOX=$b
         return 0
@@ -190,6 +190,8 @@ fault_weather() {
     fi
 }
 
+# A failed save's box: "ファイルに保存できません。", or at "終了(&X)" the question of a rescue file.
+failure_box() { [ "${BOX_KIND[$1]:-}" = cannot-save ] || [ "${BOX_KIND[$1]:-}" = rescue-question ]; }
 # Each message box by window: cannot-save, question, or other and its text,
 # as monkey_hands reads it; the second each failure box is to be answered.
 declare -A BOX_KIND=() ANSWER_AT=() NEW_MEMO_BOX=()
@@ -202,7 +204,7 @@ classify() {
     while read -r x y w h kind; do
         [ "$x $y $w $h" = "$X $Y $WIDTH $HEIGHT" ] || continue
         BOX_KIND[$1]=$kind
-        [ "$kind" = cannot-save ] || return 0
+        failure_box "$1" || return 0
         note "  \"ファイルに保存できません。\" $1"
         LAST_FAILURE_BOX=$1
         faulted || [ $((SECONDS - FAULT_LAST)) -le 5 ] ||
@@ -253,7 +255,10 @@ answer_failures() {
 # with "all".
 answer_failure_box() {
     if gone "$1" || ! geom "$1"; then unset "ANSWER_AT[$1]"; return 0; fi
-    local ok_x=$((X + WIDTH / 2)) ok_y=$((Y + HEIGHT - 31))
+    # "終了(&X)" asks whether to end with a rescue file: "いいえ" stays.
+    local offset=0
+    [ "${BOX_KIND[$1]:-}" != rescue-question ] || offset=86
+    local ok_x=$((X + WIDTH / 2 + offset)) ok_y=$((Y + HEIGHT - 31))
     if ! on_top "$1" "$ok_x" "$ok_y"; then
         if on_top "$1" $((X + 8)) $((Y + 8)) || on_top "$1" $((X + WIDTH - 30)) $((Y + 8)); then
             xdotool click 1
@@ -343,7 +348,7 @@ strays() {
     local w
     for w in $(comm -13 <(echo "$BASELINE") <(visible_windows)); do
         [ "$(xdotool getwindowname "$w" 2>/dev/null)" = クイルパッド ] && continue
-        [ "${BOX_KIND[$w]:-}" != cannot-save ] || continue
+        ! failure_box "$w" || continue
         if geom "$w" && [ "$HEIGHT" -gt 30 ]; then echo "$w"; fi
     done
 }
@@ -361,7 +366,7 @@ settle() {
             name=$(xdotool getwindowname "$w" 2>/dev/null || true)
             # A failure box that opened after question_open looked, once monkey_hands sees it.
             if [ "$name" = Quillpad ] && [ -n "$faults" ] && wait_for 3 classify "$w" &&
-                [ "${BOX_KIND[$w]}" = cannot-save ]; then
+                failure_box "$w"; then
                 continue
             fi
             [ -n "$name" ] && fail "window \"$name\" left open${BOX_KIND[$w]:+: ${BOX_KIND[$w]}}"

@@ -28,7 +28,8 @@ answer_box yes
 wait_for 5 no_memo || fail "the memos are still shown after 全削除"
 exit_quillpad
 [ ! -s Quillpad.dat ] || fail "the data file still holds memos: $(cat -A Quillpad.dat)"
-generation() { ls backup/Quillpad-????????-??????.dat 2>/dev/null | tail -1; }
+# The newest generation: the highest number this computer gave one.
+generation() { ls backup | sed -n 's/^Quillpad-.*-\([0-9]*\)\.dat$/\1 backup\/&/p' | sort -n | tail -1 | cut -d' ' -f2; }
 cmp -s "$(generation)" stored.dat || fail "the deleted memos are not kept in backup: $(ls backup)"
 
 restart_quillpad

@@ -24,6 +24,7 @@
 #include "res/resource.h"
 #include "store/MemoFile.h"
 #include "tests/win/TestSupport.h"
+#include "tests/support/SaveMemoFile.h"
 
 using namespace testing_support;
 

@@ -8,9 +8,11 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "res/Texts.h"
 #include "res/resource.h"
 #include "store/MemoFile.h"
 #include "tests/win/TestSupport.h"
+#include "tests/support/SaveMemoFile.h"
 
 using namespace testing_support;
 
@@ -147,8 +149,9 @@ TEST_P(SaveFault, ToldOnceNothingLostAndSavedWhenGone) {
     EXPECT_EQ(storedTexts(), std::vector<std::string>(texts.begin(), texts.begin() + 3));
 
     // The first failure after a success speaks again; so does "終了(&X)" once
-    // that box is answered (while it is up, it tells this too), which leaves
-    // the program running until it can save.
+    // that box is answered (while it is up, it tells this too): it offers a
+    // rescue file, and an answer other than "はい" leaves the program running
+    // until it can save.
     before = readFile(MEMO_FILE_NAME);
     obstacle->put();
     ASSERT_TRUE(commitMemoText(windows[0], texts[3]));
@@ -156,7 +159,11 @@ TEST_P(SaveFault, ToldOnceNothingLostAndSavedWhenGone) {
     EXPECT_TRUE(pumpUntil([&] { return !findMessageBox(program.pid()); }));
     PostMessageA(tray, WM_COMMAND, ID_EXIT, 0);
     EXPECT_TRUE(boxes.waitFor(3));
-    EXPECT_EQ(boxTexts(), std::vector<std::string>(3, cannotSave));
+    std::vector<std::string> seen = boxTexts();
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[2].substr(0, seen[2].find('\n', cannotSave.size() + 2) + 1), cannotSave + texts::RESCUE_QUESTION_START);
+    seen[2].resize(cannotSave.size());
+    EXPECT_EQ(seen, std::vector<std::string>(3, cannotSave));
     EXPECT_TRUE(running());
     obstacle->remove();
     EXPECT_EQ(readFile(MEMO_FILE_NAME), before);

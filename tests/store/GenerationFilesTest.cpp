@@ -5,11 +5,14 @@
 #include <sys/stat.h>
 #include <time.h>
 #include <algorithm>
+#include <map>
+#include <set>
 #include "store/DataFile.h"
 #include "store/FileIO.h"
 #include "store/Generations.h"
 #include "store/MemoFile.h"
 #include "tests/store/TestFiles.h"
+#include "tests/support/SaveMemoFile.h"
 
 using namespace generations;
 
@@ -32,7 +35,10 @@ ino_t inodeOf(const std::string& name) {
     return st.st_ino;
 }
 
-std::string inBackup(const LocalTime& t) { return std::string("backup/") + generationName(t); }
+// Made by computer "PC" as its `sequence`th; 0: named without an owner.
+std::string inBackup(const LocalTime& t, uint32_t sequence = 0, bool kept = false) {
+    return std::string("backup/") + generationName(sequence ? GenerationName{t, "PC", sequence, kept} : GenerationName{t});
+}
 
 std::vector<std::string> backupNames() {
     std::vector<std::string> names = fileio::filesIn("backup");
@@ -68,7 +74,7 @@ protected:
     }
 
     LocalTime now_ = at(2026, 12, 8, 10, 0, 0);
-    GenerationRun run_{[this] { return now_; }};
+    GenerationRun run_{[this] { return now_; }, "PC"};
 
     bool save(const std::string& text, bool deleted = false) {
         return run_.save(MEMO_FILE_NAME, formatMemos({memoWithText(text)}), deleted);
@@ -90,6 +96,7 @@ TEST_F(Generations, NamedAfterTheLastWriteTimeInLocalTime) {
         {"NZST-12", at(2026, 1, 2, 8, 0, 0)},
         {"EST5", at(2026, 1, 1, 15, 0, 0)},
     };
+    uint32_t sequence = 0;
     for (const Row& r : rows) {
         SCOPED_TRACE(r.tz);
         writeFile(MEMO_FILE_NAME, r.tz);
@@ -97,7 +104,7 @@ TEST_F(Generations, NamedAfterTheLastWriteTimeInLocalTime) {
         setLastWrite(MEMO_FILE_NAME, at(2026, 1, 1, 20, 0, 0));
         setTz(r.tz);
         ASSERT_EQ(run_.keepNow(MEMO_FILE_NAME), KeepResult::Made);
-        EXPECT_EQ(readFile(inBackup(r.expected)), r.tz);
+        EXPECT_EQ(readFile(inBackup(r.expected, ++sequence)), r.tz);
     }
     setTz("UTC0");
 }
@@ -131,7 +138,7 @@ TEST_F(Generations, WhichSavesKeepOne) {
         now_ = s.now;
         ASSERT_TRUE(save("s" + std::to_string(i), s.deleted));
         if (s.keeps) {
-            expected.push_back(generationName(before));
+            expected.push_back(generationName({before, "PC", uint32_t(expected.size() + 1)}));
             EXPECT_EQ(readFile("backup/" + expected.back()), previous);
         }
         std::sort(expected.begin(), expected.end());
@@ -150,14 +157,15 @@ TEST_F(Generations, TheGenerationIsTheOldFileAndLaterSavesLeaveItAlone) {
     } rows[] = {{"a hard link", 0, true}, {"a copy where the link fails", 5, false}};
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
-        GenerationRun run([this] { return now_; });
+        GenerationRun run([this] { return now_; }, "PC");
+        std::filesystem::remove_all("backup");
         writeFile(MEMO_FILE_NAME, old);
         setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, r.linked ? 1 : 2));
         const ino_t oldFile = inodeOf(MEMO_FILE_NAME);
         fileio::failStepForTest(r.failStep);
         ASSERT_TRUE(run.save(MEMO_FILE_NAME, formatMemos({memoWithText("new")}), false));
         fileio::failStepForTest(0);
-        const std::string generation = inBackup(at(2026, 12, 8, 9, r.linked ? 1 : 2));
+        const std::string generation = inBackup(at(2026, 12, 8, 9, r.linked ? 1 : 2), 1);
         EXPECT_EQ(readFile(generation), old);
         EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos({memoWithText("new")}));
         EXPECT_EQ(inodeOf(generation) == oldFile, r.linked);
@@ -180,7 +188,7 @@ TEST_F(Generations, AGenerationThatCannotBeMadeFailsNothingAndTheNextSaveTriesAg
     setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 59, 0));
     now_ = at(2026, 12, 8, 10, 0, 0);
     ASSERT_TRUE(save("second"));  // a minute after, but still owed
-    EXPECT_EQ(readFile(inBackup(at(2026, 12, 8, 9, 59, 0))), formatMemos({memoWithText("first")}));
+    EXPECT_EQ(readFile(inBackup(at(2026, 12, 8, 9, 59, 0), 1)), formatMemos({memoWithText("first")}));
 
     // A delete's generation that cannot be made is owed too.
     std::filesystem::rename("backup", "kept");
@@ -195,7 +203,7 @@ TEST_F(Generations, AGenerationThatCannotBeMadeFailsNothingAndTheNextSaveTriesAg
     setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 10, 1, 30));
     now_ = at(2026, 12, 8, 10, 2, 0);
     ASSERT_TRUE(save("fourth"));
-    EXPECT_EQ(readFile(inBackup(at(2026, 12, 8, 10, 1, 30))), formatMemos({memoWithText("third")}));
+    EXPECT_EQ(readFile(inBackup(at(2026, 12, 8, 10, 1, 30), 2)), formatMemos({memoWithText("third")}));
     EXPECT_EQ(backupNames().size(), 2u);
 }
 
@@ -213,16 +221,16 @@ TEST_F(Generations, AnExistingNameIsKept) {
 TEST_F(Generations, EveryStateSurvivesAWrongClock) {
     std::vector<std::string> old;  // 30 of one morning, then one a day for 60 days
     for (int i = 0; i < 90; ++i)
-        old.push_back(generationName(addDays(at(2026, 12, 8, 0, i % 30), std::min(0, 29 - i))));
+        old.push_back(generationName({addDays(at(2026, 12, 8, 0, i % 30), std::min(0, 29 - i))}));
     struct Row { const char *what, *tz; std::vector<std::string> onDisk; LocalTime written, now; std::string made; };
     const Row rows[] = {
-        {"clock set back years", "UTC0", old, at(2026, 12, 8, 10), at(2010, 1, 1), "Quillpad-20261208-100000.dat"},
-        {"clock set months ahead", "UTC0", old, at(2026, 12, 8, 10), at(2027, 6, 1), "Quillpad-20261208-100000.dat"},
-        {"the one made older than all", "UTC0", old, at(2001, 1, 1), at(2026, 12, 8), "Quillpad-20010101-000000.dat"},
+        {"clock set back years", "UTC0", old, at(2026, 12, 8, 10), at(2010, 1, 1), "Quillpad-20261208-100000-PC-1.dat"},
+        {"clock set months ahead", "UTC0", old, at(2026, 12, 8, 10), at(2027, 6, 1), "Quillpad-20261208-100000-PC-1.dat"},
+        {"the one made older than all", "UTC0", old, at(2001, 1, 1), at(2026, 12, 8), "Quillpad-20010101-000000-PC-1.dat"},
         {"a third in one second", "UTC0", {"Quillpad-20261208-100000.dat", "Quillpad-20261208-100000-2.dat"},
-         at(2026, 12, 8, 10), at(2026, 12, 8, 10), "Quillpad-20261208-100000-3.dat"},
+         at(2026, 12, 8, 10), at(2026, 12, 8, 10), "Quillpad-20261208-100000-PC-1.dat"},
         {"the hour repeated (last: the zone stays)", "CET-1CEST,M3.5.0,M10.5.0/3", {"Quillpad-20261025-023000.dat"},
-         at(2026, 10, 25, 1, 30), at(2026, 10, 25, 2, 40), "Quillpad-20261025-023000-2.dat"},  // written in UTC
+         at(2026, 10, 25, 1, 30), at(2026, 10, 25, 2, 40), "Quillpad-20261025-023000-PC-1.dat"},  // written in UTC
     };
     writeFile(MEMO_FILE_NAME, "current");
     for (const Row& r : rows) {
@@ -257,14 +265,14 @@ TEST_F(Generations, RetentionWhenOneIsMadeTouchesOnlyGenerations) {
     for (const std::string& name : strangers) writeFile("backup/" + name, name);
     std::vector<std::string> expected = strangers;
     for (int i = 0; i < 40; ++i) {
-        // 40 from 2020: too old, but the 29 newest are among the 30 newest with the one made now.
+        // 40 from 2020 without an owner: their own 30 newest and the newest of their day stay.
         const LocalTime t = at(2020, 1, 1, 12, i, 0);
         writeFile(inBackup(t), "old");
-        if (i >= 11) expected.push_back(generationName(t));
+        if (i >= 9) expected.push_back(generationName({t}));
     }
     writeFile(MEMO_FILE_NAME, "v0");
     setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 0, 0));
-    expected.push_back(generationName(at(2026, 12, 8, 9, 0, 0)));
+    expected.push_back(generationName({at(2026, 12, 8, 9, 0, 0), "PC", 1}));
     ASSERT_TRUE(save("x"));
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(backupNames(), expected);
@@ -277,7 +285,7 @@ TEST_F(Generations, ListNewestFirstAndReadWithTheLoader) {
     writeFile(inBackup(at(2026, 12, 8, 7, 0, 0)), formatMemos({memoWithText("c")}));
     writeFile(inBackup(at(2025, 12, 8, 23, 0, 0)), "");
     writeFile("backup/readme.txt", "x");
-    std::filesystem::create_directory("backup/" + generationName(at(2027, 1, 1)));  // a folder is no generation
+    std::filesystem::create_directory("backup/" + generationName({at(2027, 1, 1)}));  // a folder is no generation
     const std::vector<Generation> all = listGenerations(MEMO_FILE_NAME);
     ASSERT_EQ(all.size(), 3u);
     const LocalTime times[] = {at(2026, 12, 8, 7, 0, 0), at(2026, 12, 7, 8, 0, 0), at(2025, 12, 8, 23, 0, 0)};
@@ -317,7 +325,7 @@ TEST_F(Generations, AnotherProgramsChangeIsKeptBeforeASaveReplacesIt) {
         std::filesystem::remove_all("backup");
         writeFile(MEMO_FILE_NAME, "loaded");
         setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 0, 0));
-        DataFile data(MEMO_FILE_NAME, [this] { return now_; });  // the hourly rule is not due
+        DataFile data(MEMO_FILE_NAME, [this] { return now_; }, "PC");  // the hourly rule is not due
         ASSERT_EQ(data.load({}, [](const StoredMemo&) {}), LoadResult::Loaded);
         ASSERT_TRUE(data.save(formatMemos({memoWithText("ours")}), false));  // the run's first: keeps "loaded"
         if (r.theirs.empty()) std::filesystem::remove(MEMO_FILE_NAME);
@@ -328,8 +336,116 @@ TEST_F(Generations, AnotherProgramsChangeIsKeptBeforeASaveReplacesIt) {
         EXPECT_EQ(readFile(MEMO_FILE_NAME), r.backupBlocked ? r.theirs : formatMemos({memoWithText("later")}));
         EXPECT_EQ(data.failure(), r.backupBlocked ? fileio::SaveFailure::OtherVersionNotKept : fileio::SaveFailure::None);
         const bool kept = r.changed && !r.backupBlocked;
-        if (kept) EXPECT_EQ(readFile(inBackup(at(2026, 12, 8, 9, 30, 0))), r.theirs);
-        EXPECT_EQ(data.takeOtherVersionKept(), kept ? std::optional<LocalTime>(at(2026, 12, 8, 9, 30, 0)) : std::nullopt);
-        EXPECT_EQ(data.takeOtherVersionKept(), std::nullopt);  // told once
+        if (kept) EXPECT_EQ(readFile(inBackup(at(2026, 12, 8, 9, 30, 0), 2, true)), r.theirs);
+        EXPECT_EQ(data.untold(), kept ? std::vector<LocalTime>{at(2026, 12, 8, 9, 30, 0)} : std::vector<LocalTime>{});
+        // Untold until told, also for the next run.
+        DataFile next(MEMO_FILE_NAME, [this] { return now_; }, "PC");
+        next.load({}, [](const StoredMemo&) {});
+        EXPECT_EQ(next.untold(), data.untold());
+        next.told(1);
+        EXPECT_FALSE(fileExists("backup/Quillpad-PC.untold"));
     }
+}
+
+// `t` moved by `seconds` as a right clock moves.
+LocalTime plus(LocalTime t, int64_t seconds) {
+    const int64_t total = t.hour * 3600 + t.minute * 60 + t.second + seconds;
+    t = addDays(t, int(total / 86400));
+    return {t.year, t.month, t.day, int(total % 86400 / 3600), int(total % 3600 / 60), int(total % 60)};
+}
+
+// 40 days of two saves a day, then the row's saves: the states that survive
+// in the backup folder with the row's wrong clock and with a right one.
+TEST_F(Generations, WhatAWrongClockKeepsIsWhatARightClockKeeps) {
+    struct Row { const char* what; int saves, step; bool deleted, restarts, copyBack; LocalTime (*wrong)(LocalTime, int); };
+    const Row rows[] = {
+        {"a copy put back by hand", 40, 3600, false, false, true, [](LocalTime t, int) { return t; }},
+        {"clock six months ahead", 10, 3600, false, false, false, [](LocalTime t, int) { return addDays(t, 182); }},
+        {"clock set back to 2010", 10, 3600, false, false, false, [](LocalTime t, int) { return LocalTime{2010, 1, 1, t.hour}; }},
+        {"the autumn hour twice", 6, 1200, true, false, false, [](LocalTime t, int i) { return plus(t, i >= 3 ? -3600 : 0); }},
+        {"the same second", 5, 1, true, false, false, [](LocalTime t, int i) { return plus(t, -i); }},
+        {"1,000 saves in a row", 1000, 1, true, false, false, [](LocalTime t, int i) { return plus(t, -i); }},
+        {"a restart between saves", 10, 60, false, true, false, [](LocalTime t, int i) { return plus(t, -60 * i); }},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        std::set<std::string> survived[2];  // right clock, wrong clock
+        for (int wrong = 0; wrong < 2; ++wrong) {
+            std::filesystem::remove_all("backup"), std::filesystem::remove(MEMO_FILE_NAME);
+            std::optional<DataFile> data;
+            int state = 0;
+            auto restart = [&] { data.emplace(MEMO_FILE_NAME, [this] { return now_; }, "PC").load({}, [](const StoredMemo&) {}); };
+            auto save = [&](const LocalTime& t, bool deleted) {
+                now_ = t;
+                ASSERT_TRUE(data->save("state " + std::to_string(++state), deleted));
+                setLastWrite(MEMO_FILE_NAME, t);
+            };
+            for (int day = -40; day < 0; ++day) restart(), save(addDays(at(2026, 12, 8, 10), day), false), save(addDays(at(2026, 12, 8, 12), day), false);
+            if (r.copyBack) writeFile(MEMO_FILE_NAME, "June"), setLastWrite(MEMO_FILE_NAME, at(2026, 6, 1, 12));
+            restart();
+            for (int i = 0; i < r.saves; ++i) {
+                if (r.restarts) restart();
+                const LocalTime right = plus(at(2026, 12, 8, 9), int64_t(i) * r.step);
+                save(wrong ? r.wrong(right, i) : right, r.deleted);
+            }
+            for (const Generation& g : listGenerations(MEMO_FILE_NAME)) survived[wrong].insert(readFile(g.path));
+        }
+        std::printf("%-26s %zu generations kept, %zu with a right clock\n", r.what, survived[1].size(), survived[0].size());
+        EXPECT_EQ(survived[1], survived[0]);
+        EXPECT_EQ(survived[1].count("June"), r.copyBack ? 1u : 0u);
+    }
+}
+
+// Two computers on one synchronised folder, and generations named before
+// they had an owner: each computer thins its own, those without an owner by their names.
+TEST_F(Generations, TwoComputersAndOldNamesShareOneFolder) {
+    std::filesystem::create_directory("backup");
+    for (int i = 0; i < 40; ++i) writeFile(inBackup(at(2026, 1, 1, 0, i)), "old");  // of one day
+    GenerationRun a([this] { return now_; }, "A"), b([this] { return now_; }, "A-B");
+    for (int i = 0; i < 100; ++i) {
+        writeFile(MEMO_FILE_NAME, std::to_string(i)), setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 10));  // one second
+        ASSERT_EQ((i % 2 ? b : a).keepNow(MEMO_FILE_NAME), KeepResult::Made);
+    }
+    std::map<std::string, int> count;
+    for (const std::string& name : backupNames()) {
+        GenerationName g;
+        ASSERT_TRUE(parseGenerationName(name, g));
+        ++count[g.computer];
+        if (!g.computer.empty()) EXPECT_EQ(readFile("backup/" + name), std::to_string((g.sequence - 1) * 2 + (g.computer == "A-B")));
+    }
+    // The 30 newest of each and the newest of the day before them.
+    EXPECT_EQ(count, (std::map<std::string, int>{{"", 31}, {"A", 31}, {"A-B", 31}}));
+}
+
+// Another program's change of the same size is seen, whatever its bytes and
+// its last-write time: a FAT or network drive keeps times in 2-second steps.
+TEST_F(Generations, AnySameSizeChangeIsSeen) {
+    writeFile("backup", "in the way");  // a change seen cannot be kept: the save says so and writes nothing
+    for (int b = 0; b < 512; ++b) {
+        SCOPED_TRACE(b);
+        writeFile(MEMO_FILE_NAME, "0123456A0123456A"), setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9));
+        DataFile data(MEMO_FILE_NAME, [this] { return now_; }, "PC");
+        ASSERT_EQ(data.load({}, [](const StoredMemo&) {}), LoadResult::Loaded);
+        writeFile(MEMO_FILE_NAME, "0123456B0123456" + std::string(1, char(b))), setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 0, b / 256 * 2));
+        ASSERT_FALSE(data.save("ours", false));
+        ASSERT_EQ(data.failure(), fileio::SaveFailure::OtherVersionNotKept);
+    }
+}
+
+// While the data file cannot be written the notes go to a rescue file in the
+// user's folder; the next start tells it once, and the restore list shows it.
+TEST_F(Generations, ARescueFileIsAnOrdinaryDataFileTheNextStartTells) {
+    const std::string home = std::filesystem::current_path() / "home", oldHome = getenv("HOME");
+    std::filesystem::create_directory(home), setenv("HOME", home.c_str(), 1);
+    writeFile(MEMO_FILE_NAME, "untouched");
+    const std::optional<std::string> path = DataFile(MEMO_FILE_NAME, [this] { return now_; }).rescue("rescued");
+    EXPECT_EQ(path, home + "/Quillpad-rescue-20261208-100000.dat");
+    EXPECT_EQ(readFile(MEMO_FILE_NAME), "untouched");
+    for (const bool first : {true, false}) {
+        DataFile next(MEMO_FILE_NAME);
+        next.load({}, [](const StoredMemo&) {});
+        EXPECT_EQ(next.takeRescued().size(), first ? 1u : 0u);
+        EXPECT_EQ(next.generations().at(0).path, path.value_or(""));
+    }
+    setenv("HOME", oldHome.c_str(), 1);
 }

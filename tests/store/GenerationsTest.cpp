@@ -10,7 +10,7 @@ namespace {
 
 LocalTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return {y, mo, d, h, mi, s}; }
 
-std::string show(const LocalTime& t) { return generationName(t); }
+std::string show(const LocalTime& t) { return generationName({t}); }
 
 }  // namespace
 
@@ -64,8 +64,9 @@ TEST(LocalTimeTest, SecondsBetween) {
 }
 
 TEST(GenerationNameTest, FormatAndParse) {
-    EXPECT_EQ(generationName(at(2026, 1, 2, 3, 4, 5)), "Quillpad-20260102-030405.dat");
-    EXPECT_EQ(generationName(at(987, 12, 31, 23, 59, 59)), "Quillpad-09871231-235959.dat");
+    EXPECT_EQ(show(at(2026, 1, 2, 3, 4, 5)), "Quillpad-20260102-030405.dat");
+    EXPECT_EQ(show(at(987, 12, 31, 23, 59, 59)), "Quillpad-09871231-235959.dat");
+    EXPECT_EQ(generationName({at(2026, 1, 2, 3, 4, 5), "PC-1", 12, true}), "Quillpad-20260102-030405-PC-1-12-kept.dat");
     struct Row {
         const char* name;
         bool valid;
@@ -92,14 +93,21 @@ TEST(GenerationNameTest, FormatAndParse) {
         {"Quillpad-20261208-12000.dat", false, {}},
         {"Quillpad.dat", false, {}},
         {"", false, {}},
+        {"Quillpad-20261208-101500-2.dat", true, at(2026, 12, 8, 10, 15, 0)},
+        {"Quillpad-20261208-101500-PC-7.dat", true, at(2026, 12, 8, 10, 15, 0)},
+        {"Quillpad-20261208-101500-A-B-1-kept.dat", true, at(2026, 12, 8, 10, 15, 0)},
+        {"Quillpad-20261208-101500-PC-07.dat", false, {}},
+        {"Quillpad-20261208-101500--7.dat", false, {}},
+        {"Quillpad-20261208-101500-PC-kept.dat", false, {}},
+        {"Quillpad-20261208-101500-10000.dat", false, {}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        LocalTime t = at(1999, 9, 9);
-        ASSERT_EQ(parseGenerationName(r.name, t), r.valid);
+        GenerationName g;
+        ASSERT_EQ(parseGenerationName(r.name, g), r.valid);
         if (!r.valid) continue;
-        EXPECT_EQ(show(t), show(r.time));
-        EXPECT_EQ(generationName(t), r.name);
+        EXPECT_EQ(show(g.time), show(r.time));
+        EXPECT_EQ(generationName(g), r.name);
     }
 }
 
@@ -144,43 +152,35 @@ TEST(RetentionTest, Table) {
          at(2026, 12, 8),
          {at(2026, 12, 7, 18), at(2026, 12, 7, 9), at(2026, 12, 5, 12), at(2026, 11, 30, 8), at(2026, 11, 30, 7)},
          {at(2026, 12, 7, 9), at(2026, 11, 30, 7)}},
-        {"90 days before today stays, 91 goes",
+        {"days are counted, not measured back from a date",
          at(2026, 12, 8),
          {at(2026, 9, 9, 23, 59, 59), at(2026, 9, 9, 0, 0, 0), at(2026, 9, 8, 23, 59, 59), at(2020, 1, 1)},
-         {at(2026, 9, 9, 0, 0, 0), at(2026, 9, 8, 23, 59, 59), at(2020, 1, 1)}},
-        {"the 90 days reach over a year end",
-         at(2026, 1, 15),
-         {at(2025, 10, 17, 12), at(2025, 10, 16, 12)},
-         {at(2025, 10, 16, 12)}},
-        {"the 90 days reach back to a leap day",
-         at(2024, 5, 29),
-         {at(2024, 2, 29, 12), at(2024, 2, 28, 12)},
-         {at(2024, 2, 28, 12)}},
-        {"a common year's 90 days end on February 28",
-         at(2025, 5, 29),
-         {at(2025, 3, 1), at(2025, 2, 28, 12), at(2025, 2, 27, 12)},
-         {at(2025, 2, 27, 12)}},
+         {at(2026, 9, 9, 0, 0, 0)}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         std::vector<std::string> names;
-        for (int i = 0; i < 30; ++i) names.push_back(generationName(at(r.today.year, r.today.month, r.today.day, 23, 0, i)));
-        for (const LocalTime& t : r.older) names.push_back(generationName(t));
+        for (int i = 0; i < 30; ++i) names.push_back(show(at(r.today.year, r.today.month, r.today.day, 23, 0, i)));
+        for (const LocalTime& t : r.older) names.push_back(show(t));
         // Neither the order of the names nor other files change the answer.
         names.push_back("notes.txt");
         names.push_back("Quillpad-20000101-000000.dat.tmp");
         names.push_back("Quillpad-19991301-000000.dat");
         std::reverse(names.begin(), names.end());
         std::vector<std::string> expected;
-        for (const LocalTime& t : r.deleted) expected.push_back(generationName(t));
-        EXPECT_EQ(generationsToDelete(names, r.today), expected);
+        for (const LocalTime& t : r.deleted) expected.push_back(show(t));
+        EXPECT_EQ(generationsToDelete(names, "PC"), expected);
     }
 }
 
+// A computer's own are ranked by their sequence, whatever their dates: the
+// 30 newest, then one a day for 90 days that have one.
 TEST(RetentionTest, TheNewestThirtyStayWhateverTheirAge) {
     std::vector<std::string> names;
-    for (int i = 1; i <= 31; ++i) names.push_back(generationName(at(i == 1 ? 2000 : 2001, 1, i)));  // one a year before
-    EXPECT_EQ(generationsToDelete(names, at(2026, 12, 8)), std::vector<std::string>{generationName(at(2000, 1, 1))});
-    names.pop_back();
-    EXPECT_TRUE(generationsToDelete(names, at(2026, 12, 8)).empty());
+    for (uint32_t i = 1; i <= 122; ++i) names.push_back(generationName({addDays(at(2000, 1, 1), i % 2 ? int(i) : -int(i)), "PC", i}));
+    names.push_back(generationName({at(1990, 1, 1), "PC", 1, true}));  // another program's: never deleted
+    names.push_back(generationName({at(1990, 1, 1), "OTHER", 1}));     // another computer's: not ours to delete
+    std::vector<std::string> expected;
+    for (uint32_t i : {2u, 1u}) expected.push_back(names[i - 1]);
+    EXPECT_EQ(generationsToDelete(names, "PC"), expected);
 }

@@ -9,6 +9,7 @@
 #include <thread>
 #include "store/MemoFile.h"
 #include "tests/store/TestFiles.h"
+#include "tests/support/SaveMemoFile.h"
 
 namespace {
 

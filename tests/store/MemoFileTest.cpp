@@ -5,6 +5,7 @@
 #include "store/MemoFile.h"
 #include "store/ShiftJis.h"
 #include "tests/store/TestFiles.h"
+#include "tests/support/SaveMemoFile.h"
 
 // Texts as the reader makes them of the file's bytes, and back.
 std::wstring w(const std::string& bytes) { return sjis::decode(bytes); }

@@ -2,6 +2,7 @@
 #include <functional>
 #include "store/FileIO.h"
 #include "store/Settings.h"
+#include "base/ReadBatch.h"
 #include "tests/store/TestFiles.h"
 
 namespace {
@@ -199,18 +200,18 @@ TEST_F(SettingsFiles, BatchReadsTheFilesOnce) {
     g.ABSORB = 5;
     appearance.WORDWRAP_FLAG = true;
     {
-        SettingsReadBatch batch;
+        ReadBatch batch;
         EXPECT_EQ(loaded(true), DEFAULTS);
         ASSERT_TRUE(saveSettings(g, appearance));
         {
-            SettingsReadBatch inner;
+            ReadBatch inner;
             EXPECT_EQ(loaded(true), DEFAULTS);
         }
         EXPECT_EQ(loaded(true), DEFAULTS);
     }
     EXPECT_EQ(loaded(true), describe(g, appearance));
     {
-        SettingsReadBatch batch;
+        ReadBatch batch;
         EXPECT_EQ(loaded(true), describe(g, appearance));
         std::filesystem::remove(SETTINGS_FILE_NAME);
         EXPECT_EQ(loaded(true), describe(g, appearance));

@@ -16,7 +16,10 @@ inline std::string readFile(const std::string& name) {
     return s.str();
 }
 
+// A new file, as editors and sync tools replace one: a hard link to the old one keeps the old bytes.
 inline void writeFile(const std::string& name, const std::string& bytes) {
+    std::error_code ignored;
+    std::filesystem::remove(name, ignored);
     std::ofstream(name, std::ios::binary | std::ios::trunc) << bytes;
 }
 

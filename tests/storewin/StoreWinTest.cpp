@@ -9,6 +9,7 @@
 #include "store/MemoFile.h"
 #include "store/Settings.h"
 #include "tests/store/TestFiles.h"
+#include "tests/support/SaveMemoFile.h"
 
 namespace {
 
@@ -165,25 +166,25 @@ TEST_F(StoreOnWindows, GenerationIsTheOldFileAsALinkOrACopy) {
         bool linked;
         const char* name;
     } rows[] = {
-        {"a hard link", 0, true, "backup\\Quillpad-20260102-030405.dat"},
-        {"a copy where the link fails", 5, false, "backup\\Quillpad-20261231-235959.dat"},
+        {"a hard link", 0, true, "backup\\Quillpad-20260102-030405-PC-1.dat"},
+        {"a copy where the link fails", 5, false, "backup\\Quillpad-20261231-235959-PC-2.dat"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
-        writeFile(MEMO_FILE_NAME, old);
+        writeFile(MEMO_FILE_NAME, old + r.what);
         if (r.linked) setLastWrite(MEMO_FILE_NAME, 2026, 1, 2, 3, 4, 5);
         else setLastWrite(MEMO_FILE_NAME, 2026, 12, 31, 23, 59, 59);
         const unsigned long long oldFile = fileIndex(MEMO_FILE_NAME);
-        generations::GenerationRun run;
+        generations::GenerationRun run(fileio::localNow, "PC");
         fileio::failStepForTest(r.failStep);
         EXPECT_TRUE(run.save(MEMO_FILE_NAME, formatMemos({someMemo("new")}), false));
         fileio::failStepForTest(0);
         EXPECT_EQ(run.lastKeep(), generations::KeepResult::Made);
         EXPECT_EQ(readFile(MEMO_FILE_NAME), formatMemos({someMemo("new")}));
-        EXPECT_EQ(readFile(r.name), old);
+        EXPECT_EQ(readFile(r.name), old + r.what);
         EXPECT_EQ(fileIndex(r.name) == oldFile, r.linked);
         EXPECT_TRUE(saveMemoFile(MEMO_FILE_NAME, {someMemo("newer")}));
-        EXPECT_EQ(readFile(r.name), old);
+        EXPECT_EQ(readFile(r.name), old + r.what);
         EXPECT_FALSE(fileExists(tempName_));
     }
     const std::vector<generations::Generation> all = generations::listGenerations(MEMO_FILE_NAME);

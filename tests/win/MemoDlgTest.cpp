@@ -44,8 +44,10 @@ protected:
 
     void start() { ASSERT_TRUE(tray.createWindow()); }
     // "終了(&X)": saves and ends the window, whose end posts the quit
-    // message; that one would end the next message box at once.
+    // message; that one would end the next message box at once. The notice
+    // of a file that a test wrote meanwhile comes first, and is answered.
     static void exit(CTrayWnd& window) {
+        MessageBoxWatcher notices;
         if (IsWindow(window.hwnd())) SendMessageA(window.hwnd(), WM_CLOSE, 0, 0);
         MSG quit;
         while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
