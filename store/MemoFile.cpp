@@ -35,15 +35,21 @@ const std::array<MemoKey, 6> MEMO_KEYS{{
     {"NON_MOVE_FLAG-", &MemoAppearance::NON_MOVE_FLAG},
 }};
 
+// Written last in the header, and only when the memo has one: readers that do
+// not know the key skip the line, and a memo without an identity is written
+// byte for byte as before.
+const std::array<MemoKey, 1> ID_KEY{{{"MEMO_ID-", &StoredMemo::MEMO_ID}}};
+
 bool readHeaderLine(std::string_view line, StoredMemo& m) {
     return lineformat::readKeyLine(RECT_KEYS, line, m) || lineformat::readKeyLine(COLOR_KEYS, line, m.appearance.colors) ||
-           lineformat::readKeyLine(MEMO_KEYS, line, m);
+           lineformat::readKeyLine(MEMO_KEYS, line, m) || lineformat::readKeyLine(ID_KEY, line, m);
 }
 
 void appendHeader(std::string& out, const StoredMemo& m) {
     lineformat::appendKeyLines(out, RECT_KEYS, m);
     lineformat::appendKeyLines(out, COLOR_KEYS, m.appearance.colors);
     lineformat::appendKeyLines(out, MEMO_KEYS, m);
+    if (!m.MEMO_ID.empty()) lineformat::appendKeyLines(out, ID_KEY, m);
 }
 
 constexpr std::string_view MEMO_OPEN = "[MEMO_TAB_START]";
@@ -102,6 +108,7 @@ public:
             if (memoOpen_) closeMemo();  // a block cut off keeps what it held
             work_.tabs.clear();
             work_.CAPTION.clear();
+            work_.MEMO_ID.clear();  // an identity is never carried over to another memo
             memoOpen_ = true;
         } else if (line == MEMO_CLOSE && memoOpen_) {  // a close without an open would repeat the memo before
             closeMemo();

@@ -75,6 +75,12 @@ std::string withCrLf(std::string text) {
 
 TEST(MemoFile, ExampleFileByteForByte) {
     EXPECT_EQ(formatMemos({exampleMemo()}), EXAMPLE_FILE);
+    // An identity adds its one line, at the end of the header.
+    StoredMemo identified = exampleMemo();
+    identified.MEMO_ID = "0123456789abcdef";
+    std::string withId = EXAMPLE_FILE;
+    withId.insert(withId.find("[MEMO_START]"), "MEMO_ID-0123456789abcdef\r\n");
+    EXPECT_EQ(formatMemos({identified}), withId);
     std::string bareLf = EXAMPLE_FILE;
     for (size_t i; (i = bareLf.find("\r\n")) != std::string::npos;) bareLf.erase(i, 1);
     for (const std::string& file : {EXAMPLE_FILE, bareLf}) EXPECT_EQ(parse(file), std::vector<StoredMemo>{exampleMemo()});
@@ -116,6 +122,7 @@ TEST(MemoReader, KeyValues) {
         {"MEMO_SELECT_INDEX-1", [](StoredMemo& m) { m.MEMO_SELECT_INDEX = 1; }},
         {"MEMO_SELECT_INDEX-2", [](StoredMemo&) {}},   // outside the tabs: the first tab
         {"MEMO_SELECT_INDEX--1", [](StoredMemo&) {}},
+        {"MEMO_ID-0a1b", [](StoredMemo& m) { m.MEMO_ID = "0a1b"; }},
         {"NON_MOVE_FLAG-1\nCOMPACT_FLAG-1\nNOT_SHOW_TAB_FLAG-1\nTEXT_MEMO_COLOR-6\nTEXT_CAPTION_COLOR-5\n"
          "BACK_CAPTION_COLOR-4\nRECT_RIGHT-3\nRECT_BOTTOM-2",
          [](StoredMemo& m) {
@@ -259,6 +266,7 @@ TEST(MemoWriter, RoundTripKeepsEveryMemoInOrder) {
     second.appearance.colors = {0xFFFFFFFF, 0x80000000, 1, 0};
     second.appearance.WORDWRAP_FLAG = second.appearance.NON_MOVE_FLAG = true;
     second.MEMO_SELECT_INDEX = 2;
+    second.MEMO_ID = "00ff";  // written last in the header, and never carried to the next memo
     second.tabs = {{"one\r\n", ""}, {"\r\n", NEW_TAB}, {"[MEMO_TAB_END] \r\nMEMO_TAB_TITLE\r\n\r\n", "MEMO_TAB_TITLE-x"}};
     StoredMemo withoutTabs = second;
     withoutTabs.tabs.clear();  // a memo being deleted leaves no block

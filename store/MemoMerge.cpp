@@ -1,0 +1,261 @@
+#include "store/MemoMerge.h"
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+
+namespace {
+
+const uint64_t FNV_PRIME = 0x100000001b3ull;
+
+uint64_t mix(uint64_t hash, uint64_t value) { return (hash ^ value) * FNV_PRIME; }
+
+// Any text type: the hash follows its code units.
+template <class Text>
+uint64_t mixText(uint64_t hash, const Text& text) {
+    for (auto unit : text) hash = mix(hash, static_cast<uint64_t>(unit));
+    return mix(hash, text.size());
+}
+
+uint64_t contentHash(const StoredMemo& memo, uint64_t seed) {
+    uint64_t hash = mixText(seed, memo.CAPTION);
+    for (const MemoTab& tab : memo.tabs) hash = mixText(mixText(hash, tab.title), tab.text);
+    return hash;
+}
+
+std::string hexId(uint64_t value) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+// The parts of a memo that either side may change on its own.
+bool sameText(const StoredMemo& a, const StoredMemo& b) { return a.tabs == b.tabs && a.CAPTION == b.CAPTION; }
+bool samePlace(const StoredMemo& a, const StoredMemo& b) {
+    return a.RECT_LEFT == b.RECT_LEFT && a.RECT_TOP == b.RECT_TOP && a.RECT_RIGHT == b.RECT_RIGHT &&
+           a.RECT_BOTTOM == b.RECT_BOTTOM;
+}
+bool sameLook(const StoredMemo& a, const StoredMemo& b) {
+    return a.appearance == b.appearance && a.MEMO_SELECT_INDEX == b.MEMO_SELECT_INDEX;
+}
+bool sameExceptId(const StoredMemo& a, const StoredMemo& b) { return sameText(a, b) && samePlace(a, b) && sameLook(a, b); }
+
+void takePlace(StoredMemo& to, const StoredMemo& from) {
+    to.RECT_LEFT = from.RECT_LEFT, to.RECT_TOP = from.RECT_TOP;
+    to.RECT_RIGHT = from.RECT_RIGHT, to.RECT_BOTTOM = from.RECT_BOTTOM;
+}
+
+// For each memo of `side`, its memo in `base` (-1: none). By identity; a
+// memo without one on either side by the fallbacks in their order, each
+// trying the same place first.
+std::vector<int> matchToBase(const std::vector<StoredMemo>& base, const std::vector<StoredMemo>& side) {
+    std::vector<int> match(side.size(), -1);
+    std::vector<bool> taken(base.size());
+    for (size_t i = 0; i < side.size(); ++i) {
+        if (side[i].MEMO_ID.empty()) continue;
+        for (size_t b = 0; b < base.size(); ++b) {
+            if (!taken[b] && base[b].MEMO_ID == side[i].MEMO_ID) {
+                match[i] = int(b), taken[b] = true;
+                break;
+            }
+        }
+    }
+    using Rule = bool (*)(const StoredMemo&, const StoredMemo&, bool samePlaceInFile);
+    const Rule rules[] = {
+        [](const StoredMemo& a, const StoredMemo& b, bool) { return sameExceptId(a, b); },
+        [](const StoredMemo& a, const StoredMemo& b, bool) { return a.tabs == b.tabs; },
+        [](const StoredMemo& a, const StoredMemo& b, bool at) { return at && a.CAPTION == b.CAPTION; },
+    };
+    for (Rule rule : rules) {
+        for (size_t i = 0; i < side.size(); ++i) {
+            if (match[i] >= 0) continue;
+            auto fits = [&](size_t b) {
+                return !taken[b] && (side[i].MEMO_ID.empty() || base[b].MEMO_ID.empty()) && rule(side[i], base[b], b == i);
+            };
+            size_t found = i < base.size() && fits(i) ? i : base.size();
+            for (size_t b = 0; found == base.size() && b < base.size(); ++b) {
+                if (fits(b)) found = b;
+            }
+            if (found < base.size()) match[i] = int(found), taken[found] = true;
+        }
+    }
+    return match;
+}
+
+bool holdsId(const std::vector<StoredMemo>& memos, const std::string& id) {
+    return !id.empty() && std::any_of(memos.begin(), memos.end(), [&](const StoredMemo& m) { return m.MEMO_ID == id; });
+}
+
+// Moved down and right of the memo it stands beside, as a new memo cascades.
+const int32_t BESIDE_OFFSET = 24;
+
+}  // namespace
+
+std::string newMemoId() {
+    static std::atomic<uint64_t> count{0};
+    uint64_t seed = static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    seed = mix(mix(seed, static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())), ++count);
+    try {
+        std::random_device device;
+        seed = mix(mix(seed, device()), device());
+    } catch (...) {
+        // no random device: the clocks and the count still differ
+    }
+    return hexId(std::mt19937_64(seed)());
+}
+
+std::string derivedMemoId(const StoredMemo& memo, size_t place) {
+    return hexId(contentHash(memo, mix(0xcbf29ce484222325ull, place)));
+}
+
+void giveMissingIds(std::vector<StoredMemo>& memos) {
+    for (size_t i = 0; i < memos.size(); ++i) {
+        if (memos[i].MEMO_ID.empty()) memos[i].MEMO_ID = derivedMemoId(memos[i], i);
+    }
+}
+
+MergeResult mergeMemos(const std::vector<StoredMemo>& base, const std::vector<StoredMemo>& theirs,
+                       const std::vector<StoredMemo>& ours, const MergeOptions& options) {
+    MergeResult result;
+    const std::vector<int> ourBase = matchToBase(base, ours);
+    const std::vector<int> theirBase = matchToBase(base, theirs);
+    std::vector<int> theirOf(base.size(), -1);
+    for (size_t t = 0; t < theirs.size(); ++t) {
+        if (theirBase[t] >= 0) theirOf[theirBase[t]] = int(t);
+    }
+    std::vector<bool> oursHas(base.size());
+    std::vector<StoredMemo> brought;
+
+    // Theirs beside ours: its identity follows from the memo and that
+    // version, so that PCs which both make it make one memo.
+    auto beside = [&](const StoredMemo& their, const StoredMemo& mine) {
+        StoredMemo copy = their;
+        copy.MEMO_ID = hexId(contentHash(their, mixText(0, mine.MEMO_ID)));
+        if (!options.otherName.empty()) {
+            copy.CAPTION += ' ';
+            copy.CAPTION += '(';
+            copy.CAPTION += options.otherName;
+            copy.CAPTION += ')';
+        }
+        copy.RECT_LEFT += BESIDE_OFFSET, copy.RECT_RIGHT += BESIDE_OFFSET;
+        copy.RECT_TOP += BESIDE_OFFSET, copy.RECT_BOTTOM += BESIDE_OFFSET;
+        brought.push_back(std::move(copy));
+    };
+
+    for (size_t o = 0; o < ours.size(); ++o) {
+        const StoredMemo& mine = ours[o];
+        const int b = ourBase[o];
+        result.ourPlace.push_back(int(result.memos.size()));
+        if (b < 0) {  // added here
+            result.memos.push_back(mine);
+            continue;
+        }
+        oursHas[b] = true;
+        const StoredMemo& was = base[b];
+        const bool pinned = options.theirsMayBeOlder ||
+                            std::find(options.pinned.begin(), options.pinned.end(), mine.MEMO_ID) != options.pinned.end();
+        const int t = theirOf[b];
+        if (t < 0) {  // deleted there: an edit here keeps it
+            if (pinned || !sameExceptId(mine, was)) {
+                result.memos.push_back(mine);
+            } else {
+                result.ourPlace.back() = -1;
+            }
+            continue;
+        }
+        const StoredMemo& their = theirs[t];
+        StoredMemo merged = mine;
+        if (!sameText(their, was) && !sameText(their, mine)) {
+            if (pinned || !sameText(mine, was)) {
+                result.conflicts.push_back(o);
+                beside(their, mine);
+            } else {
+                merged.tabs = their.tabs;
+                merged.CAPTION = their.CAPTION;
+            }
+        }
+        if (!pinned && samePlace(mine, was)) takePlace(merged, their);
+        if (!pinned && sameLook(mine, was)) {
+            merged.appearance = their.appearance;
+            merged.MEMO_SELECT_INDEX = their.MEMO_SELECT_INDEX;
+        }
+        result.memos.push_back(std::move(merged));
+    }
+
+    for (size_t t = 0; t < theirs.size(); ++t) {
+        const StoredMemo& their = theirs[t];
+        const int b = theirBase[t];
+        if (b >= 0) {
+            // Deleted here: it comes back only with their change.
+            if (oursHas[b] || sameExceptId(their, base[b])) continue;
+            brought.push_back(their);
+            if (brought.back().MEMO_ID.empty()) brought.back().MEMO_ID = base[b].MEMO_ID;
+            continue;
+        }
+        if (holdsId(ours, their.MEMO_ID)) continue;
+        if (options.theirsMayBeOlder &&
+            std::any_of(ours.begin(), ours.end(), [&](const StoredMemo& m) { return sameText(m, their); })) {
+            continue;
+        }
+        brought.push_back(their);
+    }
+
+    for (StoredMemo& memo : brought) {
+        if (holdsId(result.memos, memo.MEMO_ID)) continue;
+        if (memo.MEMO_ID.empty()) memo.MEMO_ID = derivedMemoId(memo, result.memos.size());
+        result.memos.push_back(std::move(memo));
+    }
+    return result;
+}
+
+namespace {
+
+bool allOf(std::string_view text, bool (*ok)(char)) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), ok);
+}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+// A computer name or a device identifier: no blank, no dot.
+bool isNameChar(char c) { return isDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '_'; }
+
+}  // namespace
+
+std::optional<std::string> conflictCopyLabel(std::string_view name, std::string_view dataFileName) {
+    const size_t dot = dataFileName.rfind('.');
+    const std::string_view stem = dataFileName.substr(0, dot);
+    const std::string_view ext = dot == std::string_view::npos ? std::string_view() : dataFileName.substr(dot);
+    if (name.size() <= stem.size() + ext.size() || name.substr(0, stem.size()) != stem ||
+        name.substr(name.size() - ext.size()) != ext) {
+        return std::nullopt;
+    }
+    const std::string_view middle = name.substr(stem.size(), name.size() - stem.size() - ext.size());
+
+    constexpr std::string_view SYNCTHING = ".sync-conflict-";
+    if (middle.substr(0, SYNCTHING.size()) == SYNCTHING) {
+        // "YYYYMMDD-HHMMSS", then "-" and the short identifier of the device that made the change.
+        const std::string_view rest = middle.substr(SYNCTHING.size());
+        if (rest.size() < 15 || !allOf(rest.substr(0, 8), isDigit) || rest[8] != '-' ||
+            !allOf(rest.substr(9, 6), isDigit)) {
+            return std::nullopt;
+        }
+        if (rest.size() == 15) return std::string();
+        if (rest[15] != '-' || !allOf(rest.substr(16), isNameChar)) return std::nullopt;
+        return std::string(rest.substr(16));
+    }
+
+    constexpr std::string_view DROPBOX = "'s conflicted copy";
+    if (middle.size() > 3 && middle.substr(0, 2) == " (" && middle.back() == ')') {
+        const size_t at = middle.find(DROPBOX);
+        if (at == std::string_view::npos) return std::nullopt;
+        return std::string(middle.substr(2, at - 2));
+    }
+
+    // OneDrive: "-" and the computer name. The generations' names (a date) are
+    // never beside the file.
+    if (middle[0] == '-' && allOf(middle.substr(1), isNameChar) &&
+        !(middle.size() > 9 && allOf(middle.substr(1, 8), isDigit) && middle[9] == '-')) {
+        return std::string(middle.substr(1));
+    }
+    return std::nullopt;
+}

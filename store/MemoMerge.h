@@ -1,0 +1,64 @@
+// Two PCs that share the data file through a sync engine: each memo's
+// identity, the merge of another PC's version of the file with the memos
+// open here, and the copies that sync engines make of the file in a conflict.
+// Window-free, no file access.
+#pragma once
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+#include "store/MemoFile.h"
+
+// A new memo's identity: 16 hex digits, unique across runs and PCs.
+std::string newMemoId();
+// The identity of the memo at `place` (0 first) of a file written without
+// identities, from its place and content: every PC that reads the same file
+// gives its memos the same identities.
+std::string derivedMemoId(const StoredMemo& memo, size_t place);
+// Gives every memo without an identity its derived one.
+void giveMissingIds(std::vector<StoredMemo>& memos);
+
+using CaptionText = decltype(StoredMemo::CAPTION);
+
+struct MergeOptions {
+    // Names the other PC in the caption of its version of a memo that both changed.
+    CaptionText otherName;
+    // `theirs` is a sync engine's conflict copy, which may be older than the
+    // file: nothing in it replaces or deletes a memo here; what it holds that
+    // neither the base nor ours holds is added beside.
+    bool theirsMayBeOlder = false;
+    // Memos (by identity) whose windows cannot take a change now (being
+    // edited, being dragged): they stay as ours, and theirs is added beside
+    // when it changed the memo's caption or tabs.
+    std::vector<std::string> pinned;
+};
+
+struct MergeResult {
+    // Ours in their order (less the deleted), then the memos that only the
+    // merge brings: theirs' additions and their side of a memo both changed.
+    std::vector<StoredMemo> memos;
+    // For each of ours, its place in `memos`; -1 when the merge deletes it.
+    std::vector<int> ourPlace;
+    // The ones of ours whose caption or tabs both sides changed: theirs was added beside.
+    std::vector<size_t> conflicts;
+};
+
+// Merges memo by memo. `base` is the file as this run last read or wrote it,
+// `theirs` the file on disk now, `ours` the memos open here; every memo of
+// `base` and `ours` has an identity. A memo of `theirs` without one (a
+// version that does not know identities rewrote the file) is matched to the
+// base by its content, then by its tabs, then by its place and caption.
+// One side's change of a memo is taken; when both changed it, each part
+// (caption and tabs, place, look) comes from the side that changed it, and
+// if both changed the caption or tabs differently ours stays and theirs is
+// added beside, under the caption followed by the other PC's name.
+MergeResult mergeMemos(const std::vector<StoredMemo>& base, const std::vector<StoredMemo>& theirs,
+                       const std::vector<StoredMemo>& ours, const MergeOptions& options);
+
+// When `name`, a file beside the data file `dataFileName`, is the copy that
+// a sync engine made of it in a conflict: the name of the other side in that
+// file name (a device or computer name; empty when it names none).
+// Syncthing: "Quillpad.sync-conflict-20240102-030405-ABCDEFG.dat"; Dropbox:
+// "Quillpad (PC's conflicted copy 2024-01-02).dat"; OneDrive: "Quillpad-PC.dat".
+std::optional<std::string> conflictCopyLabel(std::string_view name, std::string_view dataFileName);

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+#include "store/MemoMerge.h"
+
+namespace {
+
+// A memo with one tab; `id` empty: written by a version without identities.
+StoredMemo memo(const std::string& id, const std::string& caption, const std::string& text, int32_t left = 0) {
+    StoredMemo m;
+    m.MEMO_ID = id;
+    m.CAPTION = caption;
+    m.tabs = {{text, "t"}};
+    m.RECT_LEFT = left, m.RECT_RIGHT = left + 100, m.RECT_BOTTOM = 100;
+    return m;
+}
+
+// "id:caption/text" for each memo ("*" for an identity the merge made), "@left" when moved.
+std::string shown(const std::vector<StoredMemo>& memos) {
+    std::string out;
+    for (const StoredMemo& m : memos) {
+        out += (out.empty() ? "" : " ") + (m.MEMO_ID.size() == 1 ? m.MEMO_ID : std::string("*")) + ":" + m.CAPTION +
+               "/" + m.tabs.at(0).text;
+        if (m.RECT_LEFT != 0 && m.RECT_LEFT != 24) out += "@" + std::to_string(m.RECT_LEFT);
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(MemoMerge, MemoByMemoThreeWays) {
+    const StoredMemo a = memo("a", "A", "1"), b = memo("b", "B", "1");
+    struct Row {
+        const char* what;
+        std::vector<StoredMemo> base, theirs, ours;
+        std::string merged;
+        size_t conflicts = 0;
+        bool theirsMayBeOlder = false;
+        std::vector<std::string> pinned = {};
+    } rows[] = {
+        {"different memos", {a, b}, {memo("a", "A", "2"), b}, {a, memo("b", "B", "2")}, "a:A/2 b:B/2"},
+        {"the same memo", {a}, {memo("a", "A", "2")}, {memo("a", "A", "3")}, "a:A/3 *:A (PC)/2", 1},
+        {"the same change", {a}, {memo("a", "A", "2")}, {memo("a", "A", "2")}, "a:A/2"},
+        {"moved here, written there", {a}, {memo("a", "A", "2")}, {memo("a", "A", "1", 50)}, "a:A/2@50"},
+        {"added there", {a}, {a, memo("c", "C", "1")}, {a}, "a:A/1 c:C/1"},
+        {"added here", {a}, {a}, {a, memo("c", "C", "1")}, "a:A/1 c:C/1"},
+        {"added on both", {a}, {a, memo("c", "C", "1")}, {a, memo("c", "C", "1")}, "a:A/1 c:C/1"},
+        {"deleted there", {a, b}, {a}, {a, b}, "a:A/1"},
+        {"deleted there, written here", {a, b}, {a}, {a, memo("b", "B", "2")}, "a:A/1 b:B/2"},
+        {"deleted here", {a, b}, {a, b}, {a}, "a:A/1"},
+        {"deleted here, written there", {a, b}, {a, memo("b", "B", "2")}, {a}, "a:A/1 b:B/2"},
+        {"reordered there", {a, b}, {memo("b", "B", "2"), a}, {a, b}, "a:A/1 b:B/2"},
+        {"previous version, a text changed", {a, b}, {memo("", "A", "1"), memo("", "B", "2")}, {a, b}, "a:A/1 b:B/2"},
+        {"previous version, a caption changed", {a, b}, {memo("", "X", "1"), memo("", "B", "1", 70)}, {a, b},
+         "a:X/1 b:B/1@70"},
+        {"previous version, a memo added", {a}, {memo("", "A", "1"), memo("", "C", "1")}, {a}, "a:A/1 *:C/1"},
+        {"previous version, its first memo deleted", {a, b}, {memo("", "B", "1")}, {a, b}, "b:B/1"},
+        {"being edited here", {a}, {memo("a", "A", "2")}, {a}, "a:A/1 *:A (PC)/2", 1, false, {"a"}},
+        {"a conflict copy", {a, b}, {memo("a", "A", "0"), memo("c", "C", "1")}, {a, memo("b", "B", "2")},
+         "a:A/1 b:B/2 *:A (PC)/0 c:C/1", 1, true},
+        {"a conflict copy of what is here", {a}, {memo("a", "A", "1"), memo("c", "A", "1")}, {a}, "a:A/1", 0, true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        const MergeResult result = mergeMemos(r.base, r.theirs, r.ours, {"PC", r.theirsMayBeOlder, r.pinned});
+        EXPECT_EQ(shown(result.memos), r.merged);
+        EXPECT_EQ(result.conflicts.size(), r.conflicts);
+        ASSERT_EQ(result.ourPlace.size(), r.ours.size());
+        for (size_t o = 0; o < r.ours.size(); ++o) {
+            if (result.ourPlace[o] >= 0) {
+                EXPECT_EQ(result.memos.at(result.ourPlace[o]).MEMO_ID, r.ours[o].MEMO_ID);
+            }
+        }
+        // A second PC that meets the merged file leaves it as it is.
+        EXPECT_EQ(mergeMemos(result.memos, result.memos, result.memos, {}).memos, result.memos);
+    }
+}
+
+TEST(MemoMerge, SyncEnginesConflictCopies) {
+    struct Row { const char* name; std::optional<std::string> label; } rows[] = {
+        {"Quillpad.sync-conflict-20240102-030405-ABCDEFG.dat", "ABCDEFG"},
+        {"Quillpad.sync-conflict-20240102-030405.dat", ""},
+        {"Quillpad (PC1's conflicted copy 2024-01-02).dat", "PC1"},
+        {"Quillpad (PC1's conflicted copy 2024-01-02 (1)).dat", "PC1"},
+        {"Quillpad-DESKTOP-7Q1.dat", "DESKTOP-7Q1"},
+        {"Quillpad.dat", std::nullopt},
+        {"Quillpad.dat.tmp", std::nullopt},
+        {"Quillpad.ini", std::nullopt},
+        {"Quillpad-20240102-030405.dat", std::nullopt},
+        {"Quillpad (copy).dat", std::nullopt},
+        {"Quillpad-my notes.dat", std::nullopt},
+        {"Other.sync-conflict-20240102-030405-ABCDEFG.dat", std::nullopt},
+    };
+    for (const Row& r : rows) EXPECT_EQ(conflictCopyLabel(r.name, "Quillpad.dat"), r.label) << r.name;
+}
+
+TEST(MemoMerge, IdentitiesOfAFileWithoutThem) {
+    std::vector<StoredMemo> one{memo("", "A", "1"), memo("", "A", "1")}, other = one;
+    giveMissingIds(one);
+    giveMissingIds(other);
+    EXPECT_EQ(one, other);  // every PC derives the same
+    EXPECT_NE(one[0].MEMO_ID, one[1].MEMO_ID);
+    EXPECT_NE(newMemoId(), newMemoId());
+}
