@@ -21,6 +21,11 @@ const char* const NOTES_NOT_SAVED = "メモが保存されていません";
 const char* const OTHER_VERSION_KEPT_START =
     "ほかのプログラムがメモのファイルを変更していました。\nその内容はバックアップ「";
 const char* const OTHER_VERSION_KEPT_END = "」として残し、このメモを保存しました。\n「バックアップから復元」の一覧から開けます。";
+// Names the other PC in the caption of its version of a memo that both PCs changed.
+const char* const OTHER_PC = "別のPC";
+// The tray's balloon after such a merge: the title, then the text before the captions.
+const char* const BOTH_CHANGED_TITLE = "同じメモがほかのPCでも変更されていました";
+const char* const BOTH_CHANGED = "両方の内容を残しました。ほかのPCの内容は次のメモにあります:";
 const char* const CANNOT_KEEP_CURRENT = "現在のメモをバックアップに残せないため、置き換えませんでした。";
 const char* const DELETE_ALL_QUESTION = "全てのメモを削除します。\nよろしいですか？";
 // A delete question is "タブ [title] " or "メモ [caption] " followed by this.

@@ -1,5 +1,6 @@
 #include "store/DataFile.h"
 #include <cstring>
+#include "store/MemoMerge.h"
 
 namespace {
 
@@ -22,8 +23,9 @@ uint64_t contentHash(const std::string& bytes) {
 DataFile::DataFile(std::string path, std::function<LocalTime()> clock)
     : path_(std::move(path)), run_(std::move(clock)) {}
 
-LoadResult DataFile::load(ScreenSize screen, const MemoSink& sink) {
-    std::string data;
+LoadResult DataFile::load(ScreenSize screen, const MemoSink& sink, std::string* bytes) {
+    std::string own;
+    std::string& data = bytes ? *bytes : own;
     switch (fileio::readWholeFile(path_.c_str(), data, fileio::HELD_FILE_PATIENCE_MS)) {
     case fileio::ReadStatus::Missing: remember(false, data); return LoadResult::Missing;
     case fileio::ReadStatus::Unreadable: return LoadResult::Unreadable;
@@ -59,6 +61,35 @@ generations::KeepResult DataFile::keepNow() { return run_.keepNow(path_.c_str())
 
 std::vector<generations::Generation> DataFile::generations() const {
     return generations::listGenerations(path_.c_str());
+}
+
+std::optional<std::string> DataFile::otherVersion() const {
+    if (!changedByAnother()) return std::nullopt;
+    std::string bytes;
+    if (fileio::readWholeFile(path_.c_str(), bytes, 0) != fileio::ReadStatus::Ok) return std::nullopt;
+    return bytes;
+}
+
+std::vector<DataFile::ConflictCopy> DataFile::conflictCopies() const {
+    const std::string folder = fileio::besideFile(path_.c_str(), "");
+    const std::string fileName = path_.substr(folder.size());
+    std::vector<ConflictCopy> copies;
+    for (const std::string& file : fileio::filesIn(folder.empty() ? "." : folder.c_str())) {
+        std::optional<std::string> otherName = conflictCopyLabel(file, fileName);
+        if (!otherName) continue;
+        ConflictCopy copy{folder + file, *otherName, {}};
+        if (fileio::readWholeFile(copy.path.c_str(), copy.bytes, 0) == fileio::ReadStatus::Ok) copies.push_back(copy);
+    }
+    return copies;
+}
+
+// Through the generations' own keeping, so that the restore list shows it
+// and their retention thins it.
+bool DataFile::moveToBackup(const std::string& copy) {
+    const generations::KeepResult kept = run_.keepNow(copy.c_str());
+    if (kept != generations::KeepResult::Made && kept != generations::KeepResult::AlreadyKept) return false;
+    fileio::removeFile(copy.c_str());
+    return true;
 }
 
 std::optional<LocalTime> DataFile::takeOtherVersionKept() {

@@ -19,7 +19,8 @@ public:
     const std::string& path() const { return path_; }
 
     // As loadMemoFile; what was read is what a save compares the file with.
-    LoadResult load(ScreenSize screen, const MemoSink& sink);
+    // `bytes`, when given, receives what was read.
+    LoadResult load(ScreenSize screen, const MemoSink& sink, std::string* bytes = nullptr);
 
     // Replaces the file with these bytes (formatMemos') in one step, first keeping the file
     // on disk as a generation when one is due (store/Generations.h), or
@@ -34,6 +35,23 @@ public:
 
     // Why the last save failed; None after a save that succeeded.
     fileio::SaveFailure failure() const { return failure_; }
+
+    // The file's bytes when another program (a sync engine bringing another
+    // PC's version) has changed it since this run last read or wrote it, and
+    // it can be read now.
+    std::optional<std::string> otherVersion() const;
+    // These bytes, from otherVersion, are now what this run last read.
+    void adopt(const std::string& bytes) { remember(true, bytes); }
+    // The copies that sync engines made of the file beside it in conflicts
+    // (store/MemoMerge.h), those that can be read now.
+    struct ConflictCopy {
+        std::string path;
+        std::string otherName;  // as the copy's name gives the other side; may be empty
+        std::string bytes;
+    };
+    std::vector<ConflictCopy> conflictCopies() const;
+    // Moves such a copy into the backup folder as a generation; false leaves it where it is.
+    bool moveToBackup(const std::string& copy);
 
     // Once for each save that found another program's version of the file and
     // kept it: the time of that generation, as the restore list names it.

@@ -19,11 +19,12 @@ uint64_t mixText(uint64_t hash, const Text& text) {
     return mix(hash, text.size());
 }
 
-uint64_t contentHash(const StoredMemo& memo, uint64_t seed) {
-    uint64_t hash = mixText(seed, memo.CAPTION);
-    for (const MemoTab& tab : memo.tabs) hash = mixText(mixText(hash, tab.title), tab.text);
+uint64_t textHash(const CaptionText& caption, const std::vector<MemoTab>& tabs, uint64_t seed) {
+    uint64_t hash = mixText(seed, caption);
+    for (const MemoTab& tab : tabs) hash = mixText(mixText(hash, tab.title), tab.text);
     return hash;
 }
+uint64_t textHash(const StoredMemo& memo, uint64_t seed) { return textHash(memo.CAPTION, memo.tabs, seed); }
 
 std::string hexId(uint64_t value) {
     char text[17];
@@ -107,7 +108,12 @@ std::string newMemoId() {
 }
 
 std::string derivedMemoId(const StoredMemo& memo, size_t place) {
-    return hexId(contentHash(memo, mix(0xcbf29ce484222325ull, place)));
+    return hexId(textHash(memo, mix(0xcbf29ce484222325ull, place)));
+}
+
+uint64_t memoStateHash(const StoredMemo& memo) { return memoStateHash(memo.MEMO_ID, memo.CAPTION, memo.tabs); }
+uint64_t memoStateHash(const std::string& id, const CaptionText& caption, const std::vector<MemoTab>& tabs) {
+    return textHash(caption, tabs, mixText(0xcbf29ce484222325ull, id));
 }
 
 void giveMissingIds(std::vector<StoredMemo>& memos) {
@@ -128,11 +134,16 @@ MergeResult mergeMemos(const std::vector<StoredMemo>& base, const std::vector<St
     std::vector<bool> oursHas(base.size());
     std::vector<StoredMemo> brought;
 
-    // Theirs beside ours: its identity follows from the memo and that
-    // version, so that PCs which both make it make one memo.
+    // Whether this run has met that state of the memo `id`.
+    auto seen = [&](const StoredMemo& memo, const std::string& id) {
+        return options.seen && options.seen->count(memoStateHash(id, memo.CAPTION, memo.tabs)) > 0;
+    };
+    // Theirs beside ours: its identity follows from the memo and the pair of
+    // versions, so that both PCs, each keeping its own, make one memo.
     auto beside = [&](const StoredMemo& their, const StoredMemo& mine) {
         StoredMemo copy = their;
-        copy.MEMO_ID = hexId(contentHash(their, mixText(0, mine.MEMO_ID)));
+        const uint64_t a = textHash(their, 0), b = textHash(mine, 0);
+        copy.MEMO_ID = hexId(mix(mixText(std::min(a, b), mine.MEMO_ID), std::max(a, b)));
         if (!options.otherName.empty()) {
             copy.CAPTION += ' ';
             copy.CAPTION += '(';
@@ -154,11 +165,10 @@ MergeResult mergeMemos(const std::vector<StoredMemo>& base, const std::vector<St
         }
         oursHas[b] = true;
         const StoredMemo& was = base[b];
-        const bool pinned = options.theirsMayBeOlder ||
-                            std::find(options.pinned.begin(), options.pinned.end(), mine.MEMO_ID) != options.pinned.end();
+        const bool pinned = std::find(options.pinned.begin(), options.pinned.end(), mine.MEMO_ID) != options.pinned.end();
         const int t = theirOf[b];
         if (t < 0) {  // deleted there: an edit here keeps it
-            if (pinned || !sameExceptId(mine, was)) {
+            if (options.theirsIsCopy || pinned || !sameExceptId(mine, was)) {
                 result.memos.push_back(mine);
             } else {
                 result.ourPlace.back() = -1;
@@ -167,7 +177,7 @@ MergeResult mergeMemos(const std::vector<StoredMemo>& base, const std::vector<St
         }
         const StoredMemo& their = theirs[t];
         StoredMemo merged = mine;
-        if (!sameText(their, was) && !sameText(their, mine)) {
+        if (!sameText(their, was) && !sameText(their, mine) && !seen(their, mine.MEMO_ID)) {
             if (pinned || !sameText(mine, was)) {
                 result.conflicts.push_back(o);
                 beside(their, mine);
@@ -176,8 +186,10 @@ MergeResult mergeMemos(const std::vector<StoredMemo>& base, const std::vector<St
                 merged.CAPTION = their.CAPTION;
             }
         }
-        if (!pinned && samePlace(mine, was)) takePlace(merged, their);
-        if (!pinned && sameLook(mine, was)) {
+        // A copy's place and look are a snapshot's.
+        const bool takesParts = !pinned && !options.theirsIsCopy;
+        if (takesParts && samePlace(mine, was)) takePlace(merged, their);
+        if (takesParts && sameLook(mine, was)) {
             merged.appearance = their.appearance;
             merged.MEMO_SELECT_INDEX = their.MEMO_SELECT_INDEX;
         }
@@ -189,16 +201,13 @@ MergeResult mergeMemos(const std::vector<StoredMemo>& base, const std::vector<St
         const int b = theirBase[t];
         if (b >= 0) {
             // Deleted here: it comes back only with their change.
-            if (oursHas[b] || sameExceptId(their, base[b])) continue;
+            if (oursHas[b] || sameExceptId(their, base[b]) || seen(their, base[b].MEMO_ID)) continue;
             brought.push_back(their);
             if (brought.back().MEMO_ID.empty()) brought.back().MEMO_ID = base[b].MEMO_ID;
             continue;
         }
-        if (holdsId(ours, their.MEMO_ID)) continue;
-        if (options.theirsMayBeOlder &&
-            std::any_of(ours.begin(), ours.end(), [&](const StoredMemo& m) { return sameText(m, their); })) {
-            continue;
-        }
+        // Added there, unless added here too or deleted here since.
+        if (holdsId(ours, their.MEMO_ID) || (!their.MEMO_ID.empty() && seen(their, their.MEMO_ID))) continue;
         brought.push_back(their);
     }
 

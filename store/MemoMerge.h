@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 #include "store/MemoFile.h"
 
@@ -21,13 +22,21 @@ void giveMissingIds(std::vector<StoredMemo>& memos);
 
 using CaptionText = decltype(StoredMemo::CAPTION);
 
+// One state of one memo: its identity, caption and tabs.
+uint64_t memoStateHash(const StoredMemo& memo);
+uint64_t memoStateHash(const std::string& id, const CaptionText& caption, const std::vector<MemoTab>& tabs);
+
 struct MergeOptions {
     // Names the other PC in the caption of its version of a memo that both changed.
     CaptionText otherName;
-    // `theirs` is a sync engine's conflict copy, which may be older than the
-    // file: nothing in it replaces or deletes a memo here; what it holds that
-    // neither the base nor ours holds is added beside.
-    bool theirsMayBeOlder = false;
+    // `theirs` is a sync engine's conflict copy, a snapshot beside the file:
+    // a memo that it lacks is not deleted.
+    bool theirsIsCopy = false;
+    // The memoStateHash of every state this run has read, written or merged.
+    // Theirs holding one of them has not changed that memo: it is the other
+    // PC's file written before it had met this PC's later change (a sync
+    // engine's race), or this PC's own. May be null.
+    const std::unordered_set<uint64_t>* seen = nullptr;
     // Memos (by identity) whose windows cannot take a change now (being
     // edited, being dragged): they stay as ours, and theirs is added beside
     // when it changed the memo's caption or tabs.
@@ -44,7 +53,7 @@ struct MergeResult {
     std::vector<size_t> conflicts;
 };
 
-// Merges memo by memo. `base` is the file as this run last read or wrote it,
+// Merges memo by memo. `base` is the file as this run last read it,
 // `theirs` the file on disk now, `ours` the memos open here; every memo of
 // `base` and `ours` has an identity. A memo of `theirs` without one (a
 // version that does not know identities rewrote the file) is matched to the
@@ -52,7 +61,8 @@ struct MergeResult {
 // One side's change of a memo is taken; when both changed it, each part
 // (caption and tabs, place, look) comes from the side that changed it, and
 // if both changed the caption or tabs differently ours stays and theirs is
-// added beside, under the caption followed by the other PC's name.
+// added beside, under the caption followed by the other PC's name, with an
+// identity that both PCs give the pair of versions.
 MergeResult mergeMemos(const std::vector<StoredMemo>& base, const std::vector<StoredMemo>& theirs,
                        const std::vector<StoredMemo>& ours, const MergeOptions& options);
 

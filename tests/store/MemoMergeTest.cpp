@@ -33,8 +33,9 @@ TEST(MemoMerge, MemoByMemoThreeWays) {
         std::vector<StoredMemo> base, theirs, ours;
         std::string merged;
         size_t conflicts = 0;
-        bool theirsMayBeOlder = false;
+        bool theirsIsCopy = false;
         std::vector<std::string> pinned = {};
+        std::vector<StoredMemo> seen = {};  // states this run met before
     } rows[] = {
         {"different memos", {a, b}, {memo("a", "A", "2"), b}, {a, memo("b", "B", "2")}, "a:A/2 b:B/2"},
         {"the same memo", {a}, {memo("a", "A", "2")}, {memo("a", "A", "3")}, "a:A/3 *:A (PC)/2", 1},
@@ -54,13 +55,20 @@ TEST(MemoMerge, MemoByMemoThreeWays) {
         {"previous version, a memo added", {a}, {memo("", "A", "1"), memo("", "C", "1")}, {a}, "a:A/1 *:C/1"},
         {"previous version, its first memo deleted", {a, b}, {memo("", "B", "1")}, {a, b}, "b:B/1"},
         {"being edited here", {a}, {memo("a", "A", "2")}, {a}, "a:A/1 *:A (PC)/2", 1, false, {"a"}},
-        {"a conflict copy", {a, b}, {memo("a", "A", "0"), memo("c", "C", "1")}, {a, memo("b", "B", "2")},
-         "a:A/1 b:B/2 *:A (PC)/0 c:C/1", 1, true},
-        {"a conflict copy of what is here", {a}, {memo("a", "A", "1"), memo("c", "A", "1")}, {a}, "a:A/1", 0, true},
+        {"their file predates our later change", {a}, {memo("a", "A", "2")}, {memo("a", "A", "3")}, "a:A/3", 0, false,
+         {}, {memo("a", "A", "2")}},
+        {"their file predates our delete", {a}, {a, memo("c", "C", "1")}, {a}, "a:A/1", 0, false, {},
+         {memo("c", "C", "1")}},
+        {"a conflict copy lacks memos", {a, b}, {memo("a", "A", "0"), memo("c", "C", "1")}, {a, memo("b", "B", "2")},
+         "a:A/0 b:B/2 c:C/1", 0, true},
+        {"a conflict copy of the same memo", {a}, {memo("a", "A", "0", 50)}, {memo("a", "A", "3")}, "a:A/3 *:A (PC)/0@74",
+         1, true},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
-        const MergeResult result = mergeMemos(r.base, r.theirs, r.ours, {"PC", r.theirsMayBeOlder, r.pinned});
+        std::unordered_set<uint64_t> seen;
+        for (const StoredMemo& m : r.seen) seen.insert(memoStateHash(m));
+        const MergeResult result = mergeMemos(r.base, r.theirs, r.ours, {"PC", r.theirsIsCopy, &seen, r.pinned});
         EXPECT_EQ(shown(result.memos), r.merged);
         EXPECT_EQ(result.conflicts.size(), r.conflicts);
         ASSERT_EQ(result.ourPlace.size(), r.ours.size());
@@ -99,4 +107,7 @@ TEST(MemoMerge, IdentitiesOfAFileWithoutThem) {
     EXPECT_EQ(one, other);  // every PC derives the same
     EXPECT_NE(one[0].MEMO_ID, one[1].MEMO_ID);
     EXPECT_NE(newMemoId(), newMemoId());
+    // Each PC keeps its own version of a memo that both changed: the other's beside it is one memo.
+    const StoredMemo was = memo("a", "A", "1"), onA = memo("a", "A", "A's"), onB = memo("a", "A", "B's");
+    EXPECT_EQ(mergeMemos({was}, {onB}, {onA}, {}).memos.at(1).MEMO_ID, mergeMemos({was}, {onA}, {onB}, {}).memos.at(1).MEMO_ID);
 }

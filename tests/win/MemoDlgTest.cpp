@@ -731,11 +731,13 @@ TEST_F(MemoTest, SavedBytesAreThoseOfTheMemosFormatted) {
     rich.CAPTION = "見出し";
     rich.appearance = {{255, 1, 65280, 2}, true, true, true, true};
     rich.MEMO_SELECT_INDEX = 2;
-    const std::string file = formatMemos({plain, rich, plain});
-    writeFile("Quillpad.dat", file);
+    std::vector<StoredMemo> memos{plain, rich, plain};
+    writeFile("Quillpad.dat", formatMemos(memos));
     start();
     SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
-    EXPECT_EQ(readFile("Quillpad.dat"), file);
+    // A file without identities gains them, one line each, and nothing else.
+    giveMissingIds(memos);
+    EXPECT_EQ(readFile("Quillpad.dat"), formatMemos(memos));
 }
 
 // New memos do not hide each other; the front command brings a memo that
