@@ -224,7 +224,7 @@ void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
         // anything else shows the first tab.
         if (memo.tabs.empty()) return;
         // One that joins memos already shown may be a copy of one of them: it is a memo of its own.
-        if (!besideOthers && !memo.MEMO_ID.empty()) memoId_ = memo.MEMO_ID;
+        if (!besideOthers && !memo.MEMO_ID.empty()) memoId_ = memo.MEMO_ID, memoFrom_ = memo.MEMO_FROM;
         tabs_ = memo.tabs;
         markChanged();
         // Selected once, without the notice that would show each tab's text.
@@ -290,6 +290,7 @@ StoredMemo CMemoDlg::stored() const {
     memo.appearance = appearance_;
     memo.MEMO_SELECT_INDEX = getSelectedTab();
     memo.MEMO_ID = memoId_;
+    memo.MEMO_FROM = memoFrom_;
     return memo;
 }
 

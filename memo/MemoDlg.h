@@ -163,6 +163,7 @@ private:
 
     const uint32_t id_;
     std::string memoId_;
+    std::string memoFrom_;  // the state that its edits start from (store/MemoMerge.h)
     HMENU menu_ = nullptr;  // see menu()
     CMemoEdit edit_;
     CCaptionStrip captionStrip_;

@@ -23,9 +23,8 @@ uint64_t contentHash(const std::string& bytes) {
 DataFile::DataFile(std::string path, std::function<LocalTime()> clock)
     : path_(std::move(path)), run_(std::move(clock)) {}
 
-LoadResult DataFile::load(ScreenSize screen, const MemoSink& sink, std::string* bytes) {
-    std::string own;
-    std::string& data = bytes ? *bytes : own;
+LoadResult DataFile::load(ScreenSize screen, const MemoSink& sink) {
+    std::string data;
     switch (fileio::readWholeFile(path_.c_str(), data, fileio::HELD_FILE_PATIENCE_MS)) {
     case fileio::ReadStatus::Missing: remember(false, data); return LoadResult::Missing;
     case fileio::ReadStatus::Unreadable: return LoadResult::Unreadable;

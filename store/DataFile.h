@@ -19,8 +19,7 @@ public:
     const std::string& path() const { return path_; }
 
     // As loadMemoFile; what was read is what a save compares the file with.
-    // `bytes`, when given, receives what was read.
-    LoadResult load(ScreenSize screen, const MemoSink& sink, std::string* bytes = nullptr);
+    LoadResult load(ScreenSize screen, const MemoSink& sink);
 
     // Replaces the file with these bytes (formatMemos') in one step, first keeping the file
     // on disk as a generation when one is due (store/Generations.h), or

@@ -63,11 +63,12 @@ std::vector<int> matchToBase(const std::vector<StoredMemo>& base, const std::vec
             }
         }
     }
+    // Memos alike in content (new memos all are) are told apart by their place.
     using Rule = bool (*)(const StoredMemo&, const StoredMemo&, bool samePlaceInFile);
     const Rule rules[] = {
         [](const StoredMemo& a, const StoredMemo& b, bool) { return sameExceptId(a, b); },
-        [](const StoredMemo& a, const StoredMemo& b, bool) { return a.tabs == b.tabs; },
-        [](const StoredMemo& a, const StoredMemo& b, bool at) { return at && a.CAPTION == b.CAPTION; },
+        [](const StoredMemo& a, const StoredMemo& b, bool at) { return at && (a.CAPTION == b.CAPTION || a.tabs == b.tabs); },
+        [](const StoredMemo& a, const StoredMemo& b, bool) { return sameText(a, b); },
     };
     for (Rule rule : rules) {
         for (size_t i = 0; i < side.size(); ++i) {
@@ -112,6 +113,7 @@ std::string derivedMemoId(const StoredMemo& memo, size_t place) {
 }
 
 uint64_t memoStateHash(const StoredMemo& memo) { return memoStateHash(memo.MEMO_ID, memo.CAPTION, memo.tabs); }
+std::string memoStateId(const StoredMemo& memo) { return hexId(memoStateHash(memo)); }
 uint64_t memoStateHash(const std::string& id, const CaptionText& caption, const std::vector<MemoTab>& tabs) {
     return textHash(caption, tabs, mixText(0xcbf29ce484222325ull, id));
 }
@@ -133,6 +135,12 @@ MergeResult mergeMemos(const std::vector<StoredMemo>& base, const std::vector<St
     }
     std::vector<bool> oursHas(base.size());
     std::vector<StoredMemo> brought;
+    std::vector<bool> broughtBeside;
+    std::vector<int> broughtFrom;  // its place in `theirs`, -1 for a version beside
+    result.theirIds.resize(theirs.size());
+    for (size_t t = 0; t < theirs.size(); ++t) {
+        if (theirBase[t] >= 0) result.theirIds[t] = base[theirBase[t]].MEMO_ID;
+    }
 
     // Whether this run has met that state of the memo `id`.
     auto seen = [&](const StoredMemo& memo, const std::string& id) {
@@ -152,7 +160,10 @@ MergeResult mergeMemos(const std::vector<StoredMemo>& base, const std::vector<St
         }
         copy.RECT_LEFT += BESIDE_OFFSET, copy.RECT_RIGHT += BESIDE_OFFSET;
         copy.RECT_TOP += BESIDE_OFFSET, copy.RECT_BOTTOM += BESIDE_OFFSET;
+        copy.MEMO_FROM = memoStateId(copy);
         brought.push_back(std::move(copy));
+        broughtBeside.push_back(true);
+        broughtFrom.push_back(-1);
     };
 
     for (size_t o = 0; o < ours.size(); ++o) {
@@ -177,13 +188,17 @@ MergeResult mergeMemos(const std::vector<StoredMemo>& base, const std::vector<St
         }
         const StoredMemo& their = theirs[t];
         StoredMemo merged = mine;
-        if (!sameText(their, was) && !sameText(their, mine) && !seen(their, mine.MEMO_ID)) {
-            if (pinned || !sameText(mine, was)) {
+        const std::string theirState = hexId(memoStateHash(mine.MEMO_ID, their.CAPTION, their.tabs));
+        const bool theirsNewer = !their.MEMO_FROM.empty() && their.MEMO_FROM == memoStateId(mine);
+        const bool oursNewer = mine.MEMO_FROM == theirState || seen(their, mine.MEMO_ID);
+        if (!sameText(their, mine) && !oursNewer && (theirsNewer || !sameText(their, was))) {
+            if (pinned || (!theirsNewer && !sameText(mine, was))) {
                 result.conflicts.push_back(o);
                 beside(their, mine);
             } else {
                 merged.tabs = their.tabs;
                 merged.CAPTION = their.CAPTION;
+                merged.MEMO_FROM = theirState;
             }
         }
         // A copy's place and look are a snapshot's.
@@ -203,17 +218,25 @@ MergeResult mergeMemos(const std::vector<StoredMemo>& base, const std::vector<St
             // Deleted here: it comes back only with their change.
             if (oursHas[b] || sameExceptId(their, base[b]) || seen(their, base[b].MEMO_ID)) continue;
             brought.push_back(their);
+            broughtBeside.push_back(false);
+            broughtFrom.push_back(int(t));
             if (brought.back().MEMO_ID.empty()) brought.back().MEMO_ID = base[b].MEMO_ID;
             continue;
         }
         // Added there, unless added here too or deleted here since.
         if (holdsId(ours, their.MEMO_ID) || (!their.MEMO_ID.empty() && seen(their, their.MEMO_ID))) continue;
         brought.push_back(their);
+        broughtBeside.push_back(false);
+        broughtFrom.push_back(int(t));
     }
 
-    for (StoredMemo& memo : brought) {
+    for (size_t i = 0; i < brought.size(); ++i) {
+        StoredMemo& memo = brought[i];
         if (holdsId(result.memos, memo.MEMO_ID)) continue;
         if (memo.MEMO_ID.empty()) memo.MEMO_ID = derivedMemoId(memo, result.memos.size());
+        if (broughtFrom[i] >= 0) result.theirIds[broughtFrom[i]] = memo.MEMO_ID;
+        memo.MEMO_FROM = memoStateId(memo);  // as it arrives here
+        if (broughtBeside[i]) result.beside.push_back(result.memos.size());
         result.memos.push_back(std::move(memo));
     }
     return result;

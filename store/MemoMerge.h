@@ -24,6 +24,8 @@ using CaptionText = decltype(StoredMemo::CAPTION);
 
 // One state of one memo: its identity, caption and tabs.
 uint64_t memoStateHash(const StoredMemo& memo);
+// The same as 16 hex digits, as MEMO_FROM names a state.
+std::string memoStateId(const StoredMemo& memo);
 uint64_t memoStateHash(const std::string& id, const CaptionText& caption, const std::vector<MemoTab>& tabs);
 
 struct MergeOptions {
@@ -51,6 +53,11 @@ struct MergeResult {
     std::vector<int> ourPlace;
     // The ones of ours whose caption or tabs both sides changed: theirs was added beside.
     std::vector<size_t> conflicts;
+    // Where in `memos` those versions of theirs are.
+    std::vector<size_t> beside;
+    // For each of theirs, the identity it has here (empty for none): what the
+    // next merge's base holds of a file written without identities.
+    std::vector<std::string> theirIds;
 };
 
 // Merges memo by memo. `base` is the file as this run last read it,
@@ -58,11 +65,14 @@ struct MergeResult {
 // `base` and `ours` has an identity. A memo of `theirs` without one (a
 // version that does not know identities rewrote the file) is matched to the
 // base by its content, then by its tabs, then by its place and caption.
-// One side's change of a memo is taken; when both changed it, each part
-// (caption and tabs, place, look) comes from the side that changed it, and
-// if both changed the caption or tabs differently ours stays and theirs is
-// added beside, under the caption followed by the other PC's name, with an
-// identity that both PCs give the pair of versions.
+// A version edited from the other side's state (MEMO_FROM) is the newer; one
+// that this run has met before (its own, or one it took) is older. Otherwise
+// a memo changed since the base on one side only takes that side's change;
+// when both changed it, each part (caption and tabs, place, look) comes from
+// the side that changed it, and if both changed the caption or tabs
+// differently ours stays and theirs is added beside, under the caption
+// followed by the other PC's name, with an identity that both PCs give that
+// pair of versions. A memo taken from theirs, or added, is MEMO_FROM its state.
 MergeResult mergeMemos(const std::vector<StoredMemo>& base, const std::vector<StoredMemo>& theirs,
                        const std::vector<StoredMemo>& ours, const MergeOptions& options);
 

@@ -44,10 +44,14 @@ bool CTrayWnd::mergeOtherVersion(bool live) {
     // A file without memos (emptied by a program, a placeholder of a cloud
     // folder) is no version to take: the save keeps it in the backup folder.
     if (theirMemos.empty()) return true;
-    const std::optional<std::vector<StoredMemo>> merged = mergeIntoOpenMemos(theirMemos, options, live);
+    const std::optional<MergeResult> merged = mergeIntoOpenMemos(theirMemos, options, live);
     if (!merged) return false;
     dataFile_.adopt(*theirs);
-    syncBase_.swap(*theirs);
+    syncBase_ = theirMemos;
+    for (size_t i = 0; i < syncBase_.size(); ++i) {
+        if (syncBase_[i].MEMO_ID.empty()) syncBase_[i].MEMO_ID = merged->theirIds[i];
+    }
+    giveMissingIds(syncBase_);
     // A version that only this PC holds reaches the other at once (a save
     // follows anyway when not live); a place or a look waits for the next save,
     // and a file without identities gets them.
@@ -56,11 +60,11 @@ bool CTrayWnd::mergeOtherVersion(bool live) {
             return m.MEMO_ID == memo.MEMO_ID && m.CAPTION == memo.CAPTION && m.tabs == memo.tabs;
         });
     };
-    if (live && !std::all_of(merged->begin(), merged->end(), theirsHolds)) saveTellingFailure(false);
+    if (live && !std::all_of(merged->memos.begin(), merged->memos.end(), theirsHolds)) saveTellingFailure(false);
     return true;
 }
 
-// A copy's memos are merged as another PC's whose age is not known; the copy
+// A copy is merged as another PC's file, except that what it lacks stays; it
 // then goes into the backup folder, where the restore list shows it.
 bool CTrayWnd::mergeConflictCopies() {
     bool done = true;
@@ -78,7 +82,7 @@ bool CTrayWnd::mergeConflictCopies() {
     return done;
 }
 
-std::optional<std::vector<StoredMemo>> CTrayWnd::mergeIntoOpenMemos(const std::vector<StoredMemo>& theirs,
+std::optional<MergeResult> CTrayWnd::mergeIntoOpenMemos(const std::vector<StoredMemo>& theirs,
                                                                     MergeOptions options, bool live) {
     GUITHREADINFO thread = {};
     thread.cbSize = sizeof thread;
@@ -98,15 +102,11 @@ std::optional<std::vector<StoredMemo>> CTrayWnd::mergeIntoOpenMemos(const std::v
             options.pinned.push_back(memo->memoId());
         }
     }
-    std::vector<StoredMemo> base = parsedMemos(syncBase_);
-    giveMissingIds(base);
     options.seen = &seenStates_;
-    const MergeResult result = mergeMemos(base, theirs, ours, options);
-    std::vector<std::string> bothChanged;
+    const MergeResult result = mergeMemos(syncBase_, theirs, ours, options);
     for (size_t o : result.conflicts) {
         // The memo being edited waits until it is done: it may take the other version unasked.
         if (live && std::count(options.pinned.begin(), options.pinned.end(), ours[o].MEMO_ID)) return std::nullopt;
-        bothChanged.push_back(ours[o].CAPTION);
     }
     // A memo that the merge changes is made anew in its slot; its old window
     // goes. The user's window and the key focus stay where they were.
@@ -134,8 +134,10 @@ std::optional<std::vector<StoredMemo>> CTrayWnd::mergeIntoOpenMemos(const std::v
     memosChanged();
     rememberStates(theirs);
     rememberStates(result.memos);
-    if (!bothChanged.empty()) tellBothChanged(bothChanged);
-    return result.memos;
+    std::vector<std::string> besideCaptions;
+    for (size_t at : result.beside) besideCaptions.push_back(result.memos[at].CAPTION);
+    if (!besideCaptions.empty()) tellBothChanged(besideCaptions);
+    return result;
 }
 
 // A memo's block changes only when the memo does: only those are read back.

@@ -554,11 +554,12 @@ bool CTrayWnd::loadMemos() {
             [&](const StoredMemo& memo) {
                 StoredMemo identified = memo;
                 if (identified.MEMO_ID.empty()) identified.MEMO_ID = derivedMemoId(memo, place);
+                identified.MEMO_FROM = memoStateId(identified);  // its edits start from what was read
                 seenStates_.insert(memoStateHash(identified));
+                syncBase_.push_back(identified);
                 createMemoFromData(identified);
                 ++place;
-            },
-            &syncBase_);
+            });
     });
     if (result == LoadResult::Unreadable) {
         // The stored memos exist but could not be read: end before any save can

@@ -131,8 +131,8 @@ private:
     // `live`: the watch saw the change; otherwise a save follows.
     bool mergeOtherVersion(bool live);
     bool mergeConflictCopies();
-    // The memos of the merge, or none when put off.
-    std::optional<std::vector<StoredMemo>> mergeIntoOpenMemos(const std::vector<StoredMemo>& theirs,
+    // The merge, or none when put off.
+    std::optional<MergeResult> mergeIntoOpenMemos(const std::vector<StoredMemo>& theirs,
                                                               MergeOptions options, bool live);
     std::vector<StoredMemo> parsedMemos(const std::string& bytes) const;
     // The states as the file holds them: what a merge compares.
@@ -147,7 +147,7 @@ private:
     win::Owned<CFindDlg> find_;  // made when first opened; hidden, not ended, by Escape
     DataFile dataFile_{MEMO_FILE_NAME};
     std::string saveBuffer_;  // the bytes of the last save, as room for the next
-    std::string syncBase_;    // the data file as this run last read it: a merge's base
+    std::vector<StoredMemo> syncBase_;  // the data file as this run last read it, with identities: a merge's base
     std::unordered_set<uint64_t> seenStates_;  // memoStateHash of each memo state read, written or merged
     std::unordered_map<std::string, size_t> savedBlocks_;  // a hash of each memo's block as last saved
     static const UINT_PTR WATCH_FOLDER_TIMER = 3;  // after TrayWnd.cpp's timers

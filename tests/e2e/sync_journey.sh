@@ -102,10 +102,15 @@ wait_for 30 two_memos_on a || fail "A does not show the two memos"
 wait_for 30 two_memos_on b || fail "B does not show the two memos"
 sleep 1
 
-# edit SIDE MEMO TEXT: double-click the memo's text (all of it is selected), type, "OK".
+# edit SIDE MEMO TEXT: double-click the text of the memo that is MEMO-th from
+# the left (all of it is selected), type, "OK". A memo that a merge changed is
+# a new window: the order of windows is not that of the memos.
 edit() {
     local w
-    w=$(on "$1" memo_windows | sed -n "$2p")
+    w=$(for w in $(on "$1" memo_windows); do
+            eval "$(on "$1" xdotool getwindowgeometry --shell "$w")"
+            echo "$X $w"
+        done | sort -n | sed -n "$2p" | cut -d' ' -f2)
     eval "$(on "$1" xdotool getwindowgeometry --shell "$w")"
     on "$1" xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --repeat 2 --delay 80 1
     sleep 0.5

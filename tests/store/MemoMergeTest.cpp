@@ -13,6 +13,12 @@ StoredMemo memo(const std::string& id, const std::string& caption, const std::st
     return m;
 }
 
+// `memo` as edited from the state of `from`.
+StoredMemo editedFrom(StoredMemo memo, const StoredMemo& from) {
+    memo.MEMO_FROM = memoStateId(from);
+    return memo;
+}
+
 // "id:caption/text" for each memo ("*" for an identity the merge made), "@left" when moved.
 std::string shown(const std::vector<StoredMemo>& memos) {
     std::string out;
@@ -39,6 +45,10 @@ TEST(MemoMerge, MemoByMemoThreeWays) {
     } rows[] = {
         {"different memos", {a, b}, {memo("a", "A", "2"), b}, {a, memo("b", "B", "2")}, "a:A/2 b:B/2"},
         {"the same memo", {a}, {memo("a", "A", "2")}, {memo("a", "A", "3")}, "a:A/3 *:A (PC)/2", 1},
+        {"edited there from ours", {a}, {editedFrom(memo("a", "A", "3"), memo("a", "A", "2"))},
+         {editedFrom(memo("a", "A", "2"), a)}, "a:A/3"},
+        {"edited here from theirs", {a}, {editedFrom(memo("a", "A", "2"), memo("a", "A", "2"))},
+         {editedFrom(memo("a", "A", "3"), memo("a", "A", "2"))}, "a:A/3"},
         {"the same change", {a}, {memo("a", "A", "2")}, {memo("a", "A", "2")}, "a:A/2"},
         {"moved here, written there", {a}, {memo("a", "A", "2")}, {memo("a", "A", "1", 50)}, "a:A/2@50"},
         {"added there", {a}, {a, memo("c", "C", "1")}, {a}, "a:A/1 c:C/1"},
@@ -71,6 +81,8 @@ TEST(MemoMerge, MemoByMemoThreeWays) {
         const MergeResult result = mergeMemos(r.base, r.theirs, r.ours, {"PC", r.theirsIsCopy, &seen, r.pinned});
         EXPECT_EQ(shown(result.memos), r.merged);
         EXPECT_EQ(result.conflicts.size(), r.conflicts);
+        ASSERT_EQ(result.beside.size(), r.conflicts);
+        for (size_t at : result.beside) EXPECT_EQ(result.memos.at(at).CAPTION.substr(1), " (PC)");
         ASSERT_EQ(result.ourPlace.size(), r.ours.size());
         for (size_t o = 0; o < r.ours.size(); ++o) {
             if (result.ourPlace[o] >= 0) {

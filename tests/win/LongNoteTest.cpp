@@ -97,8 +97,9 @@ TEST_F(LongNoteTest, MegabyteTabIsShownEditedAtItsEndAndSavedWhole) {
     const std::string edited = text + "末尾end\r\n.";
     EXPECT_TRUE(memo.getTabs()[0].text == edited) << "differs at " << firstDifference(memo.getTabs()[0].text, edited);
     // The memo keeps the identity that its place and stored content gave it.
-    StoredMemo saves = memoWith(edited);
-    saves.MEMO_ID = derivedMemoId(memoWith(text), 0);
+    StoredMemo loaded = memoWith(text), saves = memoWith(edited);
+    loaded.MEMO_ID = saves.MEMO_ID = derivedMemoId(loaded, 0);
+    saves.MEMO_FROM = memoStateId(loaded);
     const std::string expected = formatMemos({saves}), saved = readFile("Quillpad.dat");
     EXPECT_EQ(saved.size(), expected.size());
     EXPECT_TRUE(saved == expected) << "differs at " << firstDifference(saved, expected);

@@ -735,9 +735,13 @@ TEST_F(MemoTest, SavedBytesAreThoseOfTheMemosFormatted) {
     writeFile("Quillpad.dat", formatMemos(memos));
     start();
     SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
-    // A file without identities gains them, one line each, and nothing else.
-    giveMissingIds(memos);
-    EXPECT_EQ(readFile("Quillpad.dat"), formatMemos(memos));
+    // A file without identities gains them, one line each, and nothing else:
+    // each memo, as it was read, and the state its edits start from.
+    std::vector<StoredMemo> read;
+    parseMemos(formatMemos(memos), {}, [&](const StoredMemo& m) { read.push_back(m); });
+    giveMissingIds(read);
+    for (StoredMemo& m : read) m.MEMO_FROM = memoStateId(m);
+    EXPECT_EQ(readFile("Quillpad.dat"), formatMemos(read));
 }
 
 // New memos do not hide each other; the front command brings a memo that

@@ -2,6 +2,7 @@
 // created for real: alone, and opened from the tray menu.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include "TestSupport.h"
@@ -414,9 +415,22 @@ TEST_F(RestoreTest, AnotherPCsVersionIsMergedMemoByMemo) {
     writeFile(MEMO_FILE_NAME, formatMemos({memo("one", "their text"), memo("two", "text", 400), memo("three")}));
     pumpFor(2000);
     EXPECT_EQ(captionsShown(tray), (std::vector<std::string>{"one", "two", "three"}));
-    EXPECT_EQ(tray.memoWindows().at(0)->getTabs().at(0).text, "their text");
+    EXPECT_EQ(tray.memoWindows().at(0)->getTabs().at(0).text, "their text\r\n");
     writeFile(MEMO_FILE_NAME, formatMemos({memo("one", "their text"), memo("two", "text", 400), memo("four")}));
     SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
     EXPECT_EQ(captionsIn(readFile(MEMO_FILE_NAME)), (std::vector<std::string>{"one", "two", "four"}));
+    // A sync engine's conflict copy joins too, and goes into the backup
+    // folder; what it lacks stays.
+    const char* copy = "Quillpad.sync-conflict-20261201-101010-ABCDEFG.dat";
+    StoredMemo added = memo("five");
+    added.MEMO_ID = "5";
+    writeFile(copy, formatMemos({added}));
+    pumpFor(2000);
+    EXPECT_EQ(captionsShown(tray), (std::vector<std::string>{"one", "two", "four", "five"}));
+    EXPECT_EQ(GetFileAttributesA(copy), INVALID_FILE_ATTRIBUTES);
+    const std::vector<generations::Generation> kept = generations::listGenerations(MEMO_FILE_NAME);
+    EXPECT_TRUE(std::any_of(kept.begin(), kept.end(), [](const generations::Generation& g) {
+        return captionsIn(readFile(g.path.c_str())) == std::vector<std::string>{"five"};
+    }));
     EXPECT_TRUE(boxes.seen().empty());
 }
