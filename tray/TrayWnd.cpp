@@ -554,7 +554,8 @@ bool CTrayWnd::loadMemos() {
             [&](const StoredMemo& memo) {
                 StoredMemo identified = memo;
                 if (identified.MEMO_ID.empty()) identified.MEMO_ID = derivedMemoId(memo, place);
-                identified.MEMO_FROM = memoStateId(identified);  // its edits start from what was read
+                // Its edits start from what was read, unless the file says from what it was edited.
+                if (identified.MEMO_FROM.empty()) identified.MEMO_FROM = memoStateId(identified);
                 seenStates_.insert(memoStateHash(identified));
                 syncBase_.push_back(identified);
                 createMemoFromData(identified);
