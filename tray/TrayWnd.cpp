@@ -552,10 +552,14 @@ bool CTrayWnd::loadMemos() {
         result = dataFile_.load(
             screen,
             [&](const StoredMemo& memo) {
+                // One of a file without identities gets its identity, and its
+                // edits start from what was read; the others are kept as they
+                // are, so that a start and an exit leave the file as it was.
                 StoredMemo identified = memo;
-                if (identified.MEMO_ID.empty()) identified.MEMO_ID = derivedMemoId(memo, place);
-                // Its edits start from what was read, unless the file says from what it was edited.
-                if (identified.MEMO_FROM.empty()) identified.MEMO_FROM = memoStateId(identified);
+                if (identified.MEMO_ID.empty()) {
+                    identified.MEMO_ID = derivedMemoId(memo, place);
+                    identified.MEMO_FROM = memoStateId(identified);
+                }
                 seenStates_.insert(memoStateHash(identified));
                 syncBase_.push_back(identified);
                 createMemoFromData(identified);
