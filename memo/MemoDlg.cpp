@@ -7,6 +7,7 @@
 #include "res/Messages.h"
 #include "res/Texts.h"
 #include "res/resource.h"
+#include "store/MemoMerge.h"
 #include "win/MessageBox.h"
 #include "win/Controls.h"
 #include "win/Gdi.h"
@@ -33,7 +34,7 @@ const win::SplitTemplate& CMemoDlg::memoTemplate() {
     return split;
 }
 
-CMemoDlg::CMemoDlg() : win::Dialog(IDD_MEMO), id_(++lastMemoId) {
+CMemoDlg::CMemoDlg() : win::Dialog(IDD_MEMO), id_(++lastMemoId), memoId_(newMemoId()) {
     initDialogOperation = "OnInitDialog";
     templateInMemory = memoTemplate().withoutLater();
 }
@@ -211,6 +212,8 @@ void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
         // The reader hands on only memos with tabs and an index among them;
         // anything else shows the first tab.
         if (memo.tabs.empty()) return;
+        // One that joins memos already shown may be a copy of one of them: it is a memo of its own.
+        if (!besideOthers && !memo.MEMO_ID.empty()) memoId_ = memo.MEMO_ID, memoFrom_ = memo.MEMO_FROM;
         tabs_ = memo.tabs;
         markChanged();
         // Selected once, without the notice that would show each tab's text.
@@ -283,6 +286,8 @@ StoredMemo CMemoDlg::stored() const {
     memo.RECT_BOTTOM = r.bottom;
     memo.appearance = appearance_;
     memo.MEMO_SELECT_INDEX = getSelectedTab();
+    memo.MEMO_ID = memoId_;
+    memo.MEMO_FROM = memoFrom_;
     return memo;
 }
 

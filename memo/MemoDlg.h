@@ -51,6 +51,8 @@ public:
 
     // Unique among the memos of a run: the find window names a memo by it.
     uint32_t id() const { return id_; }
+    // The memo's identity in the data file, across runs and PCs.
+    const std::string& memoId() const { return memoId_; }
 
     // What a save writes: the committed state, never text still being edited.
     const std::wstring& getCaption() const { return caption_; }
@@ -167,6 +169,8 @@ private:
     bool topmost() const { return (GetWindowLongA(hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
     const uint32_t id_;
+    std::string memoId_;
+    std::string memoFrom_;  // the state that its edits start from (store/MemoMerge.h)
     HMENU menu_ = nullptr;  // see menu()
     CMemoEdit edit_;
     CCaptionStrip captionStrip_;

@@ -30,6 +30,11 @@ const char* const RESCUE_FAILED = "救出ファイルも保存できないため
 // At the start after an end that kept the notes in rescue files: this, their paths, the end.
 const char* const RESCUED_START = "前回の終了時にメモのファイルに保存できなかったメモを、次の救出ファイルに保存しました。\n";
 const char* const RESCUED_END = "\n「バックアップから復元」の一覧から開けます。";
+// Names the other PC in the caption of its version of a memo that both PCs changed.
+const wchar_t* const OTHER_PC = L"別のPC";
+// The tray's balloon after such a merge: the title, then the text before the captions.
+const wchar_t* const BOTH_CHANGED_TITLE = L"同じメモがほかのPCでも変更されていました";
+const wchar_t* const BOTH_CHANGED = L"両方の内容を残しました。ほかのPCの内容は次のメモにあります:";
 const char* const CANNOT_KEEP_CURRENT = "現在のメモをバックアップに残せないため、置き換えませんでした。";
 const char* const DELETE_ALL_QUESTION = "全てのメモを削除します。\nよろしいですか？";
 // A delete question is "タブ [title] " or "メモ [caption] " followed by this.

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include "store/LineFormat.h"
+#include "store/MemoMerge.h"
 
 namespace {
 
@@ -173,6 +174,35 @@ std::vector<std::string> DataFile::takeRescued() {
     std::vector<std::string> rescued;
     rescued.swap(rescued_);
     return rescued;
+}
+
+std::optional<std::string> DataFile::otherVersion() const {
+    if (!changedByAnother()) return std::nullopt;
+    std::string bytes;
+    if (fileio::readWholeFile(path_.c_str(), bytes, 0) != fileio::ReadStatus::Ok) return std::nullopt;
+    return bytes;
+}
+
+std::vector<DataFile::ConflictCopy> DataFile::conflictCopies() const {
+    const std::string folder = fileio::besideFile(path_.c_str(), "");
+    const std::string fileName = path_.substr(folder.size());
+    std::vector<ConflictCopy> copies;
+    for (const std::string& file : fileio::filesIn(folder.empty() ? "." : folder.c_str())) {
+        std::optional<std::string> otherName = conflictCopyLabel(file, fileName);
+        if (!otherName) continue;
+        ConflictCopy copy{folder + file, *otherName, {}};
+        if (fileio::readWholeFile(copy.path.c_str(), copy.bytes, 0) == fileio::ReadStatus::Ok) copies.push_back(copy);
+    }
+    return copies;
+}
+
+// Through the generations' own keeping, as another program's version that
+// retention never deletes, so that the restore list shows it.
+bool DataFile::moveToBackup(const std::string& copy) {
+    const generations::KeepResult kept = run_.keepNow(path_.c_str(), true, copy.c_str());
+    if (kept != generations::KeepResult::Made && kept != generations::KeepResult::AlreadyKept) return false;
+    fileio::removeFile(copy.c_str());
+    return true;
 }
 
 void DataFile::remember(bool exists, const std::string& bytes) {

@@ -58,6 +58,24 @@ public:
     // untold; the marks are gone once this has been asked.
     std::vector<std::string> takeRescued();
 
+    // The file's bytes when another program (a sync engine bringing another
+    // PC's version) has changed it since this run last read or wrote it, and
+    // it can be read now.
+    std::optional<std::string> otherVersion() const;
+    // These bytes, from otherVersion, are now what this run last read.
+    void adopt(const std::string& bytes) { remember(true, bytes); }
+    // The copies that sync engines made of the file beside it in conflicts
+    // (store/MemoMerge.h), those that can be read now.
+    struct ConflictCopy {
+        std::string path;
+        std::string otherName;  // as the copy's name gives the other side; may be empty
+        std::string bytes;
+    };
+    std::vector<ConflictCopy> conflictCopies() const;
+    // Moves such a copy into the backup folder as a generation; false leaves it where it is.
+    bool moveToBackup(const std::string& copy);
+
+
 private:
     // The file as this run last read or wrote it.
     struct Seen {

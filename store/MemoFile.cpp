@@ -36,7 +36,19 @@ const std::array<MemoKey, 6> MEMO_KEYS{{
     {"NON_MOVE_FLAG-", &MemoAppearance::NON_MOVE_FLAG},
 }};
 
+// Written last in the header, and only when the memo has an identity:
+// readers that do not know the key skip the line, and a memo without one is
+// written byte for byte as before.
+constexpr std::string_view ID_KEY = "MEMO_ID-";
+
 bool readHeaderLine(std::string_view line, StoredMemo& m) {
+    if (startsWith(line, ID_KEY)) {
+        const std::string_view value = line.substr(ID_KEY.size());
+        const size_t blank = value.find(' ');
+        m.MEMO_ID.assign(value.substr(0, blank));
+        m.MEMO_FROM.assign(blank == std::string_view::npos ? std::string_view() : value.substr(blank + 1));
+        return true;
+    }
     return lineformat::readKeyLine(RECT_KEYS, line, m) || lineformat::readKeyLine(COLOR_KEYS, line, m.appearance.colors) ||
            lineformat::readKeyLine(MEMO_KEYS, line, m);
 }
@@ -45,6 +57,11 @@ void appendHeader(std::string& out, const StoredMemo& m) {
     lineformat::appendKeyLines(out, RECT_KEYS, m);
     lineformat::appendKeyLines(out, COLOR_KEYS, m.appearance.colors);
     lineformat::appendKeyLines(out, MEMO_KEYS, m);
+    if (m.MEMO_ID.empty()) return;
+    out += ID_KEY;
+    out += m.MEMO_ID;
+    if (!m.MEMO_FROM.empty()) out += ' ' + m.MEMO_FROM;
+    out += "\r\n";
 }
 
 constexpr std::string_view MEMO_OPEN = "[MEMO_TAB_START]";
@@ -103,6 +120,8 @@ public:
             if (memoOpen_) closeMemo();  // a block cut off keeps what it held
             work_.tabs.clear();
             work_.CAPTION.clear();
+            work_.MEMO_ID.clear();  // an identity is never carried over to another memo
+            work_.MEMO_FROM.clear();
             memoOpen_ = true;
         } else if (line == MEMO_CLOSE && memoOpen_) {  // a close without an open would repeat the memo before
             closeMemo();

@@ -83,6 +83,7 @@ CTrayWnd::CTrayWnd(bool endsProcess)
 
 CTrayWnd::~CTrayWnd() {
     if (trayMenu_) DestroyMenu(trayMenu_);
+    if (folderWatch_ != INVALID_HANDLE_VALUE) FindCloseChangeNotification(folderWatch_);
 }
 
 UINT CTrayWnd::taskbarCreatedMessage() { return taskbarCreated; }
@@ -123,6 +124,7 @@ bool CTrayWnd::createWindow() {
         addTrayIcon();
         trayMenu_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
         loadMemos();
+        watchDataFile();
         return true;
     });
 }
@@ -190,13 +192,17 @@ void CTrayWnd::saveTellingFailure(bool causedByDelete) {
 // hold the pointer: it waits until they have ended. It names why the last
 // save failed; when a save has succeeded meanwhile there is nothing to tell.
 void CTrayWnd::OnSaveFailed() {
-    GUITHREADINFO thread = {};
-    thread.cbSize = sizeof thread;
-    if (GetGUIThreadInfo(GetCurrentThreadId(), &thread) && (thread.flags & (GUI_INMENUMODE | GUI_INMOVESIZE))) {
+    if (pointerHeld()) {
         SetTimer(hwnd(), SAVE_FAILED_LATER, 200, nullptr);
         return;
     }
     if (dataFile_.failure() != fileio::SaveFailure::None) showSaveFailure();
+}
+
+bool CTrayWnd::pointerHeld() {
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    return GetGUIThreadInfo(GetCurrentThreadId(), &thread) && (thread.flags & (GUI_INMENUMODE | GUI_INMOVESIZE));
 }
 
 // The box's loop runs our handlers: a failed "終了(&X)", or a failure after a
@@ -239,6 +245,8 @@ LRESULT CTrayWnd::OnTimer(WPARAM id, LPARAM) {
         OnSaveFailed();
     } else if (id == RETRY_SAVE) {
         saveMemos();
+    } else if (id == WATCH_FOLDER_TIMER) {
+        OnWatchTick();
     }
     return 0;
 }
@@ -585,7 +593,24 @@ bool CTrayWnd::loadMemos() {
     ScreenSize screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     LoadResult result = LoadResult::Missing;
     showStoredMemos([&] {
-        result = dataFile_.load(screen, [this](const StoredMemo& memo) { createMemoFromData(memo); });
+        // A file without identities gives each memo the one that every PC derives from it.
+        size_t place = 0;
+        result = dataFile_.load(
+            screen,
+            [&](const StoredMemo& memo) {
+                // One of a file without identities gets its identity, and its
+                // edits start from what was read; the others are kept as they
+                // are, so that a start and an exit leave the file as it was.
+                StoredMemo identified = memo;
+                if (identified.MEMO_ID.empty()) {
+                    identified.MEMO_ID = derivedMemoId(memo, place);
+                    identified.MEMO_FROM = memoStateId(identified);
+                }
+                seenStates_.insert(memoStateHash(identified));
+                syncBase_.push_back(identified);
+                createMemoFromData(identified);
+                ++place;
+            });
     });
     if (result == LoadResult::Unreadable) {
         // The stored memos exist but could not be read: end before any save can
@@ -602,6 +627,7 @@ bool CTrayWnd::loadMemos() {
 // request while the file is being read write nothing and cost nothing.
 bool CTrayWnd::saveMemos(bool causedByDelete) {
     if (loading_) return false;
+    mergeOtherVersion(false);
     // Each memo keeps its block until it changes; the file is them, in one
     // buffer that keeps its room: a new one would take fresh pages at every save.
     size_t size = 0;
@@ -616,6 +642,7 @@ bool CTrayWnd::saveMemos(bool causedByDelete) {
     }
     const bool saved = dataFile_.save(data, causedByDelete || deleteAllOwed_);
     if (saved) {
+        rememberSaved();
         deleteAllOwed_ = false;
         saveFailureShown_ = false;  // whichever save landed, the next failure is told again
     }

@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 #include "dialogs/FindDlg.h"
 #include "memo/MemoDlg.h"
@@ -12,6 +14,7 @@
 #include "memo/PixelRect.h"
 #include "store/DataFile.h"
 #include "store/MemoFile.h"
+#include "store/MemoMerge.h"
 #include "store/Settings.h"
 #include "win/Dialog.h"
 #include "win/Window.h"
@@ -52,6 +55,10 @@ public:
     bool showHit(const FindHit& hit) override;
 
     bool loadMemos();
+    // Another PC's version of the data file, brought by a sync engine, and
+    // the engines' conflict copies are merged memo by memo into the open
+    // memos: when the watched folder changes, and before every save.
+    void watchDataFile();
     // `causedByDelete`: the save removes a deleted tab or memo (store/Generations.h).
     // The tray icon shows whether it failed until the next save.
     bool saveMemos(bool causedByDelete = false);
@@ -86,6 +93,7 @@ private:
     LRESULT OnUntold(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM id, LPARAM);
     void OnTaskbarCreated();
+    void OnWatchTick();
 
     void addTrayIcon();
     void removeTrayIcon();
@@ -119,6 +127,23 @@ private:
     // After the restore dialog: replaces every memo with `memos` or adds them.
     void restoreMemos(const std::vector<StoredMemo>& memos, bool replace);
     HMENU trayPopup() const { return GetSubMenu(trayMenu_, 0); }
+    // A menu or a drag holds the pointer: a box now would wait for it, a merge would move under it.
+    static bool pointerHeld();
+
+    // Sharing the data file with other PCs (SyncMemos.cpp). Each answers
+    // false when a memo that cannot change now (being edited, dragged, or
+    // waiting in a dialog) would need to: the merge is put off.
+    // `live`: the watch saw the change; otherwise a save follows.
+    bool mergeOtherVersion(bool live);
+    bool mergeConflictCopies();
+    // The merge, or none when put off.
+    std::optional<MergeResult> mergeIntoOpenMemos(const std::vector<StoredMemo>& theirs,
+                                                              MergeOptions options, bool live);
+    std::vector<StoredMemo> parsedMemos(const std::string& bytes) const;
+    // The states as the file holds them: what a merge compares.
+    void rememberStates(const std::vector<StoredMemo>& memos);
+    void rememberSaved();
+    void tellBothChanged(const std::vector<std::wstring>& captions);
 
     HICON appIcon_;
     HMENU trayMenu_ = nullptr;
@@ -127,6 +152,13 @@ private:
     win::Owned<CFindDlg> find_;  // made when first opened; hidden, not ended, by Escape
     DataFile dataFile_{MEMO_FILE_NAME};
     std::string saveBuffer_;  // the bytes of the last save, as room for the next
+    std::vector<StoredMemo> syncBase_;  // the data file as this run last read it, with identities: a merge's base
+    std::unordered_set<uint64_t> seenStates_;  // memoStateHash of each memo state read, written or merged
+    std::unordered_map<std::string, size_t> savedBlocks_;  // a hash of each memo's block as last saved
+    static const UINT_PTR WATCH_FOLDER_TIMER = 3;  // after TrayWnd.cpp's timers
+    HANDLE folderWatch_ = INVALID_HANDLE_VALUE;
+    bool folderChanged_ = false;  // seen by the watch and not yet merged
+    unsigned watchTicks_ = 0;
     std::string trayTip_;
     const bool endsProcess_;
     bool deleteAllOwed_ = false;  // "全削除" emptied the registry; the next save removes those memos

@@ -137,6 +137,9 @@ public:
     // own handlers is still running (in a nested message loop), the delete
     // waits until the last of them has returned.
     static void destroyAndDelete(Window* window);
+    // Whether one of the object's own handlers is on the stack: it waits in a
+    // nested message loop, or its call out has come back to us.
+    bool handlerRunning() const { return running_ > 0; }
 
     // Routes an existing control's messages through this object's message table.
     void subclass(HWND control);

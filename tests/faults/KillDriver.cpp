@@ -94,9 +94,14 @@ std::vector<StoredMemo> generateMemos(int count, unsigned seed) {
     return memos;
 }
 
+// Without the identity line, which a start adds to a file without it.
 std::vector<StoredMemo> load(const char* name) {
     std::vector<StoredMemo> memos;
-    if (loadMemoFile(name, {}, [&](const StoredMemo& m) { memos.push_back(m); }) != LoadResult::Loaded) {
+    auto add = [&](const StoredMemo& m) {
+        memos.push_back(m);
+        memos.back().MEMO_ID.clear(), memos.back().MEMO_FROM.clear();
+    };
+    if (loadMemoFile(name, {}, add) != LoadResult::Loaded) {
         fail(std::string("cannot load ") + name);
     }
     return memos;

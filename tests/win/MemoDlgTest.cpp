@@ -734,11 +734,17 @@ TEST_F(MemoTest, SavedBytesAreThoseOfTheMemosFormatted) {
     rich.CAPTION = L"見出し";
     rich.appearance = {{255, 1, 65280, 2}, true, true, true, true};
     rich.MEMO_SELECT_INDEX = 2;
-    const std::string file = formatMemos({plain, rich, plain});
-    writeFile("Quillpad.dat", file);
+    std::vector<StoredMemo> memos{plain, rich, plain};
+    writeFile("Quillpad.dat", formatMemos(memos));
     start();
     SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
-    EXPECT_EQ(readFile("Quillpad.dat"), file);
+    // A file without identities gains them, one line each, and nothing else:
+    // each memo, as it was read, and the state its edits start from.
+    std::vector<StoredMemo> read;
+    parseMemos(formatMemos(memos), {}, [&](const StoredMemo& m) { read.push_back(m); });
+    giveMissingIds(read);
+    for (StoredMemo& m : read) m.MEMO_FROM = memoStateId(m);
+    EXPECT_EQ(readFile("Quillpad.dat"), formatMemos(read));
 }
 
 // New memos do not hide each other; the front command brings a memo that

@@ -387,17 +387,44 @@ TEST_F(RestoreTest, ReplaceKeepsTheTypingAndNeverLosesTheCurrentMemos) {
     }
 }
 
-// A file changed by another program (a synced folder, an editor) is kept as a
+// A file that another program changed into one without memos (an editor, a
+// cloud folder's placeholder) is no version to merge: it is kept as a
 // generation before the next save, and the user is told once where it is.
 TEST_F(RestoreTest, AnotherProgramsVersionIsKeptAndToldOnce) {
     start();
-    writeFile(MEMO_FILE_NAME, formatMemos({memo("ほかのPCのメモ")}));
+    const std::string byHand = "no memo here\r\n";
+    writeFile(MEMO_FILE_NAME, byHand);
     setWriteTime(MEMO_FILE_NAME, 300);
     MessageBoxWatcher boxes;
     for (int save = 0; save < 2; ++save) SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
     pumpFor(300);
     const generations::Generation kept = generations::listGenerations(MEMO_FILE_NAME).at(0);
-    EXPECT_EQ(captionsIn(readFile(kept.path.c_str())), std::vector<std::string>{"ほかのPCのメモ"});
+    EXPECT_EQ(readFile(kept.path.c_str()), byHand);
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_NE(boxes.seen()[0].text.find("「" + generationTime(kept.time) + "」"), std::string::npos);
+}
+
+// Another PC's version of the file, from an earlier version without
+// identities, joins the open memos memo by memo before a save, without a box.
+// (The folder's watch: the journey through a Syncthing pair.)
+TEST_F(RestoreTest, AnotherPCsVersionIsMergedMemoByMemo) {
+    writeFile(MEMO_FILE_NAME, formatMemos({memo("one"), memo("two", "text", 400), memo("three")}));
+    start();
+    MessageBoxWatcher boxes;
+    writeFile(MEMO_FILE_NAME, formatMemos({memo("one", "their text"), memo("two", "text", 400), memo("four")}));
+    SendMessageA(tray.hwnd(), WM_SAVE_REQUEST, 0, 0);
+    EXPECT_EQ(captionsIn(readFile(MEMO_FILE_NAME)), (std::vector<std::string>{"one", "two", "four"}));
+    EXPECT_EQ(tray.memoWindows().at(0)->getTabs().at(0).text, L"their text\r\n");
+    // A sync engine's conflict copy joins too, and goes into the backup
+    // folder; what it lacks stays.
+    const char* copy = "Quillpad.sync-conflict-20261201-101010-ABCDEFG.dat";
+    StoredMemo added = memo("five");
+    added.MEMO_ID = "5";
+    writeFile(copy, formatMemos({added}));
+    pumpFor(2000);
+    EXPECT_EQ(captionsShown(tray), (std::vector<std::string>{"one", "two", "four", "five"}));
+    EXPECT_EQ(GetFileAttributesA(copy), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(captionsIn(readFile(generations::listGenerations(MEMO_FILE_NAME).at(0).path.c_str())),
+              std::vector<std::string>{"five"});
+    EXPECT_TRUE(boxes.seen().empty());
 }
