@@ -30,8 +30,18 @@ if [ ${#missing[@]} -gt 0 ]; then
         dpkg --add-architecture i386
     fi
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # A mirror in the middle of a sync fails one list: the others still serve.
+    # Then the packages come from the release's own suite, whose versions
+    # exist for both architectures (an update suite may lack its i386 list).
+    suite=()
+    if ! apt-get update -qq 2>/tmp/quillpad-apt.err; then
+        echo "deps: some package lists could not be refreshed ($(grep -m1 '^E:' /tmp/quillpad-apt.err | cut -c4- | cut -c1-160)); going on with the lists at hand" >&2
+        suite=(-t "$(. /etc/os-release && echo "$VERSION_CODENAME")")
+    fi
+    if ! apt-get install -y -qq --no-install-recommends "${suite[@]}" "${missing[@]}" >/dev/null 2>/tmp/quillpad-apt.err; then
+        echo "deps: could not install ${missing[*]}: $(grep -m1 '^E:' /tmp/quillpad-apt.err | cut -c4-)" >&2
+        exit 1
+    fi
 fi
 
 if ! has_ja_locale; then
