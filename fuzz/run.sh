@@ -12,7 +12,7 @@ fi
 cmake --build "$BUILD" -- -j2 >"$BUILD/build.log" 2>&1 || { cat "$BUILD/build.log"; exit 1; }
 
 status=0
-for target in memo_reader settings_reader round_trip; do
+for target in memo_reader settings_reader round_trip merge; do
     corpus=$BUILD/corpus/$target
     mkdir -p "$corpus" "$BUILD/findings"
     [ -d "$ROOT/fuzz/seeds/$target" ] && cp -n "$ROOT/fuzz/seeds/$target"/* "$corpus"/

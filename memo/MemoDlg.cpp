@@ -7,7 +7,7 @@
 #include "res/Messages.h"
 #include "res/Texts.h"
 #include "res/resource.h"
-#include "store/MemoMerge.h"
+#include "store/MemoSync.h"
 #include "win/MessageBox.h"
 #include "win/Controls.h"
 #include "win/Gdi.h"
@@ -213,7 +213,7 @@ void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
         // anything else shows the first tab.
         if (memo.tabs.empty()) return;
         // One that joins memos already shown may be a copy of one of them: it is a memo of its own.
-        if (!besideOthers && !memo.MEMO_ID.empty()) memoId_ = memo.MEMO_ID, memoFrom_ = memo.MEMO_FROM;
+        if (!besideOthers && !memo.MEMO_ID.empty()) memoId_ = memo.MEMO_ID, memoVersion_ = memo.MEMO_VERSION;
         tabs_ = memo.tabs;
         markChanged();
         // Selected once, without the notice that would show each tab's text.
@@ -287,7 +287,7 @@ StoredMemo CMemoDlg::stored() const {
     memo.appearance = appearance_;
     memo.MEMO_SELECT_INDEX = getSelectedTab();
     memo.MEMO_ID = memoId_;
-    memo.MEMO_FROM = memoFrom_;
+    memo.MEMO_VERSION = memoVersion_;
     return memo;
 }
 

@@ -53,6 +53,10 @@ public:
     uint32_t id() const { return id_; }
     // The memo's identity in the data file, across runs and PCs.
     const std::string& memoId() const { return memoId_; }
+    // The versions the data file now gives this memo's state (store/MemoSync.h).
+    void setMemoVersion(const std::string& version) {
+        if (version != memoVersion_) memoVersion_ = version, markChanged();
+    }
 
     // What a save writes: the committed state, never text still being edited.
     const std::wstring& getCaption() const { return caption_; }
@@ -170,7 +174,7 @@ private:
 
     const uint32_t id_;
     std::string memoId_;
-    std::string memoFrom_;  // the state that its edits start from (store/MemoMerge.h)
+    std::string memoVersion_;  // as it was given: the program decides versions (store/MemoSync.h)
     HMENU menu_ = nullptr;  // see menu()
     CMemoEdit edit_;
     CCaptionStrip captionStrip_;

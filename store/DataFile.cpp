@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include "store/LineFormat.h"
-#include "store/MemoMerge.h"
+#include "store/MemoSync.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ bool exists(const std::string& fileName) {
 DataFile::DataFile(std::string path, std::function<LocalTime()> clock, std::string computer)
     : path_(std::move(path)), clock_(clock), computer_(computer), run_(std::move(clock), std::move(computer)) {}
 
-LoadResult DataFile::load(ScreenSize screen, const MemoSink& sink) {
+LoadResult DataFile::load(ScreenSize screen, const MemoSink& sink, std::string* bytes) {
     for (const std::string& name : linesOf(untoldMark().c_str())) {
         generations::GenerationName g;
         const std::string folder = generations::backupFolder(path_.c_str());
@@ -76,6 +76,7 @@ LoadResult DataFile::load(ScreenSize screen, const MemoSink& sink) {
     }
     remember(true, data);
     parseMemos(data, screen, sink);
+    if (bytes) bytes->swap(data);
     return LoadResult::Loaded;
 }
 
@@ -176,33 +177,67 @@ std::vector<std::string> DataFile::takeRescued() {
     return rescued;
 }
 
-std::optional<std::string> DataFile::otherVersion() const {
+std::optional<DataFile::Version> DataFile::otherVersion(bool settled) {
     if (!changedByAnother()) return std::nullopt;
-    std::string bytes;
-    if (fileio::readWholeFile(path_.c_str(), bytes, 0) != fileio::ReadStatus::Ok) return std::nullopt;
-    return bytes;
+    Version version;
+    if (!fileio::sizeAndWriteTime(path_.c_str(), version.size, version.writeTime)) return std::nullopt;
+    Seen look;
+    look.exists = true, look.size = version.size, look.writeTime = version.writeTime;
+    const bool same = lastLook_ && lastLook_->size == look.size && lastLook_->writeTime == look.writeTime;
+    lastLook_ = look;
+    if (settled && !same) return std::nullopt;
+    if (fileio::readWholeFile(path_.c_str(), version.bytes, 0) != fileio::ReadStatus::Ok) return std::nullopt;
+    return version;
+}
+
+void DataFile::adopt(const Version& version) {
+    Seen seen;
+    seen.exists = true, seen.size = version.size, seen.writeTime = version.writeTime;
+    seen.hash = contentHash(version.bytes);
+    seen_ = seen;
+}
+
+generations::KeepResult DataFile::keepBytes(const std::string& bytes) {
+    const std::string source = path_ + ".keep.tmp";
+    if (!fileio::replaceFile(source.c_str(), bytes)) return generations::KeepResult::Failed;
+    const generations::KeepResult kept = run_.keepNow(path_.c_str(), false, source.c_str());
+    fileio::removeFile(source.c_str());
+    return kept;
 }
 
 std::vector<DataFile::ConflictCopy> DataFile::conflictCopies() const {
     const std::string folder = fileio::besideFile(path_.c_str(), "");
     const std::string fileName = path_.substr(folder.size());
+    std::vector<std::string> computers;
+    for (const std::string& name : fileio::filesIn(generations::backupFolder(path_.c_str()).c_str())) {
+        generations::GenerationName g;
+        if (!generations::parseGenerationName(name, g) || g.computer.empty()) continue;
+        // "<computer>-<the PC's id>" names the computer, as OneDrive does, without the id.
+        computers.push_back(g.computer);
+        computers.push_back(g.computer.substr(0, g.computer.rfind('-')));
+    }
     std::vector<ConflictCopy> copies;
     for (const std::string& file : fileio::filesIn(folder.empty() ? "." : folder.c_str())) {
-        std::optional<std::string> otherName = conflictCopyLabel(file, fileName);
+        std::optional<std::string> otherName = conflictCopyLabel(file, fileName, computers);
         if (!otherName) continue;
         ConflictCopy copy{folder + file, *otherName, {}};
+        if (!fileio::sizeAndWriteTime(copy.path.c_str(), copy.size, copy.writeTime)) continue;
+        const auto merged = std::make_pair(copy.path, copy.writeTime);
+        if (std::find(mergedCopies_.begin(), mergedCopies_.end(), merged) != mergedCopies_.end()) continue;
         if (fileio::readWholeFile(copy.path.c_str(), copy.bytes, 0) == fileio::ReadStatus::Ok) copies.push_back(copy);
     }
     return copies;
 }
 
-// Through the generations' own keeping, as another program's version that
-// retention never deletes, so that the restore list shows it.
-bool DataFile::moveToBackup(const std::string& copy) {
-    const generations::KeepResult kept = run_.keepNow(path_.c_str(), true, copy.c_str());
-    if (kept != generations::KeepResult::Made && kept != generations::KeepResult::AlreadyKept) return false;
-    fileio::removeFile(copy.c_str());
-    return true;
+// Through the generations' own keeping, so that the restore list shows it.
+void DataFile::moveToBackup(const ConflictCopy& copy) {
+    const generations::KeepResult kept = run_.keepNow(path_.c_str(), false, copy.path.c_str());
+    if (kept == generations::KeepResult::Made || kept == generations::KeepResult::AlreadyKept) {
+        fileio::removeFile(copy.path.c_str());
+        uint64_t size, time;
+        if (!fileio::sizeAndWriteTime(copy.path.c_str(), size, time)) return;
+    }
+    mergedCopies_.emplace_back(copy.path, copy.writeTime);
 }
 
 void DataFile::remember(bool exists, const std::string& bytes) {

@@ -23,7 +23,8 @@ public:
 
     // As loadMemoFile; what was read is what a save compares the file with.
     // Also takes up what an earlier run left untold (untold(), rescued()).
-    LoadResult load(ScreenSize screen, const MemoSink& sink);
+    // `bytes`, when given, receives what was read.
+    LoadResult load(ScreenSize screen, const MemoSink& sink, std::string* bytes = nullptr);
 
     // Replaces the file with these bytes (formatMemos') in one step, first keeping the file
     // on disk as a generation when one is due (store/Generations.h), or
@@ -58,23 +59,34 @@ public:
     // untold; the marks are gone once this has been asked.
     std::vector<std::string> takeRescued();
 
-    // The file's bytes when another program (a sync engine bringing another
-    // PC's version) has changed it since this run last read or wrote it, and
-    // it can be read now.
-    std::optional<std::string> otherVersion() const;
-    // These bytes, from otherVersion, are now what this run last read.
-    void adopt(const std::string& bytes) { remember(true, bytes); }
+    // The file as another program (a sync engine bringing another PC's
+    // version) left it, when it changed since this run last read or wrote it
+    // and can be read now. Its size and time are those before the read: a
+    // version that arrives during the read is another change.
+    struct Version {
+        std::string bytes;
+        uint64_t size = 0, writeTime = 0;
+    };
+    // `settled`: only when it has not changed since the last look either (an
+    // engine or a network drive may still be writing it).
+    std::optional<Version> otherVersion(bool settled = false);
+    // That version is now what this run last read.
+    void adopt(const Version& version);
+    // Keeps `bytes`, this run's memos, as a generation, as a save would keep the file.
+    generations::KeepResult keepBytes(const std::string& bytes);
+
     // The copies that sync engines made of the file beside it in conflicts
-    // (store/MemoMerge.h), those that can be read now.
+    // (store/MemoSync.h) that can be read now, less those already merged.
     struct ConflictCopy {
         std::string path;
         std::string otherName;  // as the copy's name gives the other side; may be empty
         std::string bytes;
+        uint64_t size = 0, writeTime = 0;
     };
     std::vector<ConflictCopy> conflictCopies() const;
-    // Moves such a copy into the backup folder as a generation; false leaves it where it is.
-    bool moveToBackup(const std::string& copy);
-
+    // Moves a merged copy into the backup folder as a generation, thinned as
+    // the others; one that cannot be moved is not offered again.
+    void moveToBackup(const ConflictCopy& copy);
 
 private:
     // The file as this run last read or wrote it.
@@ -96,4 +108,6 @@ private:
     std::vector<std::string> untoldNames_;  // the generations of untold()
     std::vector<LocalTime> untold_;
     std::vector<std::string> rescued_;
+    std::optional<Seen> lastLook_;  // the other version as the last look found it
+    std::vector<std::pair<std::string, uint64_t>> mergedCopies_;  // path and write time of copies that stayed
 };

@@ -170,4 +170,11 @@ std::string computerName() {
 
 std::vector<std::string> userFolders() { return os::userFolders(); }
 
+std::string localFolder() {
+    const std::string base = os::localFolder();
+    if (base.empty()) return base;
+    const std::string folder = inFolder(base, "Quillpad");
+    return makeFolder(folder.c_str()) ? folder : std::string();
+}
+
 }  // namespace fileio

@@ -70,6 +70,9 @@ LocalTime localNow();
 std::string computerName();
 // Where the user's files may be written: the documents folder, then the temporary folder.
 std::vector<std::string> userFolders();
+// This PC's own settings folder for the program ("Quillpad" in the local
+// application data), made when missing; empty when there is none.
+std::string localFolder();
 
 // replaceFile writes in pieces of this size.
 constexpr size_t WRITE_CHUNK_SIZE = 64 * 1024;

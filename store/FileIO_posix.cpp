@@ -196,4 +196,9 @@ std::vector<std::string> userFolders() {
     return folders;
 }
 
+std::string localFolder() {
+    const char* home = ::getenv("HOME");
+    return home && *home ? home : "/tmp";
+}
+
 }  // namespace fileio::os

@@ -176,4 +176,11 @@ std::vector<std::string> userFolders() {
     return folders;
 }
 
+std::string localFolder() {
+    char path[MAX_PATH];
+    return SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path) == S_OK
+               ? std::string(path)
+               : std::string();
+}
+
 }  // namespace fileio::os

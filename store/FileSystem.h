@@ -65,5 +65,7 @@ std::string computerName();
 // Folders where the user's files may be written when the program's own
 // cannot: the documents folder, then the temporary folder (those that exist).
 std::vector<std::string> userFolders();
+// The folder for this PC's own settings, never roamed nor synced; empty when none.
+std::string localFolder();
 
 }  // namespace fileio::os

@@ -46,7 +46,7 @@ bool readHeaderLine(std::string_view line, StoredMemo& m) {
         const std::string_view value = line.substr(ID_KEY.size());
         const size_t blank = value.find(' ');
         m.MEMO_ID.assign(value.substr(0, blank));
-        m.MEMO_FROM.assign(blank == std::string_view::npos ? std::string_view() : value.substr(blank + 1));
+        m.MEMO_VERSION.assign(blank == std::string_view::npos ? std::string_view() : value.substr(blank + 1));
         return true;
     }
     return lineformat::readKeyLine(RECT_KEYS, line, m) || lineformat::readKeyLine(COLOR_KEYS, line, m.appearance.colors) ||
@@ -60,7 +60,7 @@ void appendHeader(std::string& out, const StoredMemo& m) {
     if (m.MEMO_ID.empty()) return;
     out += ID_KEY;
     out += m.MEMO_ID;
-    if (!m.MEMO_FROM.empty()) out += ' ' + m.MEMO_FROM;
+    if (!m.MEMO_VERSION.empty()) out += ' ' + m.MEMO_VERSION;
     out += "\r\n";
 }
 
@@ -121,7 +121,7 @@ public:
             work_.tabs.clear();
             work_.CAPTION.clear();
             work_.MEMO_ID.clear();  // an identity is never carried over to another memo
-            work_.MEMO_FROM.clear();
+            work_.MEMO_VERSION.clear();
             memoOpen_ = true;
         } else if (line == MEMO_CLOSE && memoOpen_) {  // a close without an open would repeat the memo before
             closeMemo();

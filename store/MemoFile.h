@@ -23,15 +23,14 @@ struct StoredMemo {
     int32_t RECT_LEFT = 0, RECT_TOP = 0, RECT_RIGHT = 0, RECT_BOTTOM = 0;
     MemoAppearance appearance;
     int32_t MEMO_SELECT_INDEX = 0;
-    // The memo's identity across saves and PCs, and the state (memoStateId,
-    // store/MemoMerge.h) that this version was edited from: both on the line
-    // "MEMO_ID-<identity> <state>". Empty in a block without that line, as
-    // files of earlier versions are.
-    std::string MEMO_ID, MEMO_FROM;
+    // The memo's identity across saves and PCs, and its versions
+    // (store/MemoSync.h): both on the line "MEMO_ID-<identity> <versions>".
+    // Empty in a block without that line, as files of earlier versions are.
+    std::string MEMO_ID, MEMO_VERSION;
     bool operator==(const StoredMemo& o) const {
         return tabs == o.tabs && CAPTION == o.CAPTION && RECT_LEFT == o.RECT_LEFT && RECT_TOP == o.RECT_TOP &&
                RECT_RIGHT == o.RECT_RIGHT && RECT_BOTTOM == o.RECT_BOTTOM && appearance == o.appearance &&
-               MEMO_SELECT_INDEX == o.MEMO_SELECT_INDEX && MEMO_ID == o.MEMO_ID && MEMO_FROM == o.MEMO_FROM;
+               MEMO_SELECT_INDEX == o.MEMO_SELECT_INDEX && MEMO_ID == o.MEMO_ID && MEMO_VERSION == o.MEMO_VERSION;
     }
 };
 

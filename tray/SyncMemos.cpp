@@ -1,6 +1,6 @@
 // The resident window's part when PCs share the data file through a sync
 // engine: the folder is watched, and what another PC wrote is merged memo by
-// memo into the open memos (store/MemoMerge.h), without a question.
+// memo into the open memos by the rules of store/MemoSync.h, without a question.
 #include <algorithm>
 #include "res/Texts.h"
 #include "tray/TrayWnd.h"
@@ -32,64 +32,47 @@ void CTrayWnd::OnWatchTick() {
     }
     if (++watchTicks_ % LOOK_EVERY_TICKS == 0) folderChanged_ = true;
     if (!folderChanged_ || loading_ || pointerHeld()) return;
-    const bool fileDone = mergeOtherVersion(true);
+    const bool fileDone = syncMemos(false);
     folderChanged_ = !(mergeConflictCopies() && fileDone);
 }
 
-bool CTrayWnd::mergeOtherVersion(bool live) {
-    std::optional<std::string> theirs = dataFile_.otherVersion();
-    if (!theirs) return true;
-    MergeOptions options;
-    options.otherName = texts::OTHER_PC;
-    const std::vector<StoredMemo> theirMemos = parsedMemos(*theirs);
-    // A file without memos (emptied by a program, a placeholder of a cloud
-    // folder) is no version to take: the save keeps it in the backup folder.
-    if (theirMemos.empty()) return true;
-    const std::optional<MergeResult> merged = mergeIntoOpenMemos(theirMemos, options, live);
-    if (!merged) return false;
-    dataFile_.adopt(*theirs);
-    syncBase_ = theirMemos;
-    for (size_t i = 0; i < syncBase_.size(); ++i) {
-        if (syncBase_[i].MEMO_ID.empty()) syncBase_[i].MEMO_ID = merged->theirIds[i];
-    }
-    giveMissingIds(syncBase_);
-    // A version that only this PC holds reaches the other at once (a save
-    // follows anyway when not live); a place or a look waits for the next save,
-    // and a file without identities gets them.
-    auto theirsHolds = [&](const StoredMemo& memo) {
-        return std::any_of(theirMemos.begin(), theirMemos.end(), [&](const StoredMemo& m) {
-            return m.MEMO_ID == memo.MEMO_ID && m.CAPTION == memo.CAPTION && m.tabs == memo.tabs;
-        });
-    };
-    if (live && !std::all_of(merged->memos.begin(), merged->memos.end(), theirsHolds)) saveTellingFailure(false);
-    return true;
-}
-
-// A copy is merged as another PC's file, except that what it lacks stays; it
-// then goes into the backup folder, where the restore list shows it.
+// A copy is merged as another PC's file; it then goes into the backup folder,
+// where the restore list shows it.
 bool CTrayWnd::mergeConflictCopies() {
     bool done = true;
     for (const DataFile::ConflictCopy& copy : dataFile_.conflictCopies()) {
-        MergeOptions options;
-        options.otherName = copy.otherName.empty() ? std::wstring(texts::OTHER_PC) : win::widen(copy.otherName.c_str());
-        options.theirsIsCopy = true;
-        if (!mergeIntoOpenMemos(parsedMemos(copy.bytes), options, true)) {
-            done = false;
+        std::optional<SyncFile> theirs = readSyncFile(copy.bytes, screenSize());
+        if (!theirs) {
+            done = false;  // still being written
             continue;
         }
+        theirs->isCopy = true;
         // Kept where it is until its merge has reached the file.
-        if (saveMemos()) dataFile_.moveToBackup(copy.path);
+        if (syncMemos(true, false, &*theirs)) dataFile_.moveToBackup(copy);
+        else done = false;
     }
     return done;
 }
 
-std::optional<MergeResult> CTrayWnd::mergeIntoOpenMemos(const std::vector<StoredMemo>& theirs,
-                                                                    MergeOptions options, bool live) {
+bool CTrayWnd::syncMemos(bool userChange, bool causedByDelete, const SyncFile* copy) {
+    if (loading_) return false;
+    // An engine may still be writing the file: a watch takes it once it has
+    // stood still for a look; a save takes it when it is whole.
+    std::optional<DataFile::Version> other = dataFile_.otherVersion(!userChange && !copy);
+    // A copy waits for the file itself: its save would replace a version not merged yet.
+    if (copy && other) return false;
+    std::optional<SyncFile> theirs;
+    if (other) theirs = readSyncFile(other->bytes, screenSize());
+    // A file without memos (emptied by a program, a placeholder of a cloud
+    // folder) is no version to take: the save keeps it in the backup folder.
+    if (theirs && theirs->memos.empty() && theirs->tombstones.empty()) theirs.reset();
+    if (!userChange && !theirs && !sync_.behind()) return !other;
     GUITHREADINFO thread = {};
     thread.cbSize = sizeof thread;
     GetGUIThreadInfo(GetCurrentThreadId(), &thread);
     std::vector<size_t> slots;
     std::vector<StoredMemo> ours;
+    std::vector<std::string> pinned;
     for (size_t i = 0; i < memoWindows_.size(); ++i) {
         const CMemoDlg* memo = memoWindows_[i].get();
         if (!isLive(memoWindows_[i])) continue;
@@ -100,69 +83,52 @@ std::optional<MergeResult> CTrayWnd::mergeIntoOpenMemos(const std::vector<Stored
         ours.push_back(block[0]);
         // A window replaced under its own handler would pull the memo from under it.
         if (memo->editMode() || memo->handlerRunning() || memo->hwnd() == thread.hwndMoveSize) {
-            options.pinned.push_back(memo->memoId());
+            pinned.push_back(memo->memoId());
         }
     }
-    options.seen = &seenStates_;
-    const MergeResult result = mergeMemos(syncBase_, theirs, ours, options);
-    for (size_t o : result.conflicts) {
-        // The memo being edited waits until it is done: it may take the other version unasked.
-        if (live && std::count(options.pinned.begin(), options.pinned.end(), ours[o].MEMO_ID)) return std::nullopt;
+    const MemoSync::Plan plan = sync_.merge(ours, pinned, copy ? copy : theirs ? &*theirs : nullptr, fileio::localNow());
+    if (plan.keepFirst) dataFile_.keepBytes(formatMemos(ours));
+    applyPlan(plan, slots);
+    if (theirs) dataFile_.adopt(*other);
+    const bool saved = !plan.write || writeMemoFile(causedByDelete);
+    if (!plan.copies.empty()) tellBothChanged(plan.copies);
+    if (plan.behind) folderChanged_ = true;  // once the memo can change, the next look renews it
+    return saved;
+}
+
+// Memos that the merge changes are made anew in their slots; their old
+// windows go. The user's window and the key focus stay where they were.
+void CTrayWnd::applyPlan(const MemoSync::Plan& plan, const std::vector<size_t>& slots) {
+    for (size_t o = 0; o < slots.size(); ++o) {
+        if (!plan.renew[o] && plan.place[o] >= 0) memoWindows_[slots[o]]->setMemoVersion(plan.memos[plan.place[o]].MEMO_VERSION);
     }
-    // A memo that the merge changes is made anew in its slot; its old window
-    // goes. The user's window and the key focus stay where they were.
+    if (plan.added.empty() && std::none_of(plan.renew.begin(), plan.renew.end(), [](bool b) { return b; })) return;
     const HWND front = GetForegroundWindow(), focus = GetFocus();
     showStoredMemos([&] {
-        std::vector<bool> placed(result.memos.size());
-        for (size_t o = 0; o < ours.size(); ++o) {
-            const int place = result.ourPlace[o];
-            if (place < 0) {
+        for (size_t o = 0; o < slots.size(); ++o) {
+            if (!plan.renew[o]) continue;
+            if (plan.place[o] < 0) {
                 memoWindows_[slots[o]].reset();
                 continue;
             }
-            placed[place] = true;
-            if (result.memos[place] == ours[o]) continue;
-            createMemoFromData(result.memos[place]);
+            createMemoFromData(plan.memos[plan.place[o]]);
             std::swap(memoWindows_[slots[o]], memoWindows_.back());
             memoWindows_.pop_back();
         }
-        for (size_t place = 0; place < result.memos.size(); ++place) {
-            if (!placed[place]) createMemoFromData(result.memos[place]);
-        }
+        for (size_t place : plan.added) createMemoFromData(plan.memos[place]);
     });
     if (front && IsWindow(front) && GetForegroundWindow() != front) SetForegroundWindow(front);
     if (focus && IsWindow(focus) && GetFocus() != focus) SetFocus(focus);
     memosChanged();
-    rememberStates(theirs);
-    rememberStates(result.memos);
-    std::vector<std::wstring> besideCaptions;
-    for (size_t at : result.beside) besideCaptions.push_back(result.memos[at].CAPTION);
-    if (!besideCaptions.empty()) tellBothChanged(besideCaptions);
-    return result;
 }
 
-// A memo's block changes only when the memo does: only those are read back.
-void CTrayWnd::rememberSaved() {
-    for (const auto& slot : memoWindows_) {
-        if (!isLive(slot)) continue;
-        const std::string& block = slot->fileBlock();
-        size_t& saved = savedBlocks_[slot->memoId()];
-        const size_t hash = std::hash<std::string>()(block);
-        if (hash != saved) rememberStates(parsedMemos(block));
-        saved = hash;
-    }
-}
-
-void CTrayWnd::rememberStates(const std::vector<StoredMemo>& memos) {
-    for (const StoredMemo& memo : memos) {
-        if (!memo.MEMO_ID.empty()) seenStates_.insert(memoStateHash(memo));
-    }
+ScreenSize CTrayWnd::screenSize() const {
+    return ScreenSize{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
 std::vector<StoredMemo> CTrayWnd::parsedMemos(const std::string& bytes) const {
     std::vector<StoredMemo> memos;
-    parseMemos(bytes, ScreenSize{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
-               [&](const StoredMemo& memo) { memos.push_back(memo); });
+    parseMemos(bytes, screenSize(), [&](const StoredMemo& memo) { memos.push_back(memo); });
     return memos;
 }
 

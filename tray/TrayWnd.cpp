@@ -590,27 +590,15 @@ void CTrayWnd::showStoredMemos(const std::function<void()>& create) {
 }
 
 bool CTrayWnd::loadMemos() {
-    ScreenSize screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     LoadResult result = LoadResult::Missing;
+    SyncFile file;
+    std::string bytes;
+    result = dataFile_.load(screenSize(), [&](const StoredMemo& memo) { file.memos.push_back(memo); }, &bytes);
+    file.tombstones = readTombstones(bytes);
+    // A file without identities gives each memo the one that every PC derives from it.
+    const std::vector<StoredMemo> memos = sync_.load(file);
     showStoredMemos([&] {
-        // A file without identities gives each memo the one that every PC derives from it.
-        size_t place = 0;
-        result = dataFile_.load(
-            screen,
-            [&](const StoredMemo& memo) {
-                // One of a file without identities gets its identity, and its
-                // edits start from what was read; the others are kept as they
-                // are, so that a start and an exit leave the file as it was.
-                StoredMemo identified = memo;
-                if (identified.MEMO_ID.empty()) {
-                    identified.MEMO_ID = derivedMemoId(memo, place);
-                    identified.MEMO_FROM = memoStateId(identified);
-                }
-                seenStates_.insert(memoStateHash(identified));
-                syncBase_.push_back(identified);
-                createMemoFromData(identified);
-                ++place;
-            });
+        for (const StoredMemo& memo : memos) createMemoFromData(memo);
     });
     if (result == LoadResult::Unreadable) {
         // The stored memos exist but could not be read: end before any save can
@@ -625,24 +613,12 @@ bool CTrayWnd::loadMemos() {
 
 // Writes the live memos in registry order. The saves that restored memos
 // request while the file is being read write nothing and cost nothing.
-bool CTrayWnd::saveMemos(bool causedByDelete) {
-    if (loading_) return false;
-    mergeOtherVersion(false);
-    // Each memo keeps its block until it changes; the file is them, in one
-    // buffer that keeps its room: a new one would take fresh pages at every save.
-    size_t size = 0;
-    for (const auto& slot : memoWindows_) {
-        if (isLive(slot)) size += slot->fileBlock().size();
-    }
-    std::string& data = saveBuffer_;
-    data.clear();
-    data.reserve(size);
-    for (const auto& slot : memoWindows_) {
-        if (isLive(slot)) data += slot->fileBlock();
-    }
-    const bool saved = dataFile_.save(data, causedByDelete || deleteAllOwed_);
+bool CTrayWnd::saveMemos(bool causedByDelete) { return syncMemos(true, causedByDelete); }
+
+bool CTrayWnd::writeMemoFile(bool causedByDelete) {
+    saveBuffer_ = sync_.fileBytes();
+    const bool saved = dataFile_.save(saveBuffer_, causedByDelete || deleteAllOwed_);
     if (saved) {
-        rememberSaved();
         deleteAllOwed_ = false;
         saveFailureShown_ = false;  // whichever save landed, the next failure is told again
     }

@@ -14,7 +14,7 @@
 #include "memo/PixelRect.h"
 #include "store/DataFile.h"
 #include "store/MemoFile.h"
-#include "store/MemoMerge.h"
+#include "store/MemoSync.h"
 #include "store/Settings.h"
 #include "win/Dialog.h"
 #include "win/Window.h"
@@ -130,19 +130,18 @@ private:
     // A menu or a drag holds the pointer: a box now would wait for it, a merge would move under it.
     static bool pointerHeld();
 
-    // Sharing the data file with other PCs (SyncMemos.cpp). Each answers
-    // false when a memo that cannot change now (being edited, dragged, or
-    // waiting in a dialog) would need to: the merge is put off.
-    // `live`: the watch saw the change; otherwise a save follows.
-    bool mergeOtherVersion(bool live);
+    // Sharing the data file with other PCs (SyncMemos.cpp). The memos shown
+    // and another PC's version of the file, or `copy`, a conflict copy, are
+    // merged; the file is written when it lacks something. `userChange`: a
+    // memo changed here (a save); otherwise the watch looks. False when a
+    // write failed or the file could not be taken yet.
+    bool syncMemos(bool userChange, bool causedByDelete = false, const SyncFile* copy = nullptr);
     bool mergeConflictCopies();
-    // The merge, or none when put off.
-    std::optional<MergeResult> mergeIntoOpenMemos(const std::vector<StoredMemo>& theirs,
-                                                              MergeOptions options, bool live);
+    // Writes the file as the merge left it; the tray icon shows whether it failed.
+    bool writeMemoFile(bool causedByDelete);
+    void applyPlan(const MemoSync::Plan& plan, const std::vector<size_t>& slots);
+    ScreenSize screenSize() const;
     std::vector<StoredMemo> parsedMemos(const std::string& bytes) const;
-    // The states as the file holds them: what a merge compares.
-    void rememberStates(const std::vector<StoredMemo>& memos);
-    void rememberSaved();
     void tellBothChanged(const std::vector<std::wstring>& captions);
 
     HICON appIcon_;
@@ -150,11 +149,12 @@ private:
     AppSettings settings_;
     MemoSlots memoWindows_;
     win::Owned<CFindDlg> find_;  // made when first opened; hidden, not ended, by Escape
-    DataFile dataFile_{MEMO_FILE_NAME};
+    const PcIdentity thisPc_ = thisPc();
+    // Its backups and notice marks are named by the computer and this PC's id:
+    // two PCs of one name share neither.
+    DataFile dataFile_{MEMO_FILE_NAME, fileio::localNow, fileio::computerName() + "-" + thisPc_.id.substr(0, 4)};
     std::string saveBuffer_;  // the bytes of the last save, as room for the next
-    std::vector<StoredMemo> syncBase_;  // the data file as this run last read it, with identities: a merge's base
-    std::unordered_set<uint64_t> seenStates_;  // memoStateHash of each memo state read, written or merged
-    std::unordered_map<std::string, size_t> savedBlocks_;  // a hash of each memo's block as last saved
+    MemoSync sync_{thisPc_, fileio::computerName(), keepPc};
     static const UINT_PTR WATCH_FOLDER_TIMER = 3;  // after TrayWnd.cpp's timers
     HANDLE folderWatch_ = INVALID_HANDLE_VALUE;
     bool folderChanged_ = false;  // seen by the watch and not yet merged

@@ -15,7 +15,7 @@ printf '%s\r\n' "[MEMO_TAB_START]" RECT_TOP-309 RECT_LEFT-362 RECT_BOTTOM-459 RE
     MEMO_SELECT_INDEX-0 CAPTION-新規メモ NOT_SHOW_TAB_FLAG-0 WORDWRAP_FLAG-0 COMPACT_FLAG-0 NON_MOVE_FLAG-0 \
     "[MEMO_START]" MEMO_TAB_TITLE-新規タブ ダブルクリックで編集 "[MEMO_END]" "[MEMO_TAB_END]" |
     iconv -f UTF-8 -t CP932 > expected.dat
-LC_ALL=C grep -aq '^MEMO_ID-[0-9a-f]\{16\}'$'\r''$' Quillpad.dat || fail "a new memo has no identity: $(cat -A Quillpad.dat)"
+LC_ALL=C grep -aq '^MEMO_ID-[0-9a-f]\{16\} t[0-9a-f]\{8\}=' Quillpad.dat || fail "a new memo has no identity: $(cat -A Quillpad.dat)"
 LC_ALL=C grep -av '^MEMO_ID-' Quillpad.dat | cmp -s - expected.dat || fail "the data file of a new memo: $(cat -A Quillpad.dat)"
 
 restart_quillpad

@@ -27,7 +27,8 @@ wait_for 5 question_box || fail "全削除 asked nothing"
 answer_box yes
 wait_for 5 no_memo || fail "the memos are still shown after 全削除"
 exit_quillpad
-[ ! -s Quillpad.dat ] || fail "the data file still holds memos: $(cat -A Quillpad.dat)"
+# What stays is the deletes, for the other PCs that share the file.
+! LC_ALL=C grep -aq '^\[MEMO_TAB_START\]' Quillpad.dat || fail "the data file still holds memos: $(cat -A Quillpad.dat)"
 # The newest generation: the highest number this computer gave one.
 generation() { ls backup | sed -n 's/^Quillpad-.*-\([0-9]*\)\.dat$/\1 backup\/&/p' | sort -n | tail -1 | cut -d' ' -f2; }
 cmp -s "$(generation)" stored.dat || fail "the deleted memos are not kept in backup: $(ls backup)"
@@ -49,7 +50,7 @@ memo_lines() { iconv -f CP932 -t UTF-8 "$1" | grep -e '^CAPTION-' -e '^RECT_' -e
 [ "$(memo_lines Quillpad.dat)" = "$(memo_lines stored.dat)" ] ||
     fail "the data file does not hold the restored memos: $(cat -A Quillpad.dat)"
 cp Quillpad.dat restored.dat
-empty_kept() { for g in backup/Quillpad-*.dat; do [ -s "$g" ] || return 0; done; return 1; }
+empty_kept() { for g in backup/Quillpad-*.dat; do LC_ALL=C grep -aq '^\[MEMO_TAB_START\]' "$g" || return 0; done; return 1; }
 empty_kept || fail "the replaced, empty state is not among the generations: $(ls -l backup)"
 exit_quillpad
 cmp -s Quillpad.dat restored.dat || fail "exit changed the restored data file"

@@ -13,6 +13,7 @@
 // Each checked kill prints one "kill" line; kill_test.sh adds them up.
 #include <windows.h>
 #include <commctrl.h>
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -94,12 +95,19 @@ std::vector<StoredMemo> generateMemos(int count, unsigned seed) {
     return memos;
 }
 
+// The file orders memos by their identities: memos are compared in an order of their own.
+std::vector<StoredMemo> sorted(std::vector<StoredMemo> memos) {
+    std::sort(memos.begin(), memos.end(),
+              [](const StoredMemo& a, const StoredMemo& b) { return formatMemos({a}) < formatMemos({b}); });
+    return memos;
+}
+
 // Without the identity line, which a start adds to a file without it.
 std::vector<StoredMemo> load(const char* name) {
     std::vector<StoredMemo> memos;
     auto add = [&](const StoredMemo& m) {
         memos.push_back(m);
-        memos.back().MEMO_ID.clear(), memos.back().MEMO_FROM.clear();
+        memos.back().MEMO_ID.clear(), memos.back().MEMO_VERSION.clear();
     };
     if (loadMemoFile(name, {}, add) != LoadResult::Loaded) {
         fail(std::string("cannot load ") + name);
@@ -107,11 +115,11 @@ std::vector<StoredMemo> load(const char* name) {
     return memos;
 }
 
-// The memos as the file gives them back.
+// The memos as the file gives them back, in the order of sorted().
 std::vector<StoredMemo> asStored(const std::vector<StoredMemo>& memos) {
     std::vector<StoredMemo> stored;
     parseMemos(formatMemos(memos), {}, [&](const StoredMemo& m) { stored.push_back(m); });
-    return stored;
+    return sorted(stored);
 }
 
 std::string difference(const std::vector<StoredMemo>& file, const std::vector<StoredMemo>& wanted) {
@@ -162,7 +170,7 @@ Found checkRun(int round) {
             ++found.commits;
         }
     }
-    const std::vector<StoredMemo> file = load(MEMO_FILE_NAME);
+    const std::vector<StoredMemo> file = sorted(load(MEMO_FILE_NAME));
     found.holdsReturned = file == asStored(returned);
     if (!found.holdsReturned && !(found.inCommit && file == asStored(pending))) {
         fail("run " + std::to_string(round) + ", " + std::to_string(found.commits) +

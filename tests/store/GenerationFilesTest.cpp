@@ -449,3 +449,32 @@ TEST_F(Generations, ARescueFileIsAnOrdinaryDataFileTheNextStartTells) {
     }
     setenv("HOME", oldHome.c_str(), 1);
 }
+
+// Another PC's versions through a sync engine: one that arrives while the one
+// before is merged is another change; conflict copies are only the engines'
+// names, merged once, then thinned like the other generations.
+TEST_F(Generations, OtherVersionsAndConflictCopies) {
+    writeFile(MEMO_FILE_NAME, "first version"), setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9));
+    DataFile data(MEMO_FILE_NAME, [this] { return now_; }, "PC-0a1b");
+    ASSERT_EQ(data.load({}, [](const StoredMemo&) {}), LoadResult::Loaded);
+    writeFile(MEMO_FILE_NAME, "other version"), setLastWrite(MEMO_FILE_NAME, at(2026, 12, 8, 9, 1));
+    EXPECT_FALSE(data.otherVersion(true)) << "taken before it stood still for a look";
+    const std::optional<DataFile::Version> other = data.otherVersion(true);
+    ASSERT_TRUE(other);
+    // The next one lands while that one is merged: same size, a time of its own to the nanosecond.
+    writeFile(MEMO_FILE_NAME, "later version");
+    data.adopt(*other);
+    ASSERT_TRUE(data.otherVersion());
+    EXPECT_EQ(data.otherVersion()->bytes, "later version");
+    data.adopt(*data.otherVersion());
+
+    ASSERT_TRUE(data.save("ours", false));  // a generation named "PC-0a1b", so OneDrive copies of "PC" are known
+    for (const char* name : {"Quillpad.sync-conflict-20261208-090000-ABCDEFG.dat", "Quillpad-PC.dat", "Quillpad-old.dat"})
+        writeFile(name, name);
+    std::vector<DataFile::ConflictCopy> copies = data.conflictCopies();
+    ASSERT_EQ(copies.size(), 2u);
+    for (const DataFile::ConflictCopy& copy : copies) data.moveToBackup(copy);
+    EXPECT_TRUE(data.conflictCopies().empty());
+    EXPECT_EQ(readFile("Quillpad-old.dat"), "Quillpad-old.dat");
+    for (const std::string& name : backupNames()) EXPECT_EQ(name.find("-kept"), std::string::npos) << name;
+}

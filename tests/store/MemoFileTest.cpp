@@ -123,7 +123,7 @@ TEST(MemoReader, KeyValues) {
         {"MEMO_SELECT_INDEX-2", [](StoredMemo&) {}},   // outside the tabs: the first tab
         {"MEMO_SELECT_INDEX--1", [](StoredMemo&) {}},
         {"MEMO_ID-0a1b", [](StoredMemo& m) { m.MEMO_ID = "0a1b"; }},
-        {"MEMO_ID-0a1b 77", [](StoredMemo& m) { m.MEMO_ID = "0a1b", m.MEMO_FROM = "77"; }},
+        {"MEMO_ID-0a1b 77", [](StoredMemo& m) { m.MEMO_ID = "0a1b", m.MEMO_VERSION = "77"; }},
         {"NON_MOVE_FLAG-1\nCOMPACT_FLAG-1\nNOT_SHOW_TAB_FLAG-1\nTEXT_MEMO_COLOR-6\nTEXT_CAPTION_COLOR-5\n"
          "BACK_CAPTION_COLOR-4\nRECT_RIGHT-3\nRECT_BOTTOM-2",
          [](StoredMemo& m) {
@@ -267,7 +267,7 @@ TEST(MemoWriter, RoundTripKeepsEveryMemoInOrder) {
     second.appearance.colors = {0xFFFFFFFF, 0x80000000, 1, 0};
     second.appearance.WORDWRAP_FLAG = second.appearance.NON_MOVE_FLAG = true;
     second.MEMO_SELECT_INDEX = 2;
-    second.MEMO_ID = "00ff", second.MEMO_FROM = "ab";  // written last in the header, never carried to the next memo
+    second.MEMO_ID = "00ff", second.MEMO_VERSION = "ab";  // written last in the header, never carried to the next memo
     second.tabs = {{L"one\r\n", L""}, {L"\r\n", w(NEW_TAB)}, {L"[MEMO_TAB_END] \r\nMEMO_TAB_TITLE\r\n\r\n", L"MEMO_TAB_TITLE-x"}};
     StoredMemo withoutTabs = second;
     withoutTabs.tabs.clear();  // a memo being deleted leaves no block
