@@ -64,11 +64,15 @@ while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); d
 Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 cp -a "$WINEPREFIX" "$work/prefix-b"
+# B is another PC: no id of A's, and a computer name of its own where a UTS namespace can be had.
+rm -rf "$work/prefix-b/drive_c/users/"*/AppData/Local/Quillpad
+declare -A command=([a]="wine" [b]="wine")
+if unshare --uts true 2>/dev/null; then command[b]="unshare --uts sh -c 'hostname PCB && exec \"\$@\"' sh wine"; fi
 declare -A display=([a]=$DISPLAY [b]=":$n") prefix=([a]=$WINEPREFIX [b]=$work/prefix-b)
 on() { DISPLAY=${display[$1]} WINEPREFIX=${prefix[$1]} "${@:2}"; }
 for s in a b; do
     # The program itself has the job's number: a failure that ends the script ends it too.
-    (cd "$work/$s" && DISPLAY=${display[$s]} WINEPREFIX=${prefix[$s]} exec wine "$exe" 2>>"$work/wine-$s.log") &
+    (cd "$work/$s" && eval "DISPLAY=${display[$s]} WINEPREFIX=${prefix[$s]} exec ${command[$s]} \"\$exe\"" 2>>"$work/wine-$s.log") &
     pids+=($!)
 done
 memos_on() { [ "$(on "$1" memo_windows | wc -l)" -eq "$2" ]; }
