@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 #include "store/FileSystem.h"
+#include "store/Reminder.h"
 
 namespace fileio {
 
@@ -171,3 +172,11 @@ std::string computerName() {
 std::vector<std::string> userFolders() { return os::userFolders(); }
 
 }  // namespace fileio
+
+const Clock& systemClock() {
+    struct SystemClock : Clock {
+        ClockReading now() const override { return {fileio::os::localNow(), fileio::os::utcOffsetMinutes()}; }
+    };
+    static const SystemClock clock;
+    return clock;
+}

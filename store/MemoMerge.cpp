@@ -39,7 +39,7 @@ bool samePlace(const StoredMemo& a, const StoredMemo& b) {
            a.RECT_BOTTOM == b.RECT_BOTTOM;
 }
 bool sameLook(const StoredMemo& a, const StoredMemo& b) {
-    return a.appearance == b.appearance && a.MEMO_SELECT_INDEX == b.MEMO_SELECT_INDEX;
+    return a.appearance == b.appearance && a.MEMO_SELECT_INDEX == b.MEMO_SELECT_INDEX && a.REMINDER == b.REMINDER;
 }
 bool sameExceptId(const StoredMemo& a, const StoredMemo& b) { return sameText(a, b) && samePlace(a, b) && sameLook(a, b); }
 
@@ -207,6 +207,7 @@ MergeResult mergeMemos(const std::vector<StoredMemo>& base, const std::vector<St
         if (takesParts && sameLook(mine, was)) {
             merged.appearance = their.appearance;
             merged.MEMO_SELECT_INDEX = their.MEMO_SELECT_INDEX;
+            merged.REMINDER = their.REMINDER;
         }
         result.memos.push_back(std::move(merged));
     }

@@ -68,8 +68,8 @@ struct MergeResult {
 // A version edited from the other side's state (MEMO_FROM) is the newer; one
 // that this run has met before (its own, or one it took) is older. Otherwise
 // a memo changed since the base on one side only takes that side's change;
-// when both changed it, each part (caption and tabs, place, look) comes from
-// the side that changed it, and if both changed the caption or tabs
+// when both changed it, each part (caption and tabs, place, look with the
+// reminder) comes from the side that changed it, and if both changed the caption or tabs
 // differently ours stays and theirs is added beside, under the caption
 // followed by the other PC's name, with an identity that both PCs give that
 // pair of versions. A memo taken from theirs, or added, is MEMO_FROM its state.

@@ -87,6 +87,10 @@ TEST(MemoMerge, MemoByMemoThreeWays) {
         // A second PC that meets the merged file leaves it as it is.
         EXPECT_EQ(mergeMemos(result.memos, result.memos, result.memos, {}).memos, result.memos);
     }
+    // A reminder goes with the look: dismissed there while untouched here, it is dismissed here.
+    StoredMemo due = a;
+    due.REMINDER = makeReminder(LocalTime{2026, 12, 10, 9, 0, 0}, Repeat::None);
+    EXPECT_EQ(mergeMemos({due}, {a}, {due}, {}).memos.at(0).REMINDER, std::nullopt);
     // Each PC keeps its own version of a memo that both changed: the other's beside it is one memo.
     const StoredMemo onA = memo("a", "A", "A's"), onB = memo("a", "A", "B's");
     EXPECT_EQ(mergeMemos({a}, {onB}, {onA}, {}).memos.at(1).MEMO_ID, mergeMemos({a}, {onA}, {onB}, {}).memos.at(1).MEMO_ID);
