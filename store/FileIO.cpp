@@ -173,8 +173,8 @@ std::vector<std::string> userFolders() { return os::userFolders(); }
 
 }  // namespace fileio
 
-const Clock& systemClock() {
-    struct SystemClock : Clock {
+const WallClock& systemClock() {
+    struct SystemClock : WallClock {
         ClockReading now() const override { return {fileio::os::localNow(), fileio::os::utcOffsetMinutes()}; }
     };
     static const SystemClock clock;

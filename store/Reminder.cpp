@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cwchar>
 #include <vector>
 
 namespace {
@@ -118,6 +119,12 @@ Reminder snoozeReminder(const Reminder& r, Snooze snooze, const LocalTime& now) 
         next.snoozedUntil = addMinutes(now, MINUTES[int(snooze)]);
     }
     return next;
+}
+
+std::wstring reminderTimeText(const LocalTime& t) {
+    wchar_t text[40];
+    std::swprintf(text, 40, L"%d/%d/%d %d:%02d", t.year, t.month, t.day, t.hour, t.minute);
+    return text;
 }
 
 std::string formatReminder(const Reminder& r) {

@@ -32,13 +32,13 @@ struct ClockReading {
 };
 
 // The one source of the time: the system's, or a test's that moves it.
-class Clock {
+class WallClock {
 public:
-    virtual ~Clock() = default;
+    virtual ~WallClock() = default;
     virtual ClockReading now() const = 0;
 };
 // The system's clock (store/FileIO.cpp).
-const Clock& systemClock();
+const WallClock& systemClock();
 
 // A new reminder at `at`, not snoozed, not ringing.
 Reminder makeReminder(const LocalTime& at, Repeat repeat);
@@ -71,6 +71,9 @@ Reminder snoozeReminder(const Reminder& r, Snooze snooze, const LocalTime& now);
 // 2026-12-10T09:00:00. None for a value that is not one.
 std::string formatReminder(const Reminder& r);
 std::optional<Reminder> parseReminder(std::string_view value);
+
+// As the user reads a reminder's time: "2026/12/10 9:05".
+std::wstring reminderTimeText(const LocalTime& t);
 
 // 0 Sunday to 6 Saturday.
 int dayOfWeek(const LocalTime& t);
