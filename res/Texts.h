@@ -50,6 +50,8 @@ const char* const FIND_COUNT_LISTED = "、先頭の %u 件を表示";
 const char* const FIND_NOTHING = "見つかりません";
 // F3 went past the listed lines: which match of them all is shown.
 const char* const FIND_COUNT_AT = "、%u 件目を表示中";
+// The count line when nothing is typed: the memos with a reminder are listed.
+const char* const FIND_REMINDERS = "アラームのあるメモ %u 個 (近い順)";
 // The headings of the find window's columns.
 const char* const FIND_HEADINGS[] = {"メモ", "タブ", "行"};
 
@@ -58,10 +60,10 @@ const char* const FIND_HEADINGS[] = {"メモ", "タブ", "行"};
 const wchar_t* const RUN_ENTRY_NAME = L"Quillpad";
 const wchar_t* const STARTS_OTHER_COPY = L"別の場所のクイルパッドが登録されています:\n";
 const char* const CANNOT_SET_START = "「Windows の起動時に開始する」を設定できません。";
-// A reminder's balloon: its title for one memo, with the caption after it, or
-// for several, with their number; "予定" and the time for one that came due
-// while nothing watched.
-const wchar_t* const REMINDER_TITLE = L"アラーム: ";
+// A reminder's balloon: its title for one memo, or for several with their
+// number, above a line for each, "caption: first line"; "予定" and the time
+// for one that came due while nothing watched.
+const wchar_t* const REMINDER_TITLE = L"アラーム";
 const wchar_t* const REMINDERS_TITLE = L"アラーム %u 件";
 const wchar_t* const REMINDER_LATE = L"(遅れ) 予定 ";
 // The tray icon's tip names the next reminder on its second line.

@@ -66,6 +66,8 @@ std::string fitted(const std::string& text, size_t bytes) {
     return text.substr(0, end) + "...";
 }
 
+std::wstring firstLine(const std::wstring& text) { return text.substr(0, text.find_first_of(L"\r\n")); }
+
 std::string cannotSaveText(fileio::SaveFailure failure) {
     return std::string(texts::CANNOT_SAVE) + "\n" + saveFailureText(failure);
 }
@@ -283,8 +285,7 @@ void CTrayWnd::checkReminders() {
         const Reminder reminder = *slot->reminder();
         const DueCheck check = checkReminder(reminder, lastCheck_, now);
         if (check.rings) {
-            const std::wstring& text = slot->getTabs().at(0).text;
-            rung.push_back({slot->getCaption(), text.substr(0, text.find_first_of(L"\r\n")),
+            rung.push_back({slot->getCaption(), firstLine(slot->getTabs().at(0).text),
                             check.late ? std::optional<LocalTime>(ringTime(reminder)) : std::nullopt});
             slot->ring();
         } else if (!reminder.ringing && (!next || ringTime(reminder) < ringTime(*next->reminder()))) {
@@ -303,23 +304,18 @@ void CTrayWnd::checkReminders() {
     }
     if (rung.empty()) return;
     // Many at once are one balloon that names them all.
-    std::wstring title, text;
+    std::wstring text;
     for (const Rung& r : rung) {
-        if (rung.size() > 1) text += r.caption + L": ";
-        text += r.firstLine;
+        text += r.caption + L": " + r.firstLine;
         if (r.lateFrom) text += L" " + std::wstring(texts::REMINDER_LATE) + reminderTimeText(*r.lateFrom);
         text += L"\n";
     }
-    if (rung.size() == 1) {
-        title = texts::REMINDER_TITLE + rung[0].caption;
-    } else {
-        wchar_t count[64];
-        std::swprintf(count, 64, texts::REMINDERS_TITLE, unsigned(rung.size()));
-        title = count;
-    }
+    wchar_t title[64] = L"";
+    std::swprintf(title, 64, rung.size() == 1 ? texts::REMINDER_TITLE : texts::REMINDERS_TITLE, unsigned(rung.size()));
     showBalloon(title, text);
     win::playEventSound(texts::REMINDER_SOUND);
     saveTellingFailure(false);
+    memosChanged();  // the find window lists due memos first
 }
 
 void CTrayWnd::showBalloon(const std::wstring& title, const std::wstring& text) {
@@ -443,6 +439,16 @@ void CTrayWnd::forEachMemo(const MemoVisitor& visit) const {
     for (const auto& slot : memoWindows_) {
         if (isLive(slot)) visit(slot->id(), slot->getCaption(), slot->getTabs());
     }
+}
+
+std::vector<ReminderMemo> CTrayWnd::reminderMemos() const {
+    std::vector<ReminderMemo> memos;
+    for (const auto& slot : memoWindows_) {
+        if (!isLive(slot) || !slot->reminder()) continue;
+        const std::wstring& text = slot->getTabs().at(0).text;
+        memos.push_back({slot->id(), slot->getCaption(), firstLine(text), *slot->reminder()});
+    }
+    return memos;
 }
 
 // The memo is found before it is shown: showing it may commit its edits, and

@@ -52,6 +52,7 @@ public:
     // The find window, brought to the front; one at a time.
     void openFind();
     void forEachMemo(const MemoVisitor& visit) const override;
+    std::vector<ReminderMemo> reminderMemos() const override;
     bool showHit(const FindHit& hit) override;
 
     bool loadMemos();

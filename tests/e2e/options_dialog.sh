@@ -5,13 +5,13 @@
 # Run key this program's path in quotes, and the program opens the options again.
 # A Run key that names another copy is shown unchecked; checked, it names this one.
 # Positions are in the dialog units of the templates (the options dialog is
-# 179 by 250; its pages start at about 11, 30 inside it).
+# 179 by 255; its pages start at about 11, 30 inside it).
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 exe=$1
 shots=${2:-}  # a folder for screenshots of the dialogs, or nothing
 shot() { [ -n "$shots" ] && window_shot "$1" "$shots/$2" || true; }
-options() { click_at "$OPTIONS" 179 250 "$@"; }
+options() { click_at "$OPTIONS" 179 255 "$@"; }
 
 start_quillpad "$exe"
 
@@ -36,7 +36,7 @@ wait_for 10 gone "$colors" || fail "the colour dialog stayed open"
 xdotool key ctrl+Prior  # back to "全般"
 options 29 195  # "Windows の起動時に開始する"
 shot "$OPTIONS" options-general.png
-options 117 237  # OK
+options 117 242  # OK
 wait_for 10 gone "$OPTIONS" || fail "the options dialog stayed open"
 
 grep -q $'^ABSORB-45\r$' Quillpad.ini || fail "Quillpad.ini: $(tr '\r\n' ' |' < Quillpad.ini)"
@@ -49,7 +49,7 @@ this_copy="\"$(winepath -w "$QP_EXE")\""
 # The opener has re-registered the keys and enabled its menu item again.
 choose_from_tray_menu o
 wait_window "オプション設定"
-click_at "$WINDOW" 179 250 21 12  # the keyboard follows the pointer: onto the dialog
+click_at "$WINDOW" 179 255 21 12  # the keyboard follows the pointer: onto the dialog
 xdotool key Escape
 wait_for 10 gone "$WINDOW" || fail "Escape did not close the options dialog"
 grep -q $'^ABSORB-45\r$' Quillpad.ini || fail "Cancel changed Quillpad.ini"
@@ -60,7 +60,7 @@ wait_window "オプション設定"
 OPTIONS=$WINDOW
 shot "$OPTIONS" options-other-copy.png
 options 29 195
-options 117 237
+options 117 242
 wait_for 10 gone "$OPTIONS" || fail "the options dialog stayed open"
 [ "$(run_key)" = "$this_copy" ] || fail "the Run key naming another copy was shown checked: $(run_key)"
 # The prefix serves the other tests: no program of theirs starts at a logon.

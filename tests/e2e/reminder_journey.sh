@@ -57,11 +57,11 @@ wait_for 10 grep -q 'once ringing' Quillpad.dat || fail "the reminder did not ri
 [ "$(on_screen 450 320)" = "#F8FDB3" ] || fail "the due memo did not come to the front"
 lit() { [ "$(pixel "$due" 100 5)" = "#DC1E1E" ]; }
 unlit() { [ "$(pixel "$due" 100 5)" = "#0055AA" ]; }
-wait_for 2 lit && wait_for 2 unlit && wait_for 2 lit || fail "the caption strip does not flash"
 # A window new since BEFORE that is neither a memo nor the tray's.
 balloon() { comm -13 <(echo "$before") <(visible_windows) | grep -vxF -e "$(tray_window)" -f <(memo_windows) | grep -q .; }
 wait_for 5 balloon || fail "no balloon at the tray icon"
-[ -n "$shots" ] && screen_shot "$shots/reminder-due.png"
+wait_for 2 unlit && wait_for 2 lit || fail "the caption strip does not flash"
+[ -n "$shots" ] && xwd -root -silent | convert xwd:- -crop 520x440+0+0 "$shots/reminder-due.png"
 
 memo_geometry "$due"
 open_menu $((X + 100)) $((Y + 5)) 1  # a click on the due memo: the due menu

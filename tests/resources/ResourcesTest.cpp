@@ -76,10 +76,10 @@ const Dialog kDialogs[] = {
          HIDDEN | WS_GROUP | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE, WS_EX_STATICEDGE,
          0, 105, 40, 15},
     }},
-    {"Options", 131, FRAMED, 0, "オプション設定", 179, 250, {
-        {1032, "SysTabControl32", "", SHOWN | WS_TABSTOP, 0, 5, 5, 170, 215},
-        {1, "Button", "OK", SHOWN | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_FLAT, 0, 100, 230, 35, 14},
-        {2, "Button", "ｷｬﾝｾﾙ", SHOWN | WS_TABSTOP | BS_FLAT, 0, 140, 230, 35, 14},
+    {"Options", 131, FRAMED, 0, "オプション設定", 179, 255, {
+        {1032, "SysTabControl32", "", SHOWN | WS_TABSTOP, 0, 5, 5, 170, 220},
+        {1, "Button", "OK", SHOWN | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_FLAT, 0, 100, 235, 35, 14},
+        {2, "Button", "ｷｬﾝｾﾙ", SHOWN | WS_TABSTOP | BS_FLAT, 0, 140, 235, 35, 14},
     }},
     {"Colours", 136, FRAMED, 0, "色設定", 163, 105, {
         {1027, "Static", "タイトル", SHOWN | SS_CENTER | SS_CENTERIMAGE, WS_EX_STATICEDGE,
