@@ -101,8 +101,8 @@ void CFindDlg::search() {
     if (count_.empty()) {
         hits_ = reminderLines(source_.reminderMemos());
         total_ = hits_.size();
-        char line[64];
-        std::snprintf(line, sizeof line, texts::FIND_REMINDERS, unsigned(total_));
+        char line[64] = "";
+        if (total_ > 0) std::snprintf(line, sizeof line, texts::FIND_REMINDERS, unsigned(total_));
         count_ = line;
     }
     if (walked_ >= long(total_)) walked_ = -1;

@@ -149,8 +149,9 @@ std::optional<Reminder> parseReminder(std::string_view value) {
     const auto name = std::find(REPEAT_NAMES.begin(), REPEAT_NAMES.end(), repeat.substr(0, slash));
     if (!at || name == REPEAT_NAMES.end()) return std::nullopt;
     Reminder r = makeReminder(*at, Repeat(name - REPEAT_NAMES.begin()));
-    if (slash != std::string_view::npos) {
+    if (slash != std::string_view::npos) {  // a monthly one's day, when not its time's
         int day = 0;
+        if (r.repeat != Repeat::Monthly) return std::nullopt;
         if (std::sscanf(std::string(repeat.substr(slash + 1)).c_str(), "%d", &day) != 1 || day < 1 || day > 31) {
             return std::nullopt;
         }

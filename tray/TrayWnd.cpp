@@ -66,7 +66,10 @@ std::string fitted(const std::string& text, size_t bytes) {
     return text.substr(0, end) + "...";
 }
 
-std::wstring firstLine(const std::wstring& text) { return text.substr(0, text.find_first_of(L"\r\n")); }
+// What a balloon or the find window shows of a memo's text.
+std::wstring firstLine(const std::vector<MemoTab>& tabs) {
+    return tabs.empty() ? std::wstring() : tabs[0].text.substr(0, tabs[0].text.find_first_of(L"\r\n"));
+}
 
 std::string cannotSaveText(fileio::SaveFailure failure) {
     return std::string(texts::CANNOT_SAVE) + "\n" + saveFailureText(failure);
@@ -285,7 +288,7 @@ void CTrayWnd::checkReminders() {
         const Reminder reminder = *slot->reminder();
         const DueCheck check = checkReminder(reminder, lastCheck_, now);
         if (check.rings) {
-            rung.push_back({slot->getCaption(), firstLine(slot->getTabs().at(0).text),
+            rung.push_back({slot->getCaption(), firstLine(slot->getTabs()),
                             check.late ? std::optional<LocalTime>(ringTime(reminder)) : std::nullopt});
             slot->ring();
         } else if (!reminder.ringing && (!next || ringTime(reminder) < ringTime(*next->reminder()))) {
@@ -445,8 +448,7 @@ std::vector<ReminderMemo> CTrayWnd::reminderMemos() const {
     std::vector<ReminderMemo> memos;
     for (const auto& slot : memoWindows_) {
         if (!isLive(slot) || !slot->reminder()) continue;
-        const std::wstring& text = slot->getTabs().at(0).text;
-        memos.push_back({slot->id(), slot->getCaption(), firstLine(text), *slot->reminder()});
+        memos.push_back({slot->id(), slot->getCaption(), firstLine(slot->getTabs()), *slot->reminder()});
     }
     return memos;
 }

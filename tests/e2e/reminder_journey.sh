@@ -35,9 +35,9 @@ xdotool mousemove "$LAST_X" $((LAST_Y - 17)) sleep 0.2 click 1
 wait_window "アラーム"
 dialog=$WINDOW
 # Date and time typed field by field into the two pickers (175 by 65 units):
-# the typing takes about 3 seconds, OK comes 3 seconds before the time.
+# the typing takes about 3 seconds, OK comes 3 to 5 seconds before the time.
 digits() { echo "$1" | sed 's/./& /g'; }
-read -r year month day hour minute second <<< "$(date -d @$(($(date +%s) + 6)) '+%Y %m %d %H %M %S')"
+read -r year month day hour minute second <<< "$(date -d @$(($(date +%s) + 8)) '+%Y %m %d %H %M %S')"
 click_at "$dialog" 175 65 50 12
 xdotool key $(digits "$year") Right $(digits "$month") Right $(digits "$day")
 click_at "$dialog" 175 65 160 12

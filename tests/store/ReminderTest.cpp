@@ -77,6 +77,7 @@ TEST(Reminder, DueLateRepeatSnoozeAndClockChanges) {
         {"flown east past it, watched", "2026-12-10T12:00:00 once", NOTHING, "", "2026-12-10T12:00:00 once",
          "2026-12-10T09:00:00+0", "2026-12-10T18:00:01+540", true, false},
         {"a line that is none", "at nine", NOTHING, "", "", "", "", false, false},
+        {"a day of the month on one not monthly", "2026-12-10T09:00:00 daily/5", NOTHING, "", "", "", "", false, false},
         {"a day that does not exist", "2027-02-29T09:00:00 once", NOTHING, "", "", "", "", false, false},
     };
     for (const Row& r : rows) {
