@@ -282,6 +282,7 @@ void CTrayWnd::checkReminders() {
         std::optional<LocalTime> lateFrom;
     };
     std::vector<Rung> rung;
+    std::vector<CMemoDlg*> ringing;
     const CMemoDlg* next = nullptr;
     for (const auto& slot : memoWindows_) {
         if (!isLive(slot) || !slot->reminder()) continue;
@@ -290,12 +291,15 @@ void CTrayWnd::checkReminders() {
         if (check.rings) {
             rung.push_back({slot->getCaption(), firstLine(slot->getTabs()),
                             check.late ? std::optional<LocalTime>(ringTime(reminder)) : std::nullopt});
-            slot->ring();
+            ringing.push_back(slot.get());
         } else if (!reminder.ringing && (!next || ringTime(reminder) < ringTime(*next->reminder()))) {
             next = slot.get();
         }
     }
     lastCheck_ = now;
+    // Rung once the registry is walked: a memo moved back on screen may ask
+    // for a save, which tidies the registry.
+    for (CMemoDlg* memo : ringing) memo->ring();
     std::string tip;
     if (next) {
         tip = sjis::encode(texts::NEXT_REMINDER + reminderTimeText(ringTime(*next->reminder())) + L" " +
