@@ -341,7 +341,9 @@ bool CMemoDlg::preTranslateMessage(const MSG& msg) {
     case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN:
         view_.clearMark();
     }
-    if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_KEYDOWN) && touched()) return true;
+    // A key typed into an edit that the reminder came during is the edit's:
+    // only one in view mode answers the reminder.
+    if ((msg.message == WM_LBUTTONDOWN || (msg.message == WM_KEYDOWN && !editMode())) && touched()) return true;
     if (msg.message != WM_KEYDOWN) return false;
     enum Mode { VIEW, EDIT, BOTH };
     struct Key {

@@ -65,7 +65,7 @@ public:
     const std::optional<Reminder>& reminder() const { return reminder_; }
     // The reminder came due (MemoReminder.cpp): the memo comes to the front
     // without taking the keys and flashes until the user clicks it or presses
-    // a key in it, which offers 完了 and the snoozes.
+    // a key in it outside edit mode, which offers 完了 and the snoozes.
     void ring();
     // The memo's block of the data file (appendMemoBlock of stored()), kept
     // until the memo changes: a save of many memos formats only those that did.
