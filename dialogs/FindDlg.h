@@ -1,8 +1,8 @@
 // The find window (template 142): a modeless dialog with the text to find, a
 // count and the matches in every memo, updated as the user types and as the
-// memos change; with nothing typed, the memos with a reminder. Enter or a double-click goes to the selected match, F3 and
-// Shift+F3 to the next and previous one; the window stays open, and Escape
-// hides it until it is opened again.
+// memos change; with nothing typed, the memos with a reminder. Enter or a
+// double-click goes to the selected match, F3 and Shift+F3 to the next and
+// previous one; the window stays open, and Escape hides it until it is opened again.
 #pragma once
 #include <functional>
 #include <string>

@@ -87,6 +87,6 @@ void COptionDlg::OnOK() {
     // all the same, and the opener applies what the files hold now before it
     // tells the failure, so that nothing acts on old settings meanwhile.
     saveFailed_ = !saveSettings(settings_.general, settings_.appearance);
-    if (!generalPage_.applyStartAtLogon()) win::showWarning(texts::CANNOT_SET_START);
+    startFailed_ = !generalPage_.applyStartAtLogon();
     win::Dialog::OnOK();
 }

@@ -504,6 +504,7 @@ void CTrayWnd::OnOption() {
         reloadAllMemoSettings();
     }
     if (dialog.saveFailed()) win::showWarning(texts::CANNOT_SAVE);
+    if (dialog.startFailed() && hwnd()) win::showWarning(texts::CANNOT_SET_START);
     if (taken.empty()) return;
     std::string text;
     for (const std::string& name : taken) text += "「" + name + "」";
