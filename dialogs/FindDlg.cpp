@@ -98,6 +98,13 @@ void CFindDlg::search() {
     hits_ = results.hits();
     total_ = results.total();
     count_ = results.countLine();
+    if (count_.empty()) {
+        hits_ = reminderLines(source_.reminderMemos());
+        total_ = hits_.size();
+        char line[64] = "";
+        if (total_ > 0) std::snprintf(line, sizeof line, texts::FIND_REMINDERS, unsigned(total_));
+        count_ = line;
+    }
     if (walked_ >= long(total_)) walked_ = -1;
     // The list asks for the text of the lines it shows (LVN_GETDISPINFO). A
     // new count lays the list and its header out again: only when it changed.

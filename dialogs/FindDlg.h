@@ -1,8 +1,8 @@
 // The find window (template 142): a modeless dialog with the text to find, a
 // count and the matches in every memo, updated as the user types and as the
-// memos change. Enter or a double-click goes to the selected match, F3 and
-// Shift+F3 to the next and previous one; the window stays open, and Escape
-// hides it until it is opened again.
+// memos change; with nothing typed, the memos with a reminder. Enter or a
+// double-click goes to the selected match, F3 and Shift+F3 to the next and
+// previous one; the window stays open, and Escape hides it until it is opened again.
 #pragma once
 #include <functional>
 #include <string>
@@ -16,6 +16,8 @@ public:
     using MemoVisitor = std::function<void(uint32_t id, const std::wstring& caption, const std::vector<MemoTab>& tabs)>;
     // Each memo as last committed, in the order the memos were made.
     virtual void forEachMemo(const MemoVisitor& visit) const = 0;
+    // Each memo that has a reminder, in the order the memos were made.
+    virtual std::vector<ReminderMemo> reminderMemos() const = 0;
     // Brings the hit's memo to the front and shows the match; false when
     // that memo or tab no longer exists.
     virtual bool showHit(const FindHit& hit) = 0;

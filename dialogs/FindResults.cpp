@@ -1,4 +1,5 @@
 #include "dialogs/FindResults.h"
+#include <algorithm>
 #include <cstdio>
 #include "res/Texts.h"
 
@@ -41,4 +42,18 @@ std::string FindResults::countLine() const {
         std::snprintf(line + length, sizeof line - length, texts::FIND_COUNT_LISTED, unsigned(hits_.size()));
     }
     return line;
+}
+
+std::vector<FindHit> reminderLines(std::vector<ReminderMemo> memos) {
+    std::stable_sort(memos.begin(), memos.end(), [](const ReminderMemo& a, const ReminderMemo& b) {
+        if (a.reminder.ringing != b.reminder.ringing) return a.reminder.ringing;
+        return ringTime(a.reminder) < ringTime(b.reminder);
+    });
+    std::vector<FindHit> lines;
+    for (ReminderMemo& m : memos) {
+        std::wstring when = reminderTimeText(ringTime(m.reminder));
+        if (m.reminder.repeat != Repeat::None) when += L" " + std::wstring(texts::REPEAT_NAMES[int(m.reminder.repeat)]);
+        lines.push_back({m.memo, -1, false, TextMatch{}, {std::move(m.caption), std::move(when), std::move(m.firstLine)}});
+    }
+    return lines;
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 #include "store/MemoFile.h"
+#include "store/Reminder.h"
 #include "store/TextMatch.h"
 
 // Lines the list shows at most. The count still counts them all, and F3
@@ -51,3 +52,13 @@ private:
     std::vector<TextMatch> matches_;  // one text's, reused
     size_t total_ = 0, memos_ = 0;
 };
+
+// With nothing typed, the list shows the memos that have a reminder: due ones
+// first, then the others soonest first. Each line is the caption, the time
+// and the memo's first line; going to it shows the memo.
+struct ReminderMemo {
+    uint32_t memo;
+    std::wstring caption, firstLine;
+    Reminder reminder;
+};
+std::vector<FindHit> reminderLines(std::vector<ReminderMemo> memos);

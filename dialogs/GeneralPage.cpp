@@ -3,7 +3,9 @@
 #include <string>
 #include <utility>
 #include "dialogs/OptionValues.h"
+#include "res/Texts.h"
 #include "res/resource.h"
+#include "win/RunKey.h"
 
 CGeneralPage::CGeneralPage() : win::Dialog(IDD_GENERAL_PAGE) {}
 
@@ -50,6 +52,25 @@ void CGeneralPage::getSettings(GeneralSettings& general) {
     absorb.resize(GetDlgItemTextA(hwnd(), IDC_GENERAL_ABSORB, &absorb[0], int(absorb.size())));
     if (absorb != shownAbsorb_) settings_.ABSORB = snapWidthFromText(absorb);
     general = settings_;
+}
+
+void CGeneralPage::showStartAtLogon() {
+    const std::optional<std::wstring> command = win::runEntry(texts::RUN_ENTRY_NAME);
+    const std::wstring started = command ? startedProgram(*command) : std::wstring();
+    startsThis_ = command && lstrcmpiW(started.c_str(), win::programPath().c_str()) == 0;
+    setChecked(IDC_GENERAL_START_AT_LOGON, startsThis_);
+    const bool other = command && !startsThis_;
+    if (other) setItemText(IDC_GENERAL_START_NOTE, texts::STARTS_OTHER_COPY + started);
+    ShowWindow(item(IDC_GENERAL_START_NOTE), other ? SW_SHOWNA : SW_HIDE);
+}
+
+// Left as it was shown, the key keeps what it holds, another copy's command too.
+bool CGeneralPage::applyStartAtLogon() {
+    const bool checked = isChecked(IDC_GENERAL_START_AT_LOGON);
+    if (checked == startsThis_) return true;
+    const std::optional<std::wstring> command =
+        checked ? std::optional<std::wstring>(startCommand(win::programPath())) : std::nullopt;
+    return win::setRunEntry(texts::RUN_ENTRY_NAME, command);
 }
 
 void CGeneralPage::loadHotKey() {

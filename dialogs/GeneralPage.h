@@ -1,6 +1,6 @@
 // The options dialog's page "全般" (template 140): the three switches, the
 // snap width and the two hot keys, edited in the page's own copy of the
-// general settings.
+// general settings; and the start at logon, which the Run key holds.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -13,6 +13,12 @@ public:
 
     void setSettings(GeneralSettings general);
     void getSettings(GeneralSettings& general);
+
+    // The check box shows whether the Run key starts this program file; a
+    // note says when it starts another copy. At OK, a change of the check
+    // box is written to the key: false when it could not be.
+    void showStartAtLogon();
+    bool applyStartAtLogon();
 
     // The hot-key control shows one entry at a time, the one chosen in the list.
     void loadHotKey();
@@ -38,4 +44,5 @@ private:
     uint16_t completeKey_ = 0;  // the control's last value with a key
     bool unfinishedKey_ = false;  // the control shows modifiers alone
     std::string shownAbsorb_;  // the snap width as setSettings put it into the edit
+    bool startsThis_ = false;  // the Run key starts this program file
 };

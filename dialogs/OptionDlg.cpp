@@ -48,6 +48,7 @@ BOOL COptionDlg::OnInitDialog() {
     ShowWindow(memoPage_.hwnd(), SW_HIDE);
 
     generalPage_.setSettings(settings_.general);
+    generalPage_.showStartAtLogon();
     memoPage_.setSettings(settings_.appearance);
     return TRUE;
 }
@@ -86,5 +87,6 @@ void COptionDlg::OnOK() {
     // all the same, and the opener applies what the files hold now before it
     // tells the failure, so that nothing acts on old settings meanwhile.
     saveFailed_ = !saveSettings(settings_.general, settings_.appearance);
+    startFailed_ = !generalPage_.applyStartAtLogon();
     win::Dialog::OnOK();
 }

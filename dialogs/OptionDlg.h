@@ -18,6 +18,8 @@ public:
     void OnOK() override;
     // After an OK: the settings files could not both be written.
     bool saveFailed() const { return saveFailed_; }
+    // At OK: the Run key could not take the start at logon.
+    bool startFailed() const { return startFailed_; }
 
 protected:
     const win::MessageTable* messageTable() const override;
@@ -32,4 +34,5 @@ private:
     win::Dialog* const pages_[2] = {&generalPage_, &memoPage_};  // in the order of their tabs
     AppSettings settings_;  // the working copy, changed only at OK
     bool saveFailed_ = false;
+    bool startFailed_ = false;
 };

@@ -68,3 +68,12 @@ int switchedPage(uint32_t virtualKey, bool ctrl, bool shift, int current, int co
     if (step == 0) return -1;
     return ((current + step) % count + count) % count;
 }
+
+std::wstring startCommand(const std::wstring& path) { return L'"' + path + L'"'; }
+
+std::wstring startedProgram(const std::wstring& command) {
+    const size_t start = command.find_first_not_of(L' ');
+    if (start == std::wstring::npos) return std::wstring();
+    if (command[start] == L'"') return command.substr(start + 1, command.find(L'"', start + 1) - start - 1);
+    return command.substr(start, command.find(L' ', start) - start);
+}

@@ -2,6 +2,7 @@
 // controls, window-free.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include "store/Settings.h"
 
@@ -26,3 +27,10 @@ bool storeHotKeyControlValue(uint16_t value, HotKeyEntry& entry);
 // Ctrl+Page Down the next, Ctrl+Shift+Tab and Ctrl+Page Up the previous, round
 // the `count` pages; -1 for any other key.
 int switchedPage(uint32_t virtualKey, bool ctrl, bool shift, int current, int count);
+
+// The Run key's command that starts the program file `path` at logon: the
+// path in quotes, so that a folder name with a blank starts no other program.
+std::wstring startCommand(const std::wstring& path);
+// The program file that a Run key's command starts: the quoted path, or the
+// command up to its first blank.
+std::wstring startedProgram(const std::wstring& command);

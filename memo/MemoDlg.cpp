@@ -1,5 +1,6 @@
 #include "memo/MemoDlg.h"
 #include <commctrl.h>
+#include <cwchar>
 #include <stdexcept>
 #include "dialogs/ColorSetDlg.h"
 #include "memo/Layout.h"
@@ -69,6 +70,9 @@ const win::MessageTable* CMemoDlg::messageTable() const {
         win::onCommand(ID_WORDWRAP, &CMemoDlg::OnWordWrap),
         win::onCommand(ID_TOPMOST, &CMemoDlg::OnTopMost),
         win::onCommand(ID_FIX_POSITION, &CMemoDlg::OnFixPosition),
+        win::onCommand(ID_REMINDER, &CMemoDlg::OnReminder),
+        win::onMessage(WM_DUE_MENU, &CMemoDlg::OnDueMenu),
+        win::onMessage(WM_TIMER, &CMemoDlg::OnTimer),
     };
     static const win::MessageTable table(rows, Dialog::messageTable());
     return &table;
@@ -229,6 +233,9 @@ void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
         const bool monitorAway = !(place == stored);
         if (besideOthers) place = cascade(place, ownerRects(), captionHeight(), workAreaOf(place, areas));
         present(memo.CAPTION, place, memo.appearance);
+        reminder_ = memo.REMINDER;
+        showClock();
+        setFlashing(reminder_ && reminder_->ringing);  // still waiting for an answer
         const RECT shown = getSaveRect();
         if (monitorAway) away_ = AwayPlace{stored, {shown.left, shown.top, shown.right, shown.bottom}};
     });
@@ -288,6 +295,7 @@ StoredMemo CMemoDlg::stored() const {
     memo.MEMO_SELECT_INDEX = getSelectedTab();
     memo.MEMO_ID = memoId_;
     memo.MEMO_VERSION = memoVersion_;
+    memo.REMINDER = reminder_;
     return memo;
 }
 
@@ -333,6 +341,9 @@ bool CMemoDlg::preTranslateMessage(const MSG& msg) {
     case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN:
         view_.clearMark();
     }
+    // A key typed into an edit that the reminder came during is the edit's:
+    // only one in view mode answers the reminder.
+    if ((msg.message == WM_LBUTTONDOWN || (msg.message == WM_KEYDOWN && !editMode())) && touched()) return true;
     if (msg.message != WM_KEYDOWN) return false;
     enum Mode { VIEW, EDIT, BOTH };
     struct Key {
@@ -530,6 +541,12 @@ HMENU CMemoDlg::menu() {
     win::checkMenuItem(menu_, ID_WORDWRAP, appearance_.WORDWRAP_FLAG);
     win::checkMenuItem(menu_, ID_FIX_POSITION, appearance_.NON_MOVE_FLAG);
     win::checkMenuItem(menu_, ID_TOPMOST, topmost());
+    // The reminder's time stands where a shortcut would.
+    wchar_t item[64] = L"";
+    GetMenuStringW(menu_, ID_REMINDER, item, 64, MF_BYCOMMAND);
+    std::wstring text(item, std::wcscspn(item, L"\t"));
+    if (reminder_) text += L'\t' + reminderTimeText(ringTime(*reminder_));
+    ModifyMenuW(menu_, ID_REMINDER, MF_BYCOMMAND | MF_STRING, ID_REMINDER, text.c_str());
     return menu_;
 }
 

@@ -65,6 +65,12 @@ public:
     int getSelectedTab() const;
     const MemoAppearance& getAppearance() const { return appearance_; }
     StoredMemo stored() const;
+    // The reminder, as the data file holds it.
+    const std::optional<Reminder>& reminder() const { return reminder_; }
+    // The reminder came due (MemoReminder.cpp): the memo comes to the front
+    // without taking the keys and flashes until the user clicks it or presses
+    // a key in it outside edit mode, which offers 完了 and the snoozes.
+    void ring();
     // The memo's block of the data file (appendMemoBlock of stored()), kept
     // until the memo changes: a save of many memos formats only those that did.
     const std::string& fileBlock();
@@ -111,6 +117,9 @@ private:
     void OnWordWrap();
     void OnTopMost();
     void OnFixPosition();
+    void OnReminder();
+    void OnDueMenu();
+    LRESULT OnTimer(WPARAM id, LPARAM);
     void OnEditKey();
     void focusNextControl();
     void focusPreviousControl();
@@ -122,6 +131,13 @@ private:
     void openFind();
     void findNext();
     void findPrevious();
+
+    // The reminder (MemoReminder.cpp). A click or a key in a due memo is the
+    // user's touch: true when it was one, and the due menu is on its way.
+    bool touched();
+    void answerDue(UINT command);
+    void showClock();
+    void setFlashing(bool flashing);
 
     // Layout and the switches of the appearance (MemoDlgLayout.cpp).
     // Caption, place and appearance of a memo being made, then shown.
@@ -203,4 +219,7 @@ private:
     MemoAppearance appearance_;
     std::string block_;
     bool blockStale_ = true;
+    std::optional<Reminder> reminder_;
+    bool flashing_ = false, lit_ = false;
+    bool dueMenuPending_ = false;  // posted or open
 };

@@ -17,3 +17,5 @@ const UINT WM_FIND_KEY = WM_USER + 105;
 const WPARAM FIND_OPEN = 0, FIND_NEXT = 1, FIND_PREVIOUS = 2;
 // The find window searches again once the memos' changes are done.
 const UINT WM_FIND_REFRESH = WM_USER + 106;
+// A memo whose reminder is due was touched: it offers 完了 and the snoozes.
+const UINT WM_DUE_MENU = WM_USER + 107;

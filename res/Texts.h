@@ -50,8 +50,28 @@ const char* const FIND_COUNT_LISTED = "、先頭の %u 件を表示";
 const char* const FIND_NOTHING = "見つかりません";
 // F3 went past the listed lines: which match of them all is shown.
 const char* const FIND_COUNT_AT = "、%u 件目を表示中";
+// The count line when nothing is typed: the memos with a reminder are listed.
+const char* const FIND_REMINDERS = "アラームのあるメモ %u 個 (近い順)";
 // The headings of the find window's columns.
 const char* const FIND_HEADINGS[] = {"メモ", "タブ", "行"};
+
+// The Run key's value that starts the program at logon, and the note of the
+// options when it names another copy of the program, above that copy's path.
+const wchar_t* const RUN_ENTRY_NAME = L"Quillpad";
+const wchar_t* const STARTS_OTHER_COPY = L"別の場所のクイルパッドが登録されています:\n";
+const char* const CANNOT_SET_START = "「Windows の起動時に開始する」を設定できません。";
+// A reminder's balloon: its title for one memo, or for several with their
+// number, above a line for each, "caption: first line"; "予定" and the time
+// for one that came due while nothing watched.
+const wchar_t* const REMINDER_TITLE = L"アラーム";
+const wchar_t* const REMINDERS_TITLE = L"アラーム %u 件";
+const wchar_t* const REMINDER_LATE = L"(遅れ) 予定 ";
+// The tray icon's tip names the next reminder on its second line.
+const wchar_t* const NEXT_REMINDER = L"次のアラーム: ";
+// The sound of the system's reminder event.
+const wchar_t* const REMINDER_SOUND = L"Notification.Reminder";
+// The reminder dialog's repeats, in the order of Repeat.
+const wchar_t* const REPEAT_NAMES[] = {L"なし", L"毎日", L"平日 (月～金)", L"毎週", L"毎月"};
 
 // What a new memo and a new tab start with, held as every memo text is (Unicode).
 const wchar_t* const NEW_MEMO_CAPTION = L"新規メモ";

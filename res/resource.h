@@ -22,10 +22,12 @@
 #define IDD_GENERAL_PAGE   140
 #define IDD_RESTORE        141
 #define IDD_FIND           142
+#define IDD_REMINDER       143
 
 // Menus
 #define IDR_MEMO_MENU      130
 #define IDR_TRAY_MENU      132
+#define IDR_DUE_MENU       133
 
 // Icons
 #define IDI_APP            128
@@ -50,6 +52,15 @@
 #define ID_WORDWRAP        32794
 #define ID_TOPMOST         32786
 #define ID_FIX_POSITION    32799
+#define ID_REMINDER        32802
+
+// A due memo's menu (popup "アラーム")
+#define ID_DUE_DONE        32810
+#define ID_SNOOZE_5        32811
+#define ID_SNOOZE_10       32812
+#define ID_SNOOZE_30       32813
+#define ID_SNOOZE_HOUR     32814
+#define ID_SNOOZE_TOMORROW 32815
 
 // Memo window (template 129)
 #define IDC_MEMO_EDITOR        1000
@@ -84,6 +95,8 @@
 #define IDC_GENERAL_ABSORB_SPIN    1036
 #define IDC_GENERAL_HOTKEY_LIST    1034
 #define IDC_GENERAL_HOTKEY         1033
+#define IDC_GENERAL_START_AT_LOGON 1037
+#define IDC_GENERAL_START_NOTE     1038
 
 // Memo page (template 139)
 #define IDC_MEMOPAGE_CAPTION_PREVIEW  1015
@@ -101,3 +114,9 @@
 #define IDC_FIND_TEXT         1050
 #define IDC_FIND_COUNT        1051
 #define IDC_FIND_LIST         1052
+
+// Reminder dialog (template 143)
+#define IDC_REMINDER_DATE     1060
+#define IDC_REMINDER_TIME     1061
+#define IDC_REMINDER_REPEAT   1062
+#define IDC_REMINDER_CLEAR    1063

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 #include "store/FileSystem.h"
+#include "store/Reminder.h"
 
 namespace fileio {
 
@@ -178,3 +179,11 @@ std::string localFolder() {
 }
 
 }  // namespace fileio
+
+const WallClock& systemClock() {
+    struct SystemClock : WallClock {
+        ClockReading now() const override { return {fileio::os::localNow(), fileio::os::utcOffsetMinutes()}; }
+    };
+    static const SystemClock clock;
+    return clock;
+}

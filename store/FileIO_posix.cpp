@@ -183,6 +183,13 @@ bool listFiles(const char* folder, std::vector<std::string>& names) {
 
 LocalTime localNow() { return toLocalTime(::time(nullptr)); }
 
+int utcOffsetMinutes() {
+    const time_t t = ::time(nullptr);
+    struct tm local {};
+    localtime_r(&t, &local);
+    return int(local.tm_gmtoff / 60);
+}
+
 std::string computerName() {
     char name[256] = {};
     return ::gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();

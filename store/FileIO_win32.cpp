@@ -157,6 +157,15 @@ LocalTime localNow() {
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
+int utcOffsetMinutes() {
+    TIME_ZONE_INFORMATION zone;
+    const DWORD which = GetTimeZoneInformation(&zone);
+    LONG bias = zone.Bias;
+    if (which == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
+    if (which == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
+    return int(-bias);
+}
+
 std::string computerName() {
     char name[MAX_COMPUTERNAME_LENGTH + 1];
     DWORD size = sizeof name;

@@ -60,6 +60,8 @@ bool makeFolder(const char* name);
 // The names of the plain files in the folder; false when it cannot be listed.
 bool listFiles(const char* folder, std::vector<std::string>& names);
 LocalTime localNow();
+// How far the wall clock is ahead of UTC now, in minutes, daylight saving included.
+int utcOffsetMinutes();
 // The computer's name as the system gives it; empty when it gives none.
 std::string computerName();
 // Folders where the user's files may be written when the program's own

@@ -40,6 +40,8 @@ const std::array<MemoKey, 6> MEMO_KEYS{{
 // readers that do not know the key skip the line, and a memo without one is
 // written byte for byte as before.
 constexpr std::string_view ID_KEY = "MEMO_ID-";
+// Before the identity, and only for a memo with a reminder.
+constexpr std::string_view REMINDER_KEY = "REMINDER-";
 
 bool readHeaderLine(std::string_view line, StoredMemo& m) {
     if (startsWith(line, ID_KEY)) {
@@ -47,6 +49,10 @@ bool readHeaderLine(std::string_view line, StoredMemo& m) {
         const size_t blank = value.find(' ');
         m.MEMO_ID.assign(value.substr(0, blank));
         m.MEMO_VERSION.assign(blank == std::string_view::npos ? std::string_view() : value.substr(blank + 1));
+        return true;
+    }
+    if (startsWith(line, REMINDER_KEY)) {
+        m.REMINDER = parseReminder(line.substr(REMINDER_KEY.size()));
         return true;
     }
     return lineformat::readKeyLine(RECT_KEYS, line, m) || lineformat::readKeyLine(COLOR_KEYS, line, m.appearance.colors) ||
@@ -57,6 +63,11 @@ void appendHeader(std::string& out, const StoredMemo& m) {
     lineformat::appendKeyLines(out, RECT_KEYS, m);
     lineformat::appendKeyLines(out, COLOR_KEYS, m.appearance.colors);
     lineformat::appendKeyLines(out, MEMO_KEYS, m);
+    if (m.REMINDER) {
+        out += REMINDER_KEY;
+        out += formatReminder(*m.REMINDER);
+        out += "\r\n";
+    }
     if (m.MEMO_ID.empty()) return;
     out += ID_KEY;
     out += m.MEMO_ID;
@@ -122,6 +133,7 @@ public:
             work_.CAPTION.clear();
             work_.MEMO_ID.clear();  // an identity is never carried over to another memo
             work_.MEMO_VERSION.clear();
+            work_.REMINDER.reset();  // nor a reminder
             memoOpen_ = true;
         } else if (line == MEMO_CLOSE && memoOpen_) {  // a close without an open would repeat the memo before
             closeMemo();

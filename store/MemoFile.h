@@ -2,10 +2,12 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 #include "store/FileIO.h"
+#include "store/Reminder.h"
 #include "store/Settings.h"
 
 // One page of a memo. `text` holds its line breaks as CR LF pairs. Texts are
@@ -27,10 +29,13 @@ struct StoredMemo {
     // (store/MemoSync.h): both on the line "MEMO_ID-<identity> <versions>".
     // Empty in a block without that line, as files of earlier versions are.
     std::string MEMO_ID, MEMO_VERSION;
+    // On the line "REMINDER-<formatReminder>", which earlier versions skip.
+    std::optional<Reminder> REMINDER;
     bool operator==(const StoredMemo& o) const {
         return tabs == o.tabs && CAPTION == o.CAPTION && RECT_LEFT == o.RECT_LEFT && RECT_TOP == o.RECT_TOP &&
                RECT_RIGHT == o.RECT_RIGHT && RECT_BOTTOM == o.RECT_BOTTOM && appearance == o.appearance &&
-               MEMO_SELECT_INDEX == o.MEMO_SELECT_INDEX && MEMO_ID == o.MEMO_ID && MEMO_VERSION == o.MEMO_VERSION;
+               MEMO_SELECT_INDEX == o.MEMO_SELECT_INDEX && MEMO_ID == o.MEMO_ID && MEMO_VERSION == o.MEMO_VERSION &&
+               REMINDER == o.REMINDER;
     }
 };
 

@@ -47,9 +47,11 @@ uint64_t randomSeed() {
 }
 
 bool sameText(const StoredMemo& a, const StoredMemo& b) { return a.tabs == b.tabs && a.CAPTION == b.CAPTION; }
+// The look holds the reminder: a dismissal is a change like a move.
 bool sameLook(const StoredMemo& a, const StoredMemo& b) {
     return a.RECT_LEFT == b.RECT_LEFT && a.RECT_TOP == b.RECT_TOP && a.RECT_RIGHT == b.RECT_RIGHT &&
-           a.RECT_BOTTOM == b.RECT_BOTTOM && a.appearance == b.appearance && a.MEMO_SELECT_INDEX == b.MEMO_SELECT_INDEX;
+           a.RECT_BOTTOM == b.RECT_BOTTOM && a.appearance == b.appearance && a.MEMO_SELECT_INDEX == b.MEMO_SELECT_INDEX &&
+           a.REMINDER == b.REMINDER;
 }
 void takeText(StoredMemo& to, const StoredMemo& from) { to.tabs = from.tabs, to.CAPTION = from.CAPTION; }
 void takeLook(StoredMemo& to, const StoredMemo& from) {
@@ -57,6 +59,7 @@ void takeLook(StoredMemo& to, const StoredMemo& from) {
     to.RECT_RIGHT = from.RECT_RIGHT, to.RECT_BOTTOM = from.RECT_BOTTOM;
     to.appearance = from.appearance;
     to.MEMO_SELECT_INDEX = from.MEMO_SELECT_INDEX;
+    to.REMINDER = from.REMINDER;
 }
 
 VersionVector joined(VersionVector a, const VersionVector& b) {
@@ -193,6 +196,7 @@ uint32_t lookHashOf(const StoredMemo& memo) {
     for (uint32_t c : {a.colors.BACK_CAPTION_COLOR, a.colors.TEXT_CAPTION_COLOR, a.colors.BACK_MEMO_COLOR, a.colors.TEXT_MEMO_COLOR})
         h = mix(h, c);
     for (bool f : {a.NOT_SHOW_TAB_FLAG, a.WORDWRAP_FLAG, a.COMPACT_FLAG, a.NON_MOVE_FLAG}) h = mix(h, f);
+    if (memo.REMINDER) h = mixText(h, formatReminder(*memo.REMINDER));
     return uint32_t(h >> 16);
 }
 

@@ -132,18 +132,9 @@ std::vector<StoredMemo> CTrayWnd::parsedMemos(const std::string& bytes) const {
     return memos;
 }
 
-// Said once, from the tray icon's balloon: nothing waits for an answer, and
-// both versions are on the screen already.
+// Both versions are on the screen already.
 void CTrayWnd::tellBothChanged(const std::vector<std::wstring>& captions) {
     std::wstring text = texts::BOTH_CHANGED;
     for (const std::wstring& caption : captions) text += L"「" + caption + L"」";
-    NOTIFYICONDATAW data = {};
-    data.cbSize = NOTIFYICONDATAW_V2_SIZE;
-    data.hWnd = hwnd();
-    data.uFlags = NIF_INFO;
-    data.dwInfoFlags = NIIF_INFO;
-    data.uTimeout = 10000;
-    lstrcpynW(data.szInfoTitle, texts::BOTH_CHANGED_TITLE, ARRAYSIZE(data.szInfoTitle));
-    lstrcpynW(data.szInfo, text.c_str(), ARRAYSIZE(data.szInfo));
-    Shell_NotifyIconW(NIM_MODIFY, &data);
+    showBalloon(texts::BOTH_CHANGED_TITLE, text);
 }

@@ -2,6 +2,7 @@
 #include "base/ReadBatch.h"
 #include <shellapi.h>
 #include <algorithm>
+#include <cwchar>
 #include <stdexcept>
 #include "dialogs/OptionDlg.h"
 #include "dialogs/RestoreDlg.h"
@@ -10,12 +11,15 @@
 #include "res/Texts.h"
 #include "res/resource.h"
 #include "store/MemoFile.h"
+#include "store/Reminder.h"
+#include "store/ShiftJis.h"
 #include "tray/HotKeyId.h"
 #include "res/Messages.h"
 #include "win/Controls.h"
 #include "win/Failure.h"
 #include "win/MessageBox.h"
 #include "win/Screen.h"
+#include "win/SystemLibrary.h"
 
 namespace {
 
@@ -23,6 +27,7 @@ UINT taskbarCreated = 0;
 const UINT_PTR SAVE_FAILED_LATER = 1;  // the timer of a failure message put off
 const UINT_PTR RETRY_SAVE = 2;         // the timer that tries a failed save again
 const UINT RETRY_SAVE_MS = 30000;
+const UINT_PTR REMINDER_TICK = 4;     // after the watch's timer (TrayWnd.h)
 
 // The form of NOTIFYICONDATAA with a tip of 128 bytes, which every shell since
 // Windows 2000 understands.
@@ -59,6 +64,11 @@ std::string fitted(const std::string& text, size_t bytes) {
         if (next + 3 >= bytes) break;
     }
     return text.substr(0, end) + "...";
+}
+
+// What a balloon or the find window shows of a memo's text.
+std::wstring firstLine(const std::vector<MemoTab>& tabs) {
+    return tabs.empty() ? std::wstring() : tabs[0].text.substr(0, tabs[0].text.find_first_of(L"\r\n"));
 }
 
 std::string cannotSaveText(fileio::SaveFailure failure) {
@@ -108,6 +118,7 @@ const win::MessageTable* CTrayWnd::messageTable() const {
         win::onMessage(WM_SAVE_FAILED, &CTrayWnd::OnSaveFailed),
         win::onMessage(WM_TELL_UNTOLD, &CTrayWnd::OnUntold),
         win::onMessage(WM_TIMER, &CTrayWnd::OnTimer),
+        win::onMessage(WM_POWERBROADCAST, &CTrayWnd::OnPowerBroadcast),
         win::onRegistered(taskbarCreated, &CTrayWnd::OnTaskbarCreated),
     };
     static const win::MessageTable table(rows, Window::messageTable());
@@ -125,6 +136,8 @@ bool CTrayWnd::createWindow() {
         trayMenu_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
         loadMemos();
         watchDataFile();
+        // The first check comes once the start has shown every memo: a due one then stays in front.
+        SetTimer(hwnd(), REMINDER_TICK, 1000, nullptr);
         return true;
     });
 }
@@ -247,8 +260,81 @@ LRESULT CTrayWnd::OnTimer(WPARAM id, LPARAM) {
         saveMemos();
     } else if (id == WATCH_FOLDER_TIMER) {
         OnWatchTick();
+    } else if (id == REMINDER_TICK) {
+        checkReminders();
     }
     return 0;
+}
+
+// What came due while the PC slept rings now, marked late.
+LRESULT CTrayWnd::OnPowerBroadcast(WPARAM event, LPARAM) {
+    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
+        lastCheck_.reset();
+        checkReminders();
+    }
+    return TRUE;
+}
+
+void CTrayWnd::checkReminders() {
+    const ClockReading now = systemClock().now();
+    struct Rung {
+        std::wstring caption, firstLine;
+        std::optional<LocalTime> lateFrom;
+    };
+    std::vector<Rung> rung;
+    std::vector<CMemoDlg*> ringing;
+    const CMemoDlg* next = nullptr;
+    for (const auto& slot : memoWindows_) {
+        if (!isLive(slot) || !slot->reminder()) continue;
+        const Reminder reminder = *slot->reminder();
+        const DueCheck check = checkReminder(reminder, lastCheck_, now);
+        if (check.rings) {
+            rung.push_back({slot->getCaption(), firstLine(slot->getTabs()),
+                            check.late ? std::optional<LocalTime>(ringTime(reminder)) : std::nullopt});
+            ringing.push_back(slot.get());
+        } else if (!reminder.ringing && (!next || ringTime(reminder) < ringTime(*next->reminder()))) {
+            next = slot.get();
+        }
+    }
+    lastCheck_ = now;
+    // Rung once the registry is walked: a memo moved back on screen may ask
+    // for a save, which tidies the registry.
+    for (CMemoDlg* memo : ringing) memo->ring();
+    std::string tip;
+    if (next) {
+        tip = sjis::encode(texts::NEXT_REMINDER + reminderTimeText(ringTime(*next->reminder())) + L" " +
+                           next->getCaption());
+    }
+    if (tip != reminderTip_) {
+        reminderTip_ = tip;
+        showSaveState();
+    }
+    if (rung.empty()) return;
+    // Many at once are one balloon that names them all.
+    std::wstring text;
+    for (const Rung& r : rung) {
+        text += r.caption + L": " + r.firstLine;
+        if (r.lateFrom) text += L" " + std::wstring(texts::REMINDER_LATE) + reminderTimeText(*r.lateFrom);
+        text += L"\n";
+    }
+    wchar_t title[64] = L"";
+    std::swprintf(title, 64, rung.size() == 1 ? texts::REMINDER_TITLE : texts::REMINDERS_TITLE, unsigned(rung.size()));
+    showBalloon(title, text);
+    win::playEventSound(texts::REMINDER_SOUND);
+    saveTellingFailure(false);
+    memosChanged();  // the find window lists due memos first
+}
+
+void CTrayWnd::showBalloon(const std::wstring& title, const std::wstring& text) {
+    NOTIFYICONDATAW data = {};
+    data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    data.hWnd = hwnd();
+    data.uFlags = NIF_INFO;
+    data.dwInfoFlags = NIIF_INFO;
+    data.uTimeout = 10000;
+    lstrcpynW(data.szInfoTitle, title.c_str(), ARRAYSIZE(data.szInfoTitle));
+    lstrcpynW(data.szInfo, text.c_str(), ARRAYSIZE(data.szInfo));
+    Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 // The shell has been restarted.
@@ -279,7 +365,7 @@ void CTrayWnd::addTrayIcon() {
 // notes reach the disk once another program lets go of the file.
 void CTrayWnd::showSaveState() {
     const fileio::SaveFailure failure = dataFile_.failure();
-    std::string tip = "クイルパッド";
+    std::string tip = reminderTip_.empty() ? "クイルパッド" : fitted("クイルパッド\n" + reminderTip_, sizeof NOTIFYICONDATAA{}.szTip);
     if (failure != fileio::SaveFailure::None) {
         tip = fitted(std::string(texts::NOTES_NOT_SAVED) + "\n" + saveFailureText(failure) + "\n" +
                          dataFolder(dataFile_.path()),
@@ -362,6 +448,15 @@ void CTrayWnd::forEachMemo(const MemoVisitor& visit) const {
     }
 }
 
+std::vector<ReminderMemo> CTrayWnd::reminderMemos() const {
+    std::vector<ReminderMemo> memos;
+    for (const auto& slot : memoWindows_) {
+        if (!isLive(slot) || !slot->reminder()) continue;
+        memos.push_back({slot->id(), slot->getCaption(), firstLine(slot->getTabs()), *slot->reminder()});
+    }
+    return memos;
+}
+
 // The memo is found before it is shown: showing it may commit its edits, and
 // the save that asks for lets go of ended memos in the registry.
 bool CTrayWnd::showHit(const FindHit& hit) {
@@ -409,6 +504,7 @@ void CTrayWnd::OnOption() {
         reloadAllMemoSettings();
     }
     if (dialog.saveFailed()) win::showWarning(texts::CANNOT_SAVE);
+    if (dialog.startFailed() && hwnd()) win::showWarning(texts::CANNOT_SET_START);
     if (taken.empty()) return;
     std::string text;
     for (const std::string& name : taken) text += "「" + name + "」";

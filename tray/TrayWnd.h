@@ -52,6 +52,7 @@ public:
     // The find window, brought to the front; one at a time.
     void openFind();
     void forEachMemo(const MemoVisitor& visit) const override;
+    std::vector<ReminderMemo> reminderMemos() const override;
     bool showHit(const FindHit& hit) override;
 
     bool loadMemos();
@@ -62,8 +63,9 @@ public:
     // `causedByDelete`: the save removes a deleted tab or memo (store/Generations.h).
     // The tray icon shows whether it failed until the next save.
     bool saveMemos(bool causedByDelete = false);
-    // The tray icon's tip: the program's name, or while the last save failed,
-    // that the notes are not saved, why, and the data file's folder.
+    // The tray icon's tip: the program's name and the next reminder, or while
+    // the last save failed, that the notes are not saved, why, and the data
+    // file's folder.
     const std::string& trayTip() const { return trayTip_; }
 
 protected:
@@ -93,6 +95,7 @@ private:
     LRESULT OnUntold(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM id, LPARAM);
     void OnTaskbarCreated();
+    LRESULT OnPowerBroadcast(WPARAM event, LPARAM);
     void OnWatchTick();
 
     void addTrayIcon();
@@ -104,6 +107,11 @@ private:
     std::vector<std::string> registerHotKeys();
     void unregisterHotKeys();
     void showTrayMenu();
+    // Rings the memos whose reminders came due, together, and names the next
+    // reminder in the tip: every second, at the start and at a resume.
+    void checkReminders();
+    // Says it once, from the tray icon: nothing waits for an answer.
+    void showBalloon(const std::wstring& title, const std::wstring& text);
     std::optional<INT_PTR> runGreyed(UINT command, win::Dialog& dialog);
     void releaseEndedMemos();
     void commitAllEdits();
@@ -160,6 +168,8 @@ private:
     bool folderChanged_ = false;  // seen by the watch and not yet merged
     unsigned watchTicks_ = 0;
     std::string trayTip_;
+    std::string reminderTip_;  // the tip's line of the next reminder
+    std::optional<ClockReading> lastCheck_;  // none at the start and after a resume
     const bool endsProcess_;
     bool deleteAllOwed_ = false;  // "全削除" emptied the registry; the next save removes those memos
     bool loading_ = false;  // the data file is being read: no save may write it

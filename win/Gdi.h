@@ -28,6 +28,7 @@ private:
 
 using Brush = GdiObject<HBRUSH>;
 using Font = GdiObject<HFONT>;
+using Pen = GdiObject<HPEN>;
 
 // BeginPaint and EndPaint around one WM_PAINT.
 class PaintDC {

@@ -1,5 +1,6 @@
 #include "win/SystemLibrary.h"
 #include <commctrl.h>
+#include <mmsystem.h>
 #include <stdexcept>
 #include <string>
 
@@ -30,6 +31,7 @@ private:
 
 SystemDll comctl32("comctl32.dll");
 SystemDll version("version.dll");
+SystemDll winmm("winmm.dll");
 
 }  // namespace
 
@@ -68,6 +70,11 @@ bool getFileVersionInfo(const char* path, DWORD size, void* block) {
 bool verQueryValue(const void* block, const char* name, void** value, UINT* length) {
     static auto query = version.function<BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT)>("VerQueryValueA");
     return query(block, name, value, length) != FALSE;
+}
+
+void playEventSound(const wchar_t* alias) {
+    static auto play = winmm.function<BOOL(WINAPI*)(LPCWSTR, HMODULE, DWORD)>("PlaySoundW");
+    if (!play(alias, nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT)) MessageBeep(MB_ICONASTERISK);
 }
 
 }  // namespace win

@@ -29,4 +29,8 @@ DWORD getFileVersionInfoSize(const char* path);
 bool getFileVersionInfo(const char* path, DWORD size, void* block);
 bool verQueryValue(const void* block, const char* name, void** value, UINT* length);
 
+// winmm.dll: plays the sound the user chose for the system event `alias`
+// once, without waiting; the default beep when there is none.
+void playEventSound(const wchar_t* alias);
+
 }  // namespace win

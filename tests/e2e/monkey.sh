@@ -703,7 +703,7 @@ hold_item() {
 }
 item_held() { local b; for b in ${HELD[$1]:-}; do gone "$b" || return 0; done; return 1; }
 
-# The options dialog (179 by 225 units, its page at 11, 30): the check boxes
+# The options dialog (179 by 255 units, its page at 11, 30): the check boxes
 # "タブを複数行", "削除確認を行う" and "編集時 メモを選択" at random, then OK,
 # "ｷｬﾝｾﾙ" or Escape.
 options() {
@@ -715,13 +715,13 @@ options() {
     local dialog=$WINDOW y boxes=$FAILURE_BOXES
     for y in 56 72 86; do
         roll 3
-        if [ "$R" -eq 0 ]; then note "  check box at $y"; click_at "$dialog" 179 225 29 "$y"; fi
+        if [ "$R" -eq 0 ]; then note "  check box at $y"; click_at "$dialog" 179 255 29 "$y"; fi
     done
     roll 3
     case $R in
-        0) note "  OK"; click_at "$dialog" 179 225 117 212 ;;
-        1) note "  cancel"; click_at "$dialog" 179 225 157 212 ;;
-        2) note "  Escape"; click_at "$dialog" 179 225 21 12; xdotool key Escape ;;
+        0) note "  OK"; click_at "$dialog" 179 255 117 242 ;;
+        1) note "  cancel"; click_at "$dialog" 179 255 157 242 ;;
+        2) note "  Escape"; click_at "$dialog" 179 255 21 12; xdotool key Escape ;;
     esac
     # "OK" on a full disk: the dialog's own failure box first.
     if [ -n "$faults" ] && ! wait_for 3 gone "$dialog"; then

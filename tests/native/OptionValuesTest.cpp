@@ -110,3 +110,16 @@ TEST(SwitchedPage, CtrlTabAndCtrlPageKeysGoRoundThePages) {
 }
 
 }  // namespace
+
+TEST(StartCommand, QuotedAndReadBack) {
+    const std::wstring path = L"C:\\Program Files\\メモ\\Quillpad.exe";
+    EXPECT_EQ(startCommand(path), L'"' + path + L'"');
+    struct Row { const wchar_t* command; const wchar_t* program; } rows[] = {
+        {L"\"C:\\Program Files\\メモ\\Quillpad.exe\"", L"C:\\Program Files\\メモ\\Quillpad.exe"},
+        {L"  \"D:\\a b\\Quillpad.exe\" /min", L"D:\\a b\\Quillpad.exe"},
+        {L"C:\\Tools\\Quillpad.exe /min", L"C:\\Tools\\Quillpad.exe"},
+        {L"\"C:\\cut", L"C:\\cut"},
+        {L"", L""},
+    };
+    for (const Row& r : rows) EXPECT_EQ(startedProgram(r.command), r.program) << r.program;
+}

@@ -76,10 +76,10 @@ const Dialog kDialogs[] = {
          HIDDEN | WS_GROUP | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE, WS_EX_STATICEDGE,
          0, 105, 40, 15},
     }},
-    {"Options", 131, FRAMED, 0, "オプション設定", 179, 225, {
-        {1032, "SysTabControl32", "", SHOWN | WS_TABSTOP, 0, 5, 5, 170, 190},
-        {1, "Button", "OK", SHOWN | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_FLAT, 0, 100, 205, 35, 14},
-        {2, "Button", "ｷｬﾝｾﾙ", SHOWN | WS_TABSTOP | BS_FLAT, 0, 140, 205, 35, 14},
+    {"Options", 131, FRAMED, 0, "オプション設定", 179, 255, {
+        {1032, "SysTabControl32", "", SHOWN | WS_TABSTOP, 0, 5, 5, 170, 220},
+        {1, "Button", "OK", SHOWN | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_FLAT, 0, 100, 235, 35, 14},
+        {2, "Button", "ｷｬﾝｾﾙ", SHOWN | WS_TABSTOP | BS_FLAT, 0, 140, 235, 35, 14},
     }},
     {"Colours", 136, FRAMED, 0, "色設定", 163, 105, {
         {1027, "Static", "タイトル", SHOWN | SS_CENTER | SS_CENTERIMAGE, WS_EX_STATICEDGE,
@@ -104,7 +104,7 @@ const Dialog kDialogs[] = {
         {1027, "Button", "タブを非表示", SHOWN | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 10, 70, 50, 10},
         {1029, "Button", "文字を折返す", SHOWN | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 10, 85, 50, 10},
     }},
-    {"GeneralPage", 140, WS_CHILD | WS_VISIBLE | DS_SETFONT | DS_CONTROL, 0, "", 127, 181, {
+    {"GeneralPage", 140, WS_CHILD | WS_VISIBLE | DS_SETFONT | DS_CONTROL, 0, "", 127, 195, {
         {-1, "Button", "共通設定", SHOWN | BS_GROUPBOX, 0, 5, 5, 110, 65},
         {1028, "Button", "タブを複数行", SHOWN | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 13, 21, 50, 10},
         {1026, "Button", "削除確認を行う", SHOWN | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 13, 37, 55, 10},
@@ -120,6 +120,8 @@ const Dialog kDialogs[] = {
         {1034, "ComboBox", "", SHOWN | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0,
          10, 115, 100, 100},
         {1033, "msctls_hotkey32", "", SHOWN | WS_TABSTOP | WS_BORDER, 0, 10, 135, 100, 14},
+        {1037, "Button", "Windows の起動時に開始する", SHOWN | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 8, 160, 110, 10},
+        {1038, "Static", "", HIDDEN | SS_LEFT | SS_NOPREFIX, 0, 8, 171, 140, 18},
     }},
     {"Restore", 141, FRAMED, 0, "バックアップから復元", 260, 190, {
         {1040, "ListBox", "",
@@ -137,6 +139,16 @@ const Dialog kDialogs[] = {
         {1051, "Static", "", SHOWN | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE, 0, 5, 20, 320, 10},
         {1052, "SysListView32", "", SHOWN | WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL |
          LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 0, 5, 32, 320, 133},
+    }},
+    {"Reminder", 143, FRAMED, 0, "アラーム", 175, 65, {
+        {-1, "Static", "日時(&T):", SHOWN | SS_LEFT | SS_CENTERIMAGE, 0, 5, 5, 40, 14},
+        {1060, "SysDateTimePick32", "", SHOWN | WS_TABSTOP | DTS_SHORTDATEFORMAT, 0, 45, 5, 70, 14},
+        {1061, "SysDateTimePick32", "", SHOWN | WS_TABSTOP | DTS_TIMEFORMAT | DTS_UPDOWN, 0, 120, 5, 50, 14},
+        {-1, "Static", "繰り返し(&R):", SHOWN | SS_LEFT | SS_CENTERIMAGE, 0, 5, 24, 40, 14},
+        {1062, "ComboBox", "", SHOWN | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 45, 24, 70, 80},
+        {1, "Button", "OK", SHOWN | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_FLAT, 0, 45, 45, 40, 14},
+        {1063, "Button", "解除(&C)", SHOWN | WS_TABSTOP | BS_FLAT, 0, 90, 45, 40, 14},
+        {2, "Button", "ｷｬﾝｾﾙ", SHOWN | WS_TABSTOP | BS_FLAT, 0, 135, 45, 35, 14},
     }},
 };
 
@@ -185,7 +197,8 @@ INT_PTR CALLBACK plainDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 void initCommonControls() {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES | ICC_HOTKEY_CLASS |
-                                                ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+                                                ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                ICC_DATE_CLASSES};
     ASSERT_TRUE(InitCommonControlsEx(&icc));
 }
 
@@ -276,7 +289,9 @@ TEST_P(DialogTemplate, MatchesItsTable) {
         EXPECT_EQ(GetDlgCtrlID(got.hwnd), want.id);
         EXPECT_EQ(lstrcmpiA(className(got.hwnd).c_str(), want.cls), 0)
             << className(got.hwnd) << " is not " << want.cls;
-        if (want.text) {
+        if (lstrcmpiA(want.cls, "SysDateTimePick32") == 0) {
+            // a date-time picker's text is the time it shows
+        } else if (want.text) {
             EXPECT_EQ(windowText(got.hwnd), want.text);
         } else {
             HICON shown = reinterpret_cast<HICON>(SendMessageA(got.hwnd, STM_GETICON, 0, 0));
@@ -358,6 +373,7 @@ const Menu kMenus[] = {
         SEPARATOR,
         {"メモの削除(&D)", 32772, {}},
         SEPARATOR,
+        {"アラーム(&A)...", 32802, {}},
         {"プロパティ(&O)", 0, {
             {"色変更(&C)", 32793, {}},
             SEPARATOR,
@@ -366,6 +382,15 @@ const Menu kMenus[] = {
             {"常に最前面(&F)", 32786, {}},
             {"位置固定(&N)", 32799, {}},
         }},
+    }}}},
+    {"Due", 133, {{"アラーム", 0, {
+        {"完了(&D)", 32810, {}},
+        SEPARATOR,
+        {"5 分後に再通知(&5)", 32811, {}},
+        {"10 分後に再通知(&1)", 32812, {}},
+        {"30 分後に再通知(&3)", 32813, {}},
+        {"1 時間後に再通知(&H)", 32814, {}},
+        {"明日の同じ時刻に再通知(&T)", 32815, {}},
     }}}},
     {"Tray", 132, {{"システム", 0, {
         {"全削除(&D)", 32784, {}},

@@ -268,6 +268,7 @@ TEST(MemoWriter, RoundTripKeepsEveryMemoInOrder) {
     second.appearance.WORDWRAP_FLAG = second.appearance.NON_MOVE_FLAG = true;
     second.MEMO_SELECT_INDEX = 2;
     second.MEMO_ID = "00ff", second.MEMO_VERSION = "ab";  // written last in the header, never carried to the next memo
+    second.REMINDER = parseReminder("2026-12-10T09:00:00 weekly snooze 2026-12-10T09:05:00 ringing");  // nor this
     second.tabs = {{L"one\r\n", L""}, {L"\r\n", w(NEW_TAB)}, {L"[MEMO_TAB_END] \r\nMEMO_TAB_TITLE\r\n\r\n", L"MEMO_TAB_TITLE-x"}};
     StoredMemo withoutTabs = second;
     withoutTabs.tabs.clear();  // a memo being deleted leaves no block

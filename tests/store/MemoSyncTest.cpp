@@ -153,6 +153,13 @@ TEST(MemoSync, TwoPcsAgree) {
              const std::string old = a.file;
              a.shown.erase(a.shown.begin()); a.sync_(true); deliver(a, b); b.file = old; b.sync_(false); },
          {L"2"}, 0},
+        {"a reminder dismissed on one PC", [&](Pc& a, Pc& b, auto&) {
+             a.shown[0].REMINDER = makeReminder(LocalTime{2026, 12, 10, 9, 0, 0}, Repeat::None);
+             a.sync_(true); deliver(a, b);
+             EXPECT_TRUE(b.shown[0].REMINDER);
+             b.shown[0].REMINDER.reset(); b.sync_(true); deliver(b, a);
+             EXPECT_FALSE(a.shown[0].REMINDER); },
+         {L"1", L"2"}, 0},
         {"a delete, then the previous version's file", [&](Pc& a, Pc& b, auto& start) {
              a.shown.erase(a.shown.begin()); a.sync_(true); deliver(a, b);
              std::vector<StoredMemo> plain = start;

@@ -427,3 +427,21 @@ TEST_F(ReadOnlySettingsTest, FailedSaveAtOkIsReported) {
 }
 
 }  // namespace
+
+// Two memos with reminders, the sooner one second; a third rings already.
+class RemindersTest : public TrayWndTest {
+public:
+    RemindersTest() {
+        auto memo = [](const char* caption, const char* reminder) {
+            return std::string("[MEMO_TAB_START]\r\nCAPTION-") + caption + "\r\nREMINDER-" + reminder +
+                   "\r\n[MEMO_START]\r\nt\r\n[MEMO_END]\r\n[MEMO_TAB_END]\r\n";
+        };
+        files = {{"Quillpad.dat", memo("later", "2099-01-01T09:00:00 daily") + memo("sooner", "2098-05-06T07:08:00 once") +
+                                      memo("due", "2020-01-01T09:00:00 once ringing")}};
+    }
+};
+
+TEST_F(RemindersTest, TheTipNamesTheNextReminder) {
+    SendMessageA(tray.hwnd(), WM_TIMER, 4, 0);  // the reminders' tick
+    EXPECT_EQ(tray.trayTip(), "クイルパッド\n次のアラーム: 2098/5/6 7:08 sooner");
+}
