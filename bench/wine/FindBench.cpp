@@ -23,7 +23,7 @@ namespace {
 
 constexpr int MEMOS = 500;
 constexpr size_t TAB_UNITS = 7000;
-constexpr int RUNS = 5;
+const int RUNS = benchOnce() ? 1 : 5;
 
 // A memo of the set, each tab's lines repeated to about TAB_UNITS characters.
 StoredMemo longMemo(int index) {
