@@ -301,7 +301,7 @@ void CMemoDlg::setCompact(bool compact) {
 }
 
 // The caption strip and the text in the memo's colours; everything else in
-// the system's. The one brush is made anew at each request.
+// the system's, with brushes shared by every memo of those colours.
 HBRUSH CMemoDlg::OnCtlColor(HDC dc, HWND control) {
     auto standard = reinterpret_cast<HBRUSH>(defaultProcessing());
     return colorStatics_.answer(dc, control, appearance_.colors, standard);
