@@ -103,9 +103,12 @@ void CFindDlg::search() {
     // The list asks for the text of the lines it shows (LVN_GETDISPINFO). A
     // new count lays the list and its header out again: only when it changed.
     // Otherwise only the shown lines that show another text are painted
-    // again, at once: a keystroke that lengthens a word often keeps them all.
-    if (before.size() != hits_.size()) {
-        SendMessageA(list, LVM_SETITEMCOUNT, hits_.size(), 0);
+    // again, at once, where the selection scrolled the list: a keystroke that
+    // lengthens a word often keeps them all.
+    const bool recounted = before.size() != hits_.size();
+    if (recounted) SendMessageA(list, LVM_SETITEMCOUNT, hits_.size(), 0);
+    if (!hits_.empty() && walked_ < 0) select(std::min<int>(place, int(hits_.size()) - 1));
+    if (recounted) {
         InvalidateRect(list, nullptr, FALSE);
     } else {
         const size_t top = size_t(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
@@ -116,7 +119,6 @@ void CFindDlg::search() {
         }
         if (first < end) SendMessageA(list, LVM_REDRAWITEMS, first, last);
     }
-    if (!hits_.empty() && walked_ < 0) select(std::min<int>(place, int(hits_.size()) - 1));
     showCount();
 }
 
