@@ -111,6 +111,26 @@ public:
         return double(counters.PeakWorkingSetSize) / (1024 * 1024);
     }
 
+    // The pixels Wine keeps for the visible memo windows, part of the working
+    // set: four bytes each on a 24-bit display, in blocks of 32 by 32 pixels
+    // from the window's corner, for the part of the window on the screen.
+    double memoPixelsMegabytes() const {
+        const LONG x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        const RECT screen = {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+        double bytes = 0;
+        for (HWND w : threadWindows(info_.dwThreadId)) {
+            RECT r, shown;
+            if (!IsWindowVisible(w) || !hasClass(w, "#32770") || !GetWindowRect(w, &r) || !IntersectRect(&shown, &r, &screen)) {
+                continue;
+            }
+            const LONG left = (shown.left - r.left) & ~31, top = (shown.top - r.top) & ~31;
+            const LONG right = std::max(left + 32, (shown.right - r.left + 31) & ~31);
+            const LONG bottom = std::max(top + 32, (shown.bottom - r.top + 31) & ~31);
+            bytes += 4.0 * (right - left) * (bottom - top);
+        }
+        return bytes / (1024 * 1024);
+    }
+
     HWND residentWindow() const {
         for (HWND w : threadWindows(info_.dwThreadId)) {
             if (hasClass(w, "Quillpad:3")) return w;
@@ -162,14 +182,14 @@ double plainWriteMs(const std::string& data) {
 // What one Quillpad.exe showed.
 struct ProgramFigures {
     std::map<int, std::vector<double>> start;
-    std::vector<double> peak, commit, exit;
+    std::vector<double> peak, pixels, commit, exit;
     std::vector<double> firstCommit;  // the first of each start's commits
 };
 
 struct Figures {
     std::map<int, std::vector<double>> floorStart;
     ProgramFigures quillpad, before;
-    std::vector<double> floorPeak, plainWrite;
+    std::vector<double> floorPeak, floorPixels, plainWrite;
     std::vector<double> heldStart, freeStart, heldDelay;  // the pairs of starts
     size_t fileBytes = 0;
 };
@@ -184,6 +204,7 @@ double runFloor(const std::string& commandLine, int count, Figures* figures) {
     if (figures && count == referenceSize) {
         floor.settle();
         figures->floorPeak.push_back(floor.peakMegabytes());
+        figures->floorPixels.push_back(floor.memoPixelsMegabytes());
     }
     return start;
 }
@@ -232,6 +253,7 @@ double runQuillpad(const std::string& commandLine, int count, ProgramFigures* pr
     if (reference) {
         measureCommit(quillpad, *program, *figures);
         program->peak.push_back(quillpad.peakMegabytes());
+        program->pixels.push_back(quillpad.memoPixelsMegabytes());
     }
     double exit = quillpad.exitSeconds();
     printf("  %s %5d memos: %6.2f s%s, exit %.2f s\n", figures && program == &figures->before ? "before  " : "Quillpad", count,
@@ -279,6 +301,9 @@ void report(const Figures& f, int starts) {
     double peak = *std::max_element(f.quillpad.peak.begin(), f.quillpad.peak.end());
     printf("\nPeak working set with %d memos, the highest of %zu starts: Quillpad %.1f MB, floor %.1f MB\n",
            referenceSize, f.quillpad.peak.size(), peak, *std::max_element(f.floorPeak.begin(), f.floorPeak.end()));
+    printf("  of which the memo windows' pixels (as Wine keeps them): Quillpad %.1f MB, floor %.1f MB\n",
+           *std::max_element(f.quillpad.pixels.begin(), f.quillpad.pixels.end()),
+           *std::max_element(f.floorPixels.begin(), f.floorPixels.end()));
     printf("  target: <= 100 MB: %s\n", verdict(peak <= 100));
     double exit = median(f.quillpad.exit);
     printf("\nExit with %d memos, from the command to the process's end (median of %zu): %.2f s\n", referenceSize,
