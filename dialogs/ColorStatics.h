@@ -10,14 +10,13 @@ class ColorStatics {
 public:
     ColorStatics(int captionId, int memoId) : captionId_(captionId), memoId_(memoId) {}
 
-    // The answer to WM_CTLCOLORSTATIC from `control`: for a preview, the one
-    // brush, made anew in the preview's background colour, with the text
-    // colour set; for any other control `byDefault`.
+    // The answer to WM_CTLCOLORSTATIC from `control`: for a preview, a brush
+    // of the preview's background colour, shared with every other preview of
+    // that colour, with the text colour set; for any other control `byDefault`.
     HBRUSH answer(HDC dc, HWND control, const MemoColors& colors, HBRUSH byDefault);
 
 private:
     int captionId_, memoId_;
-    win::Brush brush_;
 };
 
 // Repaints a window and its controls before returning, so that a changed

@@ -95,6 +95,7 @@ void CFindDlg::search() {
     });
     HWND list = item(IDC_FIND_LIST);
     const int place = std::max(selected(), 0);
+    const std::vector<FindHit> before = std::move(hits_);
     hits_ = results.hits();
     total_ = results.total();
     count_ = results.countLine();
@@ -108,11 +109,23 @@ void CFindDlg::search() {
     if (walked_ >= long(total_)) walked_ = -1;
     // The list asks for the text of the lines it shows (LVN_GETDISPINFO). A
     // new count lays the list and its header out again: only when it changed.
-    if (size_t(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) != hits_.size()) {
-        SendMessageA(list, LVM_SETITEMCOUNT, hits_.size(), 0);
-    }
+    // Otherwise only the shown lines that show another text are painted
+    // again, at once, where the selection scrolled the list: a keystroke that
+    // lengthens a word often keeps them all.
+    const bool recounted = before.size() != hits_.size();
+    if (recounted) SendMessageA(list, LVM_SETITEMCOUNT, hits_.size(), 0);
     if (!hits_.empty() && walked_ < 0) select(std::min<int>(place, int(hits_.size()) - 1));
-    InvalidateRect(list, nullptr, FALSE);
+    if (recounted) {
+        InvalidateRect(list, nullptr, FALSE);
+    } else {
+        const size_t top = size_t(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+        const size_t end = std::min(hits_.size(), top + size_t(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0)) + 1);
+        size_t first = end, last = 0;
+        for (size_t i = top; i < end; ++i) {
+            if (hits_[i].columns != before[i].columns) first = std::min(first, i), last = i;
+        }
+        if (first < end) SendMessageA(list, LVM_REDRAWITEMS, first, last);
+    }
     showCount();
 }
 
@@ -159,7 +172,12 @@ void CFindDlg::select(int line) {
     HWND list = item(IDC_FIND_LIST);
     LVITEMA state = {};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(list, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&state));
+    // The line that has the focus or the selection (one at most), not every
+    // line: the list would visit each of them.
+    for (UINT which : {LVNI_SELECTED, LVNI_FOCUSED}) {
+        const LRESULT i = SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), which);
+        if (i >= 0) SendMessageA(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
+    }
     if (line < 0) return;
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageA(list, LVM_SETITEMSTATE, line, reinterpret_cast<LPARAM>(&state));

@@ -28,10 +28,12 @@ uint32_t lastActivation = 0;
 
 // The edit-mode controls are made when a memo first enters edit mode: most
 // memos are only ever read, and each control is a window to make and to end.
-// The text static's place is the view's.
+// The tab control is made when the tabs are first shown. The text static's
+// place is the view's.
 const win::SplitTemplate& CMemoDlg::memoTemplate() {
-    static const win::SplitTemplate split(
-        IDD_MEMO, {IDC_MEMO_CAPTION_EDIT, IDC_MEMO_TAB_TITLE, IDOK, IDCANCEL, IDC_MEMO_TAB_LABEL}, {IDC_MEMO_TEXT});
+    static const win::SplitTemplate split(IDD_MEMO,
+                                          {IDC_MEMO_CAPTION_EDIT, IDC_MEMO_TAB_TITLE, IDOK, IDCANCEL, IDC_MEMO_TAB_LABEL},
+                                          {IDC_MEMO_TEXT, IDC_MEMO_TABS});
     return split;
 }
 
@@ -81,7 +83,6 @@ const win::MessageTable* CMemoDlg::messageTable() const {
 BOOL CMemoDlg::OnInitDialog() {
     loadSettings(settings_.general, settings_.appearance);
     appearance_ = settings_.appearance;  // a new memo takes the default appearance
-    win::initCommonControls(ICC_TAB_CLASSES);
     if (!view_.createView(hwnd(), IDC_MEMO_TEXT, memoTemplate().laterRect(hwnd(), IDC_MEMO_TEXT),
                           memoTemplate().laterExStyle(IDC_MEMO_TEXT))) {
         throw std::runtime_error("text view");
@@ -93,6 +94,21 @@ BOOL CMemoDlg::OnInitDialog() {
     tabs_.clear();
     SetWindowTextA(hwnd(), "クイルパッド");
     return TRUE;
+}
+
+// The tab control, made once, when the tabs are first shown, with the tabs,
+// the selection and the row mode it would have had from the start, after the
+// text in the order of the controls, as in the template.
+void CMemoDlg::makeTabs() {
+    if (item(IDC_MEMO_TABS)) return;
+    win::initCommonControls(ICC_TAB_CLASSES);
+    HWND tabsControl = memoTemplate().createOne(hwnd(), IDC_MEMO_TABS);
+    if (!tabsControl) throw std::runtime_error("tab control");
+    SetWindowPos(tabsControl, view_.hwnd(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (size_t i = 0; i < tabs_.size(); ++i) win::insertTab(tabsControl, static_cast<int>(i), tabs_[i].title);
+    SendMessageA(tabsControl, TCM_SETCURSEL, selected_, 0);
+    EnableWindow(tabsControl, !appearance_.COMPACT_FLAG);
+    applyTabMode(settings_.general.TAB_MODE_FLAG);
 }
 
 // The edit-mode controls, made once, filled with what they would hold had
@@ -197,7 +213,7 @@ void CMemoDlg::createMemo(const std::wstring& text, const std::wstring& title, c
 void CMemoDlg::appendTab(const MemoTab& tab) {
     tabs_.push_back(tab);
     markChanged();
-    win::insertTab(item(IDC_MEMO_TABS), static_cast<int>(tabs_.size()) - 1, tab.title);
+    if (HWND tabsControl = item(IDC_MEMO_TABS)) win::insertTab(tabsControl, tabCount() - 1, tab.title);
     selectTab(tabCount() - 1);
     setItemText(IDC_MEMO_TAB_TITLE, tab.title);
 }
@@ -220,12 +236,11 @@ void CMemoDlg::addMemo(const StoredMemo& memo, bool besideOthers) {
         if (!besideOthers && !memo.MEMO_ID.empty()) memoId_ = memo.MEMO_ID, memoVersion_ = memo.MEMO_VERSION;
         tabs_ = memo.tabs;
         markChanged();
-        // Selected once, without the notice that would show each tab's text.
-        HWND tabsControl = item(IDC_MEMO_TABS);
-        for (size_t i = 0; i < tabs_.size(); ++i) win::insertTab(tabsControl, static_cast<int>(i), tabs_[i].title);
+        // Selected once, without the change that would show each tab's text;
+        // the tab control, made as the memo is presented, takes the tabs.
         int index = memo.MEMO_SELECT_INDEX;
         if (index < 0 || index >= static_cast<int>(tabs_.size())) index = 0;
-        SendMessageA(tabsControl, TCM_SETCURSEL, index, 0);
+        selected_ = index;
         showTab(index);
         const std::vector<PixelRect> areas = workAreas();
         const PixelRect stored{memo.RECT_LEFT, memo.RECT_TOP, memo.RECT_RIGHT, memo.RECT_BOTTOM};
@@ -278,9 +293,7 @@ RECT CMemoDlg::getSaveRect() const {
     return r;
 }
 
-int CMemoDlg::getSelectedTab() const {
-    return static_cast<int>(SendMessageA(item(IDC_MEMO_TABS), TCM_GETCURSEL, 0, 0));
-}
+int CMemoDlg::getSelectedTab() const { return selected_; }
 
 StoredMemo CMemoDlg::stored() const {
     StoredMemo memo;
@@ -311,12 +324,16 @@ const std::string& CMemoDlg::fileBlock() {
 
 bool CMemoDlg::editMode() const { return win::hasVisibleStyle(edit_.hwnd()); }
 
-int CMemoDlg::tabCount() const {
-    return static_cast<int>(SendMessageA(item(IDC_MEMO_TABS), TCM_GETITEMCOUNT, 0, 0));
-}
+int CMemoDlg::tabCount() const { return static_cast<int>(tabs_.size()); }
 
-// Selecting through the focus sends TCN_SELCHANGE, which shows the tab's text.
-void CMemoDlg::selectTab(int index) { SendMessageA(item(IDC_MEMO_TABS), TCM_SETCURFOCUS, index, 0); }
+// The tab control, when there is one, shows the selection without a notice:
+// each change of it, ours or the user's, shows the tab in tabSelected.
+void CMemoDlg::selectTab(int index) {
+    if (index == selected_) return;
+    selected_ = index;
+    if (HWND tabsControl = item(IDC_MEMO_TABS)) SendMessageA(tabsControl, TCM_SETCURSEL, index, 0);
+    tabSelected();
+}
 
 // The editor takes the text when edit mode begins: a long one costs it time.
 void CMemoDlg::showTab(int i) {
@@ -448,7 +465,7 @@ bool CMemoDlg::commit() {
         tab.text = itemText(IDC_MEMO_EDITOR);
         tab.title = itemText(IDC_MEMO_TAB_TITLE);
         setItemText(IDC_MEMO_TEXT, tab.text);
-        win::setTabTitle(item(IDC_MEMO_TABS), i, tab.title);
+        if (HWND tabsControl = item(IDC_MEMO_TABS)) win::setTabTitle(tabsControl, i, tab.title);
         kept = true;
     }
     leaveEditMode();
@@ -510,8 +527,14 @@ void CMemoDlg::enterEditMode() {
     SetFocus(edit_.hwnd());
 }
 
-// Every change of the selection, by the user or by selectTab, passes here.
 LRESULT CMemoDlg::OnSelChangeTab(const NMHDR&) {
+    selected_ = static_cast<int>(SendMessageA(item(IDC_MEMO_TABS), TCM_GETCURSEL, 0, 0));
+    tabSelected();
+    return 0;
+}
+
+// Every change of the selection, by the user or by selectTab, passes here.
+void CMemoDlg::tabSelected() {
     markChanged();
     int i = getSelectedTab();
     if (i >= 0 && i < static_cast<int>(tabs_.size())) {
@@ -520,7 +543,6 @@ LRESULT CMemoDlg::OnSelChangeTab(const NMHDR&) {
         ShowWindow(item(IDC_MEMO_TEXT), SW_SHOW);
         ShowWindow(edit_.hwnd(), SW_HIDE);
     }
-    return 0;
 }
 
 // From the keyboard the menu opens at the memo, at the top left of its text.
@@ -575,6 +597,7 @@ void CMemoDlg::OnDeleteTab() {
     if (!hwnd()) return;  // every memo was deleted while the question was open
     SendMessageA(item(IDC_MEMO_TABS), TCM_DELETEITEM, i, 0);
     tabs_.erase(tabs_.begin() + i);
+    selected_ = -1;  // the selected tab is gone
     markChanged();
     if (i < static_cast<int>(places_.size())) places_.erase(places_.begin() + i);
     shownTab_ = -1;

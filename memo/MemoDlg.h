@@ -107,6 +107,7 @@ private:
     LRESULT OnMoving(WPARAM, LPARAM);
     void OnExitSizeMove();
     LRESULT OnSelChangeTab(const NMHDR&);
+    void tabSelected();
     LRESULT OnRClickTab(const NMHDR&);
     void OnReloadSettings();
     void OnAddTab();
@@ -152,6 +153,7 @@ private:
     void applyTabMode(bool multiRow);
 
     static const win::SplitTemplate& memoTemplate();
+    void makeTabs();
     void createEditControls();
     // The text editor (control 1000), made anew when wrapping is switched.
     void makeEditor();
@@ -202,6 +204,7 @@ private:
     std::pair<LRESULT, int> editShows_;     // and what it showed then
     std::wstring caption_;
     std::vector<MemoTab> tabs_;
+    int selected_ = -1;  // the selected tab, which the tab control shows once it is made
     ColorStatics colorStatics_{IDC_MEMO_CAPTION, IDC_MEMO_TEXT};
     RECT fullRect_ = {};  // the expanded window rectangle, kept while collapsed
     MemoSnap snap_;

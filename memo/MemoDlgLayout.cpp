@@ -175,7 +175,7 @@ LRESULT CMemoDlg::OnWindowPosChanged(WPARAM, LPARAM lParam) {
 
 void CMemoDlg::layoutControls() {
     if (layoutHeld_) return;
-    for (int id : {IDC_MEMO_CAPTION, IDC_MEMO_TEXT, IDC_MEMO_TABS}) {
+    for (int id : {IDC_MEMO_CAPTION, IDC_MEMO_TEXT}) {
         if (!item(id)) return;  // still being made
     }
     const bool editControls = edit_.hwnd() != nullptr;
@@ -238,6 +238,7 @@ void CMemoDlg::setShowTabs(bool showTabs) {
     // Whether the strip is enabled is layoutControls' to say: a tab added to a
     // collapsed memo shows the tabs, but there an enabled strip would lie over
     // the caption strip and take the double-click that expands the memo.
+    if (showTabs) makeTabs();
     ShowWindow(item(IDC_MEMO_TABS), showTabs ? SW_SHOW : SW_HIDE);
     appearance_.NOT_SHOW_TAB_FLAG = !showTabs;
     markChanged();
@@ -263,6 +264,7 @@ void CMemoDlg::setFixed(bool fixed) {
 
 void CMemoDlg::applyTabMode(bool multiRow) {
     HWND tabsControl = item(IDC_MEMO_TABS);
+    if (!tabsControl) return;  // made with the mode, when it is first needed
     bool multi = multiRow && tabCount() > 1;
     // The tab control takes a new row mode only when it is shown afresh; a
     // memo not shown yet will be.
@@ -299,7 +301,7 @@ void CMemoDlg::setCompact(bool compact) {
 }
 
 // The caption strip and the text in the memo's colours; everything else in
-// the system's. The one brush is made anew at each request.
+// the system's, with brushes shared by every memo of those colours.
 HBRUSH CMemoDlg::OnCtlColor(HDC dc, HWND control) {
     auto standard = reinterpret_cast<HBRUSH>(defaultProcessing());
     return colorStatics_.answer(dc, control, appearance_.colors, standard);

@@ -82,6 +82,12 @@ qp_wine_session() {
     qp_virtual_display
     trap qp_wine_session_end EXIT
     qp_prefix
+    # The user's folders (Documents, Desktop...) are links to the Unix home,
+    # which every session shares: a rescue file that one run leaves there
+    # would show in another run's restore list. A session has folders of its own.
+    for folder in "$WINEPREFIX"/drive_c/users/*/*; do
+        if [ -L "$folder" ]; then rm "$folder" && mkdir "$folder"; fi
+    done
     qp_wine_server
 }
 

@@ -160,7 +160,11 @@ private:
         // are limited to the file's size, so that memory stays a small multiple of it.
         bool carry = tabHasTitleLine_ || title_.size() <= carryBudget_;
         if (!tabHasTitleLine_ && carry) carryBudget_ -= title_.size();
-        work_.tabs.push_back(MemoTab{sjis::decode(text_), carry ? sjis::decode(title_) : std::wstring()});
+        // Decoded into a buffer kept from tab to tab, then copied at its size:
+        // a string of its own would take room for a unit per byte.
+        wide_.clear();
+        sjis::appendDecoded(wide_, text_);
+        work_.tabs.push_back(MemoTab{wide_, carry ? sjis::decode(title_) : std::wstring()});
         text_.clear();
         tabOpen_ = false;
     }
@@ -179,6 +183,7 @@ private:
 
     StoredMemo work_;
     std::string title_, text_;
+    std::wstring wide_;
     bool memoOpen_ = false, tabOpen_ = false, tabHasTitleLine_ = false;
     // Where in the open tab's text the last "[MEMO_TAB_START]" line begins,
     // and the "[MEMO_START]" line when it is the line just read.

@@ -35,6 +35,20 @@ char16_t byteChar(uint8_t b) {
     return NONE;
 }
 
+// pairChar of every lead and trail byte, at lead << 8 | trail: one look-up
+// for each character of a file being read.
+const std::vector<char16_t>& pairChars() {
+    static const std::vector<char16_t> table = [] {
+        std::vector<char16_t> t(65536, NONE);
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            if (!isLead(uint8_t(lead))) continue;
+            for (int trail = 0x40; trail <= 0xFC; ++trail) t[lead << 8 | trail] = pairChar(uint8_t(lead), uint8_t(trail));
+        }
+        return t;
+    }();
+    return table;
+}
+
 // The bytes of each character of the Basic Multilingual Plane (0: none),
 // one byte in the low half, two as lead << 8 | trail. Where several pairs
 // mean one character, the first in code order is written, except that the
@@ -126,27 +140,32 @@ void appendDecoded(std::wstring& out, std::string_view bytes) {
     const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
     const uint8_t* const end = p + bytes.size();
     const size_t first = out.size();
+    // Written through a pointer into room for the most units the bytes can
+    // make (one each), then cut to those made: a load decodes every byte of
+    // the file, and appending unit by unit was most of its time.
+    out.resize(first + bytes.size());
+    wchar_t* w = &out[first];
+    const char16_t* const pairs = pairChars().data();
     bool geta = false;  // an escape may be in the text
+    // Runs of ASCII and runs of other bytes each in a loop of its own: text
+    // that mixes Japanese and ASCII words mispredicts once at each change.
     while (p != end) {
-        const uint8_t b = *p;
-        if (b < 0x80) {
-            out += wchar_t(b);
-            ++p;
-        } else if (isLead(b)) {
-            const char16_t c = p + 1 != end ? pairChar(b, p[1]) : NONE;
-            if (c == NONE) {
-                out += wchar_t(0xDC00 | b);  // a byte of no character, kept
-                ++p;
-            } else {
+        for (; p != end && *p < 0x80; ++p) *w++ = wchar_t(*p);
+        while (p != end && *p >= 0x80) {
+            const uint8_t b = *p;
+            const char16_t c = p + 1 != end ? pairs[b << 8 | p[1]] : NONE;
+            if (c != NONE) {
                 geta |= c == GETA;
-                out += wchar_t(c);
+                *w++ = wchar_t(c);
                 p += 2;
+            } else {
+                // A byte of no character (a lead without its trail) is kept as a lone surrogate.
+                *w++ = wchar_t(isLead(b) ? 0xDC00 | b : byteChar(b));
+                ++p;
             }
-        } else {
-            out += wchar_t(byteChar(b));
-            ++p;
         }
     }
+    out.resize(size_t(w - out.data()));
     if (!geta) return;
     std::wstring text = out.substr(first);
     out.resize(first);
@@ -163,7 +182,6 @@ void appendDecoded(std::wstring& out, std::string_view bytes) {
 
 std::wstring decode(std::string_view bytes) {
     std::wstring out;
-    out.reserve(bytes.size());
     appendDecoded(out, bytes);
     return out;
 }

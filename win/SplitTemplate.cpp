@@ -90,21 +90,31 @@ SplitTemplate::SplitTemplate(UINT templateId, std::initializer_list<int> laterId
 }
 
 bool SplitTemplate::createLater(HWND dialog) const {
-    auto font = reinterpret_cast<WPARAM>(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
     for (const Control& c : later_) {
-        if (std::find(own_.begin(), own_.end(), c.id) != own_.end()) continue;
-        RECT r = c.units;
-        MapDialogRect(dialog, &r);
-        // Unicode controls, as the dialog's own: the edit controls among them take any character.
-        HWND control = CreateWindowExW(c.exStyle | WS_EX_NOPARENTNOTIFY, c.className.c_str(), c.text.c_str(),
-                                       c.style | WS_CHILD, r.left, r.top, r.right - r.left, r.bottom - r.top, dialog,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                                       GetModuleHandleA(nullptr), nullptr);
-        if (!control) return false;
-        SendMessageA(control, WM_SETFONT, font, FALSE);
-        if (c.className == L"Button" && (c.style & 0x0F) == BS_DEFPUSHBUTTON) SendMessageA(dialog, DM_SETDEFID, c.id, 0);
+        if (std::find(own_.begin(), own_.end(), c.id) == own_.end() && !create(dialog, c)) return false;
     }
     return true;
+}
+
+HWND SplitTemplate::createOne(HWND dialog, int id) const {
+    for (const Control& c : later_) {
+        if (c.id == id) return create(dialog, c);
+    }
+    return nullptr;
+}
+
+HWND SplitTemplate::create(HWND dialog, const Control& c) {
+    RECT r = c.units;
+    MapDialogRect(dialog, &r);
+    // Unicode controls, as the dialog's own: the edit controls among them take any character.
+    HWND control = CreateWindowExW(c.exStyle | WS_EX_NOPARENTNOTIFY, c.className.c_str(), c.text.c_str(),
+                                   c.style | WS_CHILD, r.left, r.top, r.right - r.left, r.bottom - r.top, dialog,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleA(nullptr),
+                                   nullptr);
+    if (!control) return nullptr;
+    SendMessageA(control, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), FALSE);
+    if (c.className == L"Button" && (c.style & 0x0F) == BS_DEFPUSHBUTTON) SendMessageA(dialog, DM_SETDEFID, c.id, 0);
+    return control;
 }
 
 RECT SplitTemplate::laterRect(HWND dialog, int id) const {

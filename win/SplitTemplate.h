@@ -13,8 +13,9 @@ namespace win {
 class SplitTemplate {
 public:
     // Throws when the template is missing or not an extended template.
-    // `ownIds`: controls left out that the program makes itself, of its own
-    // class, in their template place.
+    // `ownIds`: controls left out that createLater does not make: the program
+    // makes each itself when it needs it, with createOne or of its own class,
+    // in its template place.
     SplitTemplate(UINT templateId, std::initializer_list<int> laterIds, std::initializer_list<int> ownIds = {});
 
     const DLGTEMPLATE* withoutLater() const { return reinterpret_cast<const DLGTEMPLATE*>(bytes_.data()); }
@@ -24,6 +25,9 @@ public:
     // the dialog's font and the default button. False when one could not be
     // created.
     bool createLater(HWND dialog) const;
+    // Creates the control `id` left out in `dialog` as createLater would,
+    // but last in the tab order; null when it could not be created.
+    HWND createOne(HWND dialog, int id) const;
     // Where a control left out lies in `dialog`, in its client pixels, made or
     // not; an empty rectangle for an id that is not one of them.
     RECT laterRect(HWND dialog, int id) const;
@@ -37,6 +41,7 @@ private:
         int id;
         std::wstring className, text;
     };
+    static HWND create(HWND dialog, const Control& c);
     std::vector<DWORD> bytes_;  // dialog templates are DWORD aligned
     std::vector<Control> later_;
     std::vector<int> own_;

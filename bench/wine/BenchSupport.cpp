@@ -2,6 +2,7 @@
 #include "tests/support/SaveMemoFile.h"
 #include <windows.h>
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include "store/ShiftJis.h"
 
@@ -50,6 +51,8 @@ bool writeBenchMemos(const char* fileName, int count) {
     for (int i = 0; i < count; ++i) memos.push_back(benchMemo(i));
     return saveMemoFile(fileName, memos);
 }
+
+bool benchOnce() { return std::getenv("QUILLPAD_BENCH_ONCE") != nullptr; }
 
 double seconds() {
     LARGE_INTEGER frequency, count;

@@ -12,6 +12,11 @@ StoredMemo benchMemo(int index);
 // Writes the first `count` memos of the set to `fileName`, as the program would.
 bool writeBenchMemos(const char* fileName, int count);
 
+// Whether the tests run the benchmark (QUILLPAD_BENCH_ONCE is set): each
+// figure is then taken once, at the smallest sizes, only to show that the
+// benchmark still runs to its end.
+bool benchOnce();
+
 // Seconds on the performance counter.
 double seconds();
 

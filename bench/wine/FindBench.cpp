@@ -1,6 +1,6 @@
 // The find window over 500 memos of 3 tabs (about 10 MB of text) in the real
 // resident window, under Wine: each keystroke of four searches typed letter
-// by letter, until the list and the count are painted; the search alone; and
+// by letter (from the text before it), until the list and the count are painted; the search alone; and
 // beside them a plain pass (std::wstring_view::find) for the same
 // characters over the same texts. Then going to a match, until its memo is
 // painted in front. The median of five runs. Targets: a keystroke at most 50 ms, going to a match
@@ -23,7 +23,7 @@ namespace {
 
 constexpr int MEMOS = 500;
 constexpr size_t TAB_UNITS = 7000;
-constexpr int RUNS = 5;
+const int RUNS = benchOnce() ? 1 : 5;
 
 // A memo of the set, each tab's lines repeated to about TAB_UNITS characters.
 StoredMemo longMemo(int index) {
@@ -68,16 +68,19 @@ int main() {
                 double(formatMemos(memos).size()) / 1048576.0);
     std::printf("%-12s %-38s %12s %10s %10s %12s\n", "typed", "count shown", "keystroke ms", "search ms", "memmem ms",
                 "memmem hits");
-    double slowest = 0;
+    double slowest = 0, worst = 0;
     for (const char* query : {"budget", "見積書を", "ぱすわーど", "zzz"}) {
         for (const char* end = query; *end;) {
+            // A keystroke: from what was typed before it, listed and painted.
+            const std::wstring earlier = sjis::decode(std::string(query, end));
             end = CharNextA(end);
             const std::string shown(query, end);
             const std::wstring typed = sjis::decode(shown);
             std::vector<double> listed, searched, plain;
             size_t plainHits = 0;
             for (int run = 0; run < RUNS; ++run) {
-                SetWindowTextA(text, "");
+                SetWindowTextW(text, earlier.c_str());
+                paint(find);
                 double start = seconds();
                 SetWindowTextW(text, typed.c_str());
                 paint(find);
@@ -103,6 +106,7 @@ int main() {
             std::printf("%-12s %-38s %12.1f %10.1f %10.1f %12zu\n", shown.c_str(), count, median(listed),
                         median(searched), median(plain), plainHits);
             slowest = std::max(slowest, median(listed));
+            worst = std::max(worst, *std::max_element(listed.begin(), listed.end()));
         }
     }
 
@@ -134,8 +138,8 @@ int main() {
     char count[96] = {};
     GetDlgItemTextA(find, IDC_FIND_COUNT, count, sizeof count);
     std::printf("F3 past the %ld listed lines: %s, %.1f ms\n", long(listed), count, median(walking));
-    std::printf("slowest keystroke %.1f ms (target at most 50); going to a match %.1f ms (target at most 100)\n",
-                slowest, median(going));
+    std::printf("slowest keystroke %.1f ms, the worst single one %.1f ms (target at most 50); going to a match %.1f ms"
+                " (target at most 100)\n", slowest, worst, median(going));
     SendMessageA(tray.hwnd(), WM_CLOSE, 0, 0);
     DeleteFileA(MEMO_FILE_NAME);
     return 0;

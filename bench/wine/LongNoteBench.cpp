@@ -15,6 +15,7 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include "bench/wine/BenchSupport.h"
 #include "res/resource.h"
 #include "store/MemoFile.h"
 #include "store/ShiftJis.h"
@@ -82,11 +83,6 @@ Times run() {
     return t;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // Milliseconds of `act` and the memo's painting after it.
 template <class F>
 double paintedAfter(HWND memo, F act) {
@@ -143,7 +139,7 @@ int main() {
     for (const Layout& layout : layouts) {
         const std::string bytes = dataFile(layout);
         std::vector<double> loaded, painted, exited;
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < (benchOnce() ? 1 : 3); ++i) {
             std::ofstream("Quillpad.dat", std::ios::binary) << bytes;
             Times t = run();
             loaded.push_back(t.loaded);

@@ -23,11 +23,12 @@
 
 namespace {
 
-// Commit, memory, exit and the held settings file are measured with this many memos.
-const int kReferenceSize = 500;
+// Commit, memory, exit and the held settings file are measured with this many
+// memos (with the smallest size when the benchmark runs once).
+int referenceSize = 500;
 const int kCommits = 5;
 // Starts with and without the held settings file, taken in pairs.
-const int kHeldPairs = 4;
+int heldPairs = 4;
 const double kStartPatience = 180;  // seconds until a start counts as failed
 const DWORD kExitPatienceMs = 30000;
 const DWORD kSettleMs = 1000;  // after each program's end
@@ -110,6 +111,26 @@ public:
         return double(counters.PeakWorkingSetSize) / (1024 * 1024);
     }
 
+    // The pixels Wine keeps for the visible memo windows, part of the working
+    // set: four bytes each on a 24-bit display, in blocks of 32 by 32 pixels
+    // from the window's corner, for the part of the window on the screen.
+    double memoPixelsMegabytes() const {
+        const LONG x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        const RECT screen = {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+        double bytes = 0;
+        for (HWND w : threadWindows(info_.dwThreadId)) {
+            RECT r, shown;
+            if (!IsWindowVisible(w) || !hasClass(w, "#32770") || !GetWindowRect(w, &r) || !IntersectRect(&shown, &r, &screen)) {
+                continue;
+            }
+            const LONG left = (shown.left - r.left) & ~31, top = (shown.top - r.top) & ~31;
+            const LONG right = std::max(left + 32, (shown.right - r.left + 31) & ~31);
+            const LONG bottom = std::max(top + 32, (shown.bottom - r.top + 31) & ~31);
+            bytes += 4.0 * (right - left) * (bottom - top);
+        }
+        return bytes / (1024 * 1024);
+    }
+
     HWND residentWindow() const {
         for (HWND w : threadWindows(info_.dwThreadId)) {
             if (hasClass(w, "Quillpad:3")) return w;
@@ -161,14 +182,14 @@ double plainWriteMs(const std::string& data) {
 // What one Quillpad.exe showed.
 struct ProgramFigures {
     std::map<int, std::vector<double>> start;
-    std::vector<double> peak, commit, exit;
+    std::vector<double> peak, pixels, commit, exit;
     std::vector<double> firstCommit;  // the first of each start's commits
 };
 
 struct Figures {
     std::map<int, std::vector<double>> floorStart;
     ProgramFigures quillpad, before;
-    std::vector<double> floorPeak, plainWrite;
+    std::vector<double> floorPeak, floorPixels, plainWrite;
     std::vector<double> heldStart, freeStart, heldDelay;  // the pairs of starts
     size_t fileBytes = 0;
 };
@@ -180,9 +201,10 @@ double runFloor(const std::string& commandLine, int count, Figures* figures) {
     double start = floor.waitForMemos(count);
     printf("  floor    %5d memos: %6.2f s\n", count, start);
     fflush(stdout);
-    if (figures && count == kReferenceSize) {
+    if (figures && count == referenceSize) {
         floor.settle();
         figures->floorPeak.push_back(floor.peakMegabytes());
+        figures->floorPixels.push_back(floor.memoPixelsMegabytes());
     }
     return start;
 }
@@ -227,10 +249,11 @@ double runQuillpad(const std::string& commandLine, int count, ProgramFigures* pr
     double start = quillpad.waitForMemos(count);
     held.reset();
     quillpad.settle();
-    const bool reference = program && count == kReferenceSize && !holdSettings;
+    const bool reference = program && count == referenceSize && !holdSettings;
     if (reference) {
         measureCommit(quillpad, *program, *figures);
         program->peak.push_back(quillpad.peakMegabytes());
+        program->pixels.push_back(quillpad.memoPixelsMegabytes());
     }
     double exit = quillpad.exitSeconds();
     printf("  %s %5d memos: %6.2f s%s, exit %.2f s\n", figures && program == &figures->before ? "before  " : "Quillpad", count,
@@ -250,7 +273,7 @@ void report(const Figures& f, int starts) {
     for (const auto& [size, times] : f.quillpad.start) {
         double floor = median(f.floorStart.at(size)), quillpad = median(times);
         double ratio = quillpad / floor;
-        if (size == kReferenceSize) ratioAtReference = ratio;
+        if (size == referenceSize) ratioAtReference = ratio;
         printf("  %5d  %8.2f  %10.2f  %6.2f  %14.2f  %16.2f", size, floor, quillpad, ratio, floor * 1000 / size,
                quillpad * 1000 / size);
         if (previousSize) {
@@ -262,7 +285,7 @@ void report(const Figures& f, int starts) {
         previousSize = size;
         previousTime = quillpad;
     }
-    printf("  target: <= 1.0x the floor at %d: %s (%.2fx)\n", kReferenceSize, verdict(ratioAtReference <= 1.0),
+    printf("  target: <= 1.0x the floor at %d: %s (%.2fx)\n", referenceSize, verdict(ratioAtReference <= 1.0),
            ratioAtReference);
     if (firstMarginal > 0) {
         double growth = lastMarginal / firstMarginal;
@@ -272,28 +295,31 @@ void report(const Figures& f, int starts) {
     double commit = median(f.quillpad.commit), write = median(f.plainWrite);
     printf("\nCommit with %d memos (the save it requests; %zu KB file, median of %zu): %.1f ms, "
            "plain write+flush+rename %.1f ms, ratio %.2f\n",
-           kReferenceSize, f.fileBytes / 1024, f.quillpad.commit.size(), commit, write, commit / write);
+           referenceSize, f.fileBytes / 1024, f.quillpad.commit.size(), commit, write, commit / write);
     printf("  the first commit of each start (median): %.1f ms\n", median(f.quillpad.firstCommit));
     printf("  target: <= 2x the plain write: %s\n", verdict(commit <= 2 * write));
     double peak = *std::max_element(f.quillpad.peak.begin(), f.quillpad.peak.end());
     printf("\nPeak working set with %d memos, the highest of %zu starts: Quillpad %.1f MB, floor %.1f MB\n",
-           kReferenceSize, f.quillpad.peak.size(), peak, *std::max_element(f.floorPeak.begin(), f.floorPeak.end()));
+           referenceSize, f.quillpad.peak.size(), peak, *std::max_element(f.floorPeak.begin(), f.floorPeak.end()));
+    printf("  of which the memo windows' pixels (as Wine keeps them): Quillpad %.1f MB, floor %.1f MB\n",
+           *std::max_element(f.quillpad.pixels.begin(), f.quillpad.pixels.end()),
+           *std::max_element(f.floorPixels.begin(), f.floorPixels.end()));
     printf("  target: <= 100 MB: %s\n", verdict(peak <= 100));
     double exit = median(f.quillpad.exit);
-    printf("\nExit with %d memos, from the command to the process's end (median of %zu): %.2f s\n", kReferenceSize,
+    printf("\nExit with %d memos, from the command to the process's end (median of %zu): %.2f s\n", referenceSize,
            f.quillpad.exit.size(), exit);
     printf("  target: <= 0.5 s: %s\n", verdict(exit <= 0.5));
     double delay = median(f.heldDelay);
     printf("\nStart with %d memos while another program holds Quillpad.ini unshared, against one without, "
            "in %zu pairs: %.2f s against %.2f s, the median delay %+.2f s\n",
-           kReferenceSize, f.heldDelay.size(), median(f.heldStart), median(f.freeStart), delay);
+           referenceSize, f.heldDelay.size(), median(f.heldStart), median(f.freeStart), delay);
     printf("  target: delays start-up by <= about 1 s: %s\n", verdict(delay <= 1.0));
 
     // The figures above in one table, each beside its floor. Exit has no
     // floor program: its column is the limit.
-    const double floorStart = median(f.floorStart.at(kReferenceSize)), start = median(f.quillpad.start.at(kReferenceSize));
+    const double floorStart = median(f.floorStart.at(referenceSize)), start = median(f.quillpad.start.at(referenceSize));
     const double floorPeak = *std::max_element(f.floorPeak.begin(), f.floorPeak.end());
-    printf("\nAt %d memos        Quillpad      floor   ratio  target\n", kReferenceSize);
+    printf("\nAt %d memos        Quillpad      floor   ratio  target\n", referenceSize);
     printf("  start-up        %8.2f s %8.2f s  %6.2f  <= 1.0x the floor: %s\n", start, floorStart, start / floorStart,
            verdict(start <= floorStart));
     printf("  commit          %7.1f ms %7.1f ms  %6.2f  <= 2x the write+flush+rename: %s\n", commit, write,
@@ -303,7 +329,7 @@ void report(const Figures& f, int starts) {
            verdict(peak <= 100));
     if (f.before.start.empty()) return;
     const ProgramFigures& b = f.before;
-    const double beforeStart = median(b.start.at(kReferenceSize)), beforeCommit = median(b.commit);
+    const double beforeStart = median(b.start.at(referenceSize)), beforeCommit = median(b.commit);
     const double beforeExit = median(b.exit), beforePeak = *std::max_element(b.peak.begin(), b.peak.end());
     printf("\nThe earlier program in the same run:\n");
     printf("  start-up        %8.2f s %8.2f s  %6.2f\n", beforeStart, floorStart, beforeStart / floorStart);
@@ -330,7 +356,7 @@ std::vector<int> parseSizes(const char* list) {
         sizes.push_back(int(size));
         p = *end == ',' ? end + 1 : end;
     }
-    if (std::find(sizes.begin(), sizes.end(), kReferenceSize) == sizes.end()) sizes.push_back(kReferenceSize);
+    if (std::find(sizes.begin(), sizes.end(), referenceSize) == sizes.end()) sizes.push_back(referenceSize);
     std::sort(sizes.begin(), sizes.end());
     return sizes;
 }
@@ -344,15 +370,18 @@ int main(int argc, char** argv) {
     }
     const std::string quillpad = quoted(argv[1]);
     const std::string floor = quoted(besideThisProgram("memo_floor.exe"));
-    const std::vector<int> sizes = parseSizes(argc > 2 ? argv[2] : "100,500,1000");
-    const int starts = argc > 3 ? std::max(1, atoi(argv[3])) : 3;
+    if (benchOnce()) referenceSize = 100, heldPairs = 1;
+    const std::vector<int> sizes = parseSizes(benchOnce() ? "100" : argc > 2 ? argv[2] : "100,500,1000");
+    const int starts = benchOnce() ? 1 : argc > 3 ? std::max(1, atoi(argv[3])) : 3;
     const std::string before = argc > 4 ? quoted(argv[4]) : "";
     try {
         if (!saveSettings(GeneralSettings(), MemoAppearance())) throw std::runtime_error("cannot write the settings files");
         // The first starts read Wine's and the programs' files from disk.
-        printf("Warming up\n");
-        runFloor(floor, sizes.front(), nullptr);
-        runQuillpad(quillpad, sizes.front(), nullptr, nullptr);
+        if (!benchOnce()) {
+            printf("Warming up\n");
+            runFloor(floor, sizes.front(), nullptr);
+            runQuillpad(quillpad, sizes.front(), nullptr, nullptr);
+        }
         Figures figures;
         for (int size : sizes) {
             for (int i = 0; i < starts; ++i) {
@@ -364,9 +393,9 @@ int main(int argc, char** argv) {
             }
         }
         // Side by side, so that the machine's ups and downs fall on both.
-        for (int i = 0; i < kHeldPairs; ++i) {
-            figures.freeStart.push_back(runQuillpad(quillpad, kReferenceSize, &figures.quillpad, &figures));
-            figures.heldStart.push_back(runQuillpad(quillpad, kReferenceSize, &figures.quillpad, &figures, true));
+        for (int i = 0; i < heldPairs; ++i) {
+            figures.freeStart.push_back(runQuillpad(quillpad, referenceSize, &figures.quillpad, &figures));
+            figures.heldStart.push_back(runQuillpad(quillpad, referenceSize, &figures.quillpad, &figures, true));
             figures.heldDelay.push_back(figures.heldStart.back() - figures.freeStart.back());
         }
         report(figures, starts);

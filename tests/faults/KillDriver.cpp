@@ -250,8 +250,11 @@ int run(int round, bool last) {
     std::mt19937 rng(round);
     for (unsigned seq = 1; !last || seq <= 3; ++seq) {
         const int memo = int(rng() % memos.size());
-        DWORD_PTR tab = 0;
-        SendMessageTimeoutA(GetDlgItem(windows[memo], IDC_MEMO_TABS), TCM_GETCURSEL, 0, 0, SMTO_NORMAL, 5000, &tab);
+        // A memo whose tabs are hidden has no tab control to ask: it shows the tab it was stored with.
+        DWORD_PTR tab = DWORD_PTR(memos[memo].MEMO_SELECT_INDEX);
+        if (HWND tabs = GetDlgItem(windows[memo], IDC_MEMO_TABS)) {
+            SendMessageTimeoutA(tabs, TCM_GETCURSEL, 0, 0, SMTO_NORMAL, 5000, &tab);
+        }
         std::fprintf(journal, "P %u %d %d\n", seq, memo, int(tab));
         std::fflush(journal);
         if (!commitMemoText(windows[memo], textFor(textSeed(round, seq)))) {

@@ -405,6 +405,34 @@ TEST_F(MemoTest, EditControlsMadeLateHoldWhatTheViewShows) {
     EXPECT_EQ(text(item(memo, IDCANCEL)), "×");
 }
 
+// A memo whose tabs are hidden has no tab control until they are shown: made
+// then, it holds the memo's tabs and selection below the text, and selects.
+TEST_F(MemoTest, TabControlMadeLateHoldsTheTabs) {
+    writeFile("Quillpad.dat", storedMemo("NOT_SHOW_TAB_FLAG-1\r\n", "a") + storedMemo("NOT_SHOW_TAB_FLAG-1\r\n", "b"));
+    start();
+    const struct {
+        const char* name;
+        UINT command;
+        int tabs, selected;
+    } cases[] = {{"tabs shown", ID_SHOW_TAB, 2, 1}, {"a tab added", ID_ADD_TAB, 3, 2}};
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        CMemoDlg& memo = *tray.memoWindows()[i];
+        EXPECT_EQ(item(memo, IDC_MEMO_TABS), nullptr);
+        command(memo, cases[i].command);
+        HWND tabs = item(memo, IDC_MEMO_TABS);
+        ASSERT_NE(tabs, nullptr);
+        EXPECT_TRUE(IsWindowVisible(tabs));
+        EXPECT_EQ(tabCount(memo), cases[i].tabs);
+        EXPECT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), cases[i].selected);
+        EXPECT_EQ(rectOf(item(memo, IDC_MEMO_TEXT)).bottom, rectOf(tabs).top);
+        EXPECT_EQ(SendMessageA(tabs, WM_GETFONT, 0, 0), SendMessageA(memo.hwnd(), WM_GETFONT, 0, 0));
+        SendMessageA(tabs, TCM_SETCURFOCUS, 0, 0);
+        EXPECT_EQ(memo.getSelectedTab(), 0);
+        EXPECT_EQ(text(item(memo, IDC_MEMO_TEXT)), "first\r\n");
+    }
+}
+
 TEST_F(MemoTest, StoredMemoIsRestoredWithItsAppearance) {
     writeFile("Quillpad.dat", storedMemo("NOT_SHOW_TAB_FLAG-0\r\nWORDWRAP_FLAG-1\r\nCOMPACT_FLAG-1\r\nNON_MOVE_FLAG-1\r\n"));
     writeFile("Quillpad.ini", std::string("TAB_MODE_FLAG-1\r\n") + kNoDeleteQuestions);
