@@ -1,5 +1,6 @@
 #include "store/TextMatch.h"
 #include <algorithm>
+#include "store/ShiftJis.h"
 
 namespace {
 
@@ -25,7 +26,8 @@ uint32_t voicedKana(uint32_t kana, uint32_t mark) {
 }
 
 // Each code unit folded on its own: ASCII and its full-width forms to
-// lower-case ASCII, hiragana and half-width katakana to full-width katakana.
+// lower-case ASCII, hiragana and half-width katakana to full-width katakana,
+// the web's twins of Japanese symbols to their look-alikes.
 const std::vector<char16_t>& foldTable() {
     static const std::vector<char16_t> table = [] {
         std::vector<char16_t> t(65536);
@@ -37,6 +39,10 @@ const std::vector<char16_t>& foldTable() {
         t[0x309D] = 0x30FD;  // "ゝ" "ゞ": "ヽ" "ヾ"
         t[0x309E] = 0x30FE;
         for (uint32_t c = 0xFF61; c <= 0xFF9F; ++c) t[c] = FULL_WIDTH[c - 0xFF61];
+        // The data file keeps the web's "〜" as "～": both are one character to find.
+        for (uint32_t c = 0; c < t.size(); ++c) {
+            if (const char16_t look = sjis::lookAlike(c)) t[c] = t[look];
+        }
         return t;
     }();
     return table;

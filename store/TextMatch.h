@@ -2,7 +2,8 @@
 // Japanese reader expects: case-insensitive; the full-width form of every
 // ASCII character (and the ideographic space) like the ASCII one; half-width
 // and full-width katakana alike (a half-width katakana with its voicing mark
-// is the one voiced katakana); hiragana alike with katakana. A match begins
+// is the one voiced katakana); hiragana alike with katakana; the web's "〜"
+// like "～" and the six other twins the data file keeps as look-alikes. A match begins
 // and ends between characters: never inside a surrogate pair or a half-width
 // katakana and its mark.
 #pragma once

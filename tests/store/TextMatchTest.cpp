@@ -57,6 +57,14 @@ TEST(TextMatch, AsAJapaneseReaderExpects) {
         {"ideographic space", "a b　c", "a　b c", "[a b　c]"},
         {"emoji", "😀😀 😀", "😀 ", "😀[😀 ]😀"},
         {"beyond Shift-JIS", "Café 한글 😀", "é 한", "Caf[é 한]글 😀"},
+        // The web's twins and the look-alikes the data file keeps them as.
+        {"〜 ～", "価格～1000円 ― 税込", "〜1000円 — 税", "価格[～1000円 ― 税]込"},
+        {"— ―", "a—b a―b", "a―b", "[a—b] [a―b]"},
+        {"− －", "10－20 10−20", "10−20", "[10－20] [10−20]"},
+        {"‖ ∥", "∥ ‖", "‖", "[∥] [‖]"},
+        {"¢ ￠", "￠ ¢", "¢", "[￠] [¢]"},
+        {"£ ￡", "￡ £", "￡", "[￡] [£]"},
+        {"¬ ￢", "￢ ¬", "¬", "[￢] [¬]"},
         {"nothing typed", "abc", "", "abc"},
     };
     for (const Case& c : cases) {
