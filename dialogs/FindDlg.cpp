@@ -86,6 +86,7 @@ void CFindDlg::OnTextChange() {
     walked_ = -1;
     select(0);
     search();
+    fromStart_ = true;
 }
 
 void CFindDlg::search() {
@@ -132,6 +133,7 @@ LRESULT CFindDlg::OnGetLineText(const NMHDR& header) {
 // A line the user selects is where F3 goes on from.
 LRESULT CFindDlg::OnLineChanged(const NMHDR& header) {
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    if (!selecting_ && (change.uNewState & LVIS_SELECTED)) fromStart_ = false;
     if (walked_ >= 0 && (change.uNewState & LVIS_SELECTED)) {
         walked_ = -1;
         showCount();
@@ -149,19 +151,23 @@ int CFindDlg::selected() const {
 
 // -1 selects no line.
 void CFindDlg::select(int line) {
+    selecting_ = true;
     HWND list = item(IDC_FIND_LIST);
     LVITEMA state = {};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageA(list, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&state));
-    if (line < 0) return;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(list, LVM_SETITEMSTATE, line, reinterpret_cast<LPARAM>(&state));
-    SendMessageA(list, LVM_ENSUREVISIBLE, line, FALSE);
+    if (line >= 0) {
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, line, reinterpret_cast<LPARAM>(&state));
+        SendMessageA(list, LVM_ENSUREVISIBLE, line, FALSE);
+    }
+    selecting_ = false;
 }
 
 // A line whose memo or tab is gone goes nowhere: the list is searched again
 // without it.
 void CFindDlg::goToSelected() {
+    fromStart_ = false;
     const int i = selected();
     if (i >= 0 && !source_.showHit(hits_[i]) && hwnd()) search();
 }
@@ -182,6 +188,7 @@ void CFindDlg::goTo(size_t index) {
         return;
     }
     select(-1);
+    fromStart_ = false;
     walked_ = long(index);
     showCount();
     if (!source_.showHit(results.hits()[0]) && hwnd()) search();
@@ -190,7 +197,7 @@ void CFindDlg::goTo(size_t index) {
 void CFindDlg::goToNext(bool forward) {
     runHandler("goToNext", [&] {
         if (total_ == 0) return;
-        const long count = long(total_), at = selected() >= 0 ? selected() : walked_;
+        const long count = long(total_), at = fromStart_ ? -1 : selected() >= 0 ? selected() : walked_;
         goTo(size_t(at < 0 ? (forward ? 0 : count - 1) : (at + (forward ? 1 : count - 1)) % count));
     });
 }
@@ -218,6 +225,7 @@ bool CFindDlg::preTranslateMessage(const MSG& msg) {
     }
     if ((msg.wParam == VK_UP || msg.wParam == VK_DOWN) && inText && !hits_.empty()) {
         select(std::clamp(selected() + (msg.wParam == VK_DOWN ? 1 : -1), 0, int(hits_.size()) - 1));
+        fromStart_ = false;
         return true;
     }
     return false;

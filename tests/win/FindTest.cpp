@@ -113,4 +113,21 @@ TEST_F(FindTest, OneMatchIsMarkedAtATime) {
     EXPECT_TRUE(showsMark(GetDlgItem(tray.memoWindows()[1]->hwnd(), IDC_MEMO_TEXT)));
 }
 
+// Text pasted from the web is kept with look-alikes (～ for 〜) and found,
+// after the restart that reads it from the file, by what the user typed. The
+// first F3 goes to the first match, the next one on from there.
+TEST_F(FindTest, TheFirstF3GoesToTheFirstMatch) {
+    StoredMemo a = memo("A", 50), b = memo("B", 300);
+    a.tabs[0].text = b.tabs[0].text = L"価格\u301C1000円 \u2014 税込";
+    writeFile("Quillpad.dat", formatMemos({a, b}));
+    ASSERT_TRUE(tray.createWindow());
+    SetDlgItemTextW(find(""), IDC_FIND_TEXT, L"\u301C1000円 \u2014 税");
+    for (int marked : {0, 1}) {
+        SCOPED_TRACE(marked);
+        SendMessageA(tray.hwnd(), WM_FIND_KEY, FIND_NEXT, 0);
+        EXPECT_TRUE(showsMark(GetDlgItem(tray.memoWindows()[marked]->hwnd(), IDC_MEMO_TEXT)));
+        EXPECT_FALSE(showsMark(GetDlgItem(tray.memoWindows()[1 - marked]->hwnd(), IDC_MEMO_TEXT)));
+    }
+}
+
 }  // namespace
