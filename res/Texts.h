@@ -11,7 +11,8 @@ const char* const CANNOT_READ = "ファイルを読み込めません。";
 const char* const SAVE_READ_ONLY = "ファイルが読み取り専用です。";
 const char* const SAVE_HELD = "ファイルがほかのプログラムに使用されています。";
 const char* const SAVE_DISK_FULL = "ディスクの空き領域が足りません。";
-const char* const SAVE_NO_ACCESS = "ファイルへのアクセスが拒否されました。";
+const char* const SAVE_NO_ACCESS = "ファイルかフォルダーが変更できない設定です。";
+const char* const SAVE_FOLDER_MISSING = "保存先のフォルダーがありません (削除、名前の変更、切断)。";
 const char* const SAVE_OTHER = "書き込み中にエラーが発生しました。";
 const char* const SAVE_OTHER_VERSION_NOT_KEPT = "ほかのプログラムが変更した内容をバックアップに残せません。";
 // The tray icon's tip while the last save failed, above the reason and the folder.

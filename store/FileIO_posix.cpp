@@ -109,6 +109,8 @@ bool close(File* file) {
     return rc == 0;
 }
 
+bool heldByAnother(const char* fileName) { return ::access(fileName, W_OK) == 0; }
+
 Outcome rename(const char* from, const char* to) {
     if (::rename(from, to) != 0) return errno == EBUSY ? Outcome::Busy : Outcome::Failed;
     // Make the new directory entry durable too. The file is already in place,

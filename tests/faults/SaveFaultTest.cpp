@@ -41,6 +41,45 @@ class HeldFile : public Obstacle {
     void remove() override { CloseHandle(held_); }
 };
 
+// The current folder's Linux path.
+std::string linuxFolder() {
+    using UnixName = char*(CDECL*)(const WCHAR*);
+    const auto unixName = UnixName(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name"));
+    WCHAR folder[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    return unixName ? unixName(folder) : "";
+}
+
+// A Linux command, as Wine starts one: what no Windows call does (an
+// unchangeable file, a folder renamed under a running program). Wine's
+// process handle does not wait for it: a file it makes last says it is done.
+void runLinux(const std::string& command) {
+    const std::string done = "/tmp/quillpad-linux-done-" + std::to_string(GetCurrentProcessId());
+    std::string line = "Z:\\bin\\sh -c \"" + command + "; touch " + done + "\"";
+    STARTUPINFOA start = {sizeof start};
+    PROCESS_INFORMATION run;
+    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &run));
+    CloseHandle(run.hProcess);
+    CloseHandle(run.hThread);
+    ASSERT_TRUE(pumpUntil([&] { return DeleteFileA(("Z:" + done).c_str()); }, 10000));
+}
+
+// chattr +i: not even root may change the file.
+class UnchangeableFile : public Obstacle {
+    void put() override { runLinux("chattr +i '" + linuxFolder() + "/" + MEMO_FILE_NAME + "'"); }
+    void remove() override { runLinux("chattr -i '" + linuxFolder() + "/" + MEMO_FILE_NAME + "'"); }
+};
+
+// The data folder renamed while the program runs, and named back.
+class MissingFolder : public Obstacle {
+    std::string folder_;
+    void put() override {
+        folder_ = linuxFolder();
+        runLinux("mv '" + folder_ + "' '" + folder_ + ".away'");
+    }
+    void remove() override { runLinux("mv '" + folder_ + ".away' '" + folder_ + "'"); }
+};
+
 // A file that takes the disk's last byte.
 class FullDisk : public Obstacle {
     void put() override {
@@ -178,6 +217,8 @@ TEST_P(SaveFault, ToldOnceNothingLostAndSavedWhenGone) {
 INSTANTIATE_TEST_SUITE_P(Program, SaveFault,
                          testing::Values(Case{"ReadOnlyFile", make<ReadOnlyFile>, "ファイルが読み取り専用です。"},
                                          Case{"HeldFile", make<HeldFile>, "ファイルがほかのプログラムに使用されています。"},
+                                         Case{"UnchangeableFile", make<UnchangeableFile>, "ファイルかフォルダーが変更できない設定です。"},
+                                         Case{"MissingFolder", make<MissingFolder>, "保存先のフォルダーがありません (削除、名前の変更、切断)。"},
                                          Case{"FullDisk", make<FullDisk>, "ディスクの空き領域が足りません。"}),
                          [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
