@@ -173,4 +173,6 @@ std::string computerName() {
 
 std::vector<std::string> userFolders() { return os::userFolders(); }
 
+std::string fullPath(const char* name) { return os::fullPath(name); }
+
 }  // namespace fileio

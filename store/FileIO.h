@@ -70,6 +70,8 @@ LocalTime localNow();
 // and "-" as they are, every other byte as "%" and two hex digits; "PC" when
 // the system gives no name.
 std::string computerName();
+// The path from the root (a drive) that `name` stands for in the current folder.
+std::string fullPath(const char* name);
 // Where the user's files may be written: the documents folder, then the temporary folder.
 std::vector<std::string> userFolders();
 

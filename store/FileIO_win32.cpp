@@ -111,6 +111,12 @@ bool heldByAnother(const char* fileName) {
 
 void remove(const char* fileName) { DeleteFileA(fileName); }
 
+std::string fullPath(const char* name) {
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(name, sizeof full, full, nullptr);
+    return length > 0 && length < sizeof full ? std::string(full, length) : std::string(name);
+}
+
 Kind kindOf(const char* name) {
     DWORD attributes = GetFileAttributesA(name);
     if (attributes == INVALID_FILE_ATTRIBUTES) return Kind::None;

@@ -45,6 +45,9 @@ void remove(const char* fileName);
 // rather than unchangeable (an attribute or right that forbids any change).
 bool heldByAnother(const char* fileName);
 
+// The path from the root (a drive) that `name` stands for here.
+std::string fullPath(const char* name);
+
 enum class Kind { None, File, Folder };
 Kind kindOf(const char* name);
 

@@ -44,7 +44,8 @@ class HeldFile : public Obstacle {
 // The current folder's Linux path.
 std::string linuxFolder() {
     using UnixName = char*(CDECL*)(const WCHAR*);
-    const auto unixName = UnixName(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name"));
+    const auto unixName =
+        reinterpret_cast<UnixName>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
     WCHAR folder[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, folder);
     return unixName ? unixName(folder) : "";
@@ -56,7 +57,8 @@ std::string linuxFolder() {
 void runLinux(const std::string& command) {
     const std::string done = "/tmp/quillpad-linux-done-" + std::to_string(GetCurrentProcessId());
     std::string line = "Z:\\bin\\sh -c \"" + command + "; touch " + done + "\"";
-    STARTUPINFOA start = {sizeof start};
+    STARTUPINFOA start = {};
+    start.cb = sizeof start;
     PROCESS_INFORMATION run;
     ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &run));
     CloseHandle(run.hProcess);
