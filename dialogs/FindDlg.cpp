@@ -27,6 +27,7 @@ const win::MessageTable* CFindDlg::messageTable() const {
         win::onNotify(IDC_FIND_LIST, LVN_GETDISPINFOW, &CFindDlg::OnGetLineText),
         win::onNotify(IDC_FIND_LIST, LVN_ITEMCHANGED, &CFindDlg::OnLineChanged),
         win::onNotify(IDC_FIND_LIST, LVN_ODFINDITEMW, &CFindDlg::OnFindLine),
+        win::onNotify(IDC_FIND_LIST, LVN_GETINFOTIPW, &CFindDlg::OnGetTip),
         win::onMessage(WM_FIND_REFRESH, &CFindDlg::OnRefresh),
     };
     static const win::MessageTable table(rows, Dialog::messageTable());
@@ -36,7 +37,8 @@ const win::MessageTable* CFindDlg::messageTable() const {
 // Columns in dialog units follow the font at any DPI.
 BOOL CFindDlg::OnInitDialog() {
     HWND list = item(IDC_FIND_LIST);
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
+                 LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     RECT widths = COLUMN_WIDTHS, client;
     MapDialogRect(hwnd(), &widths);
     GetClientRect(list, &client);
@@ -138,6 +140,17 @@ LRESULT CFindDlg::OnLineChanged(const NMHDR& header) {
         walked_ = -1;
         showCount();
     }
+    return 0;
+}
+
+// A caption or title cut by its column is read whole in the line's tip.
+LRESULT CFindDlg::OnGetTip(const NMHDR& header) {
+    NMLVGETINFOTIPW& tip = reinterpret_cast<NMLVGETINFOTIPW&>(const_cast<NMHDR&>(header));
+    if (tip.iItem < 0 || size_t(tip.iItem) >= hits_.size() || !tip.pszText || tip.cchTextMax <= 0) return 0;
+    const FindHit& hit = hits_[tip.iItem];
+    std::wstring text = hit.columns[FIND_CAPTION];
+    if (!hit.columns[FIND_TITLE].empty()) text += L"\r\n" + hit.columns[FIND_TITLE];
+    lstrcpynW(tip.pszText, text.c_str(), tip.cchTextMax);
     return 0;
 }
 

@@ -52,6 +52,7 @@ private:
     LRESULT OnGetLineText(const NMHDR& header);
     LRESULT OnLineChanged(const NMHDR& header);
     LRESULT OnFindLine(const NMHDR&);
+    LRESULT OnGetTip(const NMHDR& header);
     void OnRefresh();
 
     // Searches the memos for the text and fills the list, keeping the

@@ -36,7 +36,7 @@ private:
 // empty query matches nothing.
 size_t findMatches(std::wstring_view text, const TextQuery& query, std::vector<TextMatch>& found, size_t most);
 
-// The line of `text` that holds `match`, as a list shows it: at most `before`
-// code units before the match and `after` after it, cut between characters
-// ("..." where cut), tabs as blanks.
+// The line of `text` that holds `match`, as a list shows it: its indent
+// dropped, at most `before` code units before the match and `after` after it,
+// cut between characters ("…" where cut), tabs as blanks.
 std::wstring matchContext(std::wstring_view text, const TextMatch& match, size_t before, size_t after);

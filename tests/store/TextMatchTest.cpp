@@ -86,4 +86,24 @@ TEST(TextMatch, FullWidthFormsAreTheirAsciiCharacters) {
     }
 }
 
+// The find list's line: the indent dropped, the match near its start.
+TEST(TextMatch, ContextStartsNearTheMatch) {
+    struct Case {
+        const char* name;
+        std::string text, typed, line;
+    } cases[] = {
+        {"indented", "first\n          \t　index.html を開く\nlast", "index", "index.html を開く"},
+        {"long line", "0123456789abcdefghij needle and more", "needle", "…defghij needle and more"},
+        {"cut after", "needle " + std::string(60, 'x'), "needle", "needle " + std::string(47, 'x') + "…"},
+        {"blanks only before it", "   needle", "needle", "needle"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring text = wide(c.text);
+        std::vector<TextMatch> found;
+        ASSERT_EQ(findMatches(text, TextQuery(wide(c.typed)), found, 1), 1u);
+        EXPECT_EQ(narrow(matchContext(text, found[0], 8, 48)), c.line);
+    }
+}
+
 }  // namespace

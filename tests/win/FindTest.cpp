@@ -130,4 +130,16 @@ TEST_F(FindTest, TheFirstF3GoesToTheFirstMatch) {
     }
 }
 
+// A caption longer than its column is read whole in the line's tip.
+TEST_F(FindTest, ALinesTipHasTheWholeCaption) {
+    const std::string caption(80, 'C');
+    writeFile("Quillpad.dat", formatMemos({memo(caption, 50)}));
+    ASSERT_TRUE(tray.createWindow());
+    HWND window = find("word");
+    wchar_t text[256] = L"";
+    NMLVGETINFOTIPW tip = {{GetDlgItem(window, IDC_FIND_LIST), IDC_FIND_LIST, LVN_GETINFOTIPW}, 0, text, 256, 0, 0, 0};
+    SendMessageW(window, WM_NOTIFY, IDC_FIND_LIST, reinterpret_cast<LPARAM>(&tip));
+    EXPECT_EQ(narrow(text), caption + "\r\ntab");
+}
+
 }  // namespace
