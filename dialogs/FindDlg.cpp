@@ -108,8 +108,30 @@ void CFindDlg::search() {
         SendMessageA(list, LVM_SETITEMCOUNT, hits_.size(), 0);
     }
     if (!hits_.empty() && walked_ < 0) select(std::min<int>(place, int(hits_.size()) - 1));
+    fitCaptionColumn();
     InvalidateRect(list, nullptr, FALSE);
     showCount();
+}
+
+// A listed caption wider than its column widens it, up to a third of the list,
+// and the line takes the rest: Wine's list shows no tips.
+void CFindDlg::fitCaptionColumn() {
+    HWND list = item(IDC_FIND_LIST);
+    RECT widths = COLUMN_WIDTHS, client;
+    MapDialogRect(hwnd(), &widths);
+    GetClientRect(list, &client);
+    int width = widths.left;
+    const std::wstring* measured = nullptr;  // a memo's lines follow each other
+    for (const FindHit& hit : hits_) {
+        if (measured && *measured == hit.columns[FIND_CAPTION]) continue;
+        measured = &hit.columns[FIND_CAPTION];
+        const LRESULT text = SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(measured->c_str()));
+        width = std::max(width, int(text) + GetSystemMetrics(SM_CXEDGE) * 6);
+    }
+    width = std::min(width, int(client.right / 3));
+    if (width == SendMessageA(list, LVM_GETCOLUMNWIDTH, FIND_CAPTION, 0)) return;
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, FIND_CAPTION, width);
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, FIND_LINE, std::max(0, int(client.right - width - widths.right - GetSystemMetrics(SM_CXVSCROLL))));
 }
 
 void CFindDlg::showCount() {

@@ -64,6 +64,7 @@ private:
     int selected() const;
     void select(int line);
     void showCount();
+    void fitCaptionColumn();
 
     FindSource& source_;
     std::vector<FindHit> hits_;  // the list's lines, in order

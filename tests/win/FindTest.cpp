@@ -130,7 +130,8 @@ TEST_F(FindTest, TheFirstF3GoesToTheFirstMatch) {
     }
 }
 
-// A caption longer than its column is read whole in the line's tip.
+// A caption longer than its column widens it up to a third of the list, and is
+// read whole in the line's tip.
 TEST_F(FindTest, ALinesTipHasTheWholeCaption) {
     const std::string caption(80, 'C');
     writeFile("Quillpad.dat", formatMemos({memo(caption, 50)}));
@@ -140,6 +141,10 @@ TEST_F(FindTest, ALinesTipHasTheWholeCaption) {
     NMLVGETINFOTIPW tip = {{GetDlgItem(window, IDC_FIND_LIST), IDC_FIND_LIST, LVN_GETINFOTIPW}, 0, text, 256, 0, 0, 0};
     SendMessageW(window, WM_NOTIFY, IDC_FIND_LIST, reinterpret_cast<LPARAM>(&tip));
     EXPECT_EQ(narrow(text), caption + "\r\ntab");
+    HWND list = GetDlgItem(window, IDC_FIND_LIST);
+    RECT client;
+    GetClientRect(list, &client);
+    EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, FIND_CAPTION, 0), client.right / 3);
 }
 
 }  // namespace
