@@ -3,8 +3,8 @@
 #include <cstring>
 #include <memory>
 #include <utility>
-#include <usp10.h>
 #include "win/Gdi.h"
+#include "win/SystemLibrary.h"
 
 namespace {
 
@@ -62,15 +62,8 @@ CharWidths& measuredWidths(HWND window, HFONT font, std::wstring_view text) {
     size_t start = 0;
     for (size_t i = 0; i < codes.size(); ++i) {
         // A pair is one glyph as it is drawn (drawText), not one a unit as GDI measures it.
-        SCRIPT_STRING_ANALYSIS pair = nullptr;
-        if ((codes[i] & 0xFC00) == 0xD800 &&
-            SUCCEEDED(ScriptStringAnalyse(dc.get(), wide.data() + start, 2, 20, -1, SSA_GLYPHS | SSA_FALLBACK, 0,
-                                          nullptr, nullptr, nullptr, nullptr, nullptr, &pair))) {
-            widths.set(codes[i], ScriptString_pSize(pair)->cx);
-            ScriptStringFree(&pair);
-        } else {
-            widths.set(codes[i], extents[ends[i]] - extents[start]);
-        }
+        const int pair = (codes[i] & 0xFC00) == 0xD800 ? win::scriptText(dc.get(), wide.data() + start, 2, false) : -1;
+        widths.set(codes[i], pair >= 0 ? pair : extents[ends[i]] - extents[start]);
         start = ends[i];
     }
     return widths;
@@ -84,15 +77,7 @@ namespace {
 void drawText(HDC dc, int32_t x, int32_t y, const wchar_t* text, uint32_t length) {
     bool plain = true;
     for (uint32_t i = 0; i < length && plain; ++i) plain = (CharCode(text[i]) & 0xF800) != 0xD800 && !isMark(CharCode(text[i]));
-    SCRIPT_STRING_ANALYSIS run = nullptr;
-    if (!plain && SUCCEEDED(ScriptStringAnalyse(dc, text, int(length), int(length) * 3 / 2 + 16, -1,
-                                                SSA_GLYPHS | SSA_FALLBACK, 0, nullptr, nullptr, nullptr, nullptr,
-                                                nullptr, &run))) {
-        ScriptStringOut(run, x, y, 0, nullptr, 0, 0, FALSE);
-        ScriptStringFree(&run);
-        return;
-    }
-    ExtTextOutW(dc, x, y, 0, nullptr, text, length, nullptr);
+    if (plain || win::scriptText(dc, text, int(length), true, x, y) < 0) ExtTextOutW(dc, x, y, 0, nullptr, text, length, nullptr);
 }
 
 // The pixels of the characters from `from` to `to` of a run, which holds no tab.

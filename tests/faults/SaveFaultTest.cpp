@@ -42,45 +42,28 @@ class HeldFile : public Obstacle {
     void remove() override { CloseHandle(held_); }
 };
 
-// The current folder's Linux path.
-std::string linuxFolder() {
-    using UnixName = char*(CDECL*)(const WCHAR*);
-    const auto unixName =
-        reinterpret_cast<UnixName>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    WCHAR folder[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, folder);
-    return unixName ? unixName(folder) : "";
-}
-
-// A Linux command, as Wine starts one: what no Windows call does (an
-// unchangeable file, a folder renamed under a running program). Wine's
-// process handle does not wait for it: a file it makes last says it is done.
+// What no Windows call does, done by Linux in the current folder as Wine starts
+// it. Wine's process handle does not wait for it: a file it makes says it is done.
 void runLinux(const std::string& command) {
-    const std::string done = "/tmp/quillpad-linux-done-" + std::to_string(GetCurrentProcessId());
+    const std::string done = "/tmp/quillpad-done-" + std::to_string(GetCurrentProcessId());
     std::string line = "Z:\\bin\\sh -c \"" + command + "; touch " + done + "\"";
     STARTUPINFOA start = {};
     start.cb = sizeof start;
     PROCESS_INFORMATION run;
     ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &run));
-    CloseHandle(run.hProcess);
-    CloseHandle(run.hThread);
+    CloseHandle(run.hProcess), CloseHandle(run.hThread);
     ASSERT_TRUE(pumpUntil([&] { return DeleteFileA(("Z:" + done).c_str()); }, 10000));
 }
 
-// chattr +i: not even root may change the file.
-class UnchangeableFile : public Obstacle {
-    void put() override { runLinux("chattr +i '" + linuxFolder() + "/" + MEMO_FILE_NAME + "'"); }
-    void remove() override { runLinux("chattr -i '" + linuxFolder() + "/" + MEMO_FILE_NAME + "'"); }
+class UnchangeableFile : public Obstacle {  // not even root may change it
+    void put() override { runLinux(std::string("chattr +i ") + MEMO_FILE_NAME); }
+    void remove() override { runLinux(std::string("chattr -i ") + MEMO_FILE_NAME); }
 };
 
-// The data folder renamed while the program runs, and named back.
-class MissingFolder : public Obstacle {
-    std::string folder_;
-    void put() override {
-        folder_ = linuxFolder();
-        runLinux("mv '" + folder_ + "' '" + folder_ + ".away'");
-    }
-    void remove() override { runLinux("mv '" + folder_ + ".away' '" + folder_ + "'"); }
+class MissingFolder : public Obstacle {  // renamed while the program runs
+    const std::string back_ = "/tmp/quillpad-back-" + std::to_string(GetCurrentProcessId());
+    void put() override { runLinux("echo mv $PWD.away $PWD >" + back_ + "; mv $PWD $PWD.away"); }
+    void remove() override { runLinux("sh " + back_ + "; rm " + back_); }
 };
 
 // A file that takes the disk's last byte.
