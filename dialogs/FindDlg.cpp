@@ -131,7 +131,8 @@ void CFindDlg::fitCaptionColumn() {
     width = std::min(width, int(client.right / 3));
     if (width == SendMessageA(list, LVM_GETCOLUMNWIDTH, FIND_CAPTION, 0)) return;
     SendMessageA(list, LVM_SETCOLUMNWIDTH, FIND_CAPTION, width);
-    SendMessageA(list, LVM_SETCOLUMNWIDTH, FIND_LINE, std::max(0, int(client.right - width - widths.right - GetSystemMetrics(SM_CXVSCROLL))));
+    const int line = int(client.right - width - widths.right - GetSystemMetrics(SM_CXVSCROLL));
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, FIND_LINE, std::max(0, line));
 }
 
 void CFindDlg::showCount() {

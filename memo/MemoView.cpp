@@ -76,8 +76,12 @@ namespace {
 // as two boxes; plain text takes the short way.
 void drawText(HDC dc, int32_t x, int32_t y, const wchar_t* text, uint32_t length) {
     bool plain = true;
-    for (uint32_t i = 0; i < length && plain; ++i) plain = (CharCode(text[i]) & 0xF800) != 0xD800 && !isMark(CharCode(text[i]));
-    if (plain || win::scriptText(dc, text, int(length), true, x, y) < 0) ExtTextOutW(dc, x, y, 0, nullptr, text, length, nullptr);
+    for (uint32_t i = 0; i < length && plain; ++i) {
+        plain = (CharCode(text[i]) & 0xF800) != 0xD800 && !isMark(CharCode(text[i]));
+    }
+    if (plain || win::scriptText(dc, text, int(length), true, x, y) < 0) {
+        ExtTextOutW(dc, x, y, 0, nullptr, text, length, nullptr);
+    }
 }
 
 // The pixels of the characters from `from` to `to` of a run, which holds no tab.
