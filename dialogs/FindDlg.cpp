@@ -27,6 +27,7 @@ const win::MessageTable* CFindDlg::messageTable() const {
         win::onNotify(IDC_FIND_LIST, LVN_GETDISPINFOW, &CFindDlg::OnGetLineText),
         win::onNotify(IDC_FIND_LIST, LVN_ITEMCHANGED, &CFindDlg::OnLineChanged),
         win::onNotify(IDC_FIND_LIST, LVN_ODFINDITEMW, &CFindDlg::OnFindLine),
+        win::onNotify(IDC_FIND_LIST, LVN_GETINFOTIPW, &CFindDlg::OnGetTip),
         win::onMessage(WM_FIND_REFRESH, &CFindDlg::OnRefresh),
     };
     static const win::MessageTable table(rows, Dialog::messageTable());
@@ -36,7 +37,8 @@ const win::MessageTable* CFindDlg::messageTable() const {
 // Columns in dialog units follow the font at any DPI.
 BOOL CFindDlg::OnInitDialog() {
     HWND list = item(IDC_FIND_LIST);
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
+                 LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     RECT widths = COLUMN_WIDTHS, client;
     MapDialogRect(hwnd(), &widths);
     GetClientRect(list, &client);
@@ -86,6 +88,7 @@ void CFindDlg::OnTextChange() {
     walked_ = -1;
     select(0);
     search();
+    fromStart_ = true;
 }
 
 void CFindDlg::search() {
@@ -115,6 +118,7 @@ void CFindDlg::search() {
     const bool recounted = before.size() != hits_.size();
     if (recounted) SendMessageA(list, LVM_SETITEMCOUNT, hits_.size(), 0);
     if (!hits_.empty() && walked_ < 0) select(std::min<int>(place, int(hits_.size()) - 1));
+    fitCaptionColumn();
     if (recounted) {
         InvalidateRect(list, nullptr, FALSE);
     } else {
@@ -127,6 +131,28 @@ void CFindDlg::search() {
         if (first < end) SendMessageA(list, LVM_REDRAWITEMS, first, last);
     }
     showCount();
+}
+
+// A listed caption wider than its column widens it, up to a third of the list,
+// and the line takes the rest: Wine's list shows no tips.
+void CFindDlg::fitCaptionColumn() {
+    HWND list = item(IDC_FIND_LIST);
+    RECT widths = COLUMN_WIDTHS, client;
+    MapDialogRect(hwnd(), &widths);
+    GetClientRect(list, &client);
+    int width = widths.left;
+    const std::wstring* measured = nullptr;  // a memo's lines follow each other
+    for (const FindHit& hit : hits_) {
+        if (measured && *measured == hit.columns[FIND_CAPTION]) continue;
+        measured = &hit.columns[FIND_CAPTION];
+        const LRESULT text = SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(measured->c_str()));
+        width = std::max(width, int(text) + GetSystemMetrics(SM_CXEDGE) * 6);
+    }
+    width = std::min(width, int(client.right / 3));
+    if (width == SendMessageA(list, LVM_GETCOLUMNWIDTH, FIND_CAPTION, 0)) return;
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, FIND_CAPTION, width);
+    const int line = int(client.right - width - widths.right - GetSystemMetrics(SM_CXVSCROLL));
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, FIND_LINE, std::max(0, line));
 }
 
 void CFindDlg::showCount() {
@@ -152,10 +178,22 @@ LRESULT CFindDlg::OnGetLineText(const NMHDR& header) {
 // A line the user selects is where F3 goes on from.
 LRESULT CFindDlg::OnLineChanged(const NMHDR& header) {
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    if (!selecting_ && (change.uNewState & LVIS_SELECTED)) fromStart_ = false;
     if (walked_ >= 0 && (change.uNewState & LVIS_SELECTED)) {
         walked_ = -1;
         showCount();
     }
+    return 0;
+}
+
+// A caption or title cut by its column is read whole in the line's tip.
+LRESULT CFindDlg::OnGetTip(const NMHDR& header) {
+    NMLVGETINFOTIPW& tip = reinterpret_cast<NMLVGETINFOTIPW&>(const_cast<NMHDR&>(header));
+    if (tip.iItem < 0 || size_t(tip.iItem) >= hits_.size() || !tip.pszText || tip.cchTextMax <= 0) return 0;
+    const FindHit& hit = hits_[tip.iItem];
+    std::wstring text = hit.columns[FIND_CAPTION];
+    if (!hit.columns[FIND_TITLE].empty()) text += L"\r\n" + hit.columns[FIND_TITLE];
+    lstrcpynW(tip.pszText, text.c_str(), tip.cchTextMax);
     return 0;
 }
 
@@ -169,6 +207,7 @@ int CFindDlg::selected() const {
 
 // -1 selects no line.
 void CFindDlg::select(int line) {
+    selecting_ = true;
     HWND list = item(IDC_FIND_LIST);
     LVITEMA state = {};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
@@ -178,15 +217,18 @@ void CFindDlg::select(int line) {
         const LRESULT i = SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), which);
         if (i >= 0) SendMessageA(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
     }
-    if (line < 0) return;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(list, LVM_SETITEMSTATE, line, reinterpret_cast<LPARAM>(&state));
-    SendMessageA(list, LVM_ENSUREVISIBLE, line, FALSE);
+    if (line >= 0) {
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, line, reinterpret_cast<LPARAM>(&state));
+        SendMessageA(list, LVM_ENSUREVISIBLE, line, FALSE);
+    }
+    selecting_ = false;
 }
 
 // A line whose memo or tab is gone goes nowhere: the list is searched again
 // without it.
 void CFindDlg::goToSelected() {
+    fromStart_ = false;
     const int i = selected();
     if (i >= 0 && !source_.showHit(hits_[i]) && hwnd()) search();
 }
@@ -207,6 +249,7 @@ void CFindDlg::goTo(size_t index) {
         return;
     }
     select(-1);
+    fromStart_ = false;
     walked_ = long(index);
     showCount();
     if (!source_.showHit(results.hits()[0]) && hwnd()) search();
@@ -215,7 +258,7 @@ void CFindDlg::goTo(size_t index) {
 void CFindDlg::goToNext(bool forward) {
     runHandler("goToNext", [&] {
         if (total_ == 0) return;
-        const long count = long(total_), at = selected() >= 0 ? selected() : walked_;
+        const long count = long(total_), at = fromStart_ ? -1 : selected() >= 0 ? selected() : walked_;
         goTo(size_t(at < 0 ? (forward ? 0 : count - 1) : (at + (forward ? 1 : count - 1)) % count));
     });
 }
@@ -243,6 +286,7 @@ bool CFindDlg::preTranslateMessage(const MSG& msg) {
     }
     if ((msg.wParam == VK_UP || msg.wParam == VK_DOWN) && inText && !hits_.empty()) {
         select(std::clamp(selected() + (msg.wParam == VK_DOWN ? 1 : -1), 0, int(hits_.size()) - 1));
+        fromStart_ = false;
         return true;
     }
     return false;

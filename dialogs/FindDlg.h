@@ -36,7 +36,8 @@ public:
     // The memos changed: the list follows once the message being handled has returned.
     void memosChanged();
     // Goes to the match after (or before) the selected line or the match
-    // gone to last, round at the ends, past the listed lines too.
+    // gone to last, round at the ends, past the listed lines too; after the
+    // text changed, to the first (or last) match.
     void goToNext(bool forward);
 
     BOOL OnInitDialog() override;
@@ -53,6 +54,7 @@ private:
     LRESULT OnGetLineText(const NMHDR& header);
     LRESULT OnLineChanged(const NMHDR& header);
     LRESULT OnFindLine(const NMHDR&);
+    LRESULT OnGetTip(const NMHDR& header);
     void OnRefresh();
 
     // Searches the memos for the text and fills the list, keeping the
@@ -64,6 +66,7 @@ private:
     int selected() const;
     void select(int line);
     void showCount();
+    void fitCaptionColumn();
 
     FindSource& source_;
     std::vector<FindHit> hits_;  // the list's lines, in order
@@ -72,4 +75,8 @@ private:
     // The match gone to last when it is past the listed lines; -1: none.
     long walked_ = -1;
     bool refreshPosted_ = false;
+    // Nothing gone to or picked by the user since the text changed: the line
+    // selected by itself is no place to go on from.
+    bool fromStart_ = true;
+    bool selecting_ = false;  // select() is under way
 };

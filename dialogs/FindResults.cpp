@@ -6,7 +6,8 @@
 namespace {
 
 // The code units of a text line shown before and after its match.
-const size_t CONTEXT_BEFORE = 16, CONTEXT_AFTER = 48;
+// Few before it, so that the match stays in view in the column.
+const size_t CONTEXT_BEFORE = 8, CONTEXT_AFTER = 48;
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 #include "dialogs/RestoreText.h"
 #include "res/Texts.h"
 #include "res/resource.h"
+#include "store/ShiftJis.h"
 #include "win/MessageBox.h"
 
 namespace {
@@ -40,7 +41,7 @@ BOOL CRestoreDlg::OnInitDialog() {
     generations_ = dataFile_.generations();
     previews_.assign(generations_.size(), std::nullopt);
     for (const generations::Generation& g : generations_) {
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(generationTime(g.time).c_str()));
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(generationTitle(g.time, g.rescue).c_str()));
     }
     if (generations_.empty()) {
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(texts::NO_GENERATIONS));
@@ -72,13 +73,14 @@ void CRestoreDlg::describe(size_t i, unsigned patienceMs) {
     HWND list = item(IDC_RESTORE_LIST);
     const LRESULT selection = SendMessageA(list, LB_GETCURSEL, 0, 0);
     SendMessageA(list, LB_DELETESTRING, i, 0);
-    if (readGeneration(generations_[i].path, memos, patienceMs) == LoadResult::Loaded) {
+    const generations::Generation& g = generations_[i];
+    if (readGeneration(g.path, memos, patienceMs) == LoadResult::Loaded) {
         previews_[i] = generationPreview(memos);
-        SendMessageW(list, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(generationLine(generations_[i].time, memos).c_str()));
+        SendMessageW(list, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(generationLine(g.time, memos, g.rescue).c_str()));
     } else {
         previews_[i] = std::wstring();
-        const std::string line = generationTime(generations_[i].time) + "  " + texts::CANNOT_READ;
-        SendMessageA(list, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(line.c_str()));
+        const std::wstring line = generationTitle(g.time, g.rescue) + L"  " + sjis::decode(texts::CANNOT_READ);
+        SendMessageW(list, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(line.c_str()));
     }
     if (selection == static_cast<LRESULT>(i)) SendMessageA(list, LB_SETCURSEL, i, 0);
 }

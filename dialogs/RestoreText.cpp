@@ -16,9 +16,13 @@ std::string generationTime(const LocalTime& t) {
     return text;
 }
 
-std::wstring generationLine(const LocalTime& t, const std::vector<StoredMemo>& memos) {
-    const std::string time = generationTime(t);
-    std::wstring line = std::wstring(time.begin(), time.end()) + L"  メモ " + std::to_wstring(memos.size()) + L" 件";
+std::wstring generationTitle(const LocalTime& t, bool rescue) {
+    const std::string time = generationTime(t);  // digits only
+    return std::wstring(time.begin(), time.end()) + (rescue ? L"  救出" : L"");
+}
+
+std::wstring generationLine(const LocalTime& t, const std::vector<StoredMemo>& memos, bool rescue) {
+    std::wstring line = generationTitle(t, rescue) + L"  メモ " + std::to_wstring(memos.size()) + L" 件";
     for (size_t i = 0; i < memos.size() && i <= LINE_CAPTIONS; ++i) {
         line += i == 0 ? L"  " : L"、";
         line += i < LINE_CAPTIONS ? memos[i].CAPTION : MORE;

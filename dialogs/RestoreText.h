@@ -17,9 +17,13 @@ constexpr size_t PREVIEW_MEMOS = 100;
 // "2026/12/08 10:33:56"
 std::string generationTime(const LocalTime& t);
 
-// The list line of a generation: its time, the number of memos and the first
-// captions, "…" when there are more.
-std::wstring generationLine(const LocalTime& t, const std::vector<StoredMemo>& memos);
+// The start of a generation's list line: its time, and "救出" after the time
+// of a rescue file.
+std::wstring generationTitle(const LocalTime& t, bool rescue);
+
+// The list line of a generation: its title, the number of memos and the
+// first captions, "…" when there are more.
+std::wstring generationLine(const LocalTime& t, const std::vector<StoredMemo>& memos, bool rescue = false);
 
 // What the generation holds, for a read-only multi-line edit (CR LF): each
 // memo's caption, then the first lines of each tab's text that are not empty,

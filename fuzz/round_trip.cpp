@@ -12,8 +12,7 @@
 namespace {
 
 // The text as the writer stores it and the reader gives it back: CRs dropped,
-// a line end added unless it ended in LF, block lines and lines that would set
-// the tab's title led by a blank, every line end CR LF.
+// a line end added unless it ended in LF, every line end CR LF.
 std::wstring withoutTwins(std::wstring text) {
     const std::wstring twins = L"\u301C\u2014\u2212\u2016\u00A2\u00A3\u00AC", looks = L"\uFF5E\u2015\uFF0D\u2225\uFFE0\uFFE1\uFFE2";
     for (wchar_t& c : text) {
@@ -30,11 +29,7 @@ std::wstring storedText(std::wstring text) {
     std::wstring out;
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find('\n', start);
-        std::wstring line = text.substr(start, end - start);
-        if (line == L"[MEMO_TAB_START]" || line == L"[MEMO_START]" || line == L"[MEMO_END]" ||
-            line == L"[MEMO_TAB_END]" || line.rfind(L"MEMO_TAB_TITLE-", 0) == 0)
-            out += ' ';
-        out += line + L"\r\n";
+        out += text.substr(start, end - start) + L"\r\n";
         start = end + 1;
     }
     return withoutTwins(out);

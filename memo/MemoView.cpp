@@ -4,6 +4,7 @@
 #include <memory>
 #include <utility>
 #include "win/Gdi.h"
+#include "win/SystemLibrary.h"
 
 namespace {
 
@@ -60,13 +61,28 @@ CharWidths& measuredWidths(HWND window, HFONT font, std::wstring_view text) {
     GetTextExtentExPointW(dc.get(), wide.data(), int(wide.size()), 0, nullptr, extents.data() + 1, &size);
     size_t start = 0;
     for (size_t i = 0; i < codes.size(); ++i) {
-        widths.set(codes[i], extents[ends[i]] - extents[start]);
+        // A pair is one glyph as it is drawn (drawText), not one a unit as GDI measures it.
+        const int pair = (codes[i] & 0xFC00) == 0xD800 ? win::scriptText(dc.get(), wide.data() + start, 2, false) : -1;
+        widths.set(codes[i], pair >= 0 ? pair : extents[ends[i]] - extents[start]);
         start = ends[i];
     }
     return widths;
 }
 
 namespace {
+
+// Draws as the editor does: a surrogate pair as one glyph, a mark on its
+// character, what the font lacks from another. GDI alone would draw a pair
+// as two boxes; plain text takes the short way.
+void drawText(HDC dc, int32_t x, int32_t y, const wchar_t* text, uint32_t length) {
+    bool plain = true;
+    for (uint32_t i = 0; i < length && plain; ++i) {
+        plain = (CharCode(text[i]) & 0xF800) != 0xD800 && !isMark(CharCode(text[i]));
+    }
+    if (plain || win::scriptText(dc, text, int(length), true, x, y) < 0) {
+        ExtTextOutW(dc, x, y, 0, nullptr, text, length, nullptr);
+    }
+}
 
 // The pixels of the characters from `from` to `to` of a run, which holds no tab.
 int32_t runWidth(std::wstring_view text, uint32_t from, uint32_t to, const CharWidths& widths) {
@@ -334,7 +350,7 @@ void CMemoView::paintMark(HDC dc, int32_t x, int32_t y, uint32_t from, uint32_t 
     const COLORREF text = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
     const COLORREF back = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
     SetBkMode(dc, OPAQUE);
-    ExtTextOutW(dc, x, y, 0, nullptr, text_.data() + from, to - from, nullptr);
+    drawText(dc, x, y, text_.data() + from, to - from);
     SetBkMode(dc, TRANSPARENT);
     SetBkColor(dc, back);
     SetTextColor(dc, text);
@@ -358,7 +374,7 @@ void CMemoView::OnPaint() {
     int32_t y = 0;
     for (size_t line = size_t(place_.top); line < lines_.starts.size() && y < client.bottom; ++line, y += widths_->lineHeight) {
         for (const TextRun& run : lineRuns(text_, lines_, line, *widths_, place_.x, place_.x + client.right)) {
-            ExtTextOutW(dc, run.x - place_.x, y, 0, nullptr, text_.data() + run.offset, run.length, nullptr);
+            drawText(dc, run.x - place_.x, y, text_.data() + run.offset, run.length);
             const uint32_t from = std::max(run.offset, mark_.offset);
             const uint32_t to = std::min(run.offset + run.length, mark_.offset + mark_.length);
             if (from < to) paintMark(dc, run.x - place_.x + runWidth(text_, run.offset, from, *widths_), y, from, to);

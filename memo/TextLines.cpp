@@ -11,7 +11,7 @@ bool isWide(CharCode c) { return c >= 0x2000 && !(c >= 0xFF61 && c <= 0xFF9F); }
 // How far a character at `x` moves the next one; line ends take no room.
 int32_t advance(const CharWidths& widths, CharCode c, int32_t x) {
     if (c == '\t') return widths.tab - x % widths.tab;
-    if (c == '\r' || c == '\n') return 0;
+    if (c == '\r' || c == '\n' || isMark(c)) return 0;
     return std::max(0, widths.width(c));
 }
 
@@ -37,6 +37,17 @@ std::vector<CharCode> CharWidths::unknown(std::wstring_view text) const {
     return found;
 }
 
+bool isMark(CharCode c) {
+    return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) || (c >= 0x1DC0 && c <= 0x1DFF) ||
+           (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xFE20 && c <= 0xFE2F) ||
+           c == 0x200D || c == 0x3099 || c == 0x309A;
+}
+
+bool joinsBefore(std::wstring_view text, size_t i) {
+    const auto c = CharCode(text[i]), before = CharCode(text[i - 1]);
+    return ((c & 0xFC00) == 0xDC00 && (before & 0xFC00) == 0xD800) || isMark(c) || before == 0x200D;
+}
+
 bool mayBreakBefore(std::wstring_view text, size_t i) {
     // Kept off a line's start, and off its end.
     static const std::wstring_view NO_START =
@@ -45,7 +56,7 @@ bool mayBreakBefore(std::wstring_view text, size_t i) {
         L"｡｣､･ｰｧｨｩｪｫｬｭｮｯﾞﾟ!%),.:;?]}";
     static const std::wstring_view NO_END = L"（［｛「『【〔〈《〘〖〝‘“｟«｢([{";
     const wchar_t c = text[i], before = text[i - 1];
-    if ((CharCode(c) & 0xFC00) == 0xDC00 && (CharCode(before) & 0xFC00) == 0xD800) return false;
+    if (joinsBefore(text, i)) return false;
     if (c == L' ' || c == L'\t' || NO_START.find(c) != std::wstring_view::npos) return false;
     if (NO_END.find(before) != std::wstring_view::npos) return false;
     return before == L' ' || before == L'\t' || isWide(CharCode(c)) || isWide(CharCode(before));
@@ -60,8 +71,13 @@ size_t wrapEnd(std::wstring_view text, size_t start, size_t end, const CharWidth
         const int32_t w = advance(widths, ch.code, x);
         if (i > start && w > 0 && x + w > wrapWidth) {
             if (lastBreak > start) return lastBreak;
-            // A half-width katakana goes along with its voicing mark.
-            return i > start + 1 && (text[i] == 0xFF9E || text[i] == 0xFF9F) ? i - 1 : i;
+            // A half-width katakana goes along with its voicing mark, a character with its marks.
+            size_t cut = i;
+            while (cut > start && (joinsBefore(text, cut) || text[cut] == 0xFF9E || text[cut] == 0xFF9F)) --cut;
+            if (cut > start) return cut;
+            // One character wider than the line: all of it on this line.
+            while (i < end && joinsBefore(text, i)) ++i;
+            return i;
         }
         x += w;
         i += ch.size;
@@ -114,7 +130,7 @@ std::vector<TextRun> lineRuns(std::wstring_view text, const TextLines& lines, si
             continue;
         }
         run.length += ch.size;
-        if (run.length >= 128) {
+        if (run.length >= 128 && (i >= end || !joinsBefore(text, i))) {
             flush();
             run = {x, uint32_t(i), 0};
         }

@@ -33,11 +33,19 @@ struct TextLines {
     int32_t widest = 0;            // the widest line's pixels
 };
 
+// A mark drawn on the character before it that takes no room of its own: a
+// combining mark, a variation selector, the zero-width joiner.
+bool isMark(CharCode c);
+// Whether `text[i]` (0 < i < size) is drawn as one with the character before
+// it: the second unit of a surrogate pair, a mark, or what a joiner joins.
+bool joinsBefore(std::wstring_view text, size_t i);
+
 // Whether a shown line may begin at `text[i]` (0 < i < size), in the view
 // and in the editor alike: after a blank, and before or after a wide (CJK)
 // character; never before closing punctuation, a small kana or a prolonged
-// sound mark (。、」』）！？ぁっー...), after opening punctuation (「『（...), inside
-// a surrogate pair or before a half-width voicing mark.
+// sound mark (。、」』）！？ぁっー...), after opening punctuation (「『（...), where
+// the character joins the one before it (joinsBefore) or before a half-width
+// voicing mark.
 bool mayBreakBefore(std::wstring_view text, size_t i);
 
 // Where the shown line that begins at `start` ends, `wrapWidth` pixels wide,

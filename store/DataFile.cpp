@@ -1,5 +1,6 @@
 #include "store/DataFile.h"
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include "store/LineFormat.h"
 #include "store/MemoSync.h"
@@ -7,7 +8,10 @@
 namespace {
 
 constexpr const char* RESCUE_PREFIX = "Quillpad-rescue-";
-constexpr const char* RESCUE_MARK = "Quillpad-rescue.untold";
+// The last version's one mark for the rescue files of every data folder.
+constexpr const char* SHARED_RESCUE_MARK = "Quillpad-rescue.untold";
+// The first line of a rescue mark: the data file its rescue files are of.
+constexpr std::string_view MARK_DATA_FILE = "DATA_FILE-";
 constexpr int RESCUE_NAME_TRIES = 100;
 // Last-write times in whole steps of this (100 ns units) may come from a file
 // system that keeps them coarsely: FAT in 2 s, exFAT in 10 ms, some network
@@ -64,8 +68,10 @@ LoadResult DataFile::load(ScreenSize screen, const MemoSink& sink, std::string* 
         untold_.push_back(g.time);
     }
     for (const std::string& folder : fileio::userFolders()) {
-        for (const std::string& path : linesOf(fileio::inFolder(folder, RESCUE_MARK).c_str())) {
-            if (exists(path)) rescued_.push_back(path);
+        for (const std::string& mark : {rescueMark(), std::string(SHARED_RESCUE_MARK)}) {
+            for (const std::string& path : linesOf(fileio::inFolder(folder, mark).c_str())) {
+                if (!lineformat::startsWith(path, MARK_DATA_FILE) && exists(path)) rescued_.push_back(path);
+            }
         }
     }
     std::string data;
@@ -111,12 +117,14 @@ std::vector<generations::Generation> DataFile::generations() const {
     std::vector<generations::Generation> all;
     for (const std::string& folder : fileio::userFolders()) {
         for (const std::string& name : fileio::filesIn(folder.c_str())) {
-            // A rescue file is named as a generation without an owner, with "rescue-" after "Quillpad-".
+            // A rescue file is named as a generation owned by its data folder's
+            // tag (the last version's: by none), with "rescue-" after "Quillpad-".
             const size_t prefix = std::strlen(RESCUE_PREFIX);
             generations::GenerationName g;
             if (name.compare(0, prefix, RESCUE_PREFIX) == 0 &&
-                generations::parseGenerationName("Quillpad-" + name.substr(prefix), g) && g.computer.empty())
-                all.push_back({fileio::inFolder(folder, name), g.time});
+                generations::parseGenerationName("Quillpad-" + name.substr(prefix), g) &&
+                (g.computer.empty() || g.computer == rescueTag()))
+                all.push_back({fileio::inFolder(folder, name), g.time, true});
         }
     }
     for (generations::Generation& g : generations::listGenerations(path_.c_str())) all.push_back(std::move(g));
@@ -151,17 +159,32 @@ std::string DataFile::rescueFolder() const {
     return folders.empty() ? std::string() : folders.front();
 }
 
+// The rescue files of one data folder and their mark are told apart from
+// another's by this in their names: copies of the program started on other
+// folders share the user's folders.
+std::string DataFile::rescueTag() const {
+    std::string path = fileio::fullPath(path_.c_str());
+    std::transform(path.begin(), path.end(), path.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
+    char tag[17];
+    std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(contentHash(path)));
+    return tag;
+}
+
+std::string DataFile::rescueMark() const { return RESCUE_PREFIX + rescueTag() + ".untold"; }
+
 std::optional<std::string> DataFile::rescue(const std::string& data) {
     const LocalTime now = clock_();
     for (const std::string& folder : fileio::userFolders()) {
         for (uint32_t n = 1; n <= RESCUE_NAME_TRIES; ++n) {
-            const std::string name = generations::generationName({now, {}, n});
+            const std::string name = generations::generationName({now, rescueTag(), n});
             const std::string path = fileio::inFolder(folder, RESCUE_PREFIX + name.substr(std::strlen("Quillpad-")));
             if (exists(path)) continue;
             if (!fileio::replaceFile(path.c_str(), data)) break;  // the next folder
-            const std::string mark = fileio::inFolder(folder, RESCUE_MARK);
-            std::string lines;
-            for (const std::string& line : linesOf(mark.c_str())) lines += line + "\r\n";
+            const std::string mark = fileio::inFolder(folder, rescueMark());
+            std::string lines = std::string(MARK_DATA_FILE) + fileio::fullPath(path_.c_str()) + "\r\n";
+            for (const std::string& line : linesOf(mark.c_str())) {
+                if (!lineformat::startsWith(line, MARK_DATA_FILE)) lines += line + "\r\n";
+            }
             fileio::replaceFile(mark.c_str(), lines + path + "\r\n");
             return path;
         }
@@ -171,7 +194,10 @@ std::optional<std::string> DataFile::rescue(const std::string& data) {
 
 std::vector<std::string> DataFile::takeRescued() {
     if (rescued_.empty()) return {};
-    for (const std::string& folder : fileio::userFolders()) fileio::removeFile(fileio::inFolder(folder, RESCUE_MARK).c_str());
+    for (const std::string& folder : fileio::userFolders()) {
+        for (const std::string& mark : {rescueMark(), std::string(SHARED_RESCUE_MARK)})
+            fileio::removeFile(fileio::inFolder(folder, mark).c_str());
+    }
     std::vector<std::string> rescued;
     rescued.swap(rescued_);
     return rescued;

@@ -50,9 +50,10 @@ public:
 
     // The folder a rescue file goes to first: the user's documents folder.
     std::string rescueFolder() const;
-    // Writes `data` to a new rescue file "Quillpad-rescue-YYYYMMDD-HHMMSS.dat"
-    // in the first user folder where it can be written (fileio::userFolders)
-    // and leaves a mark beside it, so that the next start tells where it is.
+    // Writes `data` to a new rescue file "Quillpad-rescue-YYYYMMDD-HHMMSS-
+    // <tag>-N.dat" in the first user folder where it can be written
+    // (fileio::userFolders) and leaves a mark beside it that names the data
+    // file, so that the next start on this data folder tells where it is.
     // The data file is not touched. The file's path; none when no folder took it.
     std::optional<std::string> rescue(const std::string& data);
     // The rescue files an earlier run made and that load() found marked as
@@ -97,6 +98,8 @@ private:
     void remember(bool exists, const std::string& bytes);
     bool changedByAnother() const;
     std::string untoldMark() const;
+    std::string rescueTag() const;
+    std::string rescueMark() const;
     void writeUntoldMark();
 
     std::string path_;

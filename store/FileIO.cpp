@@ -52,7 +52,7 @@ SaveFailure moveOver(const std::string& from, const char* to) {
         os::Outcome outcome = os::rename(from.c_str(), to);
         if (outcome == os::Outcome::Ok) return SaveFailure::None;
         if (outcome != os::Outcome::Busy) return failedStep(false);
-        if (Clock::now() >= giveUp) return SaveFailure::Held;
+        if (Clock::now() >= giveUp) return os::heldByAnother(to) ? SaveFailure::Held : SaveFailure::NoAccess;
         std::this_thread::sleep_for(RETRY_PAUSE);
     }
 }
@@ -77,6 +77,9 @@ SaveFailure replaceFileWhy(const char* fileName, const std::string& data, const 
         failure = moveOver(temp, fileName);
     }
     if (failure != SaveFailure::None) os::remove(temp.c_str());
+    // Each step in a folder that is gone fails with an error of its own kind.
+    const std::string folder = besideFile(fileName, ".");
+    if (failure != SaveFailure::None && os::kindOf(folder.c_str()) != os::Kind::Folder) return SaveFailure::FolderMissing;
     return failure;
 }
 
@@ -177,6 +180,8 @@ std::string localFolder() {
     const std::string folder = inFolder(base, "Quillpad");
     return makeFolder(folder.c_str()) ? folder : std::string();
 }
+
+std::string fullPath(const char* name) { return os::fullPath(name); }
 
 }  // namespace fileio
 

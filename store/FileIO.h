@@ -25,7 +25,9 @@ constexpr unsigned HELD_FILE_PATIENCE_MS = 1000;
 // Why a save failed, in the terms the user is told. OtherVersionNotKept: the
 // data file was changed by another program, and that version could not be
 // kept as a generation before it would have been replaced (store/DataFile.h).
-enum class SaveFailure { None, ReadOnly, Held, DiskFull, NoAccess, Other, OtherVersionNotKept };
+// FolderMissing: the file's folder is gone (deleted, renamed, out of reach);
+// NoAccess: the file or its folder may not be changed.
+enum class SaveFailure { None, ReadOnly, Held, DiskFull, NoAccess, Other, OtherVersionNotKept, FolderMissing };
 
 // Writes `data` to "<fileName>.tmp" in the same folder, flushes it to disk and
 // moves it over `fileName` in one step. A file marked read-only is not
@@ -68,6 +70,8 @@ LocalTime localNow();
 // and "-" as they are, every other byte as "%" and two hex digits; "PC" when
 // the system gives no name.
 std::string computerName();
+// The path from the root (a drive) that `name` stands for in the current folder.
+std::string fullPath(const char* name);
 // Where the user's files may be written: the documents folder, then the temporary folder.
 std::vector<std::string> userFolders();
 // This PC's own settings folder for the program ("Quillpad" in the local

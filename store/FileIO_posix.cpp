@@ -109,6 +109,14 @@ bool close(File* file) {
     return rc == 0;
 }
 
+std::string fullPath(const char* name) {
+    if (name[0] == '/') return name;
+    char here[4096];
+    return ::getcwd(here, sizeof here) ? std::string(here) + "/" + name : std::string(name);
+}
+
+bool heldByAnother(const char* fileName) { return ::access(fileName, W_OK) == 0; }
+
 Outcome rename(const char* from, const char* to) {
     if (::rename(from, to) != 0) return errno == EBUSY ? Outcome::Busy : Outcome::Failed;
     // Make the new directory entry durable too. The file is already in place,

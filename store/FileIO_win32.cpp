@@ -15,7 +15,7 @@ struct File {
 
 namespace {
 
-bool heldByAnother(DWORD error) {
+bool refusedAsHeld(DWORD error) {
     // A file open elsewhere without sharing refuses with one of these.
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
 }
@@ -96,10 +96,26 @@ bool close(File* file) {
 
 Outcome rename(const char* from, const char* to) {
     if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return Outcome::Ok;
-    return heldByAnother(GetLastError()) ? Outcome::Busy : Outcome::Failed;
+    return refusedAsHeld(GetLastError()) ? Outcome::Busy : Outcome::Failed;
+}
+
+// Wine refuses the replace of either with ERROR_ACCESS_DENIED; an open for
+// writing that shares everything meets the holder's sharing, or the ban.
+bool heldByAnother(const char* fileName) {
+    HANDLE h = CreateFileA(fileName, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError() != ERROR_ACCESS_DENIED;
+    CloseHandle(h);
+    return true;
 }
 
 void remove(const char* fileName) { DeleteFileA(fileName); }
+
+std::string fullPath(const char* name) {
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(name, sizeof full, full, nullptr);
+    return length > 0 && length < sizeof full ? std::string(full, length) : std::string(name);
+}
 
 Kind kindOf(const char* name) {
     DWORD attributes = GetFileAttributesA(name);

@@ -41,6 +41,12 @@ bool close(File* file);
 // holds `to` (or `from`).
 Outcome rename(const char* from, const char* to);
 void remove(const char* fileName);
+// Whether a file that refuses to be replaced is held open by another program,
+// rather than unchangeable (an attribute or right that forbids any change).
+bool heldByAnother(const char* fileName);
+
+// The path from the root (a drive) that `name` stands for here.
+std::string fullPath(const char* name);
 
 enum class Kind { None, File, Folder };
 Kind kindOf(const char* name);

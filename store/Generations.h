@@ -65,6 +65,7 @@ std::vector<std::string> generationsToDelete(const std::vector<std::string>& nam
 struct Generation {
     std::string path;  // a file name for loadMemoFile
     LocalTime time;    // from its name
+    bool rescue = false;  // a rescue file (DataFile::rescue), not a backup
 };
 
 // The backup folder beside `dataFile`.

@@ -81,10 +81,20 @@ constexpr std::string_view TAB_OPEN = "[MEMO_START]";
 constexpr std::string_view TAB_CLOSE = "[MEMO_END]";
 constexpr std::string_view TAB_TITLE = "MEMO_TAB_TITLE-";
 
-// The lines that the writer gives a leading blank in a tab's text: inside a
-// text, one of them as it stands can only mean a block cut off by hand.
+// Inside a text, a block line as it stands can only mean a block cut off by hand.
 bool isBlockLine(std::string_view line) {
     return line == TAB_CLOSE || line == TAB_OPEN || line == MEMO_OPEN || line == MEMO_CLOSE;
+}
+
+// A text line of blanks and then a block line or a title line: the writer
+// gives it one more leading blank and the reader takes exactly one off, so it
+// reads back as typed and never as a marker, also to a reader that knows no
+// such rule.
+bool isMarkerText(std::string_view line) {
+    const size_t start = line.find_first_not_of(' ');
+    if (start == std::string_view::npos) return false;
+    line.remove_prefix(start);
+    return isBlockLine(line) || startsWith(line, TAB_TITLE);
 }
 
 // Reads the file line by line. The working values are reset only where a
@@ -119,7 +129,7 @@ public:
             } else {
                 if (line == TAB_OPEN) tabOpenAt_ = text_.size();
                 if (line == MEMO_OPEN) memoOpenAt_ = text_.size();
-                text_.append(line);
+                text_.append(line.substr(!line.empty() && line[0] == ' ' && isMarkerText(line) ? 1 : 0));
                 text_.append("\r\n");
             }
         } else if (line == TAB_OPEN) {
@@ -193,8 +203,7 @@ private:
 };
 
 // Tab text: CRs dropped, each LF written as CR LF, and a line end added when
-// the text is empty or does not end in LF. A block line and a line that would
-// read back as the tab's title get one leading blank.
+// the text is empty or does not end in LF. A marker line gets one leading blank.
 void appendTabText(std::string& out, const std::string& text) {
     const char* p = text.data();
     const char* const end = p + text.size();
@@ -214,7 +223,7 @@ void appendTabText(std::string& out, const std::string& text) {
             out.append("\r\n", lf ? 2 : 0);
         }
         std::string_view written(out.data() + firstChar, out.size() - firstChar - (lf ? 2 : 0));
-        if (isBlockLine(written) || startsWith(written, TAB_TITLE)) out.insert(firstChar, 1, ' ');
+        if (isMarkerText(written)) out.insert(firstChar, 1, ' ');
         if (!lf) break;
         p = lf + 1;
     }

@@ -78,24 +78,27 @@ const std::vector<uint16_t>& encodings() {
     return table;
 }
 
-// The web's spelling of a Japanese symbol, and the look-alike Windows text uses.
-char16_t twin(char32_t c) {
-    switch (c) {
-    case 0x301C: return 0xFF5E;  // 〜 ～
-    case 0x2014: return 0x2015;  // — ―
-    case 0x2212: return 0xFF0D;  // − －
-    case 0x2016: return 0x2225;  // ‖ ∥
-    case 0x00A2: return 0xFFE0;  // ¢ ￠
-    case 0x00A3: return 0xFFE1;  // £ ￡
-    case 0x00AC: return 0xFFE2;  // ¬ ￢
-    default: return 0;
-    }
-}
-
 int hexValue(wchar_t c) {
     if (c >= L'0' && c <= L'9') return c - L'0';
     if (c >= L'A' && c <= L'F') return c - L'A' + 10;
     return -1;
+}
+
+// "〓U+" opens an escape. The reader takes one wherever a code it escapes and
+// a closing "〓" follow; the writer escapes every "〓" that stands before
+// "U+" in the file, whatever follows, so that the reader meets no other.
+constexpr std::wstring_view ESCAPE_OPEN = L"\u3013U+";
+
+// Whether the file's text opens an escape at the start of `text`. The lone CRs
+// the data file drops are skipped, so that "〓\rU+" is judged as it is read.
+bool opensEscape(std::wstring_view text) {
+    size_t matched = 0;
+    for (const wchar_t c : text) {
+        if (c == L'\r') continue;
+        if (c != ESCAPE_OPEN[matched]) return false;
+        if (++matched == ESCAPE_OPEN.size()) return true;
+    }
+    return false;
 }
 
 // The escape at the start of `text`: its character and its length, or length 0.
@@ -104,7 +107,7 @@ struct Escape {
     size_t length = 0;
 };
 Escape escapeAt(std::wstring_view text) {
-    if (text.size() < 8 || text[0] != GETA || text[1] != L'U' || text[2] != L'+') return {};
+    if (text.size() < 8 || text.substr(0, ESCAPE_OPEN.size()) != ESCAPE_OPEN) return {};
     char32_t value = 0;
     size_t i = 3;
     for (; i < text.size() && i < 9 && hexValue(text[i]) >= 0; ++i) value = value * 16 + char32_t(hexValue(text[i]));
@@ -133,6 +136,20 @@ void appendUnit(std::wstring& out, char32_t c) {
 }
 
 }  // namespace
+
+// The web's spelling of a Japanese symbol, and the look-alike Windows text uses.
+char16_t lookAlike(char32_t c) {
+    switch (c) {
+    case 0x301C: return 0xFF5E;  // 〜 ～
+    case 0x2014: return 0x2015;  // — ―
+    case 0x2212: return 0xFF0D;  // − －
+    case 0x2016: return 0x2225;  // ‖ ∥
+    case 0x00A2: return 0xFFE0;  // ¢ ￠
+    case 0x00A3: return 0xFFE1;  // £ ￡
+    case 0x00AC: return 0xFFE2;  // ¬ ￢
+    default: return 0;
+    }
+}
 
 bool holds(char32_t c) { return c <= 0xFFFF && (c == 0 || encodings()[c] != 0); }
 
@@ -193,7 +210,7 @@ void appendEncoded(std::string& out, std::wstring_view text) {
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && (text[i + 1] & 0xFC00) == 0xDC00) {
             c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(text[++i]) & 0x3FF);
         }
-        if (const char16_t look = twin(c)) c = look;
+        if (const char16_t look = lookAlike(c)) c = look;
         const uint16_t code = c <= 0xFFFF ? table[c] : 0;  // a wider wchar_t holds code points too
         if (c >= 0xDC81 && c <= 0xDCFC && isLead(uint8_t(c))) {
             // A byte of no character read from the file goes back as it was,
@@ -210,7 +227,7 @@ void appendEncoded(std::string& out, std::wstring_view text) {
         }
         if (c == 0) {
             out += '\0';
-        } else if (c == GETA && text.substr(i + 1, 2) == L"U+") {
+        } else if (c == GETA && opensEscape(text.substr(i))) {
             appendEscape(out, c);
         } else if (code > 0xFF) {
             out += char(code >> 8);

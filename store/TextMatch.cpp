@@ -1,5 +1,6 @@
 #include "store/TextMatch.h"
 #include <algorithm>
+#include "store/ShiftJis.h"
 
 namespace {
 
@@ -13,6 +14,7 @@ const char16_t FULL_WIDTH[] = {
     0x30E6, 0x30E8, 0x30E9, 0x30EA, 0x30EB, 0x30EC, 0x30ED, 0x30EF, 0x30F3, 0x309B, 0x309C,
 };
 constexpr uint32_t VOICED_MARK = 0xFF9E, HALF_VOICED_MARK = 0xFF9F;
+const wchar_t* const MORE = L"\u2026";  // "…" where a line is cut
 
 // The full-width katakana of a half-width one and its mark, or 0. In the
 // full-width rows the voiced "ガ" follows "カ", and "バ", "パ" follow "ハ".
@@ -25,7 +27,8 @@ uint32_t voicedKana(uint32_t kana, uint32_t mark) {
 }
 
 // Each code unit folded on its own: ASCII and its full-width forms to
-// lower-case ASCII, hiragana and half-width katakana to full-width katakana.
+// lower-case ASCII, hiragana and half-width katakana to full-width katakana,
+// the web's twins of Japanese symbols to their look-alikes.
 const std::vector<char16_t>& foldTable() {
     static const std::vector<char16_t> table = [] {
         std::vector<char16_t> t(65536);
@@ -37,6 +40,10 @@ const std::vector<char16_t>& foldTable() {
         t[0x309D] = 0x30FD;  // "ゝ" "ゞ": "ヽ" "ヾ"
         t[0x309E] = 0x30FE;
         for (uint32_t c = 0xFF61; c <= 0xFF9F; ++c) t[c] = FULL_WIDTH[c - 0xFF61];
+        // The data file keeps the web's "〜" as "～": both are one character to find.
+        for (uint32_t c = 0; c < t.size(); ++c) {
+            if (const char16_t look = sjis::lookAlike(c)) t[c] = t[look];
+        }
         return t;
     }();
     return table;
@@ -123,6 +130,8 @@ std::wstring matchContext(std::wstring_view text, const TextMatch& match, size_t
     const wchar_t* end = units + text.size();
     const size_t lineStart = text.find_last_of(L"\r\n", match.offset == 0 ? 0 : match.offset - 1);
     size_t from = lineStart == std::wstring_view::npos || match.offset == 0 ? 0 : lineStart + 1;
+    // An indent shows nothing of the match: the line starts at its first character.
+    while (from < match.offset && (units[from] == L' ' || units[from] == L'\t' || units[from] == 0x3000)) ++from;
     const size_t lineEnd = std::min(text.find_first_of(L"\r\n", match.offset + match.length), text.size());
     auto charUnits = [&](size_t at) {
         const uint32_t c = uint32_t(units[at]);
@@ -132,12 +141,12 @@ std::wstring matchContext(std::wstring_view text, const TextMatch& match, size_t
     std::wstring line;
     if (match.offset - from > before) {
         while (match.offset - from > before) from += charUnits(from);
-        line = L"...";
+        line = MORE;
     }
     size_t to = match.offset + match.length;
     while (to < lineEnd && to + charUnits(to) <= match.offset + match.length + after) to += charUnits(to);
     line.append(text.substr(from, to - from));
-    if (to < lineEnd) line += L"...";
+    if (to < lineEnd) line += MORE;
     std::replace(line.begin(), line.end(), L'\t', L' ');
     return line;
 }

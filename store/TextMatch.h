@@ -2,7 +2,8 @@
 // Japanese reader expects: case-insensitive; the full-width form of every
 // ASCII character (and the ideographic space) like the ASCII one; half-width
 // and full-width katakana alike (a half-width katakana with its voicing mark
-// is the one voiced katakana); hiragana alike with katakana. A match begins
+// is the one voiced katakana); hiragana alike with katakana; the web's "〜"
+// like "～" and the six other twins the data file keeps as look-alikes. A match begins
 // and ends between characters: never inside a surrogate pair or a half-width
 // katakana and its mark.
 #pragma once
@@ -35,7 +36,7 @@ private:
 // empty query matches nothing.
 size_t findMatches(std::wstring_view text, const TextQuery& query, std::vector<TextMatch>& found, size_t most);
 
-// The line of `text` that holds `match`, as a list shows it: at most `before`
-// code units before the match and `after` after it, cut between characters
-// ("..." where cut), tabs as blanks.
+// The line of `text` that holds `match`, as a list shows it: its indent
+// dropped, at most `before` code units before the match and `after` after it,
+// cut between characters ("…" where cut), tabs as blanks.
 std::wstring matchContext(std::wstring_view text, const TextMatch& match, size_t before, size_t after);

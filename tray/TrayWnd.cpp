@@ -47,6 +47,7 @@ const char* saveFailureText(fileio::SaveFailure failure) {
     case fileio::SaveFailure::Held: return texts::SAVE_HELD;
     case fileio::SaveFailure::DiskFull: return texts::SAVE_DISK_FULL;
     case fileio::SaveFailure::NoAccess: return texts::SAVE_NO_ACCESS;
+    case fileio::SaveFailure::FolderMissing: return texts::SAVE_FOLDER_MISSING;
     case fileio::SaveFailure::OtherVersionNotKept: return texts::SAVE_OTHER_VERSION_NOT_KEPT;
     case fileio::SaveFailure::None:
     case fileio::SaveFailure::Other: break;

@@ -1,6 +1,7 @@
 #include "win/SystemLibrary.h"
 #include <commctrl.h>
 #include <mmsystem.h>
+#include <usp10.h>
 #include <stdexcept>
 #include <string>
 
@@ -32,6 +33,7 @@ private:
 SystemDll comctl32("comctl32.dll");
 SystemDll version("version.dll");
 SystemDll winmm("winmm.dll");
+SystemDll usp10("usp10.dll");
 
 }  // namespace
 
@@ -54,6 +56,21 @@ void initCommonControls(DWORD classes) {
     if ((classes & ~registered) == 0) return;
     INITCOMMONCONTROLSEX controls = {sizeof controls, classes};
     if (init(&controls)) registered |= classes;
+}
+
+int scriptText(HDC dc, const wchar_t* text, int length, bool draw, int x, int y) {
+    static auto analyse = usp10.function<decltype(&ScriptStringAnalyse)>("ScriptStringAnalyse");
+    static auto out = usp10.function<decltype(&ScriptStringOut)>("ScriptStringOut");
+    static auto size = usp10.function<decltype(&ScriptString_pSize)>("ScriptString_pSize");
+    static auto release = usp10.function<decltype(&ScriptStringFree)>("ScriptStringFree");
+    SCRIPT_STRING_ANALYSIS run = nullptr;
+    if (FAILED(analyse(dc, text, length, length * 3 / 2 + 16, -1, SSA_GLYPHS | SSA_FALLBACK, 0, nullptr, nullptr,
+                       nullptr, nullptr, nullptr, &run)))
+        return -1;
+    const int width = size(run)->cx;
+    if (draw) out(run, x, y, 0, nullptr, 0, 0, FALSE);
+    release(&run);
+    return width;
 }
 
 DWORD getFileVersionInfoSize(const char* path) {

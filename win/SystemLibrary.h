@@ -24,6 +24,11 @@ void restrictDllSearch(FunctionLookup lookup);
 // the ICC_ flags (InitCommonControlsEx), once each.
 void initCommonControls(DWORD classes);
 
+// usp10.dll: `length` units of `text` as the edit control draws them (Uniscribe,
+// a pair as one glyph, marks on their character, fallback fonts): their width,
+// drawn at x, y when `draw`; -1 when they cannot be analysed.
+int scriptText(HDC dc, const wchar_t* text, int length, bool draw, int x = 0, int y = 0);
+
 // version.dll
 DWORD getFileVersionInfoSize(const char* path);
 bool getFileVersionInfo(const char* path, DWORD size, void* block);

@@ -30,5 +30,5 @@ wineboot --end-session
 wait_for 15 bash -c "! kill -0 $QP_PID 2>/dev/null" || fail "the program outlived the session"
 ended=$(find "$WINEPREFIX/drive_c/users" "$HOME" -name 'Quillpad-rescue-*.dat' -newer "$since" 2>/dev/null | head -1)
 [ -n "$ended" ] || fail "no rescue file at the end of the session"
-rm -f "$rescued" "$ended" "$since" "$(dirname "$ended")/Quillpad-rescue.untold"
+rm -f "$rescued" "$ended" "$since" "$(dirname "$ended")"/Quillpad-rescue*.untold
 echo "the notes went to $rescued at 終了(&X) and to $ended at the end of the session"

@@ -36,6 +36,7 @@ TEST(GenerationLine, CountAndTheFirstCaptions) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(generationLine(t, c.memos), c.line);
     }
+    EXPECT_EQ(generationLine(t, {memo(L"a")}, true), L"2026/12/08 10:33:56  救出  メモ 1 件  a");
 }
 
 TEST(GenerationPreview, CaptionsAndTheFirstLinesThatAreNotEmpty) {

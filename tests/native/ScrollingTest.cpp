@@ -55,6 +55,8 @@ TEST(TextLines, ClosingPunctuationNeverBeginsALine) {
         {"Latin words after a blank, a full stop kept", u"see the |(full) |text.", 110},
         {"never inside a surrogate pair", u"😀😀|😀", 20},
         {"nor between a half-width katakana and its mark", u"ｶﾞ|ｶﾞ", 30},
+        {"a combining mark takes no room and stays with its letter", u"ab\u0301|cd", 20},
+        {"a joined sequence stays whole", u"👨\u200D👩|👧", 20},
     };
     const CharWidths widths = tenPixels();
     for (const Case& c : cases) {

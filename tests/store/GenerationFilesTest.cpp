@@ -433,19 +433,27 @@ TEST_F(Generations, AnySameSizeChangeIsSeen) {
 }
 
 // While the data file cannot be written the notes go to a rescue file in the
-// user's folder; the next start tells it once, and the restore list shows it.
+// user's folder; the next start on that data folder tells it once, and the
+// restore list shows it as a rescue file. A start on another folder does neither.
 TEST_F(Generations, ARescueFileIsAnOrdinaryDataFileTheNextStartTells) {
     const std::string home = std::filesystem::current_path() / "home", oldHome = getenv("HOME");
     std::filesystem::create_directory(home), setenv("HOME", home.c_str(), 1);
+    std::filesystem::create_directory("other");
     writeFile(MEMO_FILE_NAME, "untouched");
     const std::optional<std::string> path = DataFile(MEMO_FILE_NAME, [this] { return now_; }).rescue("rescued");
-    EXPECT_EQ(path, home + "/Quillpad-rescue-20261208-100000.dat");
+    EXPECT_EQ(path.value_or("").rfind(home + "/Quillpad-rescue-20261208-100000-", 0), 0u);
     EXPECT_EQ(readFile(MEMO_FILE_NAME), "untouched");
     for (const bool first : {true, false}) {
+        DataFile other("other/" + std::string(MEMO_FILE_NAME));
+        other.load({}, [](const StoredMemo&) {});
+        EXPECT_TRUE(other.takeRescued().empty());
+        EXPECT_TRUE(other.generations().empty());
         DataFile next(MEMO_FILE_NAME);
         next.load({}, [](const StoredMemo&) {});
         EXPECT_EQ(next.takeRescued().size(), first ? 1u : 0u);
+        ASSERT_FALSE(next.generations().empty());
         EXPECT_EQ(next.generations().at(0).path, path.value_or(""));
+        EXPECT_TRUE(next.generations().at(0).rescue);
     }
     setenv("HOME", oldHome.c_str(), 1);
 }

@@ -175,7 +175,7 @@ TEST(MemoReader, RulesApplyInTheirOrder) {
         "[MEMO_TAB_END]\n"
         "[MEMO_TAB_END]\n";  // no memo open: ignored, nothing repeated
     StoredMemo expected = memoWithoutKeys(
-        {{L"RECT_TOP-5\r\n[MEMO_START]\r\n[MEMO_TAB_START]\r\n[MEMO_TAB_END]\r\nCAPTION-x\r\n [MEMO_END]\r\n[MEMO_END] \r\n",
+        {{L"RECT_TOP-5\r\n[MEMO_START]\r\n[MEMO_TAB_START]\r\n[MEMO_TAB_END]\r\nCAPTION-x\r\n[MEMO_END]\r\n[MEMO_END] \r\n",
           L"late"}});
     expected.CAPTION = L"RECT_TOP-1";
     expected.appearance.WORDWRAP_FLAG = true;
@@ -221,14 +221,16 @@ TEST(MemoWriter, TabTextRules) {
         {"a\rb\r", "ab\r\n", "ab\r\n"},
         {"a\n\r", "a\r\n\r\n", "a\r\n\r\n"},  // the last byte before the CRs go decides
         {"\r\n\r\n", "\r\n\r\n", "\r\n\r\n"},
-        // Lines that would end the tab or replace its title get a leading blank.
-        {"[MEMO_END]", " [MEMO_END]\r\n", " [MEMO_END]\r\n"},
-        {"a\r\n[MEMO_END]\r\n", "a\r\n [MEMO_END]\r\n", "a\r\n [MEMO_END]\r\n"},
-        {"x\r\n[MEMO_E\rND]\r\ny", "x\r\n [MEMO_END]\r\ny\r\n", "x\r\n [MEMO_END]\r\ny\r\n"},
-        {"MEMO_TAB_TITLE-t\r\nmore", " MEMO_TAB_TITLE-t\r\nmore\r\n", " MEMO_TAB_TITLE-t\r\nmore\r\n"},
-        {"[MEMO_END]x\r\n [MEMO_END]\r\nMEMO_TAB_TITLE\r\n[MEMO_TAB_END]\r\nRECT_TOP-1",
-         "[MEMO_END]x\r\n [MEMO_END]\r\nMEMO_TAB_TITLE\r\n [MEMO_TAB_END]\r\nRECT_TOP-1\r\n",
-         "[MEMO_END]x\r\n [MEMO_END]\r\nMEMO_TAB_TITLE\r\n [MEMO_TAB_END]\r\nRECT_TOP-1\r\n"},
+        // Blanks and then a marker get one more blank, taken off again when read.
+        {"[MEMO_END]", " [MEMO_END]\r\n", "[MEMO_END]\r\n"},
+        {"a\r\n[MEMO_END]\r\n", "a\r\n [MEMO_END]\r\n", "a\r\n[MEMO_END]\r\n"},
+        {"x\r\n[MEMO_E\rND]\r\ny", "x\r\n [MEMO_END]\r\ny\r\n", "x\r\n[MEMO_END]\r\ny\r\n"},
+        {"MEMO_TAB_TITLE-t\r\nmore", " MEMO_TAB_TITLE-t\r\nmore\r\n", "MEMO_TAB_TITLE-t\r\nmore\r\n"},
+        {"[MEMO_END]x\r\n [MEMO_END]\r\nMEMO_TAB_TITLE\r\n[MEMO_TAB_END]\r\n   MEMO_TAB_TITLE-\r\nRECT_TOP-1",
+         "[MEMO_END]x\r\n  [MEMO_END]\r\nMEMO_TAB_TITLE\r\n [MEMO_TAB_END]\r\n    MEMO_TAB_TITLE-\r\nRECT_TOP-1\r\n",
+         "[MEMO_END]x\r\n [MEMO_END]\r\nMEMO_TAB_TITLE\r\n[MEMO_TAB_END]\r\n   MEMO_TAB_TITLE-\r\nRECT_TOP-1\r\n"},
+        {" \r\n [MEMO_START] \r\n\t[MEMO_START]", " \r\n [MEMO_START] \r\n\t[MEMO_START]\r\n",
+         " \r\n [MEMO_START] \r\n\t[MEMO_START]\r\n"},
     };
     const std::string before = "MEMO_TAB_TITLE-T\r\n", after = "[MEMO_END]\r\n[MEMO_TAB_END]\r\n";
     for (const Case& c : cases) {
@@ -238,6 +240,9 @@ TEST(MemoWriter, TabTextRules) {
         size_t start = file.find(before) + before.size();
         ASSERT_GE(file.size(), start + after.size());
         EXPECT_EQ(file.substr(start, file.size() - after.size() - start), c.written) << c.text;
+        // The last version, which takes no blank off, reads the same blocks: no text line is a marker.
+        const std::vector<StoredMemo> blocks = parse("[MEMO_TAB_START]\n[MEMO_START]\n" + c.written + after);
+        EXPECT_TRUE(blocks.size() == 1 && blocks[0].tabs.size() == 1 && blocks[0].tabs[0].title.empty()) << c.text;
         std::vector<StoredMemo> back = parse(file);
         ASSERT_EQ(back.size(), 1u);
         EXPECT_EQ(back[0].tabs, (std::vector<MemoTab>{{w(c.readBack), L"T"}})) << c.text;
@@ -285,9 +290,9 @@ TEST(MemoReader, ACutBlockEndsWhereTheNextBegins) {
         {"a tab cut, then its memo's next", a + "[MEMO_START]\nMEMO_TAB_TITLE-c\n[MEMO_END]\n[MEMO_TAB_END]",
          "/A a:one\r\n c:"},
         {"block lines as the last version wrote them", a + old + "[MEMO_END]\n[MEMO_TAB_END]",
-         "/A a:one\r\n[MEMO_TAB_START]\r\n[MEMO_START]\r\n MEMO_TAB_TITLE-x\r\n [MEMO_END]\r\n[MEMO_TAB_END]\r\n"},
+         "/A a:one\r\n[MEMO_TAB_START]\r\n[MEMO_START]\r\nMEMO_TAB_TITLE-x\r\n[MEMO_END]\r\n[MEMO_TAB_END]\r\n"},
         {"block lines written now", formatMemos({memoWithoutKeys({{w(old), L"a"}})}),
-         "/ a: [MEMO_TAB_START]\r\n [MEMO_START]\r\n MEMO_TAB_TITLE-x\r\n [MEMO_END]\r\n [MEMO_TAB_END]\r\n"},
+         "/ a:[MEMO_TAB_START]\r\n[MEMO_START]\r\n MEMO_TAB_TITLE-x\r\n [MEMO_END]\r\n[MEMO_TAB_END]\r\n"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);

@@ -25,6 +25,7 @@ TEST(ShiftJis, WritesWhatItHoldsAsWindowsAndEscapesTheRest) {
         {"text that looks like an escape", u"〓U+00E9〓", "\x81\xacU+3013\x81\xacU+00E9\x81\xac", u"〓U+00E9〓"},
         {"an escape of what Shift-JIS holds stays text", u"〓U+0041〓 〓", "\x81\xacU+3013\x81\xacU+0041\x81\xac \x81\xac",
          u"〓U+0041〓 〓"},
+        {"a CR the data file drops", u"〓\rU+DDDD〓", "\x81\xacU+3013\x81\xac\rU+DDDD\x81\xac", u"〓\rU+DDDD〓"},
         {"NEC and IBM rows", u"①ⅰ纊", "\x87\x40\xfa\x40\xfa\x5c", u"①ⅰ纊"},
         {"user-defined characters", u"\xE000\xE757", "\xf0\x40\xf9\xfc", u"\xE000\xE757"},
         {"ASCII", u"~ \t\r\n", "~ \t\r\n", u"~ \t\r\n"},

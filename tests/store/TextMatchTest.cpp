@@ -57,6 +57,7 @@ TEST(TextMatch, AsAJapaneseReaderExpects) {
         {"ideographic space", "a b　c", "a　b c", "[a b　c]"},
         {"emoji", "😀😀 😀", "😀 ", "😀[😀 ]😀"},
         {"beyond Shift-JIS", "Café 한글 😀", "é 한", "Caf[é 한]글 😀"},
+        {"the web's twins and the file's look-alikes", "～―－∥￠￡￢ 〜—−‖¢£¬", "〜—−‖¢£¬", "[～―－∥￠￡￢] [〜—−‖¢£¬]"},
         {"nothing typed", "abc", "", "abc"},
     };
     for (const Case& c : cases) {
@@ -75,6 +76,18 @@ TEST(TextMatch, FullWidthFormsAreTheirAsciiCharacters) {
             std::vector<TextMatch> found;
             EXPECT_EQ(findMatches(std::wstring(L"あ") + ascii + L"あ" + full + L"あ", TextQuery(typed), found, 9), 2u);
         }
+    }
+}
+
+// The find list's line: the indent dropped, the match near its start, cuts marked "…".
+TEST(TextMatch, ContextStartsNearTheMatch) {
+    const std::pair<std::string, std::string> cases[] = {{"first\n      \t　index.html を開く", "index.html を開く"},
+        {"0123456789abcdefghij index and more", "…defghij index and more"},
+        {"index " + std::string(60, 'x'), "index " + std::string(47, 'x') + "…"}};
+    for (const auto& [text, line] : cases) {
+        std::vector<TextMatch> found;
+        findMatches(wide(text), TextQuery(L"index"), found, 1);
+        EXPECT_EQ(narrow(matchContext(wide(text), found.at(0), 8, 48)), line);
     }
 }
 

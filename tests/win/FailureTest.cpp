@@ -2,7 +2,9 @@
 // message with the program's caption and ends the process with exit code 0.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
 #include <cstdio>
+#include <string>
 #include <stdexcept>
 #include "TestSupport.h"
 #include "res/Texts.h"
@@ -163,6 +165,19 @@ TEST(Failure, HandlerThatReturnsNormallyIsNotAFailure) {
     ASSERT_TRUE(window.make());
     EXPECT_EQ(win::guarded("x", [] { return 7; }), 7);
     DestroyWindow(window.hwnd());
+}
+
+// A box breaks a line anywhere, even before "す。": the box texts end their lines where Japanese
+// allows, each short enough for the box (20 full-width characters, 40 bytes) to break none again.
+TEST(BoxTexts, EachLineFitsTheBox) {
+    using namespace texts;
+    for (const std::string text : {CANNOT_SAVE, SAVE_READ_ONLY, SAVE_HELD, SAVE_DISK_FULL, SAVE_NO_ACCESS, SAVE_FOLDER_MISSING,
+                                   SAVE_OTHER, SAVE_OTHER_VERSION_NOT_KEPT, OTHER_VERSION_KEPT_START, OTHER_VERSION_KEPT_END,
+                                   RESCUE_QUESTION_START, RESCUE_QUESTION_END, RESCUE_FAILED, RESCUED_START, RESCUED_END,
+                                   CANNOT_KEEP_CURRENT, DELETE_ALL_QUESTION, RESTORE_QUESTION, HOT_KEYS_TAKEN_END}) {
+        for (size_t start = 0, end; start < text.size(); start = end + 1)
+            EXPECT_LE((end = std::min(text.find('\n', start), text.size())) - start, 40u) << text;
+    }
 }
 
 }  // namespace

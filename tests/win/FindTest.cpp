@@ -113,4 +113,28 @@ TEST_F(FindTest, OneMatchIsMarkedAtATime) {
     EXPECT_TRUE(showsMark(GetDlgItem(tray.memoWindows()[1]->hwnd(), IDC_MEMO_TEXT)));
 }
 
+// Text from the web is kept with look-alikes (～ for 〜) and found, after the restart that reads it,
+// by what the user typed. The first F3 goes to the first match, the next one on from there. A long
+// caption widens its column to a third of the list, and the line's tip holds it whole.
+TEST_F(FindTest, TheFirstF3GoesToTheFirstMatch) {
+    StoredMemo a = memo(std::string(80, 'A'), 50), b = memo("B", 300);
+    a.tabs[0].text = b.tabs[0].text = L"価格\u301C1000円 \u2014 税込";
+    writeFile("Quillpad.dat", formatMemos({a, b}));
+    ASSERT_TRUE(tray.createWindow());
+    HWND window = find(""), list = GetDlgItem(window, IDC_FIND_LIST);
+    SetDlgItemTextW(window, IDC_FIND_TEXT, L"\u301C1000円 \u2014 税");
+    for (int marked : {0, 1}) {
+        SendMessageA(tray.hwnd(), WM_FIND_KEY, FIND_NEXT, 0);
+        EXPECT_TRUE(showsMark(GetDlgItem(tray.memoWindows()[marked]->hwnd(), IDC_MEMO_TEXT))) << marked;
+        EXPECT_FALSE(showsMark(GetDlgItem(tray.memoWindows()[1 - marked]->hwnd(), IDC_MEMO_TEXT))) << marked;
+    }
+    wchar_t text[256] = L"";
+    NMLVGETINFOTIPW tip = {{list, IDC_FIND_LIST, LVN_GETINFOTIPW}, 0, text, 256, 0, 0, 0};
+    SendMessageW(window, WM_NOTIFY, IDC_FIND_LIST, reinterpret_cast<LPARAM>(&tip));
+    RECT client;
+    GetClientRect(list, &client);
+    EXPECT_EQ(narrow(text), std::string(80, 'A') + "\r\ntab");
+    EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, FIND_CAPTION, 0), client.right / 3);
+}
+
 }  // namespace

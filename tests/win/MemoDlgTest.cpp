@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 #include "TestSupport.h"
+#include "memo/MemoView.h"
 #include "res/resource.h"
 #include "res/Messages.h"
 #include "store/MemoFile.h"
@@ -972,6 +973,34 @@ TEST_F(MemoTest, MemoMadeWhileAnOptionsFailureIsToldReadsTheSettingsAfresh) {
     ASSERT_EQ(boxes.seen().size(), 1u);
     ASSERT_EQ(tray.memoWindows().size(), 2u);
     EXPECT_TRUE(tray.memoWindows().back()->getAppearance().WORDWRAP_FLAG);
+}
+
+// The columns from the first to the last dark pixel of a window.
+int inkWidth(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(window);
+    int first = -1, last = -1;
+    for (int x = 0; x < 400; ++x) {
+        for (int y = 0; y < 40; ++y) {
+            const COLORREF c = GetPixel(dc, x, y);
+            if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 300) first = first < 0 ? x : first, last = x;
+        }
+    }
+    ReleaseDC(window, dc);
+    return last - first;
+}
+
+// A pair, a combining mark and a joined sequence take as much room in the view as in the editor.
+TEST(MemoView, DrawsCharactersAsTheEditorDoes) {
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 50, 50, 400, 120, nullptr, nullptr, nullptr, nullptr);
+    HWND editor = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 60, 400, 50, parent, nullptr, nullptr, nullptr);
+    CMemoView view;
+    ASSERT_TRUE(view.createView(parent, 1, RECT{0, 0, 400, 50}, 0));
+    for (const wchar_t* text : {L"a\xD83D\xDE00" L"b", L"ae\u0301b", L"a\xD83D\xDC68\u200D\xD83D\xDC69" L"b"}) {
+        SetWindowTextW(view.hwnd(), text), SetWindowTextW(editor, text);
+        EXPECT_NEAR(inkWidth(view.hwnd()), inkWidth(editor), 2) << narrow(text);
+    }
+    DestroyWindow(parent);
 }
 
 }  // namespace

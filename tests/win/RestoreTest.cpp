@@ -204,7 +204,7 @@ TEST_F(RestoreTest, ChoicesActOnTheMemosAndTheFile) {
         EXPECT_EQ(openAfterChoice, c.answer == IDNO);
         ASSERT_EQ(boxes.seen().size(), c.questions);
         if (c.questions) {
-            EXPECT_EQ(boxes.seen()[0].text, "現在のメモを、選んだ時点のメモで置き換えます。\nよろしいですか？");
+            EXPECT_EQ(boxes.seen()[0].text, "現在のメモを、選んだ時点のメモで\n置き換えます。\nよろしいですか？");
         }
         EXPECT_EQ(captionsShown(rowTray), c.captions);
         EXPECT_EQ(captionsIn(readFile(MEMO_FILE_NAME)), c.captions);
@@ -259,7 +259,7 @@ TEST_F(RestoreTest, GenerationThatCannotBeReadIsToldAndChangesNothing) {
     EXPECT_TRUE(openAfterChoice);
     std::vector<std::string> texts;
     for (const MessageBoxSeen& box : boxes.seen()) texts.push_back(box.text);
-    EXPECT_EQ(texts, (std::vector<std::string>{"現在のメモを、選んだ時点のメモで置き換えます。\nよろしいですか？",
+    EXPECT_EQ(texts, (std::vector<std::string>{"現在のメモを、選んだ時点のメモで\n置き換えます。\nよろしいですか？",
                                                "ファイルを読み込めません。", "ファイルを読み込めません。"}));
     EXPECT_EQ(captionsShown(tray), std::vector<std::string>{"今のメモ"});
     EXPECT_EQ(readFile(MEMO_FILE_NAME), before);
@@ -373,7 +373,7 @@ TEST_F(RestoreTest, ReplaceKeepsTheTypingAndNeverLosesTheCurrentMemos) {
         EXPECT_EQ(openAfterChoice, readOnly);
         ASSERT_EQ(boxes.seen().size(), readOnly ? 2u : 1u);
         if (readOnly) {
-            EXPECT_EQ(boxes.seen()[1].text, "現在のメモをバックアップに残せないため、置き換えませんでした。");
+            EXPECT_EQ(boxes.seen()[1].text, "現在のメモをバックアップに残せないため、\n置き換えませんでした。");
             EXPECT_EQ(captionsShown(tray), std::vector<std::string>{"今のメモ"});
             EXPECT_EQ(generationCount(), generationsBefore);
         } else {

@@ -370,7 +370,7 @@ TEST_F(TrayWndTest, OptionsOkWritesTheSettingsFiles) {
 // After OK the keys are registered again; one that another program holds is
 // told, in one message naming what the key does.
 TEST_F(TrayWndTest, HotKeysHeldByAnotherProgramAreToldAtOk) {
-    const std::string taken = "のショートカットキーは他のプログラムが使用中のため、登録できません。";
+    const std::string taken = "のショートカットキーは\n他のプログラムが使用中のため、\n登録できません。";
     struct Case {
         const char* name;
         std::vector<UINT> held;  // keys held with Alt by "another program"
