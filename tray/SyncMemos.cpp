@@ -54,7 +54,7 @@ bool CTrayWnd::mergeConflictCopies() {
     return done;
 }
 
-bool CTrayWnd::syncMemos(bool userChange, bool causedByDelete, const SyncFile* copy) {
+bool CTrayWnd::syncMemos(bool userChange, bool causedByDelete, const SyncFile* copy, int again) {
     if (loading_) return false;
     // An engine may still be writing the file: a watch takes it once it has
     // stood still for a look; a save takes it when it is whole.
@@ -90,8 +90,14 @@ bool CTrayWnd::syncMemos(bool userChange, bool causedByDelete, const SyncFile* c
     if (plan.keepFirst) dataFile_.keepBytes(formatMemos(ours));
     applyPlan(plan, slots);
     if (theirs) dataFile_.adopt(*other);
-    const bool saved = !plan.write || writeMemoFile(causedByDelete);
     if (!plan.copies.empty()) tellBothChanged(plan.copies);
+    // A version that an engine put down while this one was merged is merged
+    // too before the write would replace it.
+    const int MERGES_BEFORE_A_WRITE = 3;
+    if (plan.write && !copy && again < MERGES_BEFORE_A_WRITE && dataFile_.otherVersion()) {
+        return syncMemos(true, causedByDelete, nullptr, again + 1);
+    }
+    const bool saved = !plan.write || writeMemoFile(causedByDelete);
     if (plan.behind) folderChanged_ = true;  // once the memo can change, the next look renews it
     return saved;
 }

@@ -143,7 +143,8 @@ private:
     // merged; the file is written when it lacks something. `userChange`: a
     // memo changed here (a save); otherwise the watch looks. False when a
     // write failed or the file could not be taken yet.
-    bool syncMemos(bool userChange, bool causedByDelete = false, const SyncFile* copy = nullptr);
+    // `again`: merges already made for this write.
+    bool syncMemos(bool userChange, bool causedByDelete = false, const SyncFile* copy = nullptr, int again = 0);
     bool mergeConflictCopies();
     // Writes the file as the merge left it; the tray icon shows whether it failed.
     bool writeMemoFile(bool causedByDelete);
