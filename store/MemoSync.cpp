@@ -313,8 +313,13 @@ std::vector<const MemoSync::Entry*> MemoSync::inFileOrder(const std::map<std::st
     return order;
 }
 
-MemoSync::MemoSync(PcIdentity pc, std::string pcName, std::function<void(const PcIdentity&)> keep)
-    : pcId_(std::move(pc.id)), pcName_(std::move(pcName)), keep_(std::move(keep)), count_(pc.counted), reserved_(pc.counted) {}
+MemoSync::MemoSync(PcIdentity pc, std::string pcName, std::function<void(const PcIdentity&)> keep, std::wstring unknownName)
+    : pcId_(std::move(pc.id)),
+      pcName_(std::move(pcName)),
+      keep_(std::move(keep)),
+      unknownName_(std::move(unknownName)),
+      count_(pc.counted),
+      reserved_(pc.counted) {}
 
 // A crash between a block's keeping and its use only skips counts.
 uint32_t MemoSync::nextCount(uint32_t above) {
@@ -371,7 +376,7 @@ MemoSync::Entry MemoSync::copyOf(const Entry& loser) const {
     Entry copy = loser;
     StoredMemo& m = copy.memo;
     m.MEMO_ID = hex(mix(mixText(FNV_OFFSET, loser.memo.MEMO_ID), textHashOf(loser.memo)), 16);
-    m.CAPTION += L" (" + (loser.version.by.empty() ? std::wstring(L"?") : shownName(loser.version.by)) + L")";
+    m.CAPTION += L" (" + (loser.version.by.empty() ? unknownName_ : shownName(loser.version.by)) + L")";
     // Beside it, and copies of one memo apart from each other.
     const int32_t width = m.RECT_RIGHT - m.RECT_LEFT, down = int32_t(std::stoull(m.MEMO_ID.substr(0, 4), nullptr, 16) % 5) * 24;
     m.RECT_LEFT += width + COPY_GAP, m.RECT_RIGHT += width + COPY_GAP;

@@ -97,7 +97,9 @@ public:
     // copies. Every change this PC counts is above all it counted before,
     // also in runs whose file was older: counts are taken ahead in blocks,
     // each kept through `keep` before it is used.
-    MemoSync(PcIdentity pc, std::string pcName, std::function<void(const PcIdentity&)> keep = {});
+    // `unknownName`: the caption's name for a text of a PC without versions.
+    MemoSync(PcIdentity pc, std::string pcName, std::function<void(const PcIdentity&)> keep = {},
+             std::wstring unknownName = L"?");
 
     // The file read at the start: the memos to show, each with an identity.
     std::vector<StoredMemo> load(const SyncFile& file);
@@ -150,6 +152,7 @@ private:
 
     std::string pcId_, pcName_;
     std::function<void(const PcIdentity&)> keep_;
+    std::wstring unknownName_;
     uint32_t count_, reserved_;
     std::map<std::string, Entry> known_;  // the file as this PC last wrote or took it, by identity
     std::map<std::string, Tombstone> tombstones_;

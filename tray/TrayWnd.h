@@ -12,6 +12,7 @@
 #include "memo/MemoDlg.h"
 #include "memo/MemoOwner.h"
 #include "memo/PixelRect.h"
+#include "res/Texts.h"
 #include "store/DataFile.h"
 #include "store/MemoFile.h"
 #include "store/MemoSync.h"
@@ -163,7 +164,7 @@ private:
     // two PCs of one name share neither.
     DataFile dataFile_{MEMO_FILE_NAME, fileio::localNow, fileio::computerName() + "-" + thisPc_.id.substr(0, 4)};
     std::string saveBuffer_;  // the bytes of the last save, as room for the next
-    MemoSync sync_{thisPc_, fileio::computerName(), keepPc};
+    MemoSync sync_{thisPc_, fileio::computerName(), keepPc, texts::OTHER_PC};
     static const UINT_PTR WATCH_FOLDER_TIMER = 3;  // after TrayWnd.cpp's timers
     HANDLE folderWatch_ = INVALID_HANDLE_VALUE;
     bool folderChanged_ = false;  // seen by the watch and not yet merged
