@@ -418,6 +418,7 @@ void MemoSync::resolve(Entry& into, const Entry& other, std::vector<Entry>& copi
 
 std::vector<StoredMemo> MemoSync::load(const SyncFile& file) {
     known_.clear();
+    bytes_.reset();
     behind_.clear();
     tombstones_ = file.tombstones;
     std::vector<StoredMemo> shown;
@@ -564,13 +565,22 @@ MemoSync::Plan MemoSync::merge(const std::vector<StoredMemo>& ours, const std::v
     known_ = std::move(state);
     tombstones_ = std::move(tombstones);
     behind_ = std::move(behind);
-    plan.write = !theirs || theirs->isCopy || fileBytes() != theirs->bytes;
+    bytes_ = bytesOf(plan.memos);  // formatted once, for the comparison and the write
+    plan.write = !theirs || theirs->isCopy || *bytes_ != theirs->bytes;
     return plan;
 }
 
 std::string MemoSync::fileBytes() const {
-    std::string out;
-    for (const Entry* e : inFileOrder(known_)) appendMemoBlock(out, stamped(*e));
+    if (!bytes_) {
+        std::vector<StoredMemo> memos;
+        for (const Entry* e : inFileOrder(known_)) memos.push_back(stamped(*e));
+        bytes_ = bytesOf(memos);
+    }
+    return *bytes_;
+}
+
+std::string MemoSync::bytesOf(const std::vector<StoredMemo>& memos) const {
+    std::string out = formatMemos(memos);
     for (const auto& [id, t] : tombstones_) {
         out += std::string(TOMBSTONE_KEY) + id + " " + formatVector(t.text) + " " + formatTime(t.when) + " " +
                hex(t.textHash, 8) + "\r\n";

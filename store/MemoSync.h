@@ -158,6 +158,8 @@ private:
     std::map<std::string, Tombstone> tombstones_;
     // Windows that show an older state than known_ (or one deleted): what they show.
     std::map<std::string, Entry> behind_;
+    mutable std::optional<std::string> bytes_;  // fileBytes() of the state, once made
+    std::string bytesOf(const std::vector<StoredMemo>& memos) const;
 };
 
 // When `name`, a file beside the data file `dataFileName`, is the copy that
