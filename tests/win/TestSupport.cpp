@@ -311,9 +311,14 @@ MessageBoxSeen readMessageBox(HWND box) {
 MessageBoxWatcher::MessageBoxWatcher(DWORD pid, int button, std::function<void(const MessageBoxSeen&)> onSeen)
     : pid_(pid), button_(button), onSeen_(std::move(onSeen)) {
     InitializeCriticalSection(&lock_);
-    thread_ = std::thread([this] {
-        while (!stop_) {
-            if (HWND box = findMessageBox(pid_)) {
+    // The constructor returns once the thread runs: under load, Wine could hang
+    // a thread that starts while this one loads a library for its first dialog.
+    HANDLE running = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = std::thread([this, running] {
+        for (bool first = true; !stop_; first = false) {
+            HWND box = findMessageBox(pid_);
+            if (first) SetEvent(running);
+            if (box) {
                 MessageBoxSeen seen = readMessageBox(box);
                 EnterCriticalSection(&lock_);
                 seen_.push_back(seen);
@@ -330,6 +335,8 @@ MessageBoxWatcher::MessageBoxWatcher(DWORD pid, int button, std::function<void(c
             Sleep(20);
         }
     });
+    WaitForSingleObject(running, INFINITE);
+    CloseHandle(running);
 }
 
 MessageBoxWatcher::~MessageBoxWatcher() {
