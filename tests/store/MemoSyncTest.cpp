@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <random>
 #include <set>
@@ -171,10 +172,15 @@ TEST(MemoSync, SyncEnginesConflictCopies) {
 // conflict copies; one may run the previous version. Once the engine only
 // carries their answers, the PCs of this version write at most twice, agree
 // to the byte and stop writing; every text a user kept is shown unless a PC
-// that showed it changed or deleted it. SYNC_SEED replays one seed.
+// that showed it changed or deleted it. SYNC_SEED=N replays one seed,
+// SYNC_SEED=A-B runs a long range by hand.
 TEST(MemoSync, SeededModelKeepsTheContract) {
-    const char* only = getenv("SYNC_SEED");
-    for (int seed = only ? atoi(only) : 1; seed <= (only ? atoi(only) : 10000); ++seed) {
+    int first = 1, last = 10000;
+    if (const char* seeds = getenv("SYNC_SEED")) {
+        first = last = atoi(seeds);
+        if (const char* dash = strchr(seeds, '-')) last = atoi(dash + 1);
+    }
+    for (int seed = first; seed <= last; ++seed) {
         std::mt19937 rng(seed);
         auto roll = [&](int n) { return int(rng() % unsigned(n)); };
         const int pcCount = 2 + roll(2);
