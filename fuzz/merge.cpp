@@ -45,14 +45,6 @@ struct Pc {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     const std::string first = input.ConsumeRandomLengthString(size), second = input.ConsumeRemainingBytesAsString();
-    // Files whose texts the writer cannot keep as they are are the round trip's to find, not the merge's.
-    auto rewritten = [](const std::string& bytes) {
-        std::vector<StoredMemo> memos;
-        parseMemos(bytes, {}, [&](const StoredMemo& m) { memos.push_back(m); });
-        return formatMemos(memos);
-    };
-    for (const std::string* file : {&first, &second})
-        if (rewritten(rewritten(*file)) != rewritten(*file)) return 0;
     Pc a("a", first), b("b", second);
     const std::set<std::wstring> before = [&] {
         std::set<std::wstring> all = a.texts(), more = b.texts();

@@ -13,6 +13,7 @@ const char16_t* const ROWS[] = {
 constexpr int TRAILS = 0xFD - 0x40;
 constexpr char16_t NONE = 0xFFFD;
 constexpr char16_t GETA = 0x3013;  // "〓", the escape's mark
+constexpr uint8_t GETA_LEAD = 0x81;  // the first byte of "〓" and so of every escape
 
 bool isLead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
@@ -126,6 +127,47 @@ void appendEscape(std::string& out, char32_t c) {
     out += "\x81\xAC";
 }
 
+// A byte of no character read from the file (a lead without its trail).
+bool isKeptByte(char32_t c) { return c >= 0xDC81 && c <= 0xDCFC && isLead(uint8_t(c)); }
+
+// The character written for text[i]: a surrogate pair as one (i then on its
+// second unit), one of the web's twins as its look-alike.
+char32_t charAt(std::wstring_view text, size_t& i) {
+    char32_t c = char32_t(text[i]);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && (text[i + 1] & 0xFC00) == 0xDC00) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(text[++i]) & 0x3FF);
+    }
+    if (const char16_t look = lookAlike(c)) c = look;
+    return c;
+}
+
+// The first byte written for a character that is no kept byte.
+uint8_t firstByte(char32_t c) {
+    const uint16_t code = c <= 0xFFFF ? encodings()[c] : 0;
+    return code > 0xFF ? uint8_t(code >> 8) : code || c == 0 ? uint8_t(code) : GETA_LEAD;
+}
+
+// Whether each kept byte of the run at the start of `text` goes back as it
+// was, the first at the back. One does unless the byte written after it
+// would now make a character of it, and a kept byte after it writes its own
+// byte if it goes back as it was, else its escape: so the run is judged from
+// its end. The data file drops lone CRs, so what follows them counts.
+std::vector<bool> keptAsRead(std::wstring_view text) {
+    size_t end = 0;
+    while (end < text.size() && (text[end] == L'\r' || isKeptByte(char32_t(text[end])))) ++end;
+    size_t after = end;  // charAt moves it on over a surrogate pair
+    // The first byte written after the kept byte at hand, or none.
+    int next = after < text.size() ? firstByte(charAt(text, after)) : -1;
+    std::vector<bool> asRead;
+    for (size_t i = end; i-- > 0;) {
+        if (text[i] == L'\r') continue;
+        const uint8_t b = uint8_t(text[i]);
+        asRead.push_back(next < 0 || pairChar(b, uint8_t(next)) == NONE);
+        next = asRead.back() ? b : GETA_LEAD;
+    }
+    return asRead;
+}
+
 void appendUnit(std::wstring& out, char32_t c) {
     if (c > 0xFFFF) {
         out += wchar_t(0xD800 + ((c - 0x10000) >> 10));
@@ -205,22 +247,15 @@ std::wstring decode(std::string_view bytes) {
 
 void appendEncoded(std::string& out, std::wstring_view text) {
     const std::vector<uint16_t>& table = encodings();
+    std::vector<bool> asRead;  // of the kept bytes still ahead in their run, the next at the back
     for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = char32_t(text[i]);
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && (text[i + 1] & 0xFC00) == 0xDC00) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(text[++i]) & 0x3FF);
-        }
-        if (const char16_t look = lookAlike(c)) c = look;
+        const char32_t c = charAt(text, i);
         const uint16_t code = c <= 0xFFFF ? table[c] : 0;  // a wider wchar_t holds code points too
-        if (c >= 0xDC81 && c <= 0xDCFC && isLead(uint8_t(c))) {
-            // A byte of no character read from the file goes back as it was,
-            // unless the byte after it would now make a character of it. The
-            // data file drops lone CRs, so what follows them counts.
-            size_t after = i + 1;
-            while (after < text.size() && text[after] == L'\r') ++after;
-            std::string next;
-            appendEncoded(next, text.substr(after, 2));
-            if (next.empty() || pairChar(uint8_t(c), uint8_t(next[0])) == NONE) {
+        if (isKeptByte(c)) {
+            if (asRead.empty()) asRead = keptAsRead(text.substr(i));
+            const bool raw = asRead.back();
+            asRead.pop_back();
+            if (raw) {
                 out += char(c & 0xFF);
                 continue;
             }

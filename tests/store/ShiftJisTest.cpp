@@ -33,6 +33,11 @@ TEST(ShiftJis, WritesWhatItHoldsAsWindowsAndEscapesTheRest) {
         {"lead bytes alone", u"\xDC81 \xDC85@\xDCE0\x7F\xDCE0", "\x81 \x85@\xe0\x7f\xe0", u"\xDC81 \xDC85@\xDCE0\x7F\xDCE0"},
         {"single bytes beyond ASCII", u"\xF8F0\x80\xF8F1\xF8F2\xF8F3", "\xa0\x80\xfd\xfe\xff", u"\xF8F0\x80\xF8F1\xF8F2\xF8F3"},
         {"a lead byte alone before what would pair with it", u"\xDC81" u"A", "\x81\xacU+DC81\x81\xac" "A", u"\xDC81" u"A"},
+        // Each escape starts with a byte that would pair with the lead byte before it.
+        {"a run of lead bytes alone before what would pair with its last", u"\xDC81\xDCEA\xDCE0" u"A",
+         "\x81\xacU+DC81\x81\xac\x81\xacU+DCEA\x81\xac\x81\xacU+DCE0\x81\xac" "A", u"\xDC81\xDCEA\xDCE0" u"A"},
+        {"a run with a CR the data file drops", u"\xDC83\xDCE9\rU", "\x81\xacU+DC83\x81\xac\x81\xacU+DCE9\x81\xac\rU",
+         u"\xDC83\xDCE9\rU"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
