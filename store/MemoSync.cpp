@@ -53,6 +53,30 @@ bool sameLook(const StoredMemo& a, const StoredMemo& b) {
            a.RECT_BOTTOM == b.RECT_BOTTOM && a.appearance == b.appearance && a.MEMO_SELECT_INDEX == b.MEMO_SELECT_INDEX &&
            a.REMINDER == b.REMINDER;
 }
+// A text as the file gives it back: its lone CRs dropped, each line ended by
+// CR LF, the last one too (an empty text is one empty line). Held so, a memo's
+// hash in the file is that of what a reader finds there.
+bool endsLinesAsTheFile(const std::wstring& text) {
+    if (text.size() < 2 || text.compare(text.size() - 2, 2, L"\r\n") != 0) return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if ((text[i] == L'\r') != (i + 1 < text.size() && text[i + 1] == L'\n')) return false;
+        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) return false;
+    }
+    return true;
+}
+StoredMemo asTheFileHolds(StoredMemo memo) {
+    for (MemoTab& tab : memo.tabs) {
+        if (endsLinesAsTheFile(tab.text)) continue;
+        std::wstring lines;
+        for (wchar_t c : tab.text) {
+            if (c == L'\n') lines += L"\r\n";
+            else if (c != L'\r') lines += c;
+        }
+        if (lines.size() < 2 || lines.compare(lines.size() - 2, 2, L"\r\n") != 0) lines += L"\r\n";
+        tab.text = std::move(lines);
+    }
+    return memo;
+}
 void takeText(StoredMemo& to, const StoredMemo& from) { to.tabs = from.tabs, to.CAPTION = from.CAPTION; }
 void takeLook(StoredMemo& to, const StoredMemo& from) {
     to.RECT_LEFT = from.RECT_LEFT, to.RECT_TOP = from.RECT_TOP;
@@ -335,13 +359,13 @@ uint32_t MemoSync::nextCount(uint32_t above) {
 // A memo as a file states it. One without versions, or changed since its
 // line was written, counts as changed by a reader without versions.
 MemoSync::Entry MemoSync::versioned(const StoredMemo& memo, size_t place) const {
-    Entry e{memo, {}};
+    Entry e{asTheFileHolds(memo), {}};
     if (e.memo.MEMO_ID.empty()) e.memo.MEMO_ID = derivedMemoId(memo, place);
     e.version.made = {uint32_t(place), std::string()};
     std::optional<MemoVersion> v = parseMemoVersion(memo.MEMO_VERSION);
     if (v) {
         e.version = *v;
-        if (v->textHash != textHashOf(memo)) e.version.text = afterUnversioned(v->text), e.version.by.clear();
+        if (v->textHash != textHashOf(e.memo)) e.version.text = afterUnversioned(v->text), e.version.by.clear();
         if (v->lookHash != lookHashOf(memo)) e.version.look = afterUnversioned(v->look);
     }
     return e;
@@ -350,7 +374,7 @@ MemoSync::Entry MemoSync::versioned(const StoredMemo& memo, size_t place) const 
 // A memo shown here as a version: a change since `base`, the state its window
 // was given, counts as this PC's; `now` is what this PC holds of it.
 MemoSync::Entry MemoSync::local(const StoredMemo& shown, const Entry* base, const Entry* now) {
-    Entry e{shown, base ? base->version : MemoVersion{}};
+    Entry e{asTheFileHolds(shown), base ? base->version : MemoVersion{}};
     auto bump = [&](VersionVector& v, const VersionVector* held) {
         v[pcId_] = nextCount(std::max(v[pcId_], held ? (held->count(pcId_) ? held->at(pcId_) : 0u) : 0u));
     };
@@ -364,7 +388,7 @@ MemoSync::Entry MemoSync::local(const StoredMemo& shown, const Entry* base, cons
         e.version.made = {e.version.look[pcId_], pcId_};
         return e;
     }
-    if (!sameText(shown, base->memo)) {
+    if (!sameText(e.memo, base->memo)) {
         bump(e.version.text, now ? &now->version.text : nullptr);
         e.version.by = pcName_;
     }
@@ -515,7 +539,8 @@ MemoSync::Plan MemoSync::merge(const std::vector<StoredMemo>& ours, const std::v
     for (const Entry& c : copies) state.emplace(c.memo.MEMO_ID, c);
 
     // Tombstones: a memo whose text they hold all of goes; one changed after
-    // them stays, and they go.
+    // them stays, and they go. Its text is then after the delete too, so that
+    // every PC that held the delete takes it back.
     for (auto e = state.begin(); e != state.end();) {
         auto t = tombstones.find(e->first);
         if (t == tombstones.end()) {
@@ -523,6 +548,7 @@ MemoSync::Plan MemoSync::merge(const std::vector<StoredMemo>& ours, const std::v
         } else if (dominates(t->second.text, e->second.version.text)) {
             e = state.erase(e);
         } else {
+            e->second.version.text = joined(e->second.version.text, t->second.text);
             tombstones.erase(t);
             ++e;
         }

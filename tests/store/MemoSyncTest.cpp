@@ -37,8 +37,10 @@ struct Pc {
 
     explicit Pc(std::string pcId) : id(pcId), sync(rules()) {}
     MemoSync rules() { return MemoSync({id, kept}, "PC" + id, [this](const PcIdentity& pc) { kept = pc.counted; }); }
-    bool write(const std::string& bytes) {
-        if (bytes == file) return false;
+    // After a conflict copy the program writes even the same bytes: the
+    // engine then carries the merge back to the PC whose copy it was.
+    bool write(const std::string& bytes, bool evenIfSame = false) {
+        if (bytes == file && !evenIfSame) return false;
         file = lastSeen = bytes;
         return ++writes;
     }
@@ -57,7 +59,7 @@ struct Pc {
                                                copy ? copy : theirs ? &*theirs : nullptr, NOW);
         takePlan(shown, plan);
         if (theirs) lastSeen = file;
-        return plan.write && write(sync.fileBytes());
+        return plan.write && write(sync.fileBytes(), copy != nullptr);
     }
     void start() {
         SyncFile loaded;
@@ -129,6 +131,12 @@ TEST(MemoSync, TwoPcsAgree) {
              drop(a), send(a, b), b.file = formatMemos(plain), b.save(false); }, {L"2"}, 0},
         {"edited by the previous version, which keeps the identity line", [&](Pc& a, Pc& b, auto&) {
              b.file = a.file, b.file.replace(b.file.find("1\r\n[MEMO_END]"), 1, "P"), b.save(false); }, {L"P", L"2"}, 0},
+        {"previous version's files that differ, one with no line for an empty text", [&](Pc& a, Pc& b, auto& start) {
+             std::vector<StoredMemo> plain = start;
+             for (StoredMemo& m : plain) m.MEMO_VERSION.clear();
+             a.file = b.file = formatMemos(plain);
+             a.file.erase(a.file.find("1\r\n[MEMO_END]"), 3), b.file.replace(b.file.find("1\r\n[MEMO_END]"), 1, "B");
+             a.start(), b.start(), a.save(true); }, {L"", L"B", L"2"}, 0},
         {"a reminder dismissed on one PC", [&](Pc& a, Pc& b, auto&) {
              a.shown[0].REMINDER = makeReminder(LocalTime{2026, 12, 10, 9, 0, 0}, Repeat::None), a.save(true), send(a, b);
              EXPECT_TRUE(b.shown[0].REMINDER);
@@ -173,14 +181,17 @@ TEST(MemoSync, SyncEnginesConflictCopies) {
 // carries their answers, the PCs of this version write at most twice, agree
 // to the byte and stop writing; every text a user kept is shown unless a PC
 // that showed it changed or deleted it. SYNC_SEED=N replays one seed,
-// SYNC_SEED=A-B runs a long range by hand.
+// SYNC_SEED=A-B runs a long range by hand; the seeds of long runs that found
+// a fault run every time.
 TEST(MemoSync, SeededModelKeepsTheContract) {
+    std::vector<int> seeds = {53290, 56703};
     int first = 1, last = 10000;
-    if (const char* seeds = getenv("SYNC_SEED")) {
-        first = last = atoi(seeds);
-        if (const char* dash = strchr(seeds, '-')) last = atoi(dash + 1);
+    if (const char* only = getenv("SYNC_SEED")) {
+        first = last = atoi(only), seeds.clear();
+        if (const char* dash = strchr(only, '-')) last = atoi(dash + 1);
     }
-    for (int seed = first; seed <= last; ++seed) {
+    for (int seed = first; seed <= last; ++seed) seeds.push_back(seed);
+    for (int seed : seeds) {
         std::mt19937 rng(seed);
         auto roll = [&](int n) { return int(rng() % unsigned(n)); };
         const int pcCount = 2 + roll(2);
