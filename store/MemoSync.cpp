@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -402,9 +403,13 @@ MemoSync::Entry MemoSync::copyOf(const Entry& loser) const {
     m.MEMO_ID = hex(mix(mixText(FNV_OFFSET, loser.memo.MEMO_ID), textHashOf(loser.memo)), 16);
     m.CAPTION += L" (" + (loser.version.by.empty() ? unknownName_ : shownName(loser.version.by)) + L")";
     // Beside it, and copies of one memo apart from each other.
-    const int32_t width = m.RECT_RIGHT - m.RECT_LEFT, down = int32_t(std::stoull(m.MEMO_ID.substr(0, 4), nullptr, 16) % 5) * 24;
-    m.RECT_LEFT += width + COPY_GAP, m.RECT_RIGHT += width + COPY_GAP;
-    m.RECT_TOP += down, m.RECT_BOTTOM += down;
+    // A file may hold any place: moved within what the numbers can hold.
+    auto move = [](int32_t& edge, int64_t by) {
+        edge = int32_t(std::clamp<int64_t>(edge + by, INT32_MIN, INT32_MAX));
+    };
+    const int64_t across = int64_t(m.RECT_RIGHT) - m.RECT_LEFT + COPY_GAP,
+                  down = int64_t(std::stoull(m.MEMO_ID.substr(0, 4), nullptr, 16) % 5) * 24;
+    move(m.RECT_LEFT, across), move(m.RECT_RIGHT, across), move(m.RECT_TOP, down), move(m.RECT_BOTTOM, down);
     return copy;
 }
 
