@@ -13,21 +13,28 @@ inline bool startsWith(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && std::memcmp(s.data(), prefix.data(), prefix.size()) == 0;
 }
 
-// Calls f(line) for every line of data. A line ends at LF; a CR right before
-// the LF belongs to the line end, other CRs stay; the last line needs no line end.
+// The first line of data, and its length with its line end. A line ends at
+// LF; a CR right before the LF belongs to the line end, other CRs stay; the
+// last line needs no line end.
+struct FirstLine {
+    std::string_view line;
+    size_t length;
+};
+inline FirstLine firstLine(std::string_view data) {
+    const char* p = data.data();
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', data.size()));
+    if (!lf) return {data, data.size()};
+    const char* lineEnd = (lf != p && lf[-1] == '\r') ? lf - 1 : lf;
+    return {std::string_view(p, size_t(lineEnd - p)), size_t(lf + 1 - p)};
+}
+
+// Calls f(line) for every line of data, as firstLine finds them.
 template <class F>
 void forEachLine(std::string_view data, F&& f) {
-    const char* p = data.data();
-    const char* end = p + data.size();
-    while (p != end) {
-        const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
-        if (!lf) {
-            f(std::string_view(p, end - p));
-            return;
-        }
-        const char* lineEnd = (lf != p && lf[-1] == '\r') ? lf - 1 : lf;
-        f(std::string_view(p, lineEnd - p));
-        p = lf + 1;
+    while (!data.empty()) {
+        const FirstLine first = firstLine(data);
+        f(first.line);
+        data.remove_prefix(first.length);
     }
 }
 

@@ -1,6 +1,9 @@
 #include "store/MemoFile.h"
 #include <array>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include "store/ColorKeys.h"
 #include "store/FileIO.h"
 #include "store/LineFormat.h"
@@ -110,6 +113,84 @@ public:
         work_.appearance.colors = {0, 0, 0, 0};
     }
 
+    void read(std::string_view data) {
+        while (!data.empty()) {
+            const size_t plain = tabOpen_ ? plainTextLength(data) : 0;
+            if (plain) {
+                const std::string_view text = data.substr(0, plain);
+                data.remove_prefix(plain);
+                tabOpenAt_ = NONE;  // the first of those lines is no title line
+                // The usual tab, whose whole text is such lines, is decoded where it stands.
+                const lineformat::FirstLine next = lineformat::firstLine(data);
+                if (text_.empty() && next.line == TAB_CLOSE) {
+                    closeTab(text);
+                    data.remove_prefix(next.length);
+                } else {
+                    text_.append(text);
+                }
+                continue;
+            }
+            const lineformat::FirstLine first = lineformat::firstLine(data);
+            line(first.line);
+            data.remove_prefix(first.length);
+        }
+    }
+
+private:
+    static constexpr size_t NONE = std::string::npos;
+
+    // The length of the lines at the start of a tab's text that it takes as
+    // they stand in the file, all at once: those that end in CR LF and that
+    // line() would only append to the text. Most of a file is such lines.
+    static size_t plainTextLength(std::string_view data) {
+        size_t length = 0;
+        while (length < data.size() && !mayBeSpecial(data[length])) {
+            if (const size_t ahead = plainLinesAhead(data, length)) {
+                length += ahead;
+                continue;
+            }
+            const lineformat::FirstLine first = lineformat::firstLine(data.substr(length));
+            if (first.length != first.line.size() + 2) break;
+            length += first.length;
+        }
+        return length;
+    }
+
+    // Whether a line that begins with this character may be one that line()
+    // reads otherwise: a block line, marker text or the title line.
+    static bool mayBeSpecial(char first) { return first == '[' || first == ' ' || first == TAB_TITLE[0]; }
+
+    // As plainTextLength from `from` (a line start after the first), sixteen
+    // bytes at a time with SSE2: the line ends among them, the bytes before
+    // and after them checked at once, instead of a search for each line end.
+    // Stops short of the first line it cannot take, which the caller then sees.
+    static size_t plainLinesAhead(std::string_view data, size_t from) {
+#ifdef __SSE2__
+        if (from == 0) return 0;  // the byte before each line end is read
+        size_t at = from;
+        for (; at + 17 <= data.size(); at += 16) {
+            const char* p = data.data() + at;
+            auto bytesAt = [&](int offset) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + offset)); };
+            auto maskOf = [](__m128i bytes, char c) { return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)))); };
+            const __m128i next = bytesAt(1);
+            const unsigned ends = maskOf(bytesAt(0), '\n');
+            const unsigned bad = (ends & ~maskOf(bytesAt(-1), '\r')) |
+                                 (ends & (maskOf(next, '[') | maskOf(next, ' ') | maskOf(next, TAB_TITLE[0])));
+            if (bad) {
+                at += size_t(__builtin_ctz(bad));
+                // The usual stop, before "[MEMO_END]": the line that ends here is taken.
+                if (data[at - 1] == '\r') return at + 1 - from;
+                break;
+            }
+        }
+        // Every line end before `at` is one of a line the text takes.
+        return data.rfind('\n', at - 1) + 1 - from;
+#else
+        (void)data, (void)from;
+        return 0;
+#endif
+    }
+
     void line(std::string_view line) {
         // A "[MEMO_START]" in a text followed at once by a title line as it
         // stands, which no writer puts into a text, opens a tab: the one it
@@ -122,7 +203,7 @@ public:
         if (memoOpen_ && !tabOpen_ && readHeaderLine(line, work_)) return;
         if (tabOpen_) {
             if (line == TAB_CLOSE) {
-                closeTab();
+                closeTab(text_);
             } else if (startsWith(line, TAB_TITLE)) {
                 title_.assign(line.substr(TAB_TITLE.size()));
                 tabHasTitleLine_ = true;
@@ -150,9 +231,6 @@ public:
         }
     }
 
-private:
-    static constexpr size_t NONE = std::string::npos;
-
     // A tab cut off before its "[MEMO_END]": its text ends at the last
     // "[MEMO_TAB_START]" in it, which begins the next memo, or else at the
     // "[MEMO_START]" at `tabOpenAt`, the next tab of the same memo. The lines
@@ -161,11 +239,11 @@ private:
         const size_t end = memoOpenAt_ != NONE ? memoOpenAt_ : tabOpenAt;
         const std::string next = text_.substr(end);
         text_.resize(end);
-        closeTab();
-        lineformat::forEachLine(next, [&](std::string_view l) { line(l); });
+        closeTab(text_);
+        read(next);
     }
 
-    void closeTab() {
+    void closeTab(std::string_view text) {
         // A tab without a title line carries the title before it; those copies
         // are limited to the file's size, so that memory stays a small multiple of it.
         bool carry = tabHasTitleLine_ || title_.size() <= carryBudget_;
@@ -173,7 +251,7 @@ private:
         // Decoded into a buffer kept from tab to tab, then copied at its size:
         // a string of its own would take room for a unit per byte.
         wide_.clear();
-        sjis::appendDecoded(wide_, text_);
+        sjis::appendDecoded(wide_, text);
         work_.tabs.push_back(MemoTab{wide_, carry ? sjis::decode(title_) : std::wstring()});
         text_.clear();
         tabOpen_ = false;
@@ -239,7 +317,7 @@ void appendLine(std::string& out, std::string_view line) {
 
 void parseMemos(std::string_view data, ScreenSize screen, const MemoSink& sink) {
     MemoReader reader(data.size(), screen, sink);
-    lineformat::forEachLine(data, [&](std::string_view line) { reader.line(line); });
+    reader.read(data);
 }
 
 void appendMemoBlock(std::string& out, const StoredMemo& m) {
