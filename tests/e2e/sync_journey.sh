@@ -132,7 +132,10 @@ files_agree() {
     [ "$memos" -eq 0 ] || [ "$(count a)" -eq "$memos" ] || return 1
     for s in a b; do [ "$(ls "$work/$s")" = "$(printf 'Quillpad.dat\nbackup')" ] || return 1; done
 }
-settled() { files_agree && memos_on a "$(count a)" && memos_on b "$(count a)"; }
+# The engine has carried the last write too: it gives a file the time it had
+# where it was written, and a PC's write of the same bytes is still on its way.
+carried() { [ "$(stat -c %Y "$work/a/Quillpad.dat")" = "$(stat -c %Y "$work/b/Quillpad.dat")" ]; }
+settled() { files_agree && carried && memos_on a "$(count a)" && memos_on b "$(count a)"; }
 wait_for 90 settled || fail "no agreement: $(ls "$work/a" "$work/b"), $(on a memo_windows | wc -l)/$(on b memo_windows | wc -l) memos"
 # Nothing new: neither PC writes the file again.
 written() { stat -c %Y.%s "$work/a/Quillpad.dat" "$work/b/Quillpad.dat" | tr '\n' ' '; }
