@@ -566,10 +566,12 @@ MemoSync::Plan MemoSync::merge(const std::vector<StoredMemo>& ours, const std::v
 
     // The file: the same state is the same bytes on every PC.
     std::map<std::string, size_t> placeOf;
-    for (const Entry* e : inFileOrder(state)) {
+    const std::vector<const Entry*> order = inFileOrder(state);
+    for (const Entry* e : order) {
         placeOf[e->memo.MEMO_ID] = plan.memos.size();
         plan.memos.push_back(stamped(*e));
     }
+    std::string bytes = blocksOf(order, plan.memos);
     // What the windows do.
     std::map<std::string, Entry> behind;
     for (size_t o = 0; o < ours.size(); ++o) {
@@ -596,22 +598,50 @@ MemoSync::Plan MemoSync::merge(const std::vector<StoredMemo>& ours, const std::v
     known_ = std::move(state);
     tombstones_ = std::move(tombstones);
     behind_ = std::move(behind);
-    bytes_ = bytesOf(plan.memos);  // formatted once, for the comparison and the write
+    bytes_ = std::move(bytes.append(tombstoneLines()));  // formatted once, for the comparison and the write
     plan.write = !theirs || theirs->isCopy || *bytes_ != theirs->bytes;
     return plan;
 }
 
 std::string MemoSync::fileBytes() const {
     if (!bytes_) {
+        const std::vector<const Entry*> order = inFileOrder(known_);
         std::vector<StoredMemo> memos;
-        for (const Entry* e : inFileOrder(known_)) memos.push_back(stamped(*e));
-        bytes_ = bytesOf(memos);
+        for (const Entry* e : order) memos.push_back(stamped(*e));
+        bytes_ = blocksOf(order, memos) + tombstoneLines();
     }
     return *bytes_;
 }
 
-std::string MemoSync::bytesOf(const std::vector<StoredMemo>& memos) const {
-    std::string out = formatMemos(memos);
+// The blocks of `memos`, stamped from `order`: a block of the last file serves
+// again while its memo and versions are those it was made from, so that a save
+// formats only the memos that changed.
+std::string MemoSync::blocksOf(const std::vector<const Entry*>& order, const std::vector<StoredMemo>& memos) const {
+    auto same = [](const Entry& a, const Entry& b) {
+        return a.memo == b.memo && a.version.text == b.version.text && a.version.look == b.version.look &&
+               a.version.by == b.version.by && a.version.made == b.version.made;
+    };
+    std::string out;
+    out.reserve(bytes_ ? bytes_->size() : 0);
+    std::map<std::string, std::pair<size_t, size_t>> blockAt;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const std::string& id = memos[i].MEMO_ID;
+        const auto was = known_.find(id);
+        const auto block = blockAt_.find(id);
+        const size_t start = out.size();
+        if (bytes_ && was != known_.end() && block != blockAt_.end() && same(was->second, *order[i])) {
+            out.append(*bytes_, block->second.first, block->second.second);
+        } else {
+            appendMemoBlock(out, memos[i]);
+        }
+        blockAt[id] = {start, out.size() - start};
+    }
+    blockAt_ = std::move(blockAt);
+    return out;
+}
+
+std::string MemoSync::tombstoneLines() const {
+    std::string out;
     for (const auto& [id, t] : tombstones_) {
         out += std::string(TOMBSTONE_KEY) + id + " " + formatVector(t.text) + " " + formatTime(t.when) + " " +
                hex(t.textHash, 8) + "\r\n";

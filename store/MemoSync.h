@@ -159,7 +159,9 @@ private:
     // Windows that show an older state than known_ (or one deleted): what they show.
     std::map<std::string, Entry> behind_;
     mutable std::optional<std::string> bytes_;  // fileBytes() of the state, once made
-    std::string bytesOf(const std::vector<StoredMemo>& memos) const;
+    mutable std::map<std::string, std::pair<size_t, size_t>> blockAt_;  // each memo's block in bytes_
+    std::string blocksOf(const std::vector<const Entry*>& order, const std::vector<StoredMemo>& memos) const;
+    std::string tombstoneLines() const;
 };
 
 // When `name`, a file beside the data file `dataFileName`, is the copy that
