@@ -29,16 +29,6 @@ long number(std::string_view s) {
     return value;
 }
 
-// The number of `count` digits at `p`; -1 when one of them is no digit.
-int digits(std::string_view s, size_t p, size_t count) {
-    int value = 0;
-    for (size_t i = p; i < p + count; ++i) {
-        if (s[i] < '0' || s[i] > '9') return -1;
-        value = value * 10 + (s[i] - '0');
-    }
-    return value;
-}
-
 struct Named {
     GenerationName g;
     const std::string* name;
@@ -79,11 +69,7 @@ void thin(std::vector<Named>& chain, std::string_view justMade, std::vector<std:
 }  // namespace
 
 std::string generationName(const GenerationName& g) {
-    char stamp[NAME_LENGTH + 1];
-    const LocalTime& t = g.time;
-    std::snprintf(stamp, sizeof stamp, "Quillpad-%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
-    std::string out = stamp;
+    std::string out = std::string(PREFIX) + timeStamp(g.time);
     if (!g.computer.empty()) {
         out += "-" + g.computer + "-" + std::to_string(g.sequence);
         if (g.kept) out += KEPT;
@@ -99,9 +85,9 @@ bool parseGenerationName(std::string_view name, GenerationName& out) {
         return false;
     const size_t date = PREFIX.size(), time = date + 9;
     GenerationName g;
-    g.time = {digits(name, date, 4), digits(name, date + 4, 2), digits(name, date + 6, 2),
-              digits(name, time, 2), digits(name, time + 2, 2), digits(name, time + 4, 2)};
-    if (!isValidLocalTime(g.time)) return false;
+    const std::optional<LocalTime> stamp = parseTimeStamp(name.substr(date, 15));
+    if (!stamp) return false;
+    g.time = *stamp;
     std::string_view rest = name.substr(time + 6, name.size() - SUFFIX.size() - time - 6);
     if (!rest.empty()) {
         if (rest[0] != '-') return false;

@@ -1,16 +1,29 @@
 // What the data file and the settings file share: lines of "KEY-value" and
 // their numbers. Window-free, no file access.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace lineformat {
 
 inline bool startsWith(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && std::memcmp(s.data(), prefix.data(), prefix.size()) == 0;
+}
+
+// The words of a value, between blanks.
+inline std::vector<std::string_view> words(std::string_view line) {
+    std::vector<std::string_view> out;
+    while (!line.empty()) {
+        const size_t blank = std::min(line.find(' '), line.size());
+        if (blank) out.push_back(line.substr(0, blank));
+        line.remove_prefix(std::min(blank + 1, line.size()));
+    }
+    return out;
 }
 
 // The first line of data, and its length with its line end. A line ends at

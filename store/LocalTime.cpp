@@ -1,4 +1,5 @@
 #include "store/LocalTime.h"
+#include <cstdio>
 
 namespace {
 
@@ -48,4 +49,26 @@ LocalTime addDays(const LocalTime& t, int days) {
 int64_t secondsBetween(const LocalTime& from, const LocalTime& to) {
     auto seconds = [](const LocalTime& t) { return dayNumber(t) * 86400 + t.hour * 3600 + t.minute * 60 + t.second; };
     return seconds(to) - seconds(from);
+}
+
+std::string timeStamp(const LocalTime& t) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    return text;
+}
+
+std::optional<LocalTime> parseTimeStamp(std::string_view text) {
+    if (text.size() != 15 || text[8] != '-') return std::nullopt;
+    int v[6];
+    const size_t at[6][2] = {{0, 4}, {4, 2}, {6, 2}, {9, 2}, {11, 2}, {13, 2}};
+    for (int i = 0; i < 6; ++i) {
+        v[i] = 0;
+        for (char c : text.substr(at[i][0], at[i][1])) {
+            if (c < '0' || c > '9') return std::nullopt;
+            v[i] = v[i] * 10 + (c - '0');
+        }
+    }
+    const LocalTime t{v[0], v[1], v[2], v[3], v[4], v[5]};
+    if (!isValidLocalTime(t)) return std::nullopt;
+    return t;
 }

@@ -2,6 +2,9 @@
 // time), with the calendar arithmetic that the generations' rules need.
 #pragma once
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <tuple>
 
 struct LocalTime {
@@ -25,3 +28,8 @@ LocalTime addDays(const LocalTime& t, int days);
 
 // Seconds from `from` to `to` as the clock reads them (a day is 86,400 s).
 int64_t secondsBetween(const LocalTime& from, const LocalTime& to);
+
+// "YYYYMMDD-HHMMSS", as backup file names and the data file's delete marks
+// write a time; none for text that is not one, or no real time.
+std::string timeStamp(const LocalTime& t);
+std::optional<LocalTime> parseTimeStamp(std::string_view text);

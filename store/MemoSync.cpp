@@ -137,50 +137,22 @@ bool parseHex32(std::string_view text, uint32_t& out) {
     return true;
 }
 
-std::vector<std::string_view> words(std::string_view line) {
-    std::vector<std::string_view> out;
-    while (!line.empty()) {
-        const size_t blank = std::min(line.find(' '), line.size());
-        if (blank) out.push_back(line.substr(0, blank));
-        line.remove_prefix(std::min(blank + 1, line.size()));
-    }
-    return out;
-}
-
 constexpr std::string_view TOMBSTONE_KEY = "MEMO_GONE-";
 constexpr std::string_view BLOCK_OPEN = "[MEMO_TAB_START]";
 constexpr std::string_view BLOCK_CLOSE = "[MEMO_TAB_END]";
-
-std::string formatTime(const LocalTime& t) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
-    return text;
-}
-bool parseTime(std::string_view text, LocalTime& t) {
-    if (text.size() != 15 || text[8] != '-') return false;
-    int v[6];
-    const size_t at[6][2] = {{0, 4}, {4, 2}, {6, 2}, {9, 2}, {11, 2}, {13, 2}};
-    for (int i = 0; i < 6; ++i) {
-        v[i] = 0;
-        for (char c : text.substr(at[i][0], at[i][1])) {
-            if (c < '0' || c > '9') return false;
-            v[i] = v[i] * 10 + (c - '0');
-        }
-    }
-    t = {v[0], v[1], v[2], v[3], v[4], v[5]};
-    return isValidLocalTime(t);
-}
 
 // "MEMO_GONE-<identity> =<vector> <YYYYMMDD-HHMMSS> <text hash>": after the
 // last block, where readers of the memo blocks skip it.
 bool parseTombstone(std::string_view line, std::string& id, Tombstone& out) {
     if (!lineformat::startsWith(line, TOMBSTONE_KEY)) return false;
-    const std::vector<std::string_view> w = words(line.substr(TOMBSTONE_KEY.size()));
+    const std::vector<std::string_view> w = lineformat::words(line.substr(TOMBSTONE_KEY.size()));
     std::optional<VersionVector> v;
-    if (w.size() != 4 || !(v = parseVector(w[1])) || !parseTime(w[2], out.when) || !parseHex32(w[3], out.textHash))
+    std::optional<LocalTime> when;
+    if (w.size() != 4 || !(v = parseVector(w[1])) || !(when = parseTimeStamp(w[2])) || !parseHex32(w[3], out.textHash))
         return false;
     id.assign(w[0]);
     out.text = *v;
+    out.when = *when;
     return true;
 }
 
@@ -228,7 +200,7 @@ uint32_t lookHashOf(const StoredMemo& memo) {
 std::optional<MemoVersion> parseMemoVersion(std::string_view line) {
     MemoVersion version;
     bool text = false, look = false, by = false;
-    for (std::string_view w : words(line)) {
+    for (std::string_view w : lineformat::words(line)) {
         if (w.size() > 9 && (w[0] == 't' || w[0] == 'l')) {
             uint32_t hash;
             std::optional<VersionVector> v = parseVector(w.substr(9));
@@ -643,7 +615,7 @@ std::string MemoSync::blocksOf(const std::vector<const Entry*>& order, const std
 std::string MemoSync::tombstoneLines() const {
     std::string out;
     for (const auto& [id, t] : tombstones_) {
-        out += std::string(TOMBSTONE_KEY) + id + " " + formatVector(t.text) + " " + formatTime(t.when) + " " +
+        out += std::string(TOMBSTONE_KEY) + id + " " + formatVector(t.text) + " " + timeStamp(t.when) + " " +
                hex(t.textHash, 8) + "\r\n";
     }
     return out;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <vector>
+#include "store/LineFormat.h"
 
 namespace {
 
@@ -136,12 +137,7 @@ std::string formatReminder(const Reminder& r) {
 }
 
 std::optional<Reminder> parseReminder(std::string_view value) {
-    std::vector<std::string_view> words;
-    for (size_t at = 0; at <= value.size();) {
-        size_t blank = std::min(value.find(' ', at), value.size());
-        if (blank > at) words.push_back(value.substr(at, blank - at));
-        at = blank + 1;
-    }
+    const std::vector<std::string_view> words = lineformat::words(value);
     if (words.size() < 2) return std::nullopt;
     const std::optional<LocalTime> at = parseTime(words[0]);
     std::string_view repeat = words[1];
